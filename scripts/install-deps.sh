@@ -1,0 +1,15 @@
+#!/bin/sh
+# Installs what building, running and testing Runemill needs on Debian 12.
+set -e
+PACKAGES="build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
+  libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxtst-dev \
+  fonts-liberation clang libclang-rt-14-dev xvfb xauth"
+missing=""
+for p in $PACKAGES; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+$SUDO apt-get update
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing

@@ -1,0 +1,139 @@
+#include "platform/dialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <cctype>
+#include <cmath>
+
+#include "platform/ansi.h"
+
+namespace dlg {
+namespace {
+
+MsgBoxHook g_msgBoxHook;
+InputBoxHook g_inputBoxHook;
+FileDialogHook g_fileDialogHook;
+
+QWidget* activeParent() { return QApplication::activeWindow(); }
+
+double dpiX() {
+    const QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->logicalDotsPerInchX() : 96.0;
+}
+double dpiY() {
+    const QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->logicalDotsPerInchY() : 96.0;
+}
+
+}  // namespace
+
+int MsgBox(const std::string& prompt, int style, const std::string& title) {
+    MsgBoxCall call{prompt, style, title.empty() ? std::string(kAppTitle) : title};
+    if (g_msgBoxHook) return g_msgBoxHook(call);
+
+    QMessageBox box(activeParent());
+    box.setWindowTitle(ansi::toQString(call.title));
+    box.setText(ansi::toQString(prompt));
+    switch (style & 0x70) {
+    case Critical: box.setIcon(QMessageBox::Critical); break;
+    case Question: box.setIcon(QMessageBox::Question); break;
+    case Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case Information: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+    }
+    struct Choice { QMessageBox::StandardButton button; int answer; };
+    std::vector<Choice> choices;
+    switch (style & 0x7) {
+    case OKCancel: choices = {{QMessageBox::Ok, OK}, {QMessageBox::Cancel, Cancel}}; break;
+    case AbortRetryIgnore:
+        choices = {{QMessageBox::Abort, Abort}, {QMessageBox::Retry, Retry}, {QMessageBox::Ignore, Ignore}};
+        break;
+    case YesNoCancel:
+        choices = {{QMessageBox::Yes, Yes}, {QMessageBox::No, No}, {QMessageBox::Cancel, Cancel}};
+        break;
+    case YesNo: choices = {{QMessageBox::Yes, Yes}, {QMessageBox::No, No}}; break;
+    case RetryCancel: choices = {{QMessageBox::Retry, Retry}, {QMessageBox::Cancel, Cancel}}; break;
+    default: choices = {{QMessageBox::Ok, OK}}; break;
+    }
+    QMessageBox::StandardButtons buttons;
+    for (const auto& c : choices) buttons |= c.button;
+    box.setStandardButtons(buttons);
+    const size_t def = static_cast<size_t>((style >> 8) & 0x3);
+    if (def < choices.size()) box.setDefaultButton(choices[def].button);
+    // Closing the box with Escape or its close box answers Cancel when there
+    // is one, else the last button (as No on a Yes/No box).
+    const int clicked = box.exec();
+    for (const auto& c : choices)
+        if (c.button == clicked) return c.answer;
+    return choices.back().answer;
+}
+
+std::string InputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) {
+    if (g_inputBoxHook) return g_inputBoxHook(prompt, title.empty() ? kAppTitle : title, defaultText);
+    bool ok = false;
+    const QString text = QInputDialog::getText(activeParent(), ansi::toQString(title.empty() ? kAppTitle : title),
+                                               ansi::toQString(prompt), QLineEdit::Normal,
+                                               ansi::toQString(defaultText), &ok);
+    return ok ? ansi::fromQString(text) : std::string();
+}
+
+std::string QtFilterFor(const std::string& filter) {
+    const auto bar = filter.find('|');
+    const std::string description = filter.substr(0, bar);
+    const std::string pattern = bar == std::string::npos ? std::string("*") : filter.substr(bar + 1);
+    std::string patterns = pattern;
+    // Windows matches names without regard to case; on Linux the upper-case
+    // pattern alone would hide a "notesM.txt".
+    std::string lower = pattern;
+    const auto dot = lower.rfind('.');
+    if (dot != std::string::npos) {
+        for (size_t i = dot; i < lower.size(); ++i)
+            lower[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(lower[i])));
+        if (lower != pattern) patterns += " " + lower;
+    }
+    return description + " (" + patterns + ")";
+}
+
+std::optional<std::string> ShowFileDialog(const FileDialogCall& call) {
+    std::optional<std::string> chosen;
+    if (g_fileDialogHook) {
+        chosen = g_fileDialogHook(call);
+    } else {
+        QFileDialog dialog(activeParent());
+        dialog.setNameFilter(ansi::toQString(QtFilterFor(call.filter)));
+        dialog.setDirectory(QDir::current());
+        if (call.save) {
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setFileMode(QFileDialog::AnyFile);
+            if (!(call.flags & 2)) dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+        } else {
+            dialog.setAcceptMode(QFileDialog::AcceptOpen);
+            dialog.setFileMode((call.flags & 4096) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        }
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            chosen = ansi::fromQString(dialog.selectedFiles().first());
+    }
+    if (!chosen || chosen->empty()) return std::nullopt;
+    // The platform's dialog left the current directory in the chosen folder,
+    // and the fixed files of the program follow it there.
+    const QFileInfo info(ansi::toQString(*chosen));
+    QDir::setCurrent(info.absolutePath());
+    return ansi::fromQString(info.absoluteFilePath());
+}
+
+void SetMsgBoxHook(MsgBoxHook hook) { g_msgBoxHook = std::move(hook); }
+void SetInputBoxHook(InputBoxHook hook) { g_inputBoxHook = std::move(hook); }
+void SetFileDialogHook(FileDialogHook hook) { g_fileDialogHook = std::move(hook); }
+
+int TwipsToPixelsX(double twips) { return static_cast<int>(std::lround(twips * dpiX() / 1440.0)); }
+int TwipsToPixelsY(double twips) { return static_cast<int>(std::lround(twips * dpiY() / 1440.0)); }
+double PixelsToTwipsX(int pixels) { return pixels * 1440.0 / dpiX(); }
+double PixelsToTwipsY(int pixels) { return pixels * 1440.0 / dpiY(); }
+
+}  // namespace dlg

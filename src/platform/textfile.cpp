@@ -1,0 +1,157 @@
+#include "platform/textfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "platform/ansi.h"
+
+namespace textfile {
+namespace {
+
+QString g_lastError;
+
+bool fail(const QString& what, const QString& name, const QString& reason) {
+    g_lastError = QStringLiteral("%1 \"%2\": %3").arg(what, name, reason);
+    return false;
+}
+
+}  // namespace
+
+QString qpath(std::string_view name) { return ansi::toQString(name); }
+
+bool exists(std::string_view name) { return QFileInfo::exists(qpath(name)); }
+
+bool ensureExists(std::string_view name) {
+    QFile f(qpath(name));
+    if (!f.open(QIODevice::Append)) return fail("Cannot create", f.fileName(), f.errorString());
+    return true;
+}
+
+std::int64_t length(std::string_view name) {
+    QFileInfo info(qpath(name));
+    if (!info.exists() || !info.isFile()) return -1;
+    return info.size();
+}
+
+std::optional<std::string> readAll(std::string_view name) {
+    QFile f(qpath(name));
+    if (!f.open(QIODevice::ReadOnly)) {
+        fail("Cannot read", f.fileName(), f.errorString());
+        return std::nullopt;
+    }
+    const QByteArray data = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        fail("Cannot read", f.fileName(), f.errorString());
+        return std::nullopt;
+    }
+    return std::string(data.constData(), static_cast<size_t>(data.size()));
+}
+
+std::vector<std::string> splitLines(std::string_view text, LoneLf lf) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    const size_t n = text.size();
+    for (size_t i = 0; i < n; ++i) {
+        const char c = text[i];
+        if (c == '\r') {
+            lines.emplace_back(text.substr(start, i - start));
+            if (i + 1 < n && text[i + 1] == '\n') ++i;
+            start = i + 1;
+        } else if (c == '\n' && lf == LoneLf::EndsLine) {
+            lines.emplace_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    if (start < n) lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+std::optional<std::vector<std::string>> readLines(std::string_view name, LoneLf lf) {
+    auto data = readAll(name);
+    if (!data) return std::nullopt;
+    return splitLines(*data, lf);
+}
+
+std::int64_t countLines(std::string_view name, std::int64_t limit) {
+    QFile f(qpath(name));
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    std::int64_t count = 0;
+    bool pendingLine = false;  // characters seen since the last line end
+    bool afterCr = false;
+    char buf[65536];
+    while (count < limit) {
+        const qint64 got = f.read(buf, sizeof buf);
+        if (got <= 0) break;
+        for (qint64 i = 0; i < got && count < limit; ++i) {
+            const char c = buf[i];
+            if (c == '\n' && afterCr) {
+                afterCr = false;
+                continue;
+            }
+            afterCr = (c == '\r');
+            if (c == '\r' || c == '\n') {
+                ++count;
+                pendingLine = false;
+            } else {
+                pendingLine = true;
+            }
+        }
+    }
+    if (pendingLine && count < limit) ++count;
+    return count;
+}
+
+std::string joinLines(const std::vector<std::string>& lines) {
+    size_t total = 0;
+    for (const auto& l : lines) total += l.size() + 2;
+    std::string out;
+    out.reserve(total);
+    for (const auto& l : lines) {
+        out += l;
+        out += "\r\n";
+    }
+    return out;
+}
+
+bool writeAtomic(std::string_view name, std::string_view bytes) {
+    QSaveFile f(qpath(name));
+    if (!f.open(QIODevice::WriteOnly)) return fail("Cannot write", f.fileName(), f.errorString());
+    if (f.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+        const QString reason = f.errorString();
+        f.cancelWriting();
+        return fail("Cannot write", f.fileName(), reason);
+    }
+    if (!f.commit()) return fail("Cannot write", f.fileName(), f.errorString());
+    return true;
+}
+
+bool writeLinesAtomic(std::string_view name, const std::vector<std::string>& lines) {
+    return writeAtomic(name, joinLines(lines));
+}
+
+bool append(std::string_view name, std::string_view bytes) {
+    QFile f(qpath(name));
+    if (!f.open(QIODevice::Append)) return fail("Cannot write", f.fileName(), f.errorString());
+    if (f.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()))
+        return fail("Cannot write", f.fileName(), f.errorString());
+    if (!f.flush()) return fail("Cannot write", f.fileName(), f.errorString());
+    return true;
+}
+
+bool remove(std::string_view name) {
+    QFile f(qpath(name));
+    if (!f.exists()) return true;
+    if (!f.remove()) return fail("Cannot delete", f.fileName(), f.errorString());
+    return true;
+}
+
+bool copyOver(std::string_view from, std::string_view to) {
+    auto data = readAll(from);
+    if (!data) return false;
+    return writeAtomic(to, *data);
+}
+
+QString lastError() { return g_lastError; }
+
+}  // namespace textfile

@@ -1,0 +1,56 @@
+#pragma once
+// Sequential text files as the program uses them. Names are Windows-1252 byte
+// strings; a bare name resolves in the current working directory. Lines end in
+// CR LF when written; when read, a line ends at CR LF, at a lone CR and (unless
+// asked otherwise) at a lone LF, so a file saved by a Linux editor still reads
+// as lines. Whole-file writes go through a temporary file and a rename, so a
+// crash or a full disk never leaves a file short.
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace textfile {
+
+QString qpath(std::string_view name);
+
+bool exists(std::string_view name);
+
+// Opens the file for appending and closes it: creates it empty when missing.
+bool ensureExists(std::string_view name);
+
+// Byte length, or -1 when the file is missing or unreadable.
+std::int64_t length(std::string_view name);
+
+std::optional<std::string> readAll(std::string_view name);
+
+enum class LoneLf { EndsLine, StaysInLine };
+
+// Splits text into lines the way a line-by-line reader sees it: a last line
+// without a line end counts; an empty text has no lines.
+std::vector<std::string> splitLines(std::string_view text, LoneLf lf = LoneLf::EndsLine);
+
+// Reads the whole file as lines; nullopt when it cannot be read.
+std::optional<std::vector<std::string>> readLines(std::string_view name,
+                                                  LoneLf lf = LoneLf::EndsLine);
+
+// Counts lines but stops at `limit`, so a huge file costs nothing.
+std::int64_t countLines(std::string_view name, std::int64_t limit);
+
+// Each line followed by CR LF.
+std::string joinLines(const std::vector<std::string>& lines);
+
+bool writeAtomic(std::string_view name, std::string_view bytes);
+bool writeLinesAtomic(std::string_view name, const std::vector<std::string>& lines);
+bool append(std::string_view name, std::string_view bytes);
+bool remove(std::string_view name);
+
+// Replaces `to` by a copy of `from` (atomically); false when `from` is missing.
+bool copyOver(std::string_view from, std::string_view to);
+
+// A readable reason for the last failure of this module.
+QString lastError();
+
+}  // namespace textfile

@@ -1,0 +1,210 @@
+#include "store/store.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/textfile.h"
+
+namespace store {
+
+std::array<std::string, 256> CellCode;
+std::string CellFontName = "Arial";
+std::int16_t CellCharSet = 0;
+std::int16_t CellFontSize = 12;
+std::array<std::string, 17> CustomTitle;
+bool LockUni = false;
+std::int16_t AbbListVersion = 0;
+std::int16_t AbbTracedVersion = 0;
+std::int16_t BedTracedVersion = 0;
+bool AbbRetrace = false;
+bool BedRetrace = false;
+SettingsIo Io;
+
+namespace {
+
+// Line k (1..192) of the assignment file belongs to code 63 + k.
+constexpr int kFirstCellLine = 1;
+constexpr int kFontNameLine = 193;
+constexpr int kCharSetLine = 194;
+constexpr int kFirstTitleLine = 195;
+
+std::string defaultTitle(int i) { return "Custom" + std::to_string(i); }
+
+// A value must stay on its line: a line break would shift every later line.
+std::string oneLine(const std::string& value) {
+    std::string out;
+    out.reserve(value.size());
+    for (char c : value)
+        if (c != '\r' && c != '\n') out.push_back(c);
+    return out;
+}
+
+std::string trimmed(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+    return s.substr(b, e - b);
+}
+
+bool flagFromLine(const std::string& line, bool current) {
+    if (line == "1") return true;
+    if (line == "0") return false;
+    return current;
+}
+
+}  // namespace
+
+bool HasCell(int code) { return code >= 64 && code <= 255 && code != 92 && code != 123 && code != 125; }
+
+const std::array<int, kCellCount>& CellCodes() {
+    static const std::array<int, kCellCount> codes = [] {
+        std::array<int, kCellCount> a{};
+        int k = 0;
+        for (int n = 64; n <= 255; ++n)
+            if (HasCell(n)) a[static_cast<size_t>(k++)] = n;
+        return a;
+    }();
+    return codes;
+}
+
+void ResetSharedState() {
+    for (auto& c : CellCode) c.clear();
+    CellFontName = "Arial";
+    CellCharSet = 0;
+    CellFontSize = 12;
+    for (auto& t : CustomTitle) t.clear();
+    LockUni = false;
+    AbbListVersion = 0;
+    AbbTracedVersion = 0;
+    BedTracedVersion = 0;
+    AbbRetrace = false;
+    BedRetrace = false;
+    Io = {};
+}
+
+std::string IntLine(int value) {
+    return (value < 0 ? std::string("-") : std::string(" ")) + std::to_string(std::abs(value)) + " ";
+}
+
+bool ParseWholeNumber(const std::string& line, int& value) {
+    const std::string t = trimmed(line);
+    size_t i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
+    if (i == t.size()) return false;
+    long long v = 0;
+    for (; i < t.size(); ++i) {
+        if (t[i] < '0' || t[i] > '9') return false;
+        v = v * 10 + (t[i] - '0');
+        if (v > 32768) return false;
+    }
+    v = negative ? -v : v;
+    if (v < -32768 || v > 32767) return false;
+    value = static_cast<int>(v);
+    return true;
+}
+
+double LeadingNumber(const std::string& line) {
+    size_t i = 0;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    size_t j = i;
+    if (j < line.size() && (line[j] == '+' || line[j] == '-')) ++j;
+    const size_t digitsStart = j;
+    while (j < line.size() && line[j] >= '0' && line[j] <= '9') ++j;
+    if (j < line.size() && line[j] == '.') {
+        ++j;
+        while (j < line.size() && line[j] >= '0' && line[j] <= '9') ++j;
+    }
+    if (j == digitsStart || (j == digitsStart + 1 && line[digitsStart] == '.')) return 0;
+    return std::strtod(line.substr(i, j - i).c_str(), nullptr);
+}
+
+int SizeFromOptionsLine(const std::string& line) {
+    if (LeadingNumber(line) <= 0) return 0;
+    // The whole line must be a number; "14pt" is not a size.
+    const std::string t = trimmed(line);
+    size_t i = 0;
+    if (i < t.size() && t[i] == '+') ++i;
+    bool digits = false, dot = false;
+    for (; i < t.size(); ++i) {
+        if (t[i] >= '0' && t[i] <= '9') digits = true;
+        else if (t[i] == '.' && !dot) dot = true;
+        else return 0;
+    }
+    if (!digits) return 0;
+    const double v = std::nearbyint(std::strtod(t.c_str(), nullptr));  // ties to even
+    if (v < 1 || v > 16383) return 0;
+    return static_cast<int>(v);
+}
+
+std::vector<std::string> AssignmentLines() {
+    std::vector<std::string> lines;
+    lines.reserve(kAssignmentLines);
+    for (int n = 64; n <= 255; ++n) lines.push_back(HasCell(n) ? oneLine(CellCode[static_cast<size_t>(n)]) : "");
+    lines.push_back(oneLine(CellFontName));
+    lines.push_back(IntLine(CellCharSet));
+    for (int i = 1; i <= 16; ++i) {
+        auto& title = CustomTitle[static_cast<size_t>(i)];
+        if (title.empty()) title = defaultTitle(i);
+        lines.push_back(oneLine(title));
+    }
+    return lines;
+}
+
+std::vector<std::string> OptionsLines() {
+    return {IntLine(CellFontSize), LockUni ? "1" : "0", AbbListVersion != BedTracedVersion ? "1" : "0",
+            AbbListVersion != AbbTracedVersion ? "1" : "0"};
+}
+
+void ApplyAssignmentLines(const std::vector<std::string>& lines) {
+    const int count = static_cast<int>(std::min<size_t>(lines.size(), kAssignmentLines));
+    for (int k = 1; k <= count; ++k) {
+        const std::string& line = lines[static_cast<size_t>(k - 1)];
+        if (k < kFontNameLine) {
+            const int code = 63 + k;
+            if (HasCell(code)) CellCode[static_cast<size_t>(code)] = line;
+        } else if (k == kFontNameLine) {
+            CellFontName = line;
+        } else if (k == kCharSetLine) {
+            // A line that is no whole number keeps the character set in use.
+            int v = 0;
+            if (ParseWholeNumber(line, v)) CellCharSet = static_cast<std::int16_t>(v);
+        } else {
+            CustomTitle[static_cast<size_t>(k - kFirstTitleLine + 1)] = line;
+        }
+    }
+    static_assert(kFirstCellLine == 1);
+    for (int i = 1; i <= 16; ++i)
+        if (CustomTitle[static_cast<size_t>(i)].empty()) CustomTitle[static_cast<size_t>(i)] = defaultTitle(i);
+}
+
+void ApplyOptionsLines(const std::vector<std::string>& lines) {
+    auto line = [&](size_t k, const char* missing) { return k < lines.size() ? lines[k] : std::string(missing); };
+    if (const int size = SizeFromOptionsLine(line(0, "")); size > 0) CellFontSize = static_cast<std::int16_t>(size);
+    LockUni = flagFromLine(line(1, "0"), LockUni);
+    BedRetrace = flagFromLine(line(2, "0"), BedRetrace);
+    AbbRetrace = flagFromLine(line(3, "0"), AbbRetrace);
+}
+
+void ReadSettingsFiles() {
+    ++Io.reads;
+    textfile::ensureExists(kAssignmentFile);
+    ApplyAssignmentLines(textfile::readLines(kAssignmentFile).value_or(std::vector<std::string>{}));
+    textfile::ensureExists(kOptionsFile);
+    if (auto lines = textfile::readLines(kOptionsFile)) ApplyOptionsLines(*lines);
+}
+
+bool WriteSettingsFiles(QString* error) {
+    ++Io.writes;
+    bool ok = textfile::writeLinesAtomic(kAssignmentFile, AssignmentLines());
+    QString why = ok ? QString() : textfile::lastError();
+    if (!textfile::writeLinesAtomic(kOptionsFile, OptionsLines())) {
+        if (ok) why = textfile::lastError();
+        ok = false;
+    }
+    if (error) *error = why;
+    return ok;
+}
+
+}  // namespace store

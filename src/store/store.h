@@ -1,0 +1,81 @@
+#pragma once
+// The shared store: symbol table, symbol font, LOCK UNI, custom set titles and
+// the abbreviation list versions, with the two settings files that keep them.
+// Plain module-level state, as every part of the program reads it directly.
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace store {
+
+inline constexpr int kCellCount = 189;
+inline constexpr const char* kAssignmentFile = "RUNEMILLINI.TXT";
+inline constexpr const char* kOptionsFile = "RUNEMILLINI2.TXT";
+inline constexpr int kAssignmentLines = 210;
+// Lines a usable assignment file must reach: all cells, the font name and the
+// character set (the titles may be missing).
+inline constexpr int kUsableAssignmentLines = 194;
+
+// Codes 64..255 except 92 "\", 123 "{" and 125 "}".
+bool HasCell(int code);
+// The 189 cell codes in ascending order.
+const std::array<int, kCellCount>& CellCodes();
+
+// CellCode[n] is the cell string of ANSI code n (unused for codes without a cell).
+extern std::array<std::string, 256> CellCode;
+extern std::string CellFontName;
+extern std::int16_t CellCharSet;
+extern std::int16_t CellFontSize;
+extern std::array<std::string, 17> CustomTitle;  // 1..16
+extern bool LockUni;
+extern std::int16_t AbbListVersion;
+extern std::int16_t AbbTracedVersion;
+extern std::int16_t BedTracedVersion;
+extern bool AbbRetrace;
+extern bool BedRetrace;
+
+// Every value back to its state at process start.
+void ResetSharedState();
+
+// A 16-bit integer as a settings line: a blank (or the minus sign), the
+// digits, a blank: 0 gives " 0 ", 12 gives " 12 ".
+std::string IntLine(int value);
+
+// A whole number with blanks around it ("204", " 204 "), else nothing.
+bool ParseWholeNumber(const std::string& line, int& value);
+
+// The numeric value of the number a text begins with (leading blanks skipped;
+// 0 when it begins with none), as the settings reader sees it.
+double LeadingNumber(const std::string& line);
+
+// The size line of the options file: the value to take, or 0 to keep the size.
+// Taken are numbers from 1 to 16383 (twice the size must fit RTF's 16-bit
+// \fs), a fraction rounded to the nearest whole number, a tie to the even one.
+int SizeFromOptionsLine(const std::string& line);
+
+// The lines of both files as the shared state gives them. The assignment file
+// side sets empty titles to their defaults in memory, as the write does.
+std::vector<std::string> AssignmentLines();
+std::vector<std::string> OptionsLines();
+
+// Takes the lines of both files into the shared state; missing lines keep
+// their values (options lines read as the file layout says).
+void ApplyAssignmentLines(const std::vector<std::string>& lines);
+void ApplyOptionsLines(const std::vector<std::string>& lines);
+
+// Both files into memory (each created empty when missing).
+void ReadSettingsFiles();
+// Memory into both files, each written whole through a temporary file. On
+// failure the old files stay and `error` says why.
+bool WriteSettingsFiles(QString* error = nullptr);
+
+// How often the settings files have been read and written in this run.
+struct SettingsIo {
+    int reads = 0;
+    int writes = 0;
+};
+extern SettingsIo Io;
+
+}  // namespace store

@@ -1,0 +1,45 @@
+// The main of every test program: a QApplication on the offscreen platform,
+// and for each test a fresh temporary working directory, the shared store at
+// its start values, no window loaded and no dialog that could wait for a person.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "platform/dialogs.h"
+#include "platform/lazyform.h"
+#include "store/store.h"
+#include "testing.h"
+
+namespace {
+
+class FreshWorkDir : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestStart(const ::testing::TestInfo&) override {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QDir::setCurrent(dir_->path());
+        store::ResetSharedState();
+        platform::SetEndProgramHook([] {});
+        testing_support::InstallUnexpectedDialogHooks();
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        platform::DestroyAllForms();
+        QDir::setCurrent(QDir::tempPath());
+        dir_.reset();
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new FreshWorkDir);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,65 @@
+#include "testing.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "platform/textfile.h"
+
+namespace testing_support {
+
+MsgBoxRecorder::MsgBoxRecorder() {
+    dlg::SetMsgBoxHook([this](const dlg::MsgBoxCall& call) {
+        calls_.push_back(call);
+        if (!answers_.empty()) {
+            const int a = answers_.front();
+            answers_.pop_front();
+            return a;
+        }
+        switch (call.style & 0x7) {
+        case dlg::YesNo:
+        case dlg::YesNoCancel: return static_cast<int>(dlg::Yes);
+        case dlg::AbortRetryIgnore: return static_cast<int>(dlg::Abort);
+        case dlg::RetryCancel: return static_cast<int>(dlg::Retry);
+        default: return static_cast<int>(dlg::OK);
+        }
+    });
+}
+
+MsgBoxRecorder::~MsgBoxRecorder() { InstallUnexpectedDialogHooks(); }
+
+void InstallUnexpectedDialogHooks() {
+    // A dialog nobody expected fails the test instead of waiting for a person.
+    dlg::SetMsgBoxHook([](const dlg::MsgBoxCall& call) {
+        ADD_FAILURE() << "unexpected message box: " << call.title << ": " << call.prompt;
+        return static_cast<int>(dlg::Cancel);
+    });
+    dlg::SetInputBoxHook([](const std::string& prompt, const std::string&, const std::string&) {
+        ADD_FAILURE() << "unexpected input box: " << prompt;
+        return std::string();
+    });
+    dlg::SetFileDialogHook([](const dlg::FileDialogCall& call) -> std::optional<std::string> {
+        ADD_FAILURE() << "unexpected file dialog: " << call.filter;
+        return std::nullopt;
+    });
+}
+
+std::optional<std::string> ReadFile(const std::string& name) { 
+    if (!textfile::exists(name)) return std::nullopt;
+    return textfile::readAll(name);
+}
+
+void WriteFile(const std::string& name, const std::string& bytes) {
+    QFile f(textfile::qpath(name));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) abort();
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+std::vector<std::string> ReadLines(const std::string& name) {
+    return textfile::readLines(name).value_or(std::vector<std::string>{});
+}
+
+QString WorkDir() { return QDir::currentPath(); }
+
+}  // namespace testing_support

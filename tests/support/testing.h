@@ -1,0 +1,40 @@
+#pragma once
+// Shared helpers of the tests. Every test runs in a fresh temporary working
+// directory with the shared store at its start values and no window loaded.
+#include <QString>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/dialogs.h"
+
+namespace testing_support {
+
+// Answers message boxes in order and keeps every box shown. With no answer
+// queued a box gets its first button (OK or Yes).
+class MsgBoxRecorder {
+public:
+    MsgBoxRecorder();
+    ~MsgBoxRecorder();
+    void Answer(int answer) { answers_.push_back(answer); }
+    const std::vector<dlg::MsgBoxCall>& calls() const { return calls_; }
+    size_t count() const { return calls_.size(); }
+
+private:
+    std::deque<int> answers_;
+    std::vector<dlg::MsgBoxCall> calls_;
+};
+
+// Makes every dialog fail the running test instead of waiting for a person.
+void InstallUnexpectedDialogHooks();
+
+// The content of a file in the working directory, or nullopt when missing.
+std::optional<std::string> ReadFile(const std::string& name);
+void WriteFile(const std::string& name, const std::string& bytes);
+std::vector<std::string> ReadLines(const std::string& name);
+
+// The path of the running test's working directory.
+QString WorkDir();
+
+}  // namespace testing_support
