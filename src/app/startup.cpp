@@ -6,6 +6,7 @@
 #include "platform/single_instance.h"
 #include "platform/textfile.h"
 #include "platform/windowlist.h"
+#include "platform/x11windows.h"
 #include "store/store.h"
 
 namespace app {
@@ -32,6 +33,7 @@ int Main(QApplication& application) {
     QObject::connect(&instance, &platform::SingleInstance::activationRequested,
                      [] { platform::ActivateWindow(platform::FindAppWindow("Runemill")); });
 
+    platform::InstallX11WindowList();
     CheckAssignmentFile();
     Form1().Show();
     return application.exec();

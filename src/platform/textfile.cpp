@@ -11,6 +11,19 @@ namespace {
 
 QString g_lastError;
 
+// Writes every byte or reports failure. The device is opened unbuffered: a
+// buffered write counts bytes as written that a full disk later refuses, and
+// the commit would then keep a short file.
+bool writeFully(QFileDevice& f, std::string_view bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = f.write(bytes.data() + done, static_cast<qint64>(bytes.size() - done));
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
 bool fail(const QString& what, const QString& name, const QString& reason) {
     g_lastError = QStringLiteral("%1 \"%2\": %3").arg(what, name, reason);
     return false;
@@ -116,8 +129,9 @@ std::string joinLines(const std::vector<std::string>& lines) {
 
 bool writeAtomic(std::string_view name, std::string_view bytes) {
     QSaveFile f(qpath(name));
-    if (!f.open(QIODevice::WriteOnly)) return fail("Cannot write", f.fileName(), f.errorString());
-    if (f.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return fail("Cannot write", f.fileName(), f.errorString());
+    if (!writeFully(f, bytes)) {
         const QString reason = f.errorString();
         f.cancelWriting();
         return fail("Cannot write", f.fileName(), reason);
@@ -132,10 +146,9 @@ bool writeLinesAtomic(std::string_view name, const std::vector<std::string>& lin
 
 bool append(std::string_view name, std::string_view bytes) {
     QFile f(qpath(name));
-    if (!f.open(QIODevice::Append)) return fail("Cannot write", f.fileName(), f.errorString());
-    if (f.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()))
+    if (!f.open(QIODevice::Append | QIODevice::Unbuffered))
         return fail("Cannot write", f.fileName(), f.errorString());
-    if (!f.flush()) return fail("Cannot write", f.fileName(), f.errorString());
+    if (!writeFully(f, bytes)) return fail("Cannot write", f.fileName(), f.errorString());
     return true;
 }
 

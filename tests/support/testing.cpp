@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <QDir>
+#include <csignal>
 #include <QFile>
 
 #include "platform/textfile.h"
@@ -43,6 +46,23 @@ void InstallUnexpectedDialogHooks() {
         ADD_FAILURE() << "unexpected file dialog: " << call.filter;
         return std::nullopt;
     });
+}
+
+DiskFull::DiskFull(unsigned long bytes) {
+    struct rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    oldLimit_ = limit.rlim_cur;
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+DiskFull::~DiskFull() {
+    struct rlimit limit {};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(oldLimit_);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, oldHandler_);
 }
 
 std::optional<std::string> ReadFile(const std::string& name) { 

@@ -29,6 +29,20 @@ private:
 // Makes every dialog fail the running test instead of waiting for a person.
 void InstallUnexpectedDialogHooks();
 
+// While it lives, files cannot grow beyond `bytes`: a write past that fails
+// as on a full disk.
+class DiskFull {
+public:
+    explicit DiskFull(unsigned long bytes = 64);
+    ~DiskFull();
+    DiskFull(const DiskFull&) = delete;
+    DiskFull& operator=(const DiskFull&) = delete;
+
+private:
+    unsigned long long oldLimit_ = 0;
+    void (*oldHandler_)(int) = nullptr;
+};
+
 // The content of a file in the working directory, or nullopt when missing.
 std::optional<std::string> ReadFile(const std::string& name);
 void WriteFile(const std::string& name, const std::string& bytes);

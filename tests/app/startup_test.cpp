@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "app/form1.h"
+#include "app/startup.h"
+#include "assign/charass.h"
+#include "platform/textfile.h"
+#include "store/store.h"
+#include "support/testing.h"
+
+using testing_support::ReadFile;
+using testing_support::ReadLines;
+using testing_support::WriteFile;
+
+namespace {
+
+std::string fileOfLines(int count, bool lastLineEnded = true) {
+    std::string s;
+    for (int i = 0; i < count; ++i) s += "x\r\n";
+    if (!lastLineEnded && count > 0) s.resize(s.size() - 2);
+    return s;
+}
+
+}  // namespace
+
+TEST(StartupCheck, ShortAssignmentFilesAreDeleted) {
+    WriteFile(store::kAssignmentFile, fileOfLines(193));
+    EXPECT_TRUE(app::CheckAssignmentFile());
+    EXPECT_FALSE(textfile::exists(store::kAssignmentFile));
+
+    WriteFile(store::kAssignmentFile, fileOfLines(194));
+    EXPECT_FALSE(app::CheckAssignmentFile());
+    EXPECT_TRUE(textfile::exists(store::kAssignmentFile));
+
+    WriteFile(store::kAssignmentFile, "");
+    EXPECT_TRUE(app::CheckAssignmentFile());
+
+    // A last line without a line end counts, and so do lines ended by LF alone.
+    WriteFile(store::kAssignmentFile, fileOfLines(194, false));
+    EXPECT_FALSE(app::CheckAssignmentFile());
+    std::string lf;
+    for (int i = 0; i < 194; ++i) lf += "x\n";
+    WriteFile(store::kAssignmentFile, lf);
+    EXPECT_FALSE(app::CheckAssignmentFile());
+
+    // A missing file is created, counted as empty and deleted again.
+    textfile::remove(store::kAssignmentFile);
+    EXPECT_TRUE(app::CheckAssignmentFile());
+    EXPECT_FALSE(textfile::exists(store::kAssignmentFile));
+}
+
+TEST(StartupSequence, TheMainWindowsLoadReadsTwiceAndWritesOnce) {
+    store::AbbRetrace = false;
+    WriteFile(store::kOptionsFile, " 12 \r\n1\r\n1\r\n1\r\n");
+    Form1().Load();
+    EXPECT_EQ(store::AbbListVersion, 1);
+    EXPECT_EQ(store::Io.reads, 2);
+    EXPECT_EQ(store::Io.writes, 1);
+    EXPECT_TRUE(CharAss().IsLoaded());
+    EXPECT_FALSE(CharAss().Window()->isVisible());
+    EXPECT_EQ(CharAss().LoadCount(), 1);
+    // The flags in memory keep what the previous run left; the file now says
+    // that both traced versions lag behind.
+    EXPECT_TRUE(store::AbbRetrace);
+    EXPECT_TRUE(store::BedRetrace);
+    EXPECT_EQ(ReadLines(store::kOptionsFile), (std::vector<std::string>{" 12 ", "1", "1", "1"}));
+    EXPECT_EQ(CharAss().LockUniCB()->text(), "Unlock Uni");
+    EXPECT_EQ(CharAss().Custom(16)->text(), "Custom16");
+    EXPECT_EQ(ReadLines(store::kAssignmentFile).size(), 210u);
+}
+
+TEST(StartupSequence, TitlesFromTheFileNameTheCustomButtons) {
+    std::vector<std::string> ls(192);
+    ls.push_back("Arial");
+    ls.push_back(" 0 ");
+    ls.push_back("Greek set");
+    WriteFile(store::kAssignmentFile, textfile::joinLines(ls));
+    Form1().Load();
+    EXPECT_EQ(CharAss().Custom(1)->text(), "Greek set");
+    EXPECT_EQ(CharAss().Custom(2)->text(), "Custom2");
+    EXPECT_EQ(CharAss().LockUniCB()->text(), "Lock Uni");
+}
+
+TEST(StartupSequence, ClosingTheMainWindowWritesTheSettingsAndEnds) {
+    int ended = 0;
+    platform::SetEndProgramHook([&] { ++ended; });
+    Form1().Load();
+    store::CellCode[65] = "\\u913?";
+    const int writes = store::Io.writes;
+    Form1().Window()->close();
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(store::Io.writes, writes + 1);
+    EXPECT_EQ(ReadLines(store::kAssignmentFile)[1], "\\u913?");
+}
+
+TEST(StartupSequence, AWriteFailureOnExitIsReported) {
+    Form1().Load();
+    // The options file's name is taken by a folder, so it cannot be written.
+    textfile::remove(store::kOptionsFile);
+    QDir().mkdir(store::kOptionsFile);
+    testing_support::MsgBoxRecorder boxes;
+    Form1().Quit_Click();
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls()[0].title, "Runemill");
+}
+
+// The real program, twice: the second start leaves the first one's files alone.
+TEST(SingleInstanceProgram, ASecondStartEndsWithoutTouchingAnyFile) {
+    QTemporaryDir runtime, first, second;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+
+    QProcess one;
+    one.setProcessEnvironment(env);
+    one.setWorkingDirectory(first.path());
+    one.start(RUNEMILL_BINARY, {});
+    ASSERT_TRUE(one.waitForStarted());
+    QElapsedTimer t;
+    t.start();
+    const QString optionsOfFirst = QDir(first.path()).filePath(store::kOptionsFile);
+    while (!QFile::exists(optionsOfFirst) && t.elapsed() < 20000) QThread::msleep(50);
+    ASSERT_TRUE(QFile::exists(optionsOfFirst));
+    QThread::msleep(300);
+
+    // A short assignment file in the second one's folder would be deleted by a
+    // start that got as far as checking it.
+    WriteFile(QDir(second.path()).filePath(store::kAssignmentFile).toStdString(), "x\r\n");
+    QProcess two;
+    two.setProcessEnvironment(env);
+    two.setWorkingDirectory(second.path());
+    two.start(RUNEMILL_BINARY, {});
+    ASSERT_TRUE(two.waitForFinished(20000));
+    EXPECT_EQ(two.exitCode(), 0);
+    EXPECT_EQ(QDir(second.path()).entryList(QDir::Files), QStringList{store::kAssignmentFile});
+    EXPECT_EQ(one.state(), QProcess::Running);
+
+    one.kill();
+    one.waitForFinished();
+}
