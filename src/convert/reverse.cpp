@@ -4,6 +4,7 @@
 #include <set>
 #include <unordered_map>
 
+#include "convert/group_replace.h"
 #include "convert/replace.h"
 #include "store/store.h"
 
@@ -83,16 +84,13 @@ void RemoveWordLoop(std::string& text, std::string_view word, CutFn cut) {
 // --- Recognition --------------------------------------------------------------
 
 void ReplaceMeanings(std::string& rtf, const std::vector<std::string>& bedList) {
-    std::string group;
+    std::vector<GroupRule> rules;
     for (const std::string& line : bedList) {
         const size_t q = line.find('=');
-        if (q == npos || q == 0 || q + 1 >= line.size()) continue;
-        const std::string_view meaning = std::string_view(line).substr(q + 1);
-        group.assign(1, '*');
-        group.append(line, 0, q);
-        group.push_back('*');
-        ReplaceAll(rtf, meaning, group);
+        if (q == npos || q == 0) continue;
+        rules.push_back({std::string_view(line).substr(q + 1), std::string_view(line).substr(0, q)});
     }
+    ReplaceByGroups(rtf, '*', rules, FontTags{});
 }
 
 // Every replacement of mark & g & mark by g only deletes two marks, so the text
@@ -258,18 +256,18 @@ void ReplaceCodeInSymbolFont(std::string& rtf, std::string_view CodingToFind, ch
 }
 
 void ReplaceCells(std::string& rtf, const CellTable& cells, const FontTags& tags) {
-    std::string group = "#?#";
+    static const std::array<char, 256> kChars = [] {
+        std::array<char, 256> chars{};
+        for (size_t n = 0; n < chars.size(); ++n) chars[n] = static_cast<char>(n);
+        return chars;
+    }();
+    std::vector<GroupRule> rules;
     for (int code : store::CellCodes()) {
         const std::string& coding = cells[static_cast<size_t>(code)];
-        if (coding.empty()) continue;
-        const char ch = static_cast<char>(code);
-        if (coding.size() >= 2 && coding[0] == '\\' && coding[1] == '\'') {
-            ReplaceCodeInSymbolFont(rtf, coding, ch, tags);
-        } else {
-            group[1] = ch;
-            ReplaceAll(rtf, coding, group);
-        }
+        const bool byteEscape = coding.size() >= 2 && coding[0] == '\\' && coding[1] == '\'';
+        rules.push_back({coding, std::string_view(&kChars[static_cast<size_t>(code)], 1), byteEscape});
     }
+    ReplaceByGroups(rtf, '#', rules, tags);
 }
 
 void RecognizeSymbols(std::string& rtf, const std::vector<std::string>* bedList, const CellTable& cells,

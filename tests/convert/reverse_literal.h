@@ -119,6 +119,17 @@ inline void ReplaceCodeInSymbolFont(std::string& w, const std::string& coding, c
     }
 }
 
+inline void Cells(std::string& w, const std::array<std::string, 256>& cells, const Tags& t) {
+    for (int n = 64; n <= 255; ++n) {
+        if (n == 92 || n == 123 || n == 125) continue;
+        const std::string& cell = cells[static_cast<size_t>(n)];
+        if (cell.substr(0, 2) == "\\'")
+            ReplaceCodeInSymbolFont(w, cell, static_cast<char>(n), t);
+        else
+            w = Replace(w, cell, "#" + std::string(1, static_cast<char>(n)) + "#");
+    }
+}
+
 inline void Recognize(std::string& w, const std::vector<std::string>* list, const std::array<std::string, 256>& cells,
                       int charSet, int fontSize) {
     if (list) {
@@ -131,14 +142,7 @@ inline void Recognize(std::string& w, const std::vector<std::string>* list, cons
         w = Replace(w, "\\fcharset" + std::to_string(charSet), "\\fcharset0");
         DefaultFontTag(w, t, fontSize);
     }
-    for (int n = 64; n <= 255; ++n) {
-        if (n == 92 || n == 123 || n == 125) continue;
-        const std::string& cell = cells[static_cast<size_t>(n)];
-        if (cell.substr(0, 2) == "\\'")
-            ReplaceCodeInSymbolFont(w, cell, static_cast<char>(n), t);
-        else
-            w = Replace(w, cell, "#" + std::string(1, static_cast<char>(n)) + "#");
-    }
+    Cells(w, cells, t);
 }
 
 inline std::string Cut(const std::string& w, int fontSize) {

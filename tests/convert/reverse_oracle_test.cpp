@@ -20,11 +20,11 @@ public:
     template <class T>
     const T& Pick(const std::vector<T>& v) { return v[Below(v.size())]; }
 
-    // Text made of pieces; now and then any byte.
-    std::string Text(const std::vector<std::string>& pieces, size_t count) {
+    // Text made of fragments; now and then any byte.
+    std::string Text(const std::vector<std::string>& fragments, size_t count) {
         std::string s;
         for (size_t i = 0; i < count; ++i)
-            s += Chance(5) ? std::string(1, static_cast<char>(Below(256))) : Pick(pieces);
+            s += Chance(5) ? std::string(1, static_cast<char>(Below(256))) : Pick(fragments);
         return s;
     }
 
@@ -40,9 +40,10 @@ const std::vector<std::string> kMeanings = {
     "Truly yours", "\\'b5", "\\'e0", "yours", "a", "ab", "x#", "*", "1", " ", "par", "\\f1", "fcharset0",
     "\\u1488?", "e0", "*a*", "0 "};
 
-const std::vector<std::string> kAbbreviations = {"ty", "mu", "1", "a", "x", "12", " ", "#", "ab", "Z"};
+const std::vector<std::string> kAbbreviations = {"ty", "mu", "1", "a", "x", "12", " ", "#", "ab", "Z",
+                                                 "Truly yours and more"};
 
-const std::vector<std::string> kPieces = {
+const std::vector<std::string> kFragments = {
     "*", "*", "#", "#", "**", "\\", "'", "{", "}", " ", " ", "1", "12", ", ", "a", "b", "x", "ab",
     "Truly yours", "yours", "\\'e0", "\\'e1", "\\'E0", "\\'7b", "\\'7d", "\\'7e", "\\'7f", "\\'5c", "\\'b5",
     "\\'81", "\\u1488?", "\\u-3?", "\\f0", "\\f0 ", "\\f1", "\\f1 ", "\\f12", "\\fs24", "\\fs24 ", "\\fs12",
@@ -52,7 +53,7 @@ const std::vector<std::string> kPieces = {
     "\\cf0", "\\cell", "\\row", "=", "\r\n", "\\]", "\\\\", "e0", "fs", "24"};
 
 std::string RandomDocument(Random& r) {
-    std::string body = r.Text(kPieces, r.Below(60));
+    std::string body = r.Text(kFragments, r.Below(60));
     if (r.Chance(20)) return body;
     std::string fonts;
     const size_t nFonts = 1 + r.Below(3);
@@ -113,6 +114,43 @@ TEST(ReconvertOracle, RecognitionMatchesTheLiteralSteps) {
     }
 }
 
+TEST(ReconvertOracle, MeaningsMatchTheLiteralStepsOnDenseLists) {
+    // Few letters, so that meanings overlap, repeat and match what earlier
+    // entries put in; long lists and texts reach the one-search-per-entry paths.
+    Random r(31337);
+    auto word = [&r](size_t maxLength) {
+        std::string w;
+        for (size_t n = 1 + r.Below(maxLength); n > 0; --n) w += "ab*="[r.Below(r.Chance(10) ? 4 : 2)];
+        return w;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const bool large = round % 100 == 0;
+        std::vector<std::string> list;
+        for (size_t n = r.Below(large ? 40 : 10); n > 0; --n) list.push_back(word(r.Chance(5) ? 20 : 3) + "=" + word(4));
+        std::string text;
+        for (size_t n = r.Below(large ? 3000 : 40); n > 0; --n) text += "ab*x"[r.Below(4)];
+        std::string expected = text;
+        literal::Meanings(expected, list);
+        std::string actual = text;
+        convert::ReplaceMeanings(actual, list);
+        ASSERT_EQ(actual, expected) << "round " << round << ": " << text;
+    }
+    // Masses of overlapping occurrences, and many entries matching stars.
+    std::vector<std::string> runs, stars;
+    for (int n = 12; n > 0; --n) runs.push_back("b" + std::to_string(n) + "=" + std::string(static_cast<size_t>(n), 'a'));
+    for (char c = 'c'; c < 'w'; ++c) {
+        stars.push_back(std::string("A=") + c);
+        stars.push_back("B=*A");
+    }
+    for (const auto& list : {runs, stars}) {
+        std::string expected = std::string(2000, 'a') + "cdefghijklmnopqrstuvw";
+        std::string actual = expected;
+        literal::Meanings(expected, list);
+        convert::ReplaceMeanings(actual, list);
+        EXPECT_EQ(actual, expected);
+    }
+}
+
 TEST(ReconvertOracle, ByteEscapeCellsMatchTheLiteralSearch) {
     Random r(77);
     const std::vector<std::string> tags = {"\\f0", "\\f1", "#a#", "\\'e", "e0\\"};
@@ -132,6 +170,31 @@ TEST(ReconvertOracle, ByteEscapeCellsMatchTheLiteralSearch) {
     }
 }
 
+TEST(ReconvertOracle, CellsMatchTheLiteralStepsWithAnyTags) {
+    // Dense texts of escapes, tags and marks; tags that groups can make or
+    // that codings run through.
+    Random r(2718);
+    const std::vector<std::string> tags = {"\\f0", "\\f1", "#a#", "a#\\", "e0\\", "0\\'"};
+    const std::vector<std::string> codings = {"\\'e0", "\\'e0\\'e0", "\\'", "\\'e", "#", "a", "b", "\\f1", "0\\f", "a#"};
+    const std::vector<std::string> fragments = {"\\'e0", "\\'e0", "\\'e", "\\f0", "\\f1", "#", "a", "b", "e", "0", "\\", "'"};
+    for (int round = 0; round < 5000; ++round) {
+        const std::string text = r.Text(fragments, r.Below(round % 50 == 0 ? 400 : 30));
+        convert::CellTable cells{};
+        for (int code : {97, 98, 99, 100, 101, 0xe0}) {
+            if (r.Chance(60)) cells[static_cast<size_t>(code)] = r.Pick(codings);
+        }
+        convert::FontTags fast;
+        literal::Tags slow;
+        if (r.Chance(85)) fast.SymbolFontTag = slow.symbol = r.Pick(tags);
+        if (r.Chance(70)) fast.AnsiFontTag = slow.ansi = r.Pick(tags);
+        std::string expected = text;
+        literal::Cells(expected, cells, slow);
+        std::string actual = text;
+        convert::ReplaceCells(actual, cells, fast);
+        ASSERT_EQ(actual, expected) << "round " << round << ": " << text;
+    }
+}
+
 TEST(ReconvertOracle, GroupFusionMatchesTheLiteralScan) {
     Random r(4242);
     for (int round = 0; round < 20000; ++round) {
@@ -146,10 +209,10 @@ TEST(ReconvertOracle, GroupFusionMatchesTheLiteralScan) {
 
 TEST(ReconvertOracle, CleanUpStepsMatchTheLiteralSteps) {
     Random r(99);
-    const std::vector<std::string> pieces = {"\\", "\\", "lang", "f", "kerning", "1", "1025", " ", "s", "a", "\\'",
+    const std::vector<std::string> fragments = {"\\", "\\", "lang", "f", "kerning", "1", "1025", " ", "s", "a", "\\'",
                                              "7b", "e4", "E4", "u", "par", "d", "rtl", "ltr", "ch", "]", "#", "'", "\r\n"};
     for (int round = 0; round < 20000; ++round) {
-        const std::string text = r.Text(pieces, r.Below(30));
+        const std::string text = r.Text(fragments, r.Below(30));
         std::string expected = text;
         literal::Escapes(expected);
         literal::WordLoops(expected);
