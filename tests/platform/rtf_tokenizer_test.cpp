@@ -15,7 +15,10 @@ public:
     void groupOpen() override { tokens.push_back("{"); }
     void groupClose() override { tokens.push_back("}"); }
     void controlWord(std::string_view name, bool hasParam, std::int32_t param) override {
-        tokens.push_back("\\" + std::string(name) + (hasParam ? std::to_string(param) : ""));
+        std::string t(1, '\\');
+        t += name;
+        if (hasParam) t += std::to_string(param);
+        tokens.push_back(t);
     }
     void controlSymbol(char symbol) override { tokens.push_back(std::string("sym ") + symbol); }
     void hexByte(unsigned char byte) override { tokens.push_back("hex " + std::to_string(byte)); }
