@@ -1,6 +1,5 @@
 #include "platform/richtextbox.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>

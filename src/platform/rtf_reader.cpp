@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/codepage.h"
 
@@ -105,10 +106,16 @@ public:
     // A raw ASCII byte stands for itself unless it completes a pair.
     std::optional<char16_t> feed(unsigned char b, bool raw) {
         if (lead_ >= 0) {
-            const char pair[2] = {static_cast<char>(lead_), static_cast<char>(b)};
+            const auto key = static_cast<size_t>(lead_ << 8 | b);
             lead_ = -1;
-            const QString s = codepage::decode(cp_, std::string_view(pair, 2));
-            return s.size() == 1 ? s[0].unicode() : char16_t{0xFFFD};
+            std::vector<char16_t>& pairs = pairs_[cp_];
+            if (pairs.empty()) pairs.resize(0x10000);
+            if (pairs[key] == 0) {
+                const char pair[2] = {static_cast<char>(key >> 8), static_cast<char>(b)};
+                const QString s = codepage::decode(cp_, std::string_view(pair, 2));
+                pairs[key] = s.size() == 1 && s[0].unicode() != 0 ? s[0].unicode() : char16_t{0xFFFD};
+            }
+            return pairs[key];
         }
         if (doubleByte_ && codepage::isLeadByte(cp_, b)) {
             lead_ = b;
@@ -131,6 +138,9 @@ private:
     int lead_ = -1;
     const std::array<char16_t, 256>* table_ = nullptr;
     std::map<int, std::array<char16_t, 256>> tables_;
+    // Decoded pairs of the double-byte pages (0: not yet decoded); iconv is
+    // slow to open for every character.
+    std::map<int, std::vector<char16_t>> pairs_;
 };
 
 class DocumentBuilder : public TokenListener {
@@ -139,7 +149,10 @@ public:
         : defaults_(defaults), errors_(errors), ansiCharset_(defaults.charset) {}
 
     Document take() {
-        if (!done_) finish();
+        if (!done_) {
+            if (active()) endBytes();
+            finish();
+        }
         Document d;
         d.paragraphs = std::move(paragraphs_);
         return d;
@@ -372,7 +385,8 @@ private:
             return;
         }
         if (raw && b < 0x20 && b != '\t') return;
-        decoder_.setCodePage(codepage::forCharset(inFontTable ? std::max(fontCharset_, 0) : format().charset));
+        const int charset = !inFontTable ? format().charset : fontCharset_ >= 0 ? fontCharset_ : ansiCharset_;
+        decoder_.setCodePage(codepage::forCharset(charset));
         if (const auto ch = decoder_.feed(b, raw)) emitText(*ch);
     }
 

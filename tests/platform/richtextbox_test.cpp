@@ -254,6 +254,16 @@ TEST(RichTextBoxFormat, EmptyBoxTakesTheSizeForWhatComes) {
     EXPECT_EQ(box.TextRTF(), kHead + "\\uc1\\pard\\f0\\fs96\\par\r\n}\r\n" + std::string(1, '\0'));
 }
 
+TEST(RichTextBoxFormat, WithNothingSelectedTheFormatIsForWhatIsTypedNext) {
+    RichTextBox box;
+    box.SetText("a");
+    box.SetSelStart(1);
+    box.SetSelBold(true);
+    QKeyEvent e(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
+    QApplication::sendEvent(&box, &e);
+    EXPECT_EQ(body(box, 12), " a\\b x");
+}
+
 TEST(RichTextBoxFormat, AlignmentOfEveryTouchedParagraph) {
     RichTextBox box;
     box.SetText("a\r\nb\r\nc");
@@ -306,6 +316,14 @@ TEST(RichTextBoxWidget, ClickComesAfterTheCaretMoved) {
     mouse(box.viewport(), QEvent::MouseButtonRelease, at);
     EXPECT_EQ(dblClicks, 1);
     EXPECT_EQ(caretAtClick, -1);  // the release of a double-click is no second click
+}
+
+TEST(RichTextBoxWidget, ZeroMarginsOutliveNewContent) {
+    RichTextBox box;
+    box.SetZeroMargins();
+    box.SetTextRTF(cellDocument("Arial", 0, 12, "x"));
+    EXPECT_EQ(box.document()->documentMargin(), 0);
+    EXPECT_EQ(box.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
 }
 
 TEST(RichTextBoxWidget, ShiftEnterEndsAParagraph) {

@@ -218,6 +218,7 @@ TEST(RtfReaderConstructs, BytesDecodeInTheRunsCharacterSet) {
 
 TEST(RtfReaderConstructs, DoubleBytePagesPairTheirBytes) {
     const std::string head = "{\\rtf1{\\fonttbl{\\f0\\fcharset128 MS Mincho;}}";
+    EXPECT_EQ(read(head + "\\'93").plainText(), Q(u"\uFFFD"));  // the input ends after a lead byte
     EXPECT_EQ(read(head + "\\'93\\'fa\\'96{\\'7b}\\'b1\\'93}").plainText(),
               QString::fromUtf8("日\uFFFD{ｱ\uFFFD"));
     // A raw trail byte may be an ASCII letter.
