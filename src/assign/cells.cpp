@@ -2,14 +2,13 @@
 
 #include <array>
 
+#include "platform/rtf_writer.h"
 #include "store/store.h"
 
 namespace assign {
 namespace {
 
-// The characters at the end of every RTF text the cell box writes, after the
-// content: "\par", CR LF, "}", CR LF and the closing NUL.
-constexpr size_t kRtfTailLength = 10;
+constexpr size_t kRtfTailLength = rtf::kTextRtfTail.size();
 
 constexpr int kRowStep = 360;
 constexpr int kCellHeight = 345;
