@@ -2,6 +2,9 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 #include "assign/charass.h"
 #include "platform/ansi.h"
@@ -13,6 +16,30 @@ namespace assign {
 namespace {
 
 void place(QWidget* w, const TwipsRect& r) { platform::SetTwipsGeometry(w, r.left, r.top, r.width, r.height); }
+
+// A button whose caption wraps at word boundaries when it is wider than the
+// button and the button is high enough, as the program's captions do.
+class WrappingButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        option.text.clear();
+        painter.drawControl(QStyle::CE_PushButton, option);
+        const QRect area = rect().adjusted(1, 1, -1, -1);
+        int flags = Qt::AlignCenter;
+        const QFontMetrics metrics(font());
+        // Only where the wrapped lines fit: a low button keeps one line.
+        if (metrics.horizontalAdvance(text()) > area.width() &&
+            metrics.boundingRect(area, flags | Qt::TextWordWrap, text()).height() <= area.height())
+            flags |= Qt::TextWordWrap;
+        style()->drawItemText(&painter, area, flags, palette(), isEnabled(), text(), QPalette::ButtonText);
+    }
+};
 
 }  // namespace
 
@@ -32,7 +59,7 @@ QPushButton* NewButton(QWidget* window, const QString& caption, const TwipsRect&
 }
 
 QPushButton* NewButton(QWidget* window, const QString& caption, const TwipsRect& where) {
-    auto* button = new QPushButton(caption, window);
+    auto* button = new WrappingButton(caption, window);
     place(button, where);
     return button;
 }

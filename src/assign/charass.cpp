@@ -1,7 +1,6 @@
 #include "assign/charass.h"
 
 #include <QCursor>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -39,19 +38,6 @@ QCursor lockUniCursor() {
     p.drawText(QRect(1, 20, 30, 10), Qt::AlignCenter, QStringLiteral("for info"));
     p.end();
     return QCursor(image, 0, 0);
-}
-
-// A button whose caption wraps over several lines, as long captions do on
-// the program's buttons.
-void setWrappedCaption(QPushButton* button, const QString& caption) {
-    auto* text = new QLabel(caption, button);
-    text->setWordWrap(true);
-    text->setAlignment(Qt::AlignCenter);
-    text->setAttribute(Qt::WA_TransparentForMouseEvents);
-    auto* layout = new QHBoxLayout(button);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(text);
-    button->setAccessibleName(caption);
 }
 
 }  // namespace
@@ -113,9 +99,9 @@ void CharAssForm::createButtons(QWidget* window) {
                           MakeFont(QStringLiteral("Courier New"), 12));
     save_ = NewButton(window, QStringLiteral("Save / Refresh"), {9480, 120, 2175, 375},
                       MakeFont(QStringLiteral("Courier New"), 9.75, true));
-    selectFont_ = NewButton(window, QString(), {240, 720, 1935, 1335}, MakeFont(QStringLiteral("Courier New"), 9));
-    setWrappedCaption(selectFont_,
-                      QStringLiteral("1. Select FONT to display assigned symbols BEFORE assignment by clicking HERE"));
+    selectFont_ = NewButton(window,
+                            QStringLiteral("1. Select FONT to display assigned symbols BEFORE assignment by clicking HERE"),
+                            {240, 720, 1935, 1335}, MakeFont(QStringLiteral("Courier New"), 9));
     platform::SetBackColor(selectFont_, 0xC0C0FF);
     clearAll_ = NewButton(window, QStringLiteral("Clear All"), {240, 4440, 855, 300});
     lockUniCB_ = NewButton(window, QStringLiteral("Lock Uni"), {1200, 4440, 975, 300});
