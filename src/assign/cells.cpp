@@ -122,46 +122,47 @@ std::optional<int> ParseUnicodeEntry(std::string_view text) {
 
 std::string UnicodeEscape(int value) { return "\\u" + std::to_string(value) + "?"; }
 
-std::string WithoutLineBreaks(std::string_view rtf) {
+std::string WithoutLineBreaks(std::string_view fragment) {
+    // Where the text stands: inside a control word's name, inside its number,
+    // or elsewhere. A cut fragment follows the size word's digits.
+    enum class At { Name, Number, Other } at = At::Number;
     std::string out;
-    out.reserve(rtf.size());
-    bool afterControlWord = false;
+    out.reserve(fragment.size());
     size_t i = 0;
-    while (i < rtf.size()) {
-        const char c = rtf[i];
+    while (i < fragment.size()) {
+        const char c = fragment[i];
         if (c == '\r' || c == '\n') {
-            while (i < rtf.size() && (rtf[i] == '\r' || rtf[i] == '\n')) ++i;
-            // The break delimited the word; without it the next letters or
-            // digits would run into the word's name or number.
-            if (afterControlWord && i < rtf.size()) out.push_back(' ');
-            afterControlWord = false;
+            while (i < fragment.size() && (fragment[i] == '\r' || fragment[i] == '\n')) ++i;
+            // A break that ended a control word becomes a blank, which ends it
+            // as well and is dropped by a reader just as the break is.
+            if (at != At::Other && i < fragment.size()) out.push_back(' ');
+            at = At::Other;
             continue;
         }
-        if (c == '\\' && i + 1 < rtf.size()) {
-            const char next = rtf[i + 1];
+        if (c == '\\' && i + 1 < fragment.size()) {
+            const char next = fragment[i + 1];
             if (next == '\r' || next == '\n') {
                 // A backslash before a line break is a paragraph mark.
                 out += "\\par";
-                afterControlWord = true;
-                ++i;
-                continue;
-            }
-            size_t j = i + 1;
-            if (isLetter(next)) {
-                while (j < rtf.size() && isLetter(rtf[j])) ++j;
-                if (j + 1 < rtf.size() && rtf[j] == '-' && isDigit(rtf[j + 1])) ++j;
-                while (j < rtf.size() && isDigit(rtf[j])) ++j;
-                afterControlWord = true;
+                at = At::Name;
             } else {
-                ++j;  // a control symbol such as "\'" or "\\"
-                afterControlWord = false;
+                out.push_back(c);
+                out.push_back(next);
+                at = isLetter(next) ? At::Name : At::Other;  // else a control symbol such as "\'"
+                ++i;
             }
-            out.append(rtf.substr(i, j - i));
-            i = j;
+            ++i;
             continue;
         }
+        if (at == At::Name && !isLetter(c)) {
+            const bool sign = c == '-' && i + 1 < fragment.size() && isDigit(fragment[i + 1]);
+            // A minus that is text must not meet digits once a break is gone.
+            if (c == '-' && !sign) out.push_back(' ');
+            at = isDigit(c) || sign ? At::Number : At::Other;
+        } else if (at == At::Number && !isDigit(c)) {
+            at = At::Other;
+        }
         out.push_back(c);
-        afterControlWord = false;
         ++i;
     }
     return out;

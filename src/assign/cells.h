@@ -61,9 +61,10 @@ std::string UnicodeEscape(int value);
 // is missing or the text is too short for the tail.
 std::optional<std::string> CutCellString(std::string_view rtf, int cellFontSize);
 
-// Removes CR and LF from RTF text without changing what it means: a break
-// that ended a control word leaves a blank in its place.
-std::string WithoutLineBreaks(std::string_view rtf);
+// Removes CR and LF from a fragment that follows a control word's number (as
+// a cut does) without changing what it means: a break that ended a control
+// word leaves a blank in its place.
+std::string WithoutLineBreaks(std::string_view fragment);
 
 // What the box's plain text alone decides: "" for the cell's own character
 // or an empty box, the escape of a typed "U+" code; nothing when the box's

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <map>
+#include <random>
 #include <set>
 
 #include "assign/cells.h"
+#include "platform/rtf_reader.h"
+#include "platform/rtf_writer.h"
 #include "store/store.h"
 
 using namespace assign;
@@ -166,11 +169,14 @@ TEST(CellCut, LineBreaksNeverEnterACellString) {
     EXPECT_EQ(WithoutLineBreaks("a\r\nb"), "ab");
     EXPECT_EQ(WithoutLineBreaks("\\par \r\nb"), "\\par b");
     EXPECT_EQ(WithoutLineBreaks("\\fs-2\r\n3"), "\\fs-2 3");
-    EXPECT_EQ(WithoutLineBreaks("\\ab-\r\nc"), "\\ab-c");
+    EXPECT_EQ(WithoutLineBreaks("\\ab-\r\nc"), "\\ab -c");
     EXPECT_EQ(WithoutLineBreaks("\\\\par\r\nx"), "\\\\parx");
     EXPECT_EQ(WithoutLineBreaks("\\'0d\r\n\\'0a"), "\\'0d\\'0a");
     EXPECT_EQ(WithoutLineBreaks("x\\\r\ny"), "x\\par y");
     EXPECT_EQ(WithoutLineBreaks("\\par\r\n"), "\\par");
+    // The fragment itself follows the size word's digits.
+    EXPECT_EQ(WithoutLineBreaks("7\r\n7"), "7 7");
+    EXPECT_EQ(WithoutLineBreaks("x\r\n7"), "x7");
 }
 
 TEST(CellRule, OwnCharacterAndEmptyBoxClearTheCellWhateverLockUniSays) {
@@ -210,4 +216,26 @@ TEST(CellRule, AFailedCutKeepsTheStoredString) {
     const std::string caption = LabelCaption(70);
     EXPECT_EQ(CollectCell("x", caption, boxRtf(" x", 12), "\\'c0", false, 14), "\\'c0");
     EXPECT_EQ(CollectCell("x", caption, "\\fs24", "\\'c0", false, 12), "\\'c0");
+}
+
+// Taking the line breaks out must not change what a reader makes of the text.
+TEST(CellCut, WithoutLineBreaksKeepsTheMeaningOfRandomBodies) {
+    const std::vector<std::string> tokens{"\\par", "\\b", "\\b0", "\\fs24", "\\fs-2", "\\u1070?", "\\'e0", "\\'5c",
+                                          "a", "b", "7", " ", "\\par ", "\\\\", "\\{", "x1", "-", "\\", "\\ul", ";", "\\fs"};
+    std::mt19937 random(5);
+    for (int round = 0; round < 3000; ++round) {
+        std::string body;
+        const int count = static_cast<int>(random() % 12);
+        for (int i = 0; i < count; ++i) {
+            body += tokens[random() % tokens.size()];
+            if (random() % 3 == 0) body += random() % 2 ? "\r\n" : "\n";
+        }
+        const auto document = [](const std::string& b) {
+            return rtf::write(rtf::read("{\\rtf1\\ansi{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}\\f0\\fs24" + b + "}",
+                                        rtf::CharFormat{}));
+        };
+        const std::string stripped = WithoutLineBreaks(body);
+        ASSERT_EQ(stripped.find_first_of("\r\n"), std::string::npos) << body;
+        ASSERT_EQ(document(stripped), document(body)) << body;
+    }
 }
