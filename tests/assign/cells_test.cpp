@@ -114,13 +114,6 @@ TEST(CellTexts, TheCellStringFollowsTheSizeNumberDirectly) {
     EXPECT_EQ(CellDocument("\\u1575?", "Arial", 0, 12),
               "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}\\fs24\\u1575?}");
     EXPECT_EQ(CellDocument("", "Arial", 0, 12), "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}\\fs24}");
-    EXPECT_EQ(CellDocument(" x", "Times New Roman", -3, 7),
-              "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fcharset-3 Times New Roman;}}\\fs14 x}");
-}
-
-TEST(CellTexts, FontLabels) {
-    EXPECT_EQ(FontLabelPage1("Arial", 0, 12), "Arial Char. Set 0 Size 12");
-    EXPECT_EQ(FontLabelPage2("Times New Roman", 177, 14), "Times New Roman 177\r\n14");
 }
 
 TEST(UnicodeEntry, FourHexDigitsInEitherCaseGiveTheSignedValue) {
