@@ -6,12 +6,17 @@
 
 #include "convert/group_replace.h"
 #include "convert/replace.h"
+#include "convert/text_search.h"
+#include "platform/rtf_writer.h"
 #include "store/store.h"
 
 namespace convert {
 namespace {
 
 constexpr size_t npos = std::string::npos;
+
+// Every RTF text of the rich-text control ends in these.
+constexpr size_t kTailLength = rtf::kTextRtfTail.size();
 
 // At most five characters, all below "A": a stretch that may be fused, or
 // (when empty) become one by a fusion beside it.
@@ -177,7 +182,7 @@ void FuseGroups(std::string& text, char mark) {
 }
 
 void FuseStarGroups(std::string& rtf) {
-    ReplaceAll(rtf, "**", "");
+    ReplaceAllInPlace(rtf, "**", "");
     FuseGroups(rtf, '*');
 }
 
@@ -197,7 +202,7 @@ FontTags FindFontTags(std::string_view rtf, int charSet) {
 }
 
 void ReplaceCharSet(std::string& rtf, int charSet) {
-    ReplaceAll(rtf, "\\fcharset" + std::to_string(charSet), "\\fcharset0");
+    ReplaceAllInPlace(rtf, "\\fcharset" + std::to_string(charSet), "\\fcharset0");
 }
 
 void InsertDefaultFontTag(std::string& rtf, const FontTags& tags, int fontSize) {
@@ -290,12 +295,12 @@ std::string CutEnvelope(std::string_view rtf, int fontSize) {
     const std::string tag = "fs" + std::to_string(2 * fontSize);
     const size_t p = FindText(rtf, tag);
     const size_t begin = p == npos ? 3 : p + tag.size();
-    if (rtf.size() < kRtfTailLength || begin >= rtf.size() - kRtfTailLength) return {};
-    return std::string(rtf.substr(begin, rtf.size() - kRtfTailLength - begin));
+    if (rtf.size() < kTailLength || begin >= rtf.size() - kTailLength) return {};
+    return std::string(rtf.substr(begin, rtf.size() - kTailLength - begin));
 }
 
 void FuseSymbolGroups(std::string& text) {
-    ReplaceAll(text, "##", "");
+    ReplaceAllInPlace(text, "##", "");
     FuseGroups(text, '#');
 }
 
@@ -334,10 +339,10 @@ void DecodeByteEscapes(std::string& text) {
 }
 
 void RemoveDirectionWords(std::string& text) {
-    ReplaceAll(text, "\\rtlch", " ");
-    ReplaceAll(text, "\\ltrch", "");
-    ReplaceAll(text, "\\rtl", " ");
-    ReplaceAll(text, "\\ltr", " ");
+    ReplaceAllInPlace(text, "\\rtlch", " ");
+    ReplaceAllInPlace(text, "\\ltrch", "");
+    ReplaceAllInPlace(text, "\\rtl", " ");
+    ReplaceAllInPlace(text, "\\ltr", " ");
 }
 
 void RemoveControlWords(std::string& text) {
@@ -352,7 +357,7 @@ void RemoveControlWords(std::string& text) {
 
 void RemoveParagraphWords(std::string& text) {
     for (const char* word : {"\\pard ", "\\pard", "\\par ", "\\par", "\\cf0", "\\cell", "\\row"})
-        ReplaceAll(text, word, "");
+        ReplaceAllInPlace(text, word, "");
 }
 
 void RemoveBackslashes(std::string& text) {

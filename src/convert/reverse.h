@@ -72,13 +72,10 @@ void RecognizeSymbols(std::string& rtf, const std::vector<std::string>* bedList,
 
 // --- Clean-up -----------------------------------------------------------------
 
-// The rich-text control's RTF ends in the same ten characters ("\par", CR LF,
-// "}", CR LF, NUL); the body is what lies between them and the first size word.
-inline constexpr size_t kRtfTailLength = 10;
-
 // The body: from right after the first "fs" & 2 x fontSize (its delimiter
 // included; from the fourth character when there is none) to before the
-// tail. A text too short for the cut gives an empty body.
+// rich-text control's fixed tail. A text too short for the cut gives an
+// empty body.
 std::string CutEnvelope(std::string_view rtf, int fontSize);
 
 // "##" removed, then the "#" groups fused.
