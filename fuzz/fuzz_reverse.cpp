@@ -1,0 +1,63 @@
+// Differential fuzzing of the reverse conversion: the fast steps must give
+// exactly what the literal steps give, on any document, list and table.
+//
+// Input: a byte choosing the character set and one the size, then the RTF
+// text, "\x01", the list lines ("\n" between them), "\x01", the cells (lines
+// of the cell's character followed by its coding). Without the first "\x01"
+// there is no list.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "../tests/convert/reverse_literal.h"
+#include "convert/reverse.h"
+#include "store/store.h"
+
+namespace {
+
+std::vector<std::string> Split(std::string_view text, char at) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == at) {
+            parts.emplace_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return parts;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 2 || size > 4096) return 0;  // the literal steps are quadratic
+    static const int kSets[] = {0, 177, 2, 1};
+    static const int kSizes[] = {12, 6, 60, 3};
+    const int charSet = kSets[data[0] % 4];
+    const int fontSize = kSizes[data[1] % 4];
+    const std::vector<std::string> sections = Split(std::string_view(reinterpret_cast<const char*>(data) + 2, size - 2), '\x01');
+
+    std::vector<std::string> list;
+    if (sections.size() > 1) {
+        list = Split(sections[1], '\n');
+        list.emplace_back();
+    }
+    convert::CellTable cells{};
+    if (sections.size() > 2) {
+        for (const std::string& line : Split(sections[2], '\n')) {
+            if (!line.empty() && store::HasCell(static_cast<unsigned char>(line[0])))
+                cells[static_cast<unsigned char>(line[0])] = line.substr(1);
+        }
+    }
+    const std::vector<std::string>* withList = sections.size() > 1 ? &list : nullptr;
+
+    std::string fast = sections[0];
+    convert::RecognizeSymbols(fast, withList, cells, charSet, fontSize);
+    std::string slow = sections[0];
+    literal::Recognize(slow, withList, cells, charSet, fontSize);
+    if (fast != slow) std::abort();
+    if (convert::CleanUpRtf(fast, fontSize) != literal::CleanUp(slow, fontSize)) std::abort();
+    return 0;
+}
