@@ -8,7 +8,13 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
 
 #include "platform/ansi.h"
 #endif
@@ -129,9 +135,38 @@ bool InstallX11WindowList() {
     return true;
 }
 
+bool SendForeignKey(ForeignKey key) {
+    if (!g_display) return false;
+    KeySym modifier = NoSymbol, main = NoSymbol;
+    switch (key) {
+    case ForeignKey::CtrlEnd: modifier = XK_Control_L; main = XK_End; break;
+    case ForeignKey::Enter: main = XK_Return; break;
+    case ForeignKey::ShiftInsert: modifier = XK_Shift_L; main = XK_Insert; break;
+    }
+    auto press = [](KeySym sym, bool down) {
+        const KeyCode code = XKeysymToKeycode(g_display, sym);
+        if (code) XTestFakeKeyEvent(g_display, code, down ? True : False, CurrentTime);
+    };
+    if (modifier != NoSymbol) press(modifier, true);
+    press(main, true);
+    press(main, false);
+    if (modifier != NoSymbol) press(modifier, false);
+    XSync(g_display, False);
+    // The receiving program works on its own time; give it a moment before
+    // the next key, keeping our own windows painted meanwhile.
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 150) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+        QThread::msleep(10);
+    }
+    return true;
+}
+
 #else
 
 bool InstallX11WindowList() { return false; }
+bool SendForeignKey(ForeignKey) { return false; }
 
 #endif
 

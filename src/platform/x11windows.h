@@ -8,4 +8,11 @@ namespace platform {
 // Returns false when there is none (Wayland, offscreen).
 bool InstallX11WindowList();
 
+// Keystrokes sent to whatever window has the input focus on the X11 display.
+enum class ForeignKey { CtrlEnd, Enter, ShiftInsert };
+
+// Sends one keystroke with the XTest extension and waits until the display
+// has taken it. False when there is no X11 display (nothing is sent).
+bool SendForeignKey(ForeignKey key);
+
 }  // namespace platform
