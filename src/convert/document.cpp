@@ -2,8 +2,6 @@
 
 namespace convert {
 
-std::string UndoSlotName(int slot) { return "UNDO" + std::to_string(slot) + ".TXT"; }
-
 std::string LowerWindowDocument(std::string_view body, std::string_view face, int charset, int points) {
     std::string doc = "{\\rtf1\\unicode\\deff0{\\fonttbl{\\f0\\fnil\\fcharset";
     doc += std::to_string(charset);

@@ -8,10 +8,6 @@ namespace convert {
 
 inline constexpr const char* kSubtextFile = "SUBTEXT.TXT";
 inline constexpr const char* kRtbSnapshotFile = "RTB.RTF";
-inline constexpr int kUndoSlots = 10;
-
-// "UNDO" & slot & ".TXT".
-std::string UndoSlotName(int slot);
 
 // The converted text in the lower window's envelope: the symbol font as the
 // only font, its size in half-points, and the text unescaped, so RTF typed

@@ -113,9 +113,6 @@ private:
     void applyToSelection(const QTextCharFormat& change);
     // The format of the first selected character, or of the caret.
     rtf::CharFormat selectionFormat() const;
-    int toDocPosition(int pos, bool roundUp) const;
-    int fromDocPosition(int docPos) const;
-    int textLength() const;
 
     bool dblClickRelease_ = false;
 };

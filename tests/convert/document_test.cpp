@@ -22,8 +22,3 @@ TEST(WithParagraphMarks, EveryLineTheLastOneTooEndsInAParagraphMark) {
     EXPECT_EQ(WithParagraphMarks("a\rb\nc"), "a\\par b\nc\\par ");
     EXPECT_EQ(WithParagraphMarks("a\r\n\r\nb"), "a\\par \\par b\\par ");
 }
-
-TEST(UndoSlotName, NumbersWithoutPadding) {
-    EXPECT_EQ(convert::UndoSlotName(0), "UNDO0.TXT");
-    EXPECT_EQ(convert::UndoSlotName(9), "UNDO9.TXT");
-}
