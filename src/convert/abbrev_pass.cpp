@@ -1,7 +1,6 @@
 #include "convert/abbrev_pass.h"
 
 #include <algorithm>
-#include <queue>
 
 #include "convert/exchange_sort.h"
 #include "platform/ansi.h"
@@ -10,24 +9,27 @@
 namespace convert {
 
 void DisplayLengthCounter::Feed(std::string_view more) {
-    for (unsigned char c : more) {
-        // A "\u" counts as one character with everything up to its "?", unless
-        // another "\" comes first.
+    for (size_t i = 0; i < more.size(); ++i) {
+        const char c = more[i];
+        if (!afterBackslash_ && c != '\\' && c != '?') continue;
+        const std::int64_t at = count_ + static_cast<std::int64_t>(i);
+        // A "\u" counts as one character with everything up to its "?",
+        // unless another "\" comes first.
         if (pendingUnicode_ >= 0) {
             if (c == '?') {
-                overhead_ += count_ - pendingUnicode_;
+                overhead_ += at - pendingUnicode_;
                 pendingUnicode_ = -1;
             } else if (c == '\\') {
                 pendingUnicode_ = -1;
             }
         }
         if (afterBackslash_) {
-            if (c == 'u') pendingUnicode_ = count_ - 1;
+            if (c == 'u') pendingUnicode_ = at - 1;
             if (c == '\'') overhead_ += 3;
         }
         afterBackslash_ = (c == '\\');
-        ++count_;
     }
+    count_ += static_cast<std::int64_t>(more.size());
 }
 
 std::int64_t DisplayLength(std::string_view text) {
@@ -43,63 +45,100 @@ void TraceAbbList(std::vector<std::string>& list) {
     });
 }
 
-AbbTable::AbbTable(std::vector<std::string> lines) : lines_(std::move(lines)), nodes_(1) {
-    equals_.reserve(lines_.size());
+AbbTable::AbbTable(std::vector<std::string> lines) : lines_(std::move(lines)) {
+    struct BuildNode {
+        std::vector<std::pair<unsigned char, int>> children;
+        std::vector<int> entries;
+    };
+    std::vector<BuildNode> trie(1);
+    std::array<bool, 256> inAbbreviation{};
+    entry_.reserve(lines_.size());
     for (size_t i = 0; i < lines_.size(); ++i) {
-        const std::string& entry = lines_[i];
-        const size_t eq = entry.find('=');
+        const std::string& line = lines_[i];
+        Entry e;
+        e.start = pool_.size();
+        pool_ += line;
+        e.end = pool_.size();
+        const size_t eq = line.find('=');
         // An entry without "=" or beginning with "=" is never used.
-        equals_.push_back(eq == std::string::npos || eq == 0 ? std::string::npos : eq);
-        if (equals_.back() == std::string::npos) continue;
+        e.equals = eq == std::string::npos || eq == 0 ? std::string::npos : e.start + eq;
+        entry_.push_back(e);
+        if (e.equals == std::string::npos) continue;
         longest_ = std::max(longest_, eq);
         int node = 0;
         for (size_t k = 0; k < eq; ++k) {
-            const unsigned char c = static_cast<unsigned char>(entry[k]);
-            auto& children = nodes_[static_cast<size_t>(node)].children;
-            auto it = std::lower_bound(children.begin(), children.end(), std::make_pair(c, 0),
-                                       [](const auto& a, const auto& b) { return a.first < b.first; });
-            if (it == children.end() || it->first != c) {
-                const int created = static_cast<int>(nodes_.size());
-                children.insert(it, {c, created});
-                nodes_.emplace_back();
-                node = created;
+            const unsigned char c = static_cast<unsigned char>(line[k]);
+            inAbbreviation[c] = true;
+            auto& children = trie[static_cast<size_t>(node)].children;
+            auto it = std::find_if(children.begin(), children.end(), [c](const auto& ch) { return ch.first == c; });
+            if (it == children.end()) {
+                children.emplace_back(c, static_cast<int>(trie.size()));
+                node = static_cast<int>(trie.size());
+                trie.emplace_back();
             } else {
                 node = it->second;
             }
         }
-        nodes_[static_cast<size_t>(node)].entries.push_back(static_cast<int>(i));
+        trie[static_cast<size_t>(node)].entries.push_back(static_cast<int>(i));
+    }
+    nodes_.resize(trie.size());
+    for (size_t n = 0; n < trie.size(); ++n) {
+        Node& node = nodes_[n];
+        node.firstChild = static_cast<int>(children_.size());
+        node.childCount = static_cast<int>(trie[n].children.size());
+        children_.insert(children_.end(), trie[n].children.begin(), trie[n].children.end());
+        node.firstEntry = static_cast<int>(entries_.size());
+        node.entryCount = static_cast<int>(trie[n].entries.size());
+        entries_.insert(entries_.end(), trie[n].entries.begin(), trie[n].entries.end());
+        if (node.childCount > 6) {
+            node.dense = static_cast<int>(denseChildren_.size());
+            denseChildren_.emplace_back();
+            denseChildren_.back().fill(-1);
+            for (const auto& [c, to] : trie[n].children) denseChildren_.back()[c] = to;
+        }
+    }
+    for (size_t i = 0; i < entry_.size(); ++i) {
+        if (entry_[i].equals == std::string::npos) continue;
+        const std::string_view m = meaning(static_cast<int>(i));
+        entry_[i].meaningJoins =
+            m.empty() || std::any_of(m.begin(), m.end(), [&](char c) { return inAbbreviation[static_cast<unsigned char>(c)]; });
     }
 }
 
 std::string_view AbbTable::abb(int entry) const {
-    return std::string_view(lines_[static_cast<size_t>(entry)]).substr(0, equals_[static_cast<size_t>(entry)]);
+    const Entry& e = entry_[static_cast<size_t>(entry)];
+    return std::string_view(pool_).substr(e.start, e.equals - e.start);
 }
 
 std::string_view AbbTable::meaning(int entry) const {
-    return std::string_view(lines_[static_cast<size_t>(entry)]).substr(equals_[static_cast<size_t>(entry)] + 1);
+    const Entry& e = entry_[static_cast<size_t>(entry)];
+    return std::string_view(pool_).substr(e.equals + 1, e.end - e.equals - 1);
 }
 
 int AbbTable::child(int node, unsigned char c) const {
-    const auto& children = nodes_[static_cast<size_t>(node)].children;
-    auto it = std::lower_bound(children.begin(), children.end(), std::make_pair(c, 0),
-                               [](const auto& a, const auto& b) { return a.first < b.first; });
-    return it != children.end() && it->first == c ? it->second : -1;
+    const Node& n = nodes_[static_cast<size_t>(node)];
+    if (n.dense >= 0) return denseChildren_[static_cast<size_t>(n.dense)][c];
+    for (int k = n.firstChild, end = n.firstChild + n.childCount; k < end; ++k)
+        if (children_[static_cast<size_t>(k)].first == c) return children_[static_cast<size_t>(k)].second;
+    return -1;
 }
 
-template <class Queue>
+template <class Push>
 void AbbTable::findAt(std::string_view text, size_t from, size_t to, size_t after, int current,
-                      Queue& queue) const {
+                      Push&& push) const {
     for (size_t start = from; start < to; ++start) {
         int node = 0;
         for (size_t at = start; at < text.size(); ++at) {
             node = child(node, static_cast<unsigned char>(text[at]));
             if (node < 0) break;
-            const auto& entries = nodes_[static_cast<size_t>(node)].entries;
-            if (entries.empty() || at + 1 <= after) continue;
+            const Node& n = nodes_[static_cast<size_t>(node)];
+            if (n.entryCount == 0 || at + 1 <= after) continue;
             // Later entries with the same abbreviation matter only when it
             // turns up again, and then it is found again.
-            auto next = std::upper_bound(entries.begin(), entries.end(), current);
-            if (next != entries.end()) queue.push(*next);
+            const auto first = entries_.begin() + n.firstEntry;
+            const auto last = first + n.entryCount;
+            const auto next = std::upper_bound(first, last, current);
+            if (next != last) push(*next);
         }
     }
 }
@@ -108,23 +147,32 @@ void AbbTable::findAt(std::string_view text, size_t from, size_t to, size_t afte
 // in the group changes nothing. So only the entries found in the group are
 // queued, and after each replacement the text around the inserted meanings is
 // searched for abbreviations that now occur.
-std::string AbbTable::Expand(std::string_view group) const {
-    std::string text(group);
-    if (nodes_.size() < 2) return text;
-    std::priority_queue<int, std::vector<int>, std::greater<int>> queue;
-    findAt(text, 0, text.size(), 0, -1, queue);
+void AbbTable::ExpandInto(std::string_view group, std::string& text) const {
+    text.assign(group);
+    if (nodes_.size() < 2) return;  // no usable entry
+    // Working space kept from group to group.
+    thread_local std::vector<int> queue;  // a min-heap of entry indices
+    thread_local std::string out;
+    thread_local std::vector<size_t> inserted;  // where each meaning begins in `out`
+    queue.clear();
+    auto push = [](int entry) {
+        queue.push_back(entry);
+        std::push_heap(queue.begin(), queue.end(), std::greater<int>());
+    };
+    findAt(text, 0, text.size(), 0, -1, push);
     int current = -1;
     while (!queue.empty()) {
-        const int entry = queue.top();
-        queue.pop();
+        std::pop_heap(queue.begin(), queue.end(), std::greater<int>());
+        const int entry = queue.back();
+        queue.pop_back();
         if (entry == current) continue;
         current = entry;
         const std::string_view find = abb(entry);
         const std::string_view with = meaning(entry);
         size_t at = text.find(find);
         if (at == std::string::npos) continue;
-        std::string out;
-        std::vector<size_t> inserted;  // where each meaning begins in `out`
+        out.clear();
+        inserted.clear();
         size_t from = 0;
         for (; at != std::string::npos; at = text.find(find, from)) {
             out.append(text, from, at - from);
@@ -133,14 +181,20 @@ std::string AbbTable::Expand(std::string_view group) const {
             from = at + find.size();
         }
         out.append(text, from, std::string::npos);
-        text = std::move(out);
+        std::swap(text, out);
+        if (!entry_[static_cast<size_t>(entry)].meaningJoins) continue;
         for (size_t begin : inserted) {
             // Abbreviations that overlap the meaning, or span the join when it is empty.
             const size_t first = begin >= longest_ ? begin - longest_ + 1 : 0;
             const size_t last = std::min(text.size(), begin + std::max<size_t>(with.size(), 1));
-            findAt(text, first, last, begin, current, queue);
+            findAt(text, first, last, begin, current, push);
         }
     }
+}
+
+std::string AbbTable::Expand(std::string_view group) const {
+    std::string text;
+    ExpandInto(group, text);
     return text;
 }
 
@@ -154,11 +208,13 @@ ExpansionTable AbbreviationPass(std::string& work, const AbbTable& table,
     // first "*" opens the group at hand. Otherwise the steps are followed on
     // the working text itself.
     std::string done;
+    done.reserve(scan.size() + scan.size() / 4);
     size_t rest = 0;
     DisplayLengthCounter doneLength;
     bool literal = false;
     std::string whole;
 
+    std::string expansion;
     size_t from = 0;
     while (true) {
         const size_t open = scan.find('*', from);
@@ -167,7 +223,7 @@ ExpansionTable AbbreviationPass(std::string& work, const AbbTable& table,
         const size_t close = scan.find('*', open + 1);
         if (close == std::string::npos || close == open + 1) break;
         const std::string_view group = std::string_view(scan).substr(open + 1, close - open - 1);
-        const std::string expansion = table.Expand(group);
+        table.ExpandInto(group, expansion);
 
         std::int64_t start = 0;
         if (!literal) {
@@ -185,7 +241,11 @@ ExpansionTable AbbreviationPass(std::string& work, const AbbTable& table,
         } else {
             const size_t firstStar = whole.find('*');
             if (firstStar != std::string::npos) start = DisplayLength(std::string_view(whole).substr(0, firstStar + 1));
-            const size_t at = whole.find("*" + std::string(group) + "*");
+            // Built in place: the one-expression form trips GCC 12's -Wrestrict.
+            std::string quoted(1, '*');
+            quoted.append(group);
+            quoted.push_back('*');
+            const size_t at = whole.find(quoted);
             if (at != std::string::npos) whole.replace(at, group.size() + 2, expansion);
         }
         const std::int64_t end = start + DisplayLength(expansion);
@@ -197,7 +257,12 @@ ExpansionTable AbbreviationPass(std::string& work, const AbbTable& table,
         result.ExpPos[slot + 2] = static_cast<std::int32_t>(static_cast<std::int64_t>(group.size()) - (end - start));
         from = close + 1;
     }
-    work = literal ? std::move(whole) : done + scan.substr(rest);
+    if (literal) {
+        work = std::move(whole);
+    } else {
+        done.append(scan, rest, std::string::npos);
+        work = std::move(done);
+    }
     return result;
 }
 

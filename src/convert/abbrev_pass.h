@@ -6,6 +6,7 @@
 // Users' lists rely on its quirks: entries apply in list order, each to the
 // result of those before it, so a later entry can rewrite an earlier meaning;
 // "**" or an unclosed "*" ends the pass.
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -54,24 +55,36 @@ public:
 
     // The group with every entry applied in list order.
     std::string Expand(std::string_view group) const;
+    void ExpandInto(std::string_view group, std::string& expanded) const;
 
 private:
+    // The trie of the abbreviations, flat: a node's children and entries are
+    // runs of the two arrays below.
     struct Node {
-        std::vector<std::pair<unsigned char, int>> children;  // sorted
-        std::vector<int> entries;  // indices of the entries with this abbreviation
+        int firstChild = 0, childCount = 0;
+        int dense = -1;  // a node with many children looks them up in a table
+        int firstEntry = 0, entryCount = 0;  // the entries with this abbreviation
+    };
+    struct Entry {
+        size_t start = 0, equals = 0, end = 0;  // in pool_; equals is npos when unusable
+        bool meaningJoins = false;  // the meaning is empty or holds a character of an abbreviation
     };
     int child(int node, unsigned char c) const;
-    // Queues, for every abbreviation occurring in `text` at a start in
+    // Pushes, for every abbreviation occurring in `text` at a start in
     // [from, to) and ending after `after`, its first entry after `current`.
-    template <class Queue>
-    void findAt(std::string_view text, size_t from, size_t to, size_t after, int current, Queue& queue) const;
+    template <class Push>
+    void findAt(std::string_view text, size_t from, size_t to, size_t after, int current, Push&& push) const;
 
     std::string_view abb(int entry) const;
     std::string_view meaning(int entry) const;
 
     std::vector<std::string> lines_;
-    std::vector<size_t> equals_;  // where each entry's "=" stands, npos when unusable
+    std::string pool_;  // the lines one after the other, read while expanding
+    std::vector<Entry> entry_;
     std::vector<Node> nodes_;
+    std::vector<std::pair<unsigned char, int>> children_;
+    std::vector<int> entries_;
+    std::vector<std::array<int, 256>> denseChildren_;
     size_t longest_ = 0;
 };
 

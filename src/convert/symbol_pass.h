@@ -21,6 +21,8 @@ public:
     explicit SegmentConverter(const CellTable& cells);
 
     std::string Convert(std::string_view segment) const;
+    // The same into `out`, with `scratch` as working space (both reused).
+    void ConvertInto(std::string_view segment, std::string& out, std::string& scratch) const;
 
     // Whether the converter was built from this table.
     bool BuiltFrom(const CellTable& cells) const { return cells_ == cells; }
@@ -30,6 +32,7 @@ private:
     // One character taken through the steps before and after the hex letters.
     std::array<std::string, 256> before_;
     std::array<std::string, 256> after_;
+    bool hexStepsAtOnce_;
 };
 
 // The hex-letter step for one letter of "a".."f": the letter stays where it is

@@ -119,7 +119,7 @@ TEST(Form1Window, LineBreaksBecomeParagraphMarks) {
 
 TEST(Form1Window, TheUndoRingWrapsAfterTenConversions) {
     Form1Form& f = loaded();
-    for (int i = 1; i <= 11; ++i) f.TEX()->SetText("t" + std::to_string(i));
+    for (int i = 1; i <= 11; ++i) f.TEX()->SetText(std::string("t").append(std::to_string(i)));
     EXPECT_EQ(f.UndoIndex, 1);
     EXPECT_EQ(ReadFile("UNDO1.TXT"), "t11\r\n");
     EXPECT_EQ(ReadFile("UNDO0.TXT"), "t10\r\n");
@@ -274,7 +274,7 @@ TEST(Form1Window, FilesThatCannotBeWrittenAreReportedOnceAndLoseNothingShown) {
 
 TEST(Form1Window, AChangeDuringTheListLoadIsConvertedAfterwardsNotInside) {
     std::string list;
-    for (int i = 0; i < 1000; ++i) list += "k" + std::to_string(i) + "=v\r\n";
+    for (int i = 0; i < 1000; ++i) list.append("k").append(std::to_string(i)).append("=v\r\n");
     list += "ty=Truly yours\r\n";
     WriteFile(convert::kAbbTraceFile, list);
     Form1Form& f = loaded();

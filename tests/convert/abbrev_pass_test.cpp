@@ -152,10 +152,10 @@ std::vector<std::string> randomList(std::mt19937& rng) {
     for (size_t i = 0; i < n; ++i) {
         switch (rng() % 8) {
         case 0: list.push_back(randomPiece(rng, meaningParts, 4)); break;  // usually no "="
-        case 1: list.push_back("=" + randomPiece(rng, meaningParts, 3)); break;
+        case 1: list.push_back(literal::cat({"=", randomPiece(rng, meaningParts, 3)})); break;
         default:
-            list.push_back(randomPiece(rng, abbParts, 3) + "=" +
-                           randomPiece(rng, rng() % 10 ? meaningParts : abbParts, 5));
+            list.push_back(literal::cat(
+                {randomPiece(rng, abbParts, 3), "=", randomPiece(rng, rng() % 10 ? meaningParts : abbParts, 5)}));
         }
     }
     list.emplace_back();
@@ -192,7 +192,7 @@ TEST(AbbreviationPass, AgreesWithTheStepByStepPassOnLongListsAndGroups) {
             for (size_t k = 1 + rng() % 4; k > 0; --k) abb.push_back(static_cast<char>('a' + rng() % 5));
             // Mostly letters no abbreviation holds, so the text does not grow without end.
             for (size_t k = rng() % 6; k > 0; --k) meaning.push_back("ABCDEFGab"[rng() % 9]);
-            list.push_back(abb + "=" + meaning);
+            list.push_back(literal::cat({abb, "=", meaning}));
         }
         list.emplace_back();
         if (round % 2) convert::TraceAbbList(list);

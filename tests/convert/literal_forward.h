@@ -3,12 +3,21 @@
 // without any regard for speed: the reference the real code is compared with.
 #include <array>
 #include <cstdint>
+#include <initializer_list>
+#include <string_view>
 #include <string>
 #include <vector>
 
 namespace literal {
 
 using Cells = std::array<std::string, 256>;
+
+// Joins texts by appending: GCC 12 warns (-Wrestrict) on "x" + std::string.
+inline std::string cat(std::initializer_list<std::string_view> parts) {
+    std::string out;
+    for (std::string_view p : parts) out.append(p);
+    return out;
+}
 
 inline std::string replaceAll(const std::string& text, const std::string& find, const std::string& with) {
     if (find.empty()) return text;
@@ -17,10 +26,11 @@ inline std::string replaceAll(const std::string& text, const std::string& find, 
     while (true) {
         const size_t at = text.find(find, from);
         if (at == std::string::npos) break;
-        out += text.substr(from, at - from) + with;
+        out += text.substr(from, at - from);
+        out += with;
         from = at + find.size();
     }
-    return out + text.substr(from);
+    return out.append(text.substr(from));
 }
 
 inline bool endsWith(const std::string& s, const std::string& tail) {
@@ -52,9 +62,10 @@ inline std::string convertSegment(std::string seg, const Cells& cells) {
             // after "\'" stays as well.
             if (piece.empty() && previousAfterEscape) stays = true;
             previousAfterEscape = endsWith(piece, "\\'");
-            out += piece + (stays ? std::string(1, letter) : cells[static_cast<unsigned char>(letter)]);
+            out += piece;
+            out += stays ? std::string(1, letter) : cells[static_cast<unsigned char>(letter)];
         }
-        seg = out + rest;
+        seg = out.append(rest);
     }
     for (int c = 103; c <= 116; ++c) step(c);
     for (int c = 118; c <= 255; ++c) step(c);
@@ -70,7 +81,7 @@ inline std::string symbolPass(const std::string& text, const Cells& cells) {
         scan = scan.substr(open + 1);
         if (close == std::string::npos) break;
         const std::string seg = scan.substr(0, close - open - 1);
-        work = replaceAll(work, "#" + seg + "#", convertSegment(seg, cells));
+        work = replaceAll(work, cat({"#", seg, "#"}), convertSegment(seg, cells));
         scan = scan.substr(close - open);
     }
     return work;
@@ -116,8 +127,8 @@ inline AbbResult abbreviationPass(std::string work, const std::vector<std::strin
         const size_t firstStar = work.find('*');
         const size_t p = firstStar == std::string::npos ? 0 : firstStar + 1;
         const std::int64_t start = displayLength(work.substr(0, p));
-        const size_t at = work.find("*" + group + "*");
-        if (at != std::string::npos) work = work.substr(0, at) + e + work.substr(at + group.size() + 2);
+        const size_t at = work.find(cat({"*", group, "*"}));
+        if (at != std::string::npos) work = cat({work.substr(0, at), e, work.substr(at + group.size() + 2)});
         const std::int64_t end = start + displayLength(e);
         const size_t k = static_cast<size_t>(r.expPosCount) - 3;
         r.expPos[k] = static_cast<std::int32_t>(start);

@@ -15,7 +15,7 @@ namespace {
 CellTable namedCells() {
     CellTable cells;
     for (int c = 64; c <= 255; ++c)
-        if (c != 92 && c != 123 && c != 125) cells[static_cast<size_t>(c)] = "<" + std::to_string(c) + ">";
+        if (c != 92 && c != 123 && c != 125) cells[static_cast<size_t>(c)] = literal::cat({"<", std::to_string(c), ">"});
     return cells;
 }
 
@@ -62,6 +62,10 @@ TEST(SymbolPass, HexDigitsOfATypedByteEscapeStay) {
     EXPECT_EQ(SymbolPass("#\\'aa#", cells), "\\'aa");
     EXPECT_EQ(SymbolPass("#\\'ffa#", cells), "\\'ff<97>");
     EXPECT_EQ(SymbolPass("#\\'aaa#", cells), "\\'aa<97>");
+    // A letter whose cell is empty can join "\" and "'" into an escape.
+    CellTable emptyA = cells;
+    emptyA['a'].clear();
+    EXPECT_EQ(SymbolPass("#\\a'b#", emptyA), "\\'b");
     // Upper-case hex letters are ordinary letters.
     EXPECT_EQ(SymbolPass("#\\'E4#", cells), "\\'<69>4");
 }
@@ -72,15 +76,15 @@ TEST(SymbolPass, LaterStepsWorkOnTheCellsEarlierStepsInserted) {
     EXPECT_EQ(SymbolPass("#ua#", cells), "\\'e2<97>");
     // A typed "\u" loses its "u" in the first step.
     EXPECT_EQ(SymbolPass("#\\u#", cells), "\\\\'e2");
-    cells[65] = "g";  // "A" inserts a letter that step 6 replaces
+    cells[65] = std::string(1, 'g');  // "A" inserts a letter that step 6 replaces
     EXPECT_EQ(SymbolPass("#A#", cells), "<103>");
-    cells[65] = "_";  // "_" meets the second "_" step
+    cells[65] = std::string(1, '_');  // "_" meets the second "_" step
     EXPECT_EQ(SymbolPass("#A#", cells), "<95>");
 }
 
 TEST(SymbolPass, AHashInACellBecomesAMarkOfTheWorkingText) {
     CellTable cells = namedCells();
-    cells[120] = "#";
+    cells[120] = std::string(1, '#');
     // The first pair turns "#x#" into a lone "#", which joins the text around
     // it into the group "y" that the second pair finds.
     EXPECT_EQ(SymbolPass("#y##x#y#", cells), literal::symbolPass("#y##x#y#", cells));
@@ -104,7 +108,7 @@ CellTable randomCells(std::mt19937& rng) {
     CellTable t;
     for (int c = 64; c <= 255; ++c)
         if (c != 92 && c != 123 && c != 125)
-            t[static_cast<size_t>(c)] = rng() % 3 ? "<" + std::to_string(c) + ">" : cells[rng() % cells.size()];
+            t[static_cast<size_t>(c)] = rng() % 3 ? literal::cat({"<", std::to_string(c), ">"}) : cells[rng() % cells.size()];
     return t;
 }
 
