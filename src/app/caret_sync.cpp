@@ -19,11 +19,15 @@ std::int64_t countOf(std::string_view text, char c) { return std::count(text.beg
 
 }  // namespace
 
+Selection SimpleLowerSelectionFor(std::string_view p) {
+    return {static_cast<std::int64_t>(p.size()) - countOf(p, '*') - countOf(p, '#'), 1};
+}
+
 Selection LowerSelectionFor(std::string_view p, const Table& expPos, Table& quotePos) {
     const std::int64_t len = static_cast<std::int64_t>(p.size());
     const std::int64_t stars = countOf(p, '*');
     const std::int64_t marks = stars + countOf(p, '#');
-    if (stars == 0) return {len - marks, 1};
+    if (stars == 0) return SimpleLowerSelectionFor(p);
 
     const std::int64_t u = lastIndex(expPos);
     // The walk over the stars: per group the opening and closing star's place

@@ -16,6 +16,10 @@ struct Selection {
     bool operator==(const Selection&) const = default;
 };
 
+// The lower selection when no "*" stands before the caret: the converted
+// character at the caret.
+Selection SimpleLowerSelectionFor(std::string_view beforeCaret);
+
 // The lower selection for an upper caret with `beforeCaret` before it: the
 // converted character at the caret, or the whole expansion when the caret is
 // inside a "*" group. When two or more "*" stand before the caret, `quotePos`

@@ -387,10 +387,30 @@ void Form1Form::reportWriteFailures(const std::vector<std::string>& failures) {
 
 void Form1Form::TEX_Click() { SyncCaret(); }
 
+namespace {
+
+std::string_view beforeCaret(const std::string& text, int caret) {
+    return std::string_view(text).substr(0, static_cast<size_t>(caret));
+}
+
+}  // namespace
+
 void Form1Form::SyncCaret() {
     const std::string text = TEX()->Text();
-    const std::string_view beforeCaret = std::string_view(text).substr(0, static_cast<size_t>(TEX()->SelStart()));
-    const caret::Selection lower = caret::LowerSelectionFor(beforeCaret, ExpPos, QuotePos);
+    const std::string_view p = beforeCaret(text, TEX()->SelStart());
+    if (p.find('*') == std::string_view::npos) {
+        SyncCaretSimple();
+        return;
+    }
+    showLowerSelection(caret::LowerSelectionFor(p, ExpPos, QuotePos));
+}
+
+void Form1Form::SyncCaretSimple() {
+    const std::string text = TEX()->Text();
+    showLowerSelection(caret::SimpleLowerSelectionFor(beforeCaret(text, TEX()->SelStart())));
+}
+
+void Form1Form::showLowerSelection(const caret::Selection& lower) {
     RTB()->SetSelStart(clampToInt(lower.start));
     RTB()->SetSelLength(clampToInt(lower.length));
     UpdateQuoteIndicators();

@@ -25,6 +25,10 @@ namespace convert {
 class SegmentConverter;
 }
 
+namespace caret {
+struct Selection;
+}
+
 class Form1Form : public platform::LazyForm {
 public:
     Form1Form();
@@ -107,6 +111,8 @@ private:
     void convertCodeText();
     bool abbListReady(std::vector<std::string>& failures);
     void reportWriteFailures(const std::vector<std::string>& failures);
+    void SyncCaretSimple();
+    void showLowerSelection(const caret::Selection& lower);
     void UpdateQuoteIndicators();
 
     std::unique_ptr<Controls> c_;
