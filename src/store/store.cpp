@@ -84,7 +84,12 @@ void ResetSharedState() {
 }
 
 std::string IntLine(int value) {
-    return (value < 0 ? std::string("-") : std::string(" ")) + std::to_string(std::abs(value)) + " ";
+    // Built up in place: the one-expression form trips GCC 12's -Wrestrict in
+    // Release builds, and std::abs of the smallest int overflows.
+    std::string line(1, value < 0 ? '-' : ' ');
+    line += std::to_string(value < 0 ? -static_cast<long long>(value) : static_cast<long long>(value));
+    line += ' ';
+    return line;
 }
 
 bool ParseWholeNumber(const std::string& line, int& value) {

@@ -1,0 +1,328 @@
+#include "platform/richtextbox.h"
+
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <algorithm>
+
+#include "platform/ansi.h"
+#include "platform/controls.h"
+#include "platform/dialogs.h"
+#include "platform/rtf_reader.h"
+#include "platform/rtf_writer.h"
+#include "platform/textfile.h"
+
+namespace platform {
+namespace {
+
+const QString kRtfMime = QStringLiteral("text/rtf");
+const QString kRtfMimeAlt = QStringLiteral("application/rtf");
+
+// One byte per UTF-16 unit, so that lengths agree with positions.
+std::string toAnsi(const QString& text) {
+    std::string out;
+    out.reserve(static_cast<size_t>(text.size()));
+    for (const QChar c : text) {
+        const int b = c.isSurrogate() ? -1 : ansi::fromUnicode(c.unicode());
+        out.push_back(b < 0 ? '?' : static_cast<char>(b));
+    }
+    return out;
+}
+
+// Paragraph separators of a text document become CR LF.
+QString withCrLf(QString text) {
+    return text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+}
+
+}  // namespace
+
+RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
+    setFont(MakeFont(QStringLiteral("Arial"), 12));
+    document()->setDefaultFont(font());
+}
+
+std::string RichTextBox::Text() const { return toAnsi(TextW()); }
+
+QString RichTextBox::TextW() const { return withCrLf(document()->toRawText()); }
+
+void RichTextBox::SetText(const std::string& text) {
+    QTextCursor first(document());
+    const rtf::CharFormat format = rtf::fromQt(first.charFormat(), rtf::defaultFormat(*document()));
+    rtf::Document model = rtf::plainTextModel(ansi::toQString(text), format);
+    const rtf::Align align = rtf::alignOf(document()->firstBlock().blockFormat());
+    for (rtf::Paragraph& p : model.paragraphs) p.align = align;
+    replaceContent(model);
+}
+
+std::string RichTextBox::TextRTF() const {
+    std::string out = rtf::write(*document());
+    out.push_back('\0');
+    return out;
+}
+
+void RichTextBox::SetTextRTF(const std::string& rtf) {
+    const rtf::CharFormat defaults = rtf::defaultFormat(*document());
+    if (rtf::looksLikeRtf(rtf)) {
+        replaceContent(rtf::read(rtf, defaults));
+    } else {
+        replaceContent(rtf::plainTextModel(ansi::toQString(rtf), defaults));
+    }
+}
+
+void RichTextBox::replaceContent(const rtf::Document& model) {
+    QTextDocument* doc = document();
+    doc->setUndoRedoEnabled(false);
+    rtf::setContent(*doc, model);
+    doc->setUndoRedoEnabled(true);
+    setTextCursor(QTextCursor(doc));
+}
+
+int RichTextBox::textLength() const {
+    const QTextDocument* doc = document();
+    return doc->characterCount() - 1 + doc->blockCount() - 1;
+}
+
+int RichTextBox::fromDocPosition(int docPos) const {
+    return docPos + document()->findBlock(docPos).blockNumber();
+}
+
+// The block that holds a CR LF position is the last one whose first
+// character lies at or before it: block k starts at position() + k.
+int RichTextBox::toDocPosition(int pos, bool roundUp) const {
+    const QTextDocument* doc = document();
+    pos = std::clamp(pos, 0, textLength());
+    int lo = 0, hi = doc->blockCount() - 1;
+    while (lo < hi) {
+        const int mid = lo + (hi - lo + 1) / 2;
+        if (doc->findBlockByNumber(mid).position() + mid <= pos) {
+            lo = mid;
+        } else {
+            hi = mid - 1;
+        }
+    }
+    const QTextBlock b = doc->findBlockByNumber(lo);
+    const int offset = pos - (b.position() + lo);
+    const int textLen = b.length() - 1;
+    if (offset <= textLen) return b.position() + offset;
+    return roundUp ? b.position() + b.length() : b.position() + textLen;  // between CR and LF
+}
+
+int RichTextBox::SelStart() const { return fromDocPosition(textCursor().selectionStart()); }
+
+int RichTextBox::SelLength() const {
+    const QTextCursor c = textCursor();
+    return fromDocPosition(c.selectionEnd()) - fromDocPosition(c.selectionStart());
+}
+
+void RichTextBox::SetSelStart(int start) {
+    QTextCursor c = textCursor();
+    c.setPosition(toDocPosition(start, false));
+    setTextCursor(c);
+}
+
+void RichTextBox::SetSelLength(int length) {
+    QTextCursor c = textCursor();
+    const int start = c.selectionStart();
+    const int end = toDocPosition(fromDocPosition(start) + std::max(length, 0), true);
+    c.setPosition(start);
+    c.setPosition(end, QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
+std::string RichTextBox::SelText() const { return toAnsi(withCrLf(textCursor().selectedText())); }
+
+rtf::CharFormat RichTextBox::selectionFormat() const {
+    QTextCursor c = textCursor();
+    if (c.hasSelection()) {
+        // The format before the position: the first selected character's.
+        c.setPosition(c.selectionStart() + 1);
+    }
+    return rtf::fromQt(c.charFormat(), rtf::defaultFormat(*document()));
+}
+
+void RichTextBox::SetSelText(const std::string& text) {
+    QTextCursor c = textCursor();
+    // insertText ends a paragraph at CR LF, a lone CR or a lone LF, and the new
+    // paragraphs take the paragraph format of the one they split.
+    c.insertText(ansi::toQString(text), rtf::toQt(selectionFormat()));
+    setTextCursor(c);
+}
+
+void RichTextBox::applyToSelection(const QTextCharFormat& change) {
+    QTextCursor c = textCursor();
+    if (c.hasSelection()) {
+        c.mergeCharFormat(change);
+        // An empty paragraph inside the selection shows its mark's format.
+        const int end = c.selectionEnd();
+        for (QTextBlock b = document()->findBlock(c.selectionStart()); b.isValid() && b.position() <= end;
+             b = b.next()) {
+            if (b.length() == 1 && b.position() >= c.selectionStart()) {
+                QTextCursor m(b);
+                m.mergeBlockCharFormat(change);
+            }
+        }
+    } else {
+        mergeCurrentCharFormat(change);
+        if (c.block().length() == 1) c.mergeBlockCharFormat(change);
+    }
+}
+
+void RichTextBox::SetSelFontName(const std::string& face) {
+    QTextCharFormat f;
+    f.setFontFamilies(QStringList{ansi::toQString(face)});
+    applyToSelection(f);
+}
+
+void RichTextBox::SetSelFontSize(double points) {
+    QTextCharFormat f;
+    f.setFontPointSize(rtf::clampHalfPoints(std::llround(points * 2)) / 2.0);
+    applyToSelection(f);
+}
+
+void RichTextBox::SetSelColor(std::uint32_t bgr) {
+    QTextCharFormat f;
+    const QColor c = ColorFromBgr(bgr & 0xFFFFFFu);
+    if ((c.rgb() & 0xFFFFFFu) == 0) {
+        f.setForeground(QBrush());  // black: the default colour again
+    } else {
+        f.setForeground(c);
+    }
+    applyToSelection(f);
+}
+
+void RichTextBox::SetSelBold(bool on) {
+    QTextCharFormat f;
+    f.setFontWeight(on ? QFont::Bold : QFont::Normal);
+    applyToSelection(f);
+}
+
+void RichTextBox::SetSelItalic(bool on) {
+    QTextCharFormat f;
+    f.setFontItalic(on);
+    applyToSelection(f);
+}
+
+void RichTextBox::SetSelUnderline(bool on) {
+    QTextCharFormat f;
+    f.setFontUnderline(on);
+    applyToSelection(f);
+}
+
+void RichTextBox::SetSelAlignment(int alignment) {
+    const rtf::Align a = alignment == 1 ? rtf::Align::Right : alignment == 2 ? rtf::Align::Center : rtf::Align::Left;
+    textCursor().mergeBlockFormat(rtf::toQt(a));
+}
+
+bool RichTextBox::LoadFile(const std::string& name) {
+    const auto bytes = textfile::readAll(name);
+    if (!bytes) return false;
+    SetTextRTF(*bytes);
+    return true;
+}
+
+bool RichTextBox::SaveFile(const std::string& name) const { return textfile::writeAtomic(name, rtf::write(*document())); }
+
+std::string RichTextBox::FontName() const { return ansi::fromQString(font().family()); }
+
+void RichTextBox::SetFontName(const std::string& face) {
+    QFont f = font();
+    f.setFamily(ansi::toQString(face));
+    setFont(f);
+    document()->setDefaultFont(f);
+}
+
+double RichTextBox::Width() const { return dlg::PixelsToTwipsX(width()); }
+void RichTextBox::SetWidth(double twips) { resize(dlg::TwipsToPixelsX(twips), height()); }
+double RichTextBox::Height() const { return dlg::PixelsToTwipsY(height()); }
+void RichTextBox::SetHeight(double twips) { resize(width(), dlg::TwipsToPixelsY(twips)); }
+
+void RichTextBox::SetFocus() { setFocus(Qt::OtherFocusReason); }
+
+void RichTextBox::Copy() { copy(); }
+void RichTextBox::Cut() { cut(); }
+void RichTextBox::Paste() { paste(); }
+void RichTextBox::SelectAll() { selectAll(); }
+
+void RichTextBox::Delete() {
+    QTextCursor c = textCursor();
+    c.deleteChar();  // the selection, or the character (or paragraph mark) after the caret
+    setTextCursor(c);
+}
+
+void RichTextBox::SetZeroMargins() {
+    document()->setDocumentMargin(0);
+    setViewportMargins(0, 0, 0, 0);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void RichTextBox::mouseReleaseEvent(QMouseEvent* e) {
+    QTextEdit::mouseReleaseEvent(e);
+    if (e->button() != Qt::LeftButton) return;
+    // The release that ends a double-click is no click of its own.
+    if (dblClickRelease_) {
+        dblClickRelease_ = false;
+        return;
+    }
+    emit Click();
+}
+
+void RichTextBox::mouseDoubleClickEvent(QMouseEvent* e) {
+    QTextEdit::mouseDoubleClickEvent(e);
+    if (e->button() != Qt::LeftButton) return;
+    dblClickRelease_ = true;
+    emit DblClick();
+}
+
+void RichTextBox::keyPressEvent(QKeyEvent* e) {
+    // Shift+Enter would insert a line separator, which the CR LF counting
+    // cannot see; it ends a paragraph as Enter does.
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && (e->modifiers() & Qt::ShiftModifier)) {
+        QKeyEvent plain(e->type(), e->key(), e->modifiers() & ~Qt::ShiftModifier, e->text(), e->isAutoRepeat(),
+                        static_cast<ushort>(e->count()));
+        QTextEdit::keyPressEvent(&plain);
+        e->setAccepted(plain.isAccepted());
+        return;
+    }
+    QTextEdit::keyPressEvent(e);
+}
+
+QMimeData* RichTextBox::createMimeDataFromSelection() const {
+    const QTextCursor c = textCursor();
+    auto* data = new QMimeData;
+    const std::string rtf = rtf::write(rtf::toModel(*document(), c.selectionStart(), c.selectionEnd()));
+    const QByteArray bytes(rtf.data(), static_cast<qsizetype>(rtf.size()));
+    data->setData(kRtfMime, bytes);
+    data->setData(kRtfMimeAlt, bytes);
+    QString text = c.selectedText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    data->setText(text);
+    return data;
+}
+
+bool RichTextBox::canInsertFromMimeData(const QMimeData* source) const {
+    return source->hasFormat(kRtfMime) || source->hasFormat(kRtfMimeAlt) || source->hasText();
+}
+
+void RichTextBox::insertFromMimeData(const QMimeData* source) {
+    QTextCursor c = textCursor();
+    const QString mime = source->hasFormat(kRtfMime) ? kRtfMime : kRtfMimeAlt;
+    const QByteArray bytes = source->data(mime);
+    const std::string_view rtf(bytes.constData(), static_cast<size_t>(bytes.size()));
+    if (rtf::looksLikeRtf(rtf)) {
+        rtf::insert(c, rtf::read(rtf, selectionFormat()));
+    } else if (source->hasText()) {
+        QString text = source->text();
+        text.replace(QChar::LineSeparator, u'\n');
+        c.insertText(text, rtf::toQt(selectionFormat()));
+    } else {
+        return;
+    }
+    setTextCursor(c);
+    ensureCursorVisible();
+}
+
+}  // namespace platform

@@ -1,0 +1,123 @@
+#pragma once
+// The rich-text control: a QTextEdit with the properties the program uses of
+// the Windows rich-text box, RTF in and out through our reader and writer.
+//
+// Text contract: a document has at least one paragraph. Text is the
+// paragraphs joined by CR LF, and every position (SelStart, SelLength) counts
+// in those units, so a paragraph mark counts two. A position between the CR
+// and the LF is never taken: a start there moves back before the CR, an end
+// moves on after the LF. Positions are clamped to the text.
+//
+// Strings in and out are Windows-1252, one byte per UTF-16 unit of the text,
+// so their lengths match the positions. A character that Windows-1252 lacks
+// reads as "?" (as from an ANSI control); TextW gives the real characters.
+//
+// Every run keeps the character set of the font it was read in, so RTF read
+// and written again keeps "\'hh" bytes as bytes. SetSelFontName changes the
+// face only.
+#include <QTextEdit>
+#include <cstdint>
+#include <string>
+
+#include "platform/rtf_document.h"
+
+class QMimeData;
+
+namespace platform {
+
+class RichTextBox : public QTextEdit {
+    Q_OBJECT
+
+public:
+    explicit RichTextBox(QWidget* parent = nullptr);
+
+    std::string Text() const;
+    // Replaces everything by plain text in the format of the first character;
+    // CR LF, a lone CR and a lone LF each end a paragraph.
+    void SetText(const std::string& text);
+    // The text with its real characters, paragraphs joined by CR LF.
+    QString TextW() const;
+
+    // The document as our writer puts it out, followed by one NUL as the
+    // Windows control's property is; it always ends in rtf::kTextRtfTail.
+    std::string TextRTF() const;
+    // Replaces everything by the document; text that is no RTF is taken as
+    // plain text. The caret goes to the start and the undo history is cleared.
+    void SetTextRTF(const std::string& rtf);
+
+    int SelStart() const;
+    // Puts the caret there; nothing stays selected.
+    void SetSelStart(int start);
+    int SelLength() const;
+    // Selects from SelStart on; a negative length counts as 0.
+    void SetSelLength(int length);
+    std::string SelText() const;
+    // Replaces the selection by plain text in the format of the selection's
+    // first character; the caret follows the new text.
+    void SetSelText(const std::string& text);
+
+    // Each changes one property of the selected characters and nothing else;
+    // with nothing selected, of what is typed next.
+    void SetSelFontName(const std::string& face);
+    void SetSelFontSize(double points);
+    void SetSelColor(std::uint32_t bgr);  // 0 is black
+    void SetSelBold(bool on);
+    void SetSelItalic(bool on);
+    void SetSelUnderline(bool on);
+    // 0 left, 1 right, 2 centre, for every paragraph the selection touches.
+    void SetSelAlignment(int alignment);
+
+    // RTF files; false when the file cannot be read or written (a file is
+    // never left half-written).
+    bool LoadFile(const std::string& name);
+    bool SaveFile(const std::string& name) const;
+
+    // The control's own font: the face of text whose RTF names no font.
+    std::string FontName() const;
+    void SetFontName(const std::string& face);
+
+    // Size in twips; a change keeps the upper-left corner.
+    double Width() const;
+    void SetWidth(double twips);
+    double Height() const;
+    void SetHeight(double twips);
+
+    void SetFocus();
+
+    // What the keyboard's copy, cut, paste and delete do. Copy puts our RTF
+    // and the plain text on the clipboard; paste prefers RTF.
+    void Copy();
+    void Cut();
+    void Paste();
+    void Delete();
+    void SelectAll();
+
+    // For the small cell boxes: no margin around the text and no scroll bars.
+    void SetZeroMargins();
+
+signals:
+    // After the caret has moved to the click.
+    void Click();
+    void DblClick();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    QMimeData* createMimeDataFromSelection() const override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    void replaceContent(const rtf::Document& model);
+    void applyToSelection(const QTextCharFormat& change);
+    // The format of the first selected character, or of the caret.
+    rtf::CharFormat selectionFormat() const;
+    int toDocPosition(int pos, bool roundUp) const;
+    int fromDocPosition(int docPos) const;
+    int textLength() const;
+
+    bool dblClickRelease_ = false;
+};
+
+}  // namespace platform

@@ -1,0 +1,81 @@
+#pragma once
+// The run model between RTF and a QTextDocument: paragraphs of runs, each run
+// with the face, character set, size, attributes and colour it is shown in.
+// The reader builds it from RTF, the writer turns it into RTF, and the two
+// conversions below move it into and out of a QTextDocument. The character set
+// of a run travels with it (in the QTextCharFormat under kCharsetProperty), so
+// that what was read as a byte of a character set is written back as one.
+#include <QString>
+#include <QTextFormat>
+#include <cstdint>
+#include <vector>
+
+class QTextBlockFormat;
+class QTextCharFormat;
+class QTextCursor;
+class QTextDocument;
+
+namespace rtf {
+
+enum class Align { Left, Right, Center };
+
+struct CharFormat {
+    QString face;
+    int charset = 0;      // RTF \fcharset number
+    int halfPoints = 24;  // RTF \fs value
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    std::uint32_t rgb = 0;  // 0xRRGGBB; black is the default colour and is never written
+
+    bool operator==(const CharFormat&) const = default;
+};
+
+struct Run {
+    QString text;  // UTF-16; never holds a paragraph break
+    CharFormat format;
+};
+
+struct Paragraph {
+    Align align = Align::Left;
+    CharFormat mark;  // the format of the paragraph mark: what an empty paragraph shows
+    std::vector<Run> runs;
+};
+
+// Always at least one paragraph.
+struct Document {
+    std::vector<Paragraph> paragraphs{Paragraph{}};
+
+    // The paragraphs' text joined by CR LF.
+    QString plainText() const;
+};
+
+inline constexpr int kCharsetProperty = QTextFormat::UserProperty + 1;
+
+// RTF sizes are whole half-points from 1 to 3276 (1638 points).
+int clampHalfPoints(long long halfPoints);
+
+QTextCharFormat toQt(const CharFormat& format);
+// Alignment is absolute and paragraphs run left to right, as in the Windows
+// control: a paragraph of Arabic letters set left stays at the left edge.
+QTextBlockFormat toQt(Align align);
+Align alignOf(const QTextBlockFormat& format);
+// Properties the format does not carry come from `defaults`.
+CharFormat fromQt(const QTextCharFormat& format, const CharFormat& defaults);
+
+// The format of text that carries nothing of its own: the document's default
+// font, character set 0.
+CharFormat defaultFormat(const QTextDocument& doc);
+
+// Replaces the document's content by the model (one edit block).
+void setContent(QTextDocument& doc, const Document& model);
+
+// Replaces the cursor's selection by the model; its first paragraph joins the
+// paragraph at the cursor, each further one follows a new paragraph mark.
+void insert(QTextCursor& cursor, const Document& model);
+
+// The model of the document's characters from position `from` to `to` (-1: to
+// the end). A paragraph mark inside the range ends a paragraph of the model.
+Document toModel(const QTextDocument& doc, int from = 0, int to = -1);
+
+}  // namespace rtf
