@@ -4,6 +4,7 @@
 #include <array>
 
 #include "platform/ansi.h"
+#include "platform/rtf_writer.h"
 #include "platform/textfile.h"
 
 namespace abbrev {
@@ -13,9 +14,6 @@ constexpr std::string_view kSeedMu = "mu=\xB5\r\n";  // the micro sign as the AN
 constexpr std::string_view kSeedTy = "ty=Truly yours\r\n";
 constexpr std::string_view kCrLf = "\r\n";
 
-// The tail of every RTF text of the editor control: the last paragraph's mark,
-// the closing brace and the terminating NUL of the control's RTF property.
-constexpr std::string_view kEditorRtfTail{"\\par\r\n}\r\n\0", 10};
 
 bool seedFile(const char* name, std::string_view first, std::string_view second) {
     if (!textfile::ensureExists(name)) return false;
@@ -186,12 +184,12 @@ std::string ListDisplayRtf(const std::vector<std::string>& listLines, int charSe
 std::optional<std::string> ListTextFromEditorRtf(std::string_view rtf, int fontSize) {
     const std::string tag = "fs" + std::to_string(2 * fontSize);
     const size_t p = rtf.find(tag);
-    if (p == std::string_view::npos || !rtf.ends_with(kEditorRtfTail)) return std::nullopt;
+    if (p == std::string_view::npos || !rtf.ends_with(rtf::kTextRtfTail)) return std::nullopt;
     size_t start = p + tag.size();
     // The blank ends the size word; any other character already belongs to
     // the list (a first entry that begins with an escape keeps its backslash).
     if (start < rtf.size() && rtf[start] == ' ') ++start;
-    const size_t end = rtf.size() - kEditorRtfTail.size();
+    const size_t end = rtf.size() - rtf::kTextRtfTail.size();
     if (start > end) return std::nullopt;
     return CleanListText(std::string(rtf.substr(start, end - start)));
 }
