@@ -2,7 +2,9 @@
 
 #include <map>
 
+#include "app/formhilfe.h"
 #include "app/helpdoc.h"
+#include "platform/richtextbox.h"
 #include "app/masterfiles.h"
 #include "support/testing.h"
 
@@ -120,4 +122,30 @@ TEST(HelpDocument, EnvelopeAndSectionStructure) {
         }
     }
     EXPECT_NE(doc.find("\\cf1 ty=Truly yours\\cf2 "), std::string::npos);
+}
+
+TEST(HelpWindow, TheBoxFollowsTheWindowLessItsFrame) {
+    const auto size = HelpBoxSizeFor(10950, 8235);
+    EXPECT_DOUBLE_EQ(size.width, 10900);
+    EXPECT_DOUBLE_EQ(size.height, 7735);
+    const auto tiny = HelpBoxSizeFor(40, 480);
+    EXPECT_DOUBLE_EQ(tiny.width, 0);
+    EXPECT_DOUBLE_EQ(tiny.height, 0);
+}
+
+TEST(HelpWindow, ShowsFourSectionsAndIsBuiltAfreshAfterClosing) {
+    FormHilfe().Show();
+    auto* box = FormHilfe().RichTextBox1();
+    const std::string text = box->Text();
+    for (const char* heading : {"GETTING STARTED: ", "(1) ##: ", "(2) **: ", "IN ADDITION: "})
+        EXPECT_NE(text.find(heading), std::string::npos) << heading;
+    EXPECT_EQ(text.substr(0, 48), std::string(48, '-'));
+    box->SetText("edited");
+    FormHilfe().Show();  // shown again: the same window
+    EXPECT_EQ(FormHilfe().LoadCount(), 1);
+    FormHilfe().Window()->close();
+    EXPECT_FALSE(FormHilfe().IsLoaded());
+    FormHilfe().Show();
+    EXPECT_EQ(FormHilfe().LoadCount(), 2);
+    EXPECT_EQ(FormHilfe().RichTextBox1()->Text(), text);
 }
