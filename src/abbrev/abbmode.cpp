@@ -272,12 +272,8 @@ void AbbModeForm::Export_Click() {
 
 void AbbModeForm::OpenFile(std::string& /*name*/) { platform::ShellOpen(abbrev::kExportFile); }
 
-// Stands in for the font chooser of the first assignment window until that
-// window offers it.
-static void SelectFont_Click() {}
-
 void AbbModeForm::Font_Click() {
-    SelectFont_Click();
+    CharAss().SelectFont_Click();
     LoadList();
 }
 
