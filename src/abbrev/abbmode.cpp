@@ -80,6 +80,8 @@ QPushButton* makeButton(QWidget* window, const char* name, double left, double t
     return b;
 }
 
+constexpr const char* kSaveFailed = "The list could not be saved; the list files keep their former content.";
+
 void reportFailure(const std::string& what) {
     dlg::MsgBox(what + "\r\n\r\n" + ansi::fromQString(textfile::lastError()), dlg::OKOnly | dlg::Exclamation);
 }
@@ -98,12 +100,11 @@ void AbbModeForm::CreateControls(QWidget* window) {
     SetTwipsGeometry(rtb_, 240, 240, 5535, 3135);
     rtb_->setFont(platform::MakeFont(QStringLiteral("Courier New"), 11.25));
 
+    // The controls are made in their tab order.
     auto caption = [](QPushButton* b, const char* text) { b->setText(QString::fromLatin1(text)); };
     auto picture = [](QPushButton* b, Picture kind) { b->setIcon(pictureOf(kind)); };
-    QPushButton* speichern = makeButton(window, "Speichern", 5520, 0, 255, 255, [this] { Speichern_Click(); });
-    picture(speichern, Picture::Save);
-    QPushButton* undo = makeButton(window, "UnDo", 5280, 0, 255, 255, [this] { UnDo_Click(); });
-    picture(undo, Picture::Undo);
+    picture(makeButton(window, "Speichern", 5520, 0, 255, 255, [this] { Speichern_Click(); }), Picture::Save);
+    picture(makeButton(window, "UnDo", 5280, 0, 255, 255, [this] { UnDo_Click(); }), Picture::Undo);
 
     label1_ = new QLabel(window);
     label1_->setObjectName(QStringLiteral("Label1"));
@@ -117,8 +118,6 @@ void AbbModeForm::CreateControls(QWidget* window) {
     caption(makeButton(window, "SelAll", 5040, 3400, 340, 330, [this] { SelAll_Click(); }), "][");
     picture(makeButton(window, "Paste", 5400, 3400, 375, 330, [this] { Paste_Click(); }), Picture::Clipboard);
     picture(makeButton(window, "Delete", 4680, 3400, 375, 330, [this] { Delete_Click(); }), Picture::Cross);
-    // Controls were made in tab order (RTB, Speichern, UnDo, Label1, Export,
-    // Open, Font, SaveListAs, SelAll, Paste, Delete); the label takes no focus.
 }
 
 void AbbModeForm::ControlsDiscarded() {
@@ -179,12 +178,12 @@ void AbbModeForm::LoadList() {
 void AbbModeForm::Speichern_Click() {
     store::AbbRetrace = true;
     if (!abbrev::TakeUndoCopies()) {
-        reportFailure("The list could not be saved; the list files keep their former content.");
+        reportFailure(kSaveFailed);
         return;
     }
     if (RTB()->Text().empty()) {
         if (!abbrev::EmptyListFile())
-            reportFailure("The list could not be saved; the list files keep their former content.");
+            reportFailure(kSaveFailed);
         return;
     }
     if (!saveEditorText()) return;
@@ -214,11 +213,15 @@ bool AbbModeForm::saveEditorText() {
     rtb->SetSelStart(length);
 
     const auto text = abbrev::ListTextFromEditorRtf(rtb->TextRTF(), store::CellFontSize);
-    if (!text || !abbrev::WriteSavedList(*text)) {
+    if (!text) {
         Label1()->setText(QString());
-        reportFailure(text ? "The list could not be saved; the list files keep their former content."
-                           : "The list could not be saved: the editor gave its text in an unknown form. "
-                             "The list files keep their former content.");
+        dlg::MsgBox(std::string(kSaveFailed) + "\r\n\r\nThe editor gave its text in a form that cannot be cut.",
+                    dlg::OKOnly | dlg::Exclamation);
+        return false;
+    }
+    if (!abbrev::WriteSavedList(*text)) {
+        Label1()->setText(QString());
+        reportFailure(kSaveFailed);
         return false;
     }
     return true;
