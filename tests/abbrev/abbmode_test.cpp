@@ -38,7 +38,7 @@ void typeText(const std::string& text) {
 
 std::string numberedList(int lines) {
     std::string text;
-    for (int i = lines; i > 0; --i) text += "a" + std::to_string(i) + "=x\r\n";
+    for (int i = lines; i > 0; --i) text.append("a").append(std::to_string(i)).append("=x\r\n");
     return text;
 }
 
