@@ -20,7 +20,7 @@ if [ -n "$(ls "$ROOT"/fuzz/*.cpp 2>/dev/null)" ]; then
     -DRUNEMILL_FUZZ=ON -DRUNEMILL_TESTS=OFF -DRUNEMILL_BENCH=OFF
   cmake --build "$ROOT/build/fuzz" -j"$JOBS"
   for target in "$ROOT"/build/fuzz/fuzz/fuzz_*; do
-    [ -x "$target" ] || continue
+    [ -f "$target" ] && [ -x "$target" ] || continue
     name=$(basename "$target")
     corpus="$ROOT/build/fuzz/corpus-$name"
     mkdir -p "$corpus"

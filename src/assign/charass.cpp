@@ -1,42 +1,160 @@
 #include "assign/charass.h"
 
+#include <QCursor>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QWidget>
 
+#include "assign/charass2.h"
 #include "platform/ansi.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
+#include "platform/richtextbox.h"
 #include "store/store.h"
 
-using platform::SetTwipsGeometry;
+using assign::NewButton;
+using assign::NewLabel;
+using platform::MakeFont;
 
-CharAssForm::CharAssForm() : LazyForm(QStringLiteral("Character Assignment ANSI 1")) {}
+namespace {
+
+constexpr int kLastCode = assign::kPage2FirstCode - 1;
+
+// The pointer over the LOCK UNI button: a yellow note saying that a right
+// click tells more, below nine transparent rows.
+QCursor lockUniCursor() {
+    QPixmap image(32, 32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.fillRect(0, 9, 32, 23, QColor(255, 255, 0));
+    p.setPen(Qt::black);
+    p.drawRect(0, 9, 31, 22);
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(8);
+    p.setFont(font);
+    p.drawText(QRect(1, 10, 30, 10), Qt::AlignCenter, QStringLiteral("Rclick"));
+    p.drawText(QRect(1, 20, 30, 10), Qt::AlignCenter, QStringLiteral("for info"));
+    p.end();
+    return QCursor(image, 0, 0);
+}
+
+}  // namespace
+
+CharAssForm::CharAssForm() : CellWindow(QStringLiteral("Character Assignment ANSI 1")) {}
 
 CharAssForm& CharAss() { return platform::Instance<CharAssForm>(); }
 
 void CharAssForm::CreateControls(QWidget* window) {
     platform::SetClientSizeTwips(window, 11850, 7665);
+    // Labels lie beneath every box and button, as the old toolkit drew them.
+    createLabels(window);
+    CreateCells(window, assign::Page1Cells(), [] {
+        std::vector<int> order;
+        for (const auto& c : assign::Page1Cells()) order.push_back(c.code);
+        return order;
+    }());
+    createButtons(window);
+}
 
-    lockUniCB_ = new QPushButton(QStringLiteral("Lock Uni"), window);
-    SetTwipsGeometry(lockUniCB_, 1200, 4440, 975, 300);
+void CharAssForm::createLabels(QWidget* window) {
+    const QFont courier9 = MakeFont(QStringLiteral("Courier New"), 9);
+    label1_ = NewLabel(window, QStringLiteral("ANSI 1"), {240, 120, 1455, 495},
+                       MakeFont(QStringLiteral("Times New Roman"), 20.25, true));
+    label2_ = NewLabel(window,
+                       QStringLiteral("2. Fill out white text boxes with symbols you want to assign to ANSI characters "
+                                      "(grey). Use Windows clipboard and character table or any symbol containing "
+                                      "document."),
+                       {3480, 0, 5895, 735}, courier9);
+    platform::SetBackColor(label2_, 0xC0FFFF);
+    platform::SetFramed(label2_);
+    label6_ = NewLabel(window, QStringLiteral("Presets:"), {10680, 580, 855, 255},
+                       MakeFont(QStringLiteral("Courier New"), 9, false, false, true));
+    label4_ = NewLabel(window, QString(), {240, 2160, 1935, 1215}, MakeFont(QStringLiteral("Times New Roman"), 12));
+    platform::SetFramed(label4_);
+    label4_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    label5_ = NewLabel(window,
+                       QStringLiteral("Double click on the symbol field to enlarge it. Single click to see its saved code"),
+                       {240, 3360, 2055, 1095}, MakeFont(QStringLiteral("Courier New"), 8.25));
+    platform::SetForeColor(label5_, 0xFF0000);
+    label7_ = NewLabel(window, QString::fromUtf8("You can enter ANSI characters by Alt+0xxx, e.g. Alt+0128 for €"),
+                       {240, 4760, 1935, 975}, courier9);
+    label3_ = NewLabel(
+        window,
+        QStringLiteral(
+            "3. Alternatively to pasting the symbol into the white box you can place there its 6-digit hexadecimal "
+            "Unicode ID, like U+042E (with zeros). Look up for IDs in Windows symbol table, Unicode database, or RTF "
+            "standards (decimal). Always prefer character set 0 (Western) and Unicode coding of symbols, rather than "
+            "national char. sets with ANSI coding. So you can avoid multispace font processing. ANSI coding is useful "
+            "for reconvertion of imported texts. RIGHT-to-LEFT text flow (e.g. Arab) starts automatically. Shortcut "
+            "for PASTE is Shift+INSERT."),
+        {120, 6480, 11655, 1215}, courier9);
+    platform::SetBackColor(label3_, 0xC0FFC0);
+    platform::SetFramed(label3_);
+}
 
+void CharAssForm::createButtons(QWidget* window) {
+    command1_ = NewButton(window, QStringLiteral("ANSI 2"), {1800, 120, 1575, 495},
+                          MakeFont(QStringLiteral("Courier New"), 12));
+    save_ = NewButton(window, QStringLiteral("Save / Refresh"), {9480, 120, 2175, 375},
+                      MakeFont(QStringLiteral("Courier New"), 9.75, true));
+    selectFont_ = NewButton(window,
+                            QStringLiteral("1. Select FONT to display assigned symbols BEFORE assignment by clicking HERE"),
+                            {240, 720, 1935, 1335}, MakeFont(QStringLiteral("Courier New"), 9));
+    platform::SetBackColor(selectFont_, 0xC0C0FF);
+    clearAll_ = NewButton(window, QStringLiteral("Clear All"), {240, 4440, 855, 300});
+    lockUniCB_ = NewButton(window, QStringLiteral("Lock Uni"), {1200, 4440, 975, 300});
+    lockUniCB_->setCursor(lockUniCursor());
+
+    const auto preset = [&](const char* caption, int top) {
+        return NewButton(window, QString::fromLatin1(caption), {10560, top, 1095, 255});
+    };
+    cyrillic_ = preset("Cyrillic", 840);
+    greek_ = preset("Greek", 1080);
+    hebrew_ = preset("Hebrew ANSI", 1320);
+    hiragana_ = preset("Hiragana", 1560);
+    arab_ = preset("Arab", 1800);
+    russANSI_ = preset("Russ. ANSI", 2040);
+    arabANSI_ = preset("Arab ANSI", 2280);
     for (int i = 1; i <= 16; ++i) {
-        auto* b = new QPushButton(QStringLiteral("Custom%1").arg(i), window);
-        SetTwipsGeometry(b, 10560, 2520 + 240 * (i - 1), 1095, 255);
-        platform::SetBackColor(b, 0xFFC0C0);  // RGB 192, 192, 255
+        QPushButton* b = NewButton(window, QStringLiteral("Custom%1").arg(i), {10560, 2520 + 240 * (i - 1), 1095, 255});
+        platform::SetBackColor(b, 0xFFC0C0);
         custom_[static_cast<size_t>(i)] = b;
     }
+
+    QObject::connect(command1_, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    QObject::connect(save_, &QPushButton::clicked, this, [this] { Save_Click(); });
+    QObject::connect(selectFont_, &QPushButton::clicked, this, [this] { SelectFont_Click(); });
 }
 
 void CharAssForm::ControlsDiscarded() {
-    lockUniCB_ = nullptr;
+    DiscardCells();
+    label1_ = label2_ = label3_ = label4_ = label5_ = label6_ = label7_ = nullptr;
+    command1_ = save_ = selectFont_ = clearAll_ = lockUniCB_ = nullptr;
+    cyrillic_ = greek_ = hebrew_ = hiragana_ = arab_ = russANSI_ = arabANSI_ = nullptr;
     custom_.fill(nullptr);
 }
 
-QPushButton* CharAssForm::LockUniCB() {
-    Load();
-    return lockUniCB_;
-}
+QLabel* CharAssForm::Label1() { return Touch(label1_); }
+QLabel* CharAssForm::Label2() { return Touch(label2_); }
+QLabel* CharAssForm::Label3() { return Touch(label3_); }
+QLabel* CharAssForm::Label4() { return Touch(label4_); }
+QLabel* CharAssForm::Label5() { return Touch(label5_); }
+QLabel* CharAssForm::Label6() { return Touch(label6_); }
+QLabel* CharAssForm::Label7() { return Touch(label7_); }
+QPushButton* CharAssForm::Command1() { return Touch(command1_); }
+QPushButton* CharAssForm::Save() { return Touch(save_); }
+QPushButton* CharAssForm::SelectFont() { return Touch(selectFont_); }
+QPushButton* CharAssForm::ClearAll() { return Touch(clearAll_); }
+QPushButton* CharAssForm::LockUniCB() { return Touch(lockUniCB_); }
+QPushButton* CharAssForm::Cyrillic() { return Touch(cyrillic_); }
+QPushButton* CharAssForm::Greek() { return Touch(greek_); }
+QPushButton* CharAssForm::Hebrew() { return Touch(hebrew_); }
+QPushButton* CharAssForm::Hiragana() { return Touch(hiragana_); }
+QPushButton* CharAssForm::Arab() { return Touch(arab_); }
+QPushButton* CharAssForm::RussANSI() { return Touch(russANSI_); }
+QPushButton* CharAssForm::ArabANSI() { return Touch(arabANSI_); }
 
 QPushButton* CharAssForm::Custom(int i) {
     Load();
@@ -73,7 +191,35 @@ void CharAssForm::WriteINI() {
     }
 }
 
-// Cell filling and collection of page 1.
-void CharAssForm::FillFieldsPage1() { ReadINI(); }
+void CharAssForm::FillFieldsPage1() {
+    FillCells(64, kLastCode);
+    QLabel* label = Label4();
+    QFont font = label->font();
+    font.setFamily(ansi::toQString(store::CellFontName));
+    font.setPointSizeF(store::CellFontSize);
+    label->setFont(font);
+    label->setText(
+        ansi::toQString(assign::FontLabelPage1(store::CellFontName, store::CellCharSet, store::CellFontSize)));
+}
 
-void CharAssForm::GetSignsPage1() { WriteINI(); }
+void CharAssForm::GetSignsPage1() {
+    CollectCells(64, kLastCode);
+    WriteINI();
+}
+
+void CharAssForm::Command1_Click() { CharAss2().Show(); }
+
+void CharAssForm::Save_Click() {
+    GetSignsPage1();
+    FillFieldsPage1();
+    GetSignsPage1();
+    CharAss2Form& page2 = CharAss2();
+    page2.GetSigns1();
+    page2.GetSigns2();
+    page2.FillFields();
+    page2.GetSigns1();
+    page2.GetSigns2();
+    page2.UpdateFontLabel();
+}
+
+void CharAssForm::SelectFont_Click() {}

@@ -1,0 +1,131 @@
+#include "assign/cellwindow.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+#include "assign/charass.h"
+#include "platform/ansi.h"
+#include "platform/controls.h"
+#include "platform/richtextbox.h"
+#include "store/store.h"
+
+namespace assign {
+namespace {
+
+void place(QWidget* w, const TwipsRect& r) { platform::SetTwipsGeometry(w, r.left, r.top, r.width, r.height); }
+
+// A button whose caption wraps at word boundaries when it is wider than the
+// button and the button is high enough, as the program's captions do.
+class WrappingButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        option.text.clear();
+        painter.drawControl(QStyle::CE_PushButton, option);
+        const QRect area = rect().adjusted(1, 1, -1, -1);
+        int flags = Qt::AlignCenter;
+        const QFontMetrics metrics(font());
+        // Only where the wrapped lines fit: a low button keeps one line.
+        if (metrics.horizontalAdvance(text()) > area.width() &&
+            metrics.boundingRect(area, flags | Qt::TextWordWrap, text()).height() <= area.height())
+            flags |= Qt::TextWordWrap;
+        style()->drawItemText(&painter, area, flags, palette(), isEnabled(), text(), QPalette::ButtonText);
+    }
+};
+
+}  // namespace
+
+QLabel* NewLabel(QWidget* window, const QString& caption, const TwipsRect& where, const QFont& font) {
+    auto* label = new QLabel(caption, window);
+    label->setFont(font);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    place(label, where);
+    return label;
+}
+
+QPushButton* NewButton(QWidget* window, const QString& caption, const TwipsRect& where, const QFont& font) {
+    QPushButton* button = NewButton(window, caption, where);
+    button->setFont(font);
+    return button;
+}
+
+QPushButton* NewButton(QWidget* window, const QString& caption, const TwipsRect& where) {
+    auto* button = new WrappingButton(caption, window);
+    place(button, where);
+    return button;
+}
+
+void CellWindow::CreateCells(QWidget* window, const std::vector<CellPlace>& places,
+                             const std::vector<int>& stacking) {
+    const QFont labelFont = platform::MakeFont(QStringLiteral("Courier New"), 11.25);
+    for (const CellPlace& p : places) {
+        QLabel* label = NewLabel(window, QString(), p.label, labelFont);
+        label->setWordWrap(false);
+        platform::SetFramed(label);
+        cells_[p.code].label = label;
+    }
+    std::map<int, const CellPlace*> byCode;
+    for (const CellPlace& p : places) byCode[p.code] = &p;
+    for (int code : stacking) {
+        auto* box = new platform::RichTextBox(window);
+        box->SetZeroMargins();
+        place(box, byCode.at(code)->box);
+        cells_[code].box = box;
+    }
+}
+
+std::vector<int> CellWindow::codesBetween(int first, int last) const {
+    std::vector<int> codes;
+    for (int code : store::CellCodes())
+        if (code >= first && code <= last) codes.push_back(code);
+    return codes;
+}
+
+QLabel* CellWindow::CellLabel(int code) {
+    Load();
+    return cells_.at(code).label;
+}
+
+platform::RichTextBox* CellWindow::CellBox(int code) {
+    Load();
+    return cells_.at(code).box;
+}
+
+void CellWindow::FillCells(int first, int last) {
+    const std::vector<int> codes = codesBetween(first, last);
+    // The first caption is the first touch of the page: an unloaded page runs
+    // its whole load here, before this fill goes on.
+    for (int code : codes) CellLabel(code)->setText(ansi::toQString(LabelCaption(code)));
+    CharAss().ReadINI();
+    for (int code : codes) CellBox(code)->SetFontName(store::CellFontName);
+    for (int code : codes)
+        CellBox(code)->SetTextRTF(CellDocument(store::CellCode[static_cast<size_t>(code)], store::CellFontName,
+                                               store::CellCharSet, store::CellFontSize));
+}
+
+void CellWindow::CollectCells(int first, int last) {
+    for (int code : codesBetween(first, last)) {
+        platform::RichTextBox* box = CellBox(code);
+        const std::string text = box->Text();
+        std::string& cell = store::CellCode[static_cast<size_t>(code)];
+        if (auto decided = CellStringFromText(text, ansi::fromQString(CellLabel(code)->text()))) {
+            cell = *decided;
+            continue;
+        }
+        box->SetSelStart(0);
+        box->SetSelLength(static_cast<int>(text.size()));
+        box->SetSelFontSize(store::CellFontSize);
+        cell = CellStringFromRtf(box->TextRTF(), cell, store::LockUni, store::CellFontSize);
+    }
+}
+
+}  // namespace assign

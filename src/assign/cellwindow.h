@@ -1,0 +1,65 @@
+#pragma once
+// What both assignment pages share: their cells, each a framed label with the
+// cell's character and code beside a rich-text box holding the assigned
+// symbol, filled from the symbol table and collected back into it.
+#include <QString>
+#include <map>
+#include <vector>
+
+#include "assign/cells.h"
+#include "platform/lazyform.h"
+
+class QFont;
+class QLabel;
+class QPushButton;
+class QWidget;
+
+namespace platform {
+class RichTextBox;
+}
+
+namespace assign {
+
+class CellWindow : public platform::LazyForm {
+public:
+    // `Label<code>` and `RichTextBox<code>`; the window is loaded first.
+    QLabel* CellLabel(int code);
+    platform::RichTextBox* CellBox(int code);
+
+protected:
+    using LazyForm::LazyForm;
+
+    // The labels in code order, then the boxes in `stacking` order, so that a
+    // later box lies above an earlier one and every box above the labels.
+    void CreateCells(QWidget* window, const std::vector<CellPlace>& places, const std::vector<int>& stacking);
+    void DiscardCells() { cells_.clear(); }
+
+    // The fill of the cells `first`..`last`: captions, a reload of the settings
+    // files, box fonts, documents, each step over all cells before the next.
+    void FillCells(int first, int last);
+    // The collection of the cells `first`..`last` into the symbol table.
+    void CollectCells(int first, int last);
+
+    // A control of the window, loading the window first when it is not.
+    template <class T>
+    T* Touch(T* const& control) {
+        Load();
+        return control;
+    }
+
+private:
+    struct Cell {
+        QLabel* label = nullptr;
+        platform::RichTextBox* box = nullptr;
+    };
+    std::vector<int> codesBetween(int first, int last) const;
+
+    std::map<int, Cell> cells_;
+};
+
+// Controls as the windows describe them: twips geometry, caption and font.
+QLabel* NewLabel(QWidget* window, const QString& caption, const TwipsRect& place, const QFont& font);
+QPushButton* NewButton(QWidget* window, const QString& caption, const TwipsRect& place, const QFont& font);
+QPushButton* NewButton(QWidget* window, const QString& caption, const TwipsRect& place);
+
+}  // namespace assign
