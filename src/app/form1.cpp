@@ -377,9 +377,10 @@ void Form1Form::reportWriteFailures(const std::vector<std::string>& failures) {
     if (writeFailureShown_) return;
     writeFailureShown_ = true;
     std::string text = "The conversion could not write its files in the current folder:\r\n";
-    for (const std::string& f : failures) text += "\r\n" + f;
-    text += "\r\n\r\nThe lower window shows the conversion all the same. Undo will not find the texts "
-            "that were not saved. Check that the folder can be written and that the disk has room.";
+    for (const std::string& f : failures) text.append("\r\n").append(f);
+    text += "\r\n\r\nThe lower window shows the conversion all the same, but undo cannot bring back a "
+            "text whose undo file was not written. Check that the folder can be written and that the disk "
+            "has room.";
     dlg::MsgBox(text, dlg::OKOnly | dlg::Exclamation);
 }
 
