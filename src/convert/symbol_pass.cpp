@@ -133,7 +133,7 @@ std::string SegmentConverter::Convert(std::string_view segment) const {
 
 namespace {
 
-// Converted segments, kept in large blocks that never move, so that pieces of
+// Converted segments, kept in large blocks that never move, so that chunks of
 // the working text can point into them.
 class TextArena {
 public:
@@ -155,7 +155,7 @@ private:
     size_t used_ = 0, capacity_ = 0;
 };
 
-// The working text as the pieces between its "#" marks (gaps), so that the
+// The working text as the chunks between its "#" marks (gaps), so that the
 // replacement of "#" & segment & "#" needs no search through the whole text.
 // An occurrence of "#" & s & "#" is exactly a gap with both marks around it
 // whose text is s (a segment holds no "#"); the left-to-right scan without
@@ -176,13 +176,13 @@ public:
     std::string Text() const;
 
 private:
-    struct Piece {
+    struct Chunk {
         std::string_view text;
         int next = -1;
     };
     struct Gap {
         int prev = -1, next = -1;
-        int head = -1, tail = -1;  // pieces
+        int head = -1, tail = -1;  // chunks
         // The hash value is kept only while the gap has marks on both sides:
         // the text before the first mark and after the last is never looked up.
         TextHash hash;
@@ -202,7 +202,7 @@ private:
         return g.alive && g.version == e.version && bounded(e.gap);
     }
     bool holds(int g, std::string_view s) const;
-    int newPiece(std::string_view text);
+    int newChunk(std::string_view text);
     int newGap(std::string_view text);
     void append(int g, std::string_view text);
     void prepend(int g, std::string_view text);
@@ -210,7 +210,7 @@ private:
     void changed(int g);
     void replace(int g, std::string_view converted);
 
-    std::vector<Piece> pieces_;
+    std::vector<Chunk> chunks_;
     std::vector<Gap> gaps_;
     std::vector<TextHash> segmentKeys_;
     std::vector<bool> segmentLength_;  // whether some segment has this length
@@ -241,14 +241,14 @@ GapList::GapList(std::string_view text, const std::vector<size_t>& marks) {
     for (int g = 1; g + 1 < static_cast<int>(gaps_.size()); ++g) changed(g);
 }
 
-int GapList::newPiece(std::string_view text) {
-    pieces_.push_back(Piece{text, -1});
-    return static_cast<int>(pieces_.size()) - 1;
+int GapList::newChunk(std::string_view text) {
+    chunks_.push_back(Chunk{text, -1});
+    return static_cast<int>(chunks_.size()) - 1;
 }
 
 int GapList::newGap(std::string_view text) {
     Gap g;
-    g.head = g.tail = newPiece(text);
+    g.head = g.tail = newChunk(text);
     g.hash.length = text.size();
     gaps_.push_back(g);
     return static_cast<int>(gaps_.size()) - 1;
@@ -256,8 +256,8 @@ int GapList::newGap(std::string_view text) {
 
 void GapList::append(int g, std::string_view text) {
     if (text.empty()) return;
-    const int p = newPiece(text);
-    pieces_[gaps_[g].tail].next = p;
+    const int p = newChunk(text);
+    chunks_[gaps_[g].tail].next = p;
     gaps_[g].tail = p;
     if (gaps_[g].hashed) {
         gaps_[g].hash = TextHash::Concat(gaps_[g].hash, TextHash::Of(text));
@@ -268,8 +268,8 @@ void GapList::append(int g, std::string_view text) {
 
 void GapList::prepend(int g, std::string_view text) {
     if (text.empty()) return;
-    const int p = newPiece(text);
-    pieces_[p].next = gaps_[g].head;
+    const int p = newChunk(text);
+    chunks_[p].next = gaps_[g].head;
     gaps_[g].head = p;
     if (gaps_[g].hashed) {
         gaps_[g].hash = TextHash::Concat(TextHash::Of(text), gaps_[g].hash);
@@ -282,7 +282,7 @@ void GapList::prepend(int g, std::string_view text) {
 void GapList::absorbNext(int g) {
     Gap& left = gaps_[g];
     Gap& right = gaps_[left.next];
-    pieces_[left.tail].next = right.head;
+    chunks_[left.tail].next = right.head;
     left.tail = right.tail;
     if (left.hashed && right.hashed) {
         left.hash = TextHash::Concat(left.hash, right.hash);
@@ -305,7 +305,7 @@ void GapList::changed(int g) {
     if (gap.hash.length >= segmentLength_.size() || !segmentLength_[gap.hash.length]) return;
     if (!gap.hashed) {
         TextHash h;
-        for (int p = gap.head; p >= 0; p = pieces_[p].next) h = TextHash::Concat(h, TextHash::Of(pieces_[p].text));
+        for (int p = gap.head; p >= 0; p = chunks_[p].next) h = TextHash::Concat(h, TextHash::Of(chunks_[p].text));
         gap.hash = h;
         gap.hashed = true;
     }
@@ -318,8 +318,8 @@ void GapList::changed(int g) {
 bool GapList::holds(int g, std::string_view s) const {
     if (gaps_[g].hash.length != s.size()) return false;
     size_t at = 0;
-    for (int p = gaps_[g].head; p >= 0; p = pieces_[p].next) {
-        const std::string_view t = pieces_[p].text;
+    for (int p = gaps_[g].head; p >= 0; p = chunks_[p].next) {
+        const std::string_view t = chunks_[p].text;
         if (s.compare(at, t.size(), t) != 0) return false;
         at += t.size();
     }
@@ -404,7 +404,7 @@ std::string GapList::Text() const {
     out.reserve(size);
     for (int g = 0; g >= 0; g = gaps_[g].next) {
         if (g > 0) out.push_back('#');
-        for (int p = gaps_[g].head; p >= 0; p = pieces_[p].next) out.append(pieces_[p].text);
+        for (int p = gaps_[g].head; p >= 0; p = chunks_[p].next) out.append(chunks_[p].text);
     }
     return out;
 }

@@ -136,7 +136,7 @@ TEST(TraceAbbList, LongestAbbreviationsFirstInTheExchangeLoopsOrder) {
 
 namespace {
 
-std::string randomPiece(std::mt19937& rng, const std::vector<std::string>& parts, size_t maxLen) {
+std::string randomChunk(std::mt19937& rng, const std::vector<std::string>& parts, size_t maxLen) {
     std::string s;
     const size_t n = rng() % (maxLen + 1);
     while (s.size() < n) s += parts[rng() % parts.size()];
@@ -151,11 +151,11 @@ std::vector<std::string> randomList(std::mt19937& rng) {
     const size_t n = rng() % 25;
     for (size_t i = 0; i < n; ++i) {
         switch (rng() % 8) {
-        case 0: list.push_back(randomPiece(rng, meaningParts, 4)); break;  // usually no "="
-        case 1: list.push_back(literal::cat({"=", randomPiece(rng, meaningParts, 3)})); break;
+        case 0: list.push_back(randomChunk(rng, meaningParts, 4)); break;  // usually no "="
+        case 1: list.push_back(literal::cat({"=", randomChunk(rng, meaningParts, 3)})); break;
         default:
             list.push_back(literal::cat(
-                {randomPiece(rng, abbParts, 3), "=", randomPiece(rng, rng() % 10 ? meaningParts : abbParts, 5)}));
+                {randomChunk(rng, abbParts, 3), "=", randomChunk(rng, rng() % 10 ? meaningParts : abbParts, 5)}));
         }
     }
     list.emplace_back();
@@ -172,7 +172,7 @@ TEST(AbbreviationPass, AgreesWithTheStepByStepPassOnRandomTexts) {
         const std::vector<std::string> list = randomList(rng);
         const AbbTable table(list);
         for (int t = 0; t < 5; ++t) {
-            const std::string text = randomPiece(rng, textParts, round % 10 == 0 ? 300 : 40);
+            const std::string text = randomChunk(rng, textParts, round % 10 == 0 ? 300 : 40);
             const literal::AbbResult expected = literal::abbreviationPass(text, list);
             std::string actual = text;
             const ExpansionTable places = convert::AbbreviationPass(actual, table, [] { return true; });

@@ -54,15 +54,15 @@ inline std::string convertSegment(std::string seg, const Cells& cells) {
         while (true) {
             const size_t at = rest.find(letter);
             if (at == std::string::npos) break;
-            const std::string piece = rest.substr(0, at);
+            const std::string chunk = rest.substr(0, at);
             rest = rest.substr(at + 1);
-            bool stays = endsWith(piece, "\\'") ||
-                         (piece.size() >= 3 && piece[piece.size() - 3] == '\\' && piece[piece.size() - 2] == '\'');
+            bool stays = endsWith(chunk, "\\'") ||
+                         (chunk.size() >= 3 && chunk[chunk.size() - 3] == '\\' && chunk[chunk.size() - 2] == '\'');
             // The chosen reading of "\'aa": the second of two equal letters
             // after "\'" stays as well.
-            if (piece.empty() && previousAfterEscape) stays = true;
-            previousAfterEscape = endsWith(piece, "\\'");
-            out += piece;
+            if (chunk.empty() && previousAfterEscape) stays = true;
+            previousAfterEscape = endsWith(chunk, "\\'");
+            out += chunk;
             out += stays ? std::string(1, letter) : cells[static_cast<unsigned char>(letter)];
         }
         seg = out.append(rest);
