@@ -271,13 +271,6 @@ void Form1Form::RightT_Click() {
 }
 
 void Form1Form::Reconvert_Click() {}
-void Form1Form::OpenCode_Click() {}
-void Form1Form::SaveCode_Click() {}
-void Form1Form::UnDo_Click() {}
-void Form1Form::ReDo_Click() {}
-void Form1Form::Export_Click() {}
-void Form1Form::AbbModeC_Click() {}
-void Form1Form::Hilfe_Click() {}
 
 // --- The forward conversion -----------------------------------------------------
 

@@ -90,6 +90,10 @@ public:
     void AbbModeC_Click();
     void Hilfe_Click();
 
+    // Opens "EXPORT.RTF" with the program registered for RTF files; the
+    // argument is not used.
+    void OpenFile(std::string& Filename);
+
 protected:
     void CreateControls(QWidget* window) override;
     void Form_Load() override;
@@ -114,6 +118,7 @@ private:
     void SyncCaretSimple();
     void showLowerSelection(const caret::Selection& lower);
     void UpdateQuoteIndicators();
+    void stepUndoRing(int direction);
 
     std::unique_ptr<Controls> c_;
     app::Form1Layout layout_;
