@@ -1,5 +1,7 @@
 #include "platform/richtextbox.h"
 
+#include <QApplication>
+
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -214,6 +216,17 @@ void RichTextBox::SetZeroMargins() {
     setViewportMargins(0, 0, 0, 0);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void RichTextBox::SetHideSelection(bool hide) {
+    QPalette p = palette();
+    const QPalette defaults = QApplication::palette(this);
+    p.setColor(QPalette::Inactive, QPalette::Highlight,
+               hide ? p.color(QPalette::Inactive, QPalette::Base) : defaults.color(QPalette::Inactive, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText,
+               hide ? p.color(QPalette::Inactive, QPalette::Text)
+                    : defaults.color(QPalette::Inactive, QPalette::HighlightedText));
+    setPalette(p);
 }
 
 void RichTextBox::mouseReleaseEvent(QMouseEvent* e) {

@@ -94,6 +94,9 @@ public:
 
     // For the small cell boxes: no margin around the text and no scroll bars.
     void SetZeroMargins();
+    // Shows the selection only while the box has the focus, as the Windows
+    // control does by default.
+    void SetHideSelection(bool hide);
 
 signals:
     // After the caret has moved to the click.
