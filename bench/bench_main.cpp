@@ -4,7 +4,10 @@
 
 #include <QApplication>
 
+#include "platform/memory.h"
+
 int main(int argc, char** argv) {
+    platform::KeepFreedMemoryForReuse();  // as the program runs
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

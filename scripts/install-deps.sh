@@ -3,7 +3,7 @@
 set -e
 PACKAGES="build-essential cmake pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev \
   libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxtst-dev \
-  fonts-liberation clang libclang-rt-14-dev xvfb xauth"
+  fonts-liberation clang libclang-rt-14-dev xvfb xauth libreoffice-writer-nogui"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

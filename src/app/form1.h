@@ -1,19 +1,132 @@
 #pragma once
-// The main window: the upper code window, the lower result window and the
-// commands around them. Closing it ends the program.
+// The main window: the upper code window TEX, the lower result window RTB and
+// the commands around them. Every change of the code text is converted at
+// once into the lower window. Closing it ends the program.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/form1_layout.h"
+#include "convert/abbrev_pass.h"
 #include "platform/lazyform.h"
+
+class QLabel;
+class QPushButton;
+class QTimer;
+class QFrame;
+
+namespace platform {
+class RichTextBox;
+class TextBox;
+}  // namespace platform
+
+namespace convert {
+class SegmentConverter;
+}
+
+namespace caret {
+struct Selection;
+}
 
 class Form1Form : public platform::LazyForm {
 public:
     Form1Form();
+    ~Form1Form() override;
 
+    // The controls; touching one loads the window.
+    platform::TextBox* TEX();
+    platform::RichTextBox* RTB();
+    QLabel* Label1();
+    QLabel* Label2();
+    QLabel* Label3();
+    QLabel* Label5();
+    QLabel* Label7();
+    QTimer* Timer1();
+    QTimer* Timer2();
+    // Any control by its name ("CutTEX", "Reconvert", "Shape1" ...).
+    QWidget* Control(const char* name);
+
+    // The positions of the controls in twips, as the last layout left them.
+    const app::Form1Layout& Layout() const { return layout_; }
+
+    // State shared with the conversions.
+    std::string WorkRtf;             // the document given to the lower window
+    bool RightAlign = false;         // the lower window is shown right-aligned
+    int UndoIndex = 0;               // undo ring slot written last
+    bool SuppressConvert = false;    // set while undo or redo restores the text
+    std::vector<std::int32_t> ExpPos = {0, 0, 0, 0};
+    std::int32_t ExpPosCount = 0;
+    convert::AbbTable AbbArray;      // the Abb trace list as last loaded
+
+    // Event procedures.
+    void TEX_Change();
+    void TEX_Click();
+    void RTB_Click();
+    void SyncCaret();
     void Form_Unload();
     void Quit_Click();
+    void Command2_Click();
+    void CopyTEX_Click();
+    void CutTEX_Click();
+    void PasteTEX_Click();
+    void SelAllTEX_Click();
+    void CopyRTB_Click();
+    void CutRTB_Click();
+    void PasteRTB_Click();
+    void SelAllRTB_Click();
+    void LeftT_Click();
+    void RightT_Click();
+    void Timer1_Timer();
+    void Timer2_Timer();
+
+    // Commands whose work is done elsewhere.
+    void Reconvert_Click();
+    void OpenCode_Click();
+    void SaveCode_Click();
+    void UnDo_Click();
+    void ReDo_Click();
+    void Export_Click();
+    void AbbModeC_Click();
+    void Hilfe_Click();
+
+    // Opens "EXPORT.RTF" with the program registered for RTF files; the
+    // argument is not used.
+    void OpenFile(std::string& Filename);
 
 protected:
     void CreateControls(QWidget* window) override;
     void Form_Load() override;
     bool QueryUnload() override;
+    void ControlsDiscarded() override;
+    void Form_Resize() override;
+
+private:
+    struct Controls;
+    template <class T>
+    T* control(T* Controls::*member);
+
+    void createTextWindows(QWidget* window);
+    void createButtons(QWidget* window);
+    void createIndicators(QWidget* window);
+    void setTabOrder();
+    void applyLayout();
+
+    void convertCodeText();
+    bool abbListReady(std::vector<std::string>& failures);
+    void reportWriteFailures(const std::vector<std::string>& failures);
+    void SyncCaretSimple();
+    void showLowerSelection(const caret::Selection& lower);
+    void UpdateQuoteIndicators();
+    void stepUndoRing(int direction);
+
+    std::unique_ptr<Controls> c_;
+    app::Form1Layout layout_;
+    std::vector<std::int32_t> QuotePos;
+    std::unique_ptr<convert::SegmentConverter> converter_;
+    bool converting_ = false;
+    bool changePending_ = false;
+    bool writeFailureShown_ = false;
 };
 
 Form1Form& Form1();

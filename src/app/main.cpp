@@ -2,8 +2,10 @@
 
 #include "app/startup.h"
 #include "platform/lazyform.h"
+#include "platform/memory.h"
 
 int main(int argc, char** argv) {
+    platform::KeepFreedMemoryForReuse();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Runemill"));
     const int rc = app::Main(application);

@@ -78,6 +78,7 @@ void CellWindow::CreateCells(QWidget* window, const std::vector<CellPlace>& plac
     for (int code : stacking) {
         auto* box = new platform::RichTextBox(window);
         box->SetZeroMargins();
+        box->SetHideSelection(true);
         place(box, byCode.at(code)->box);
         cells_[code].box = box;
     }

@@ -1,5 +1,7 @@
 #include "platform/richtextbox.h"
 
+#include <QApplication>
+
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -10,6 +12,7 @@
 
 #include "platform/ansi.h"
 #include "platform/controls.h"
+#include "platform/crlf_positions.h"
 #include "platform/dialogs.h"
 #include "platform/rtf_reader.h"
 #include "platform/rtf_writer.h"
@@ -80,57 +83,13 @@ void RichTextBox::replaceContent(const rtf::Document& model) {
     setTextCursor(QTextCursor(doc));
 }
 
-int RichTextBox::textLength() const {
-    const QTextDocument* doc = document();
-    return doc->characterCount() - 1 + doc->blockCount() - 1;
-}
+int RichTextBox::SelStart() const { return CrLfSelStart(textCursor()); }
 
-int RichTextBox::fromDocPosition(int docPos) const {
-    return docPos + document()->findBlock(docPos).blockNumber();
-}
+int RichTextBox::SelLength() const { return CrLfSelLength(textCursor()); }
 
-// The block that holds a CR LF position is the last one whose first
-// character lies at or before it: block k starts at position() + k.
-int RichTextBox::toDocPosition(int pos, bool roundUp) const {
-    const QTextDocument* doc = document();
-    pos = std::clamp(pos, 0, textLength());
-    int lo = 0, hi = doc->blockCount() - 1;
-    while (lo < hi) {
-        const int mid = lo + (hi - lo + 1) / 2;
-        if (doc->findBlockByNumber(mid).position() + mid <= pos) {
-            lo = mid;
-        } else {
-            hi = mid - 1;
-        }
-    }
-    const QTextBlock b = doc->findBlockByNumber(lo);
-    const int offset = pos - (b.position() + lo);
-    const int textLen = b.length() - 1;
-    if (offset <= textLen) return b.position() + offset;
-    return roundUp ? b.position() + b.length() : b.position() + textLen;  // between CR and LF
-}
+void RichTextBox::SetSelStart(int start) { SetCrLfSelStart(*this, start); }
 
-int RichTextBox::SelStart() const { return fromDocPosition(textCursor().selectionStart()); }
-
-int RichTextBox::SelLength() const {
-    const QTextCursor c = textCursor();
-    return fromDocPosition(c.selectionEnd()) - fromDocPosition(c.selectionStart());
-}
-
-void RichTextBox::SetSelStart(int start) {
-    QTextCursor c = textCursor();
-    c.setPosition(toDocPosition(start, false));
-    setTextCursor(c);
-}
-
-void RichTextBox::SetSelLength(int length) {
-    QTextCursor c = textCursor();
-    const int start = c.selectionStart();
-    const int end = toDocPosition(fromDocPosition(start) + std::max(length, 0), true);
-    c.setPosition(start);
-    c.setPosition(end, QTextCursor::KeepAnchor);
-    setTextCursor(c);
-}
+void RichTextBox::SetSelLength(int length) { SetCrLfSelLength(*this, length); }
 
 std::string RichTextBox::SelText() const { return toAnsi(withCrLf(textCursor().selectedText())); }
 
@@ -257,6 +216,17 @@ void RichTextBox::SetZeroMargins() {
     setViewportMargins(0, 0, 0, 0);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void RichTextBox::SetHideSelection(bool hide) {
+    QPalette p = palette();
+    const QPalette defaults = QApplication::palette(this);
+    p.setColor(QPalette::Inactive, QPalette::Highlight,
+               hide ? p.color(QPalette::Inactive, QPalette::Base) : defaults.color(QPalette::Inactive, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText,
+               hide ? p.color(QPalette::Inactive, QPalette::Text)
+                    : defaults.color(QPalette::Inactive, QPalette::HighlightedText));
+    setPalette(p);
 }
 
 void RichTextBox::mouseReleaseEvent(QMouseEvent* e) {

@@ -94,6 +94,9 @@ public:
 
     // For the small cell boxes: no margin around the text and no scroll bars.
     void SetZeroMargins();
+    // Shows the selection only while the box has the focus, as the Windows
+    // control does by default.
+    void SetHideSelection(bool hide);
 
 signals:
     // After the caret has moved to the click.
@@ -113,9 +116,6 @@ private:
     void applyToSelection(const QTextCharFormat& change);
     // The format of the first selected character, or of the caret.
     rtf::CharFormat selectionFormat() const;
-    int toDocPosition(int pos, bool roundUp) const;
-    int fromDocPosition(int docPos) const;
-    int textLength() const;
 
     bool dblClickRelease_ = false;
 };

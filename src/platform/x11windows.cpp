@@ -121,15 +121,28 @@ bool activate(WindowHandle handle) {
     XMapRaised(g_display, w);
     XSendEvent(g_display, DefaultRootWindow(g_display), False,
                SubstructureRedirectMask | SubstructureNotifyMask, &ev);
-    XFlush(g_display);
+    // Without a window manager nobody answers the request; take the focus
+    // directly (an error, for a window that is not viewable, is ignored).
+    XSync(g_display, False);
+    XWindowAttributes attrs{};
+    if (XGetWindowAttributes(g_display, w, &attrs) && attrs.map_state == IsViewable)
+        XSetInputFocus(g_display, w, RevertToParent, CurrentTime);
+    XSync(g_display, False);
     return true;
 }
+
+// Errors of our own display connection (a window that vanished between
+// listing and use) must not end the program.
+int ignoreXError(Display*, XErrorEvent*) { return 0; }
 
 }  // namespace
 
 bool InstallX11WindowList() {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) return false;
-    if (!g_display) g_display = XOpenDisplay(nullptr);
+    if (!g_display) {
+        g_display = XOpenDisplay(nullptr);
+        if (g_display) XSetErrorHandler(&ignoreXError);
+    }
     if (!g_display) return false;
     SetForeignWindows({&listWindows, &activate});
     return true;

@@ -26,7 +26,8 @@ private:
     std::vector<dlg::MsgBoxCall> calls_;
 };
 
-// Makes every dialog fail the running test instead of waiting for a person.
+// Makes every dialog, and every program started through the shell, fail the
+// running test instead of waiting for a person.
 void InstallUnexpectedDialogHooks();
 
 // While it lives, files cannot grow beyond `bytes`: a write past that fails

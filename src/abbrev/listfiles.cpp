@@ -1,0 +1,267 @@
+#include "abbrev/listfiles.h"
+
+#include <algorithm>
+#include <array>
+
+#include "platform/ansi.h"
+#include "platform/rtf_writer.h"
+#include "platform/textfile.h"
+
+namespace abbrev {
+namespace {
+
+constexpr std::string_view kSeedMu = "mu=\xB5\r\n";  // the micro sign as the ANSI byte B5
+constexpr std::string_view kSeedTy = "ty=Truly yours\r\n";
+constexpr std::string_view kCrLf = "\r\n";
+
+
+bool seedFile(const char* name, std::string_view first, std::string_view second) {
+    if (!textfile::ensureExists(name)) return false;
+    if (textfile::length(name) >= 2) return true;
+    auto held = textfile::readAll(name);
+    if (!held) return false;
+    return textfile::writeAtomic(name, *held + std::string(first) + std::string(second));
+}
+
+// Every occurrence, left to right without overlap; the inserted text is not
+// searched again.
+std::string replaceAll(std::string_view text, std::string_view what, std::string_view with) {
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    for (size_t k; (k = text.find(what, i)) != std::string_view::npos; i = k + what.size()) {
+        out.append(text, i, k - i);
+        out.append(with);
+    }
+    out.append(text.substr(i));
+    return out;
+}
+
+// Removes each occurrence of `tag` and what `extra` says follows it. The search
+// goes on where the removed text stood, so (removal only shortening the text)
+// it continues in the original text right after the removed part.
+template <class Extra>
+std::string removeTags(std::string_view text, std::string_view tag, Extra extra) {
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    for (size_t k; (k = text.find(tag, i)) != std::string_view::npos;) {
+        out.append(text, i, k - i);
+        i = extra(text, std::min(text.size(), k + tag.size()));
+    }
+    out.append(text.substr(i));
+    return out;
+}
+
+// Step 14: backslashes of escapes stay, every other one goes, with a letter
+// (or one of "[\^_`") that follows it.
+std::string removeControlBackslashes(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\') {
+            out.push_back(text[i]);
+            continue;
+        }
+        if (i + 1 < text.size()) {
+            const char next = text[i + 1];
+            if (next == 'u' || next == '\'') {
+                out.push_back('\\');
+                continue;
+            }
+            if (next >= 65 && next <= 122 && next != 93) ++i;
+        }
+    }
+    return out;
+}
+
+struct DatabaseFiles {
+    std::string list, abb, bed;
+};
+
+bool writeWorkingFiles(const DatabaseFiles& files) {
+    return textfile::writeAtomic(kListFile, files.list) && textfile::writeAtomic(kAbbTraceFile, files.abb) &&
+           textfile::writeAtomic(kBedTraceFile, files.bed);
+}
+
+std::optional<DatabaseFiles> readFiles(const std::string& list, const std::string& abb, const std::string& bed) {
+    auto l = textfile::readAll(list);
+    if (!l) return std::nullopt;
+    auto a = textfile::readAll(abb);
+    if (!a) return std::nullopt;
+    auto b = textfile::readAll(bed);
+    if (!b) return std::nullopt;
+    return DatabaseFiles{std::move(*l), std::move(*a), std::move(*b)};
+}
+
+std::optional<std::string> withoutLast(const std::string& name, size_t count) {
+    if (name.size() < count) return std::nullopt;
+    return name.substr(0, name.size() - count);
+}
+
+}  // namespace
+
+bool SeedListFiles() {
+    return seedFile(kListFile, kSeedMu, kSeedTy) && seedFile(kAbbTraceFile, kSeedMu, kSeedTy) &&
+           seedFile(kBedTraceFile, kSeedTy, kSeedMu);
+}
+
+std::optional<std::vector<std::string>> ReadListLines() {
+    auto lines = textfile::readLines(kListFile);
+    if (!lines) return std::nullopt;
+    // The reader reads at least one line, and the spare slot follows.
+    if (lines->empty()) lines->emplace_back();
+    lines->emplace_back();
+    return lines;
+}
+
+bool CodeLess(std::string_view a, std::string_view b) {
+    static const std::array<char16_t, 256> code = [] {
+        std::array<char16_t, 256> t{};
+        for (int i = 0; i < 256; ++i) t[static_cast<size_t>(i)] = ansi::toUnicode(static_cast<unsigned char>(i));
+        return t;
+    }();
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const char16_t x = code[static_cast<unsigned char>(a[i])];
+        const char16_t y = code[static_cast<unsigned char>(b[i])];
+        if (x != y) return x < y;
+    }
+    return a.size() < b.size();
+}
+
+void SortList(std::vector<std::string>& lines) {
+    std::sort(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) { return CodeLess(a, b); });
+}
+
+std::string DisplayEntry(std::string_view entry) {
+    std::vector<size_t> open;     // "{" still waiting for a partner
+    std::vector<size_t> escape;   // positions that get a backslash before them
+    for (size_t i = 0; i < entry.size(); ++i) {
+        const char c = entry[i];
+        if (c == '\\') {
+            if (i + 1 == entry.size()) escape.push_back(i);
+            ++i;  // an escaped character or the first letter of a control word
+        } else if (c == '{') {
+            open.push_back(i);
+        } else if (c == '}') {
+            if (open.empty()) escape.push_back(i);
+            else open.pop_back();
+        }
+    }
+    if (escape.empty() && open.empty()) return std::string(entry);
+    escape.insert(escape.end(), open.begin(), open.end());
+    std::sort(escape.begin(), escape.end());
+    std::string out;
+    out.reserve(entry.size() + escape.size());
+    size_t from = 0;
+    for (size_t at : escape) {
+        out.append(entry, from, at - from);
+        out.push_back('\\');
+        from = at;
+    }
+    out.append(entry.substr(from));
+    return out;
+}
+
+std::string ListDisplayRtf(const std::vector<std::string>& listLines, int charSet, const std::string& faceName,
+                           int fontSize) {
+    size_t total = 100 + faceName.size();
+    for (const auto& l : listLines) total += l.size() + 8;
+    std::string rtf;
+    rtf.reserve(total);
+    rtf += "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fcharset" + std::to_string(charSet) + " " + faceName +
+           ";}}\\fs" + std::to_string(2 * fontSize) + "\r\n";
+    for (size_t i = 0; i + 1 < listLines.size(); ++i) {
+        rtf += DisplayEntry(listLines[i]);
+        rtf += "\\par \r\n";
+    }
+    if (!listLines.empty()) rtf += DisplayEntry(listLines.back());
+    rtf += "\r\n}\r\n";
+    return rtf;
+}
+
+std::optional<std::string> ListTextFromEditorRtf(std::string_view rtf, int fontSize) {
+    const std::string tag = "fs" + std::to_string(2 * fontSize);
+    const size_t p = rtf.find(tag);
+    if (p == std::string_view::npos || !rtf.ends_with(rtf::kTextRtfTail)) return std::nullopt;
+    size_t start = p + tag.size();
+    // The blank ends the size word; any other character already belongs to
+    // the list (a first entry that begins with an escape keeps its backslash).
+    if (start < rtf.size() && rtf[start] == ' ') ++start;
+    const size_t end = rtf.size() - rtf::kTextRtfTail.size();
+    if (start > end) return std::nullopt;
+    return CleanListText(std::string(rtf.substr(start, end - start)));
+}
+
+std::string CleanListText(std::string text) {
+    text = replaceAll(text, "\\rtlch", "");
+    text = replaceAll(text, "\\ltrch", "");
+    text = removeTags(text, "\\lang", [](std::string_view t, size_t at) { return std::min(t.size(), at + 4); });
+    text = removeTags(text, "\\f", [](std::string_view t, size_t at) {
+        at = std::min(t.size(), at + 1);
+        return at < t.size() && t[at] == ' ' ? at + 1 : at;
+    });
+    text = removeTags(text, "\\kerning", [](std::string_view t, size_t at) {
+        at = std::min(t.size(), at + 1);
+        return at < t.size() && t[at] >= 33 && t[at] <= 57 ? at + 1 : at;
+    });
+    for (const char* mark : {"\\pard ", "\\pard", "\\par ", "\\par"}) text = replaceAll(text, mark, kCrLf);
+    for (const char* word : {"\\cf0", "\\cell", "\\row"}) text = replaceAll(text, word, "");
+    text = removeControlBackslashes(text);
+    // Three passes: a run of 2 to 8 line breaks becomes one, a run of 9 two.
+    for (int pass = 0; pass < 3; ++pass) text = replaceAll(text, "\r\n\r\n", kCrLf);
+    return text;
+}
+
+bool TakeUndoCopies() {
+    const std::pair<const char*, const char*> copies[] = {
+        {kListFile, kUndoListFile}, {kAbbTraceFile, kUndoAbbTraceFile}, {kBedTraceFile, kUndoBedTraceFile}};
+    for (const auto& [from, to] : copies)
+        if (!textfile::ensureExists(from) || !textfile::copyOver(from, to)) return false;
+    return true;
+}
+
+bool HasUndoCopies() {
+    return textfile::exists(kUndoListFile) && textfile::exists(kUndoAbbTraceFile) &&
+           textfile::exists(kUndoBedTraceFile);
+}
+
+bool RestoreUndoCopies() {
+    auto files = readFiles(kUndoListFile, kUndoAbbTraceFile, kUndoBedTraceFile);
+    return files && writeWorkingFiles(*files);
+}
+
+bool WriteSavedList(const std::string& text) {
+    const std::string bytes = text + std::string(kCrLf);
+    return writeWorkingFiles({bytes, bytes, bytes});
+}
+
+bool EmptyListFile() { return textfile::writeAtomic(kListFile, ""); }
+
+std::optional<std::string> DatabaseBaseForLoad(const std::string& chosen) { return withoutLast(chosen, 5); }
+
+std::optional<std::string> DatabaseBaseForSave(const std::string& chosen) { return withoutLast(chosen, 4); }
+
+bool LoadDatabase(const std::string& chosen) {
+    const auto base = DatabaseBaseForLoad(chosen);
+    if (!base) return false;
+    auto list = textfile::readAll(chosen);
+    if (!list) return false;
+    const std::string abb = *base + "A.TXT";
+    const std::string bed = *base + "B.TXT";
+    for (const std::string& name : {abb, bed}) {
+        if (!textfile::ensureExists(name)) return false;
+        if (textfile::length(name) < 3 && !textfile::writeAtomic(name, *list)) return false;
+    }
+    auto files = readFiles(chosen, abb, bed);
+    return files && writeWorkingFiles(*files);
+}
+
+bool SaveDatabase(const std::string& base) {
+    auto files = readFiles(kListFile, kAbbTraceFile, kBedTraceFile);
+    return files && textfile::writeAtomic(base + "L.TXT", files->list) &&
+           textfile::writeAtomic(base + "A.TXT", files->abb) && textfile::writeAtomic(base + "B.TXT", files->bed);
+}
+
+}  // namespace abbrev

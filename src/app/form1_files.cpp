@@ -1,0 +1,108 @@
+// The main window's commands around files and other windows: master files,
+// undo and redo through the ring, the export to the word processor, the list
+// editor and the help window.
+#include <QCoreApplication>
+
+#include "abbrev/abbmode.h"
+#include "app/form1.h"
+#include "app/formhilfe.h"
+#include "app/masterfiles.h"
+#include "platform/ansi.h"
+#include "platform/dialogs.h"
+#include "platform/keystrokes.h"
+#include "platform/richtextbox.h"
+#include "platform/shell.h"
+#include "platform/textbox.h"
+#include "platform/windowlist.h"
+
+#include <QLabel>
+
+namespace {
+
+void pumpEvents() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
+}  // namespace
+
+void Form1Form::OpenCode_Click() {
+    const auto chosen = dlg::ShowFileDialog({false, "Master files(*M.TXT)|*M.TXT", 4096});
+    std::optional<std::string> text;
+    if (chosen) text = app::ReadMasterText(*chosen);
+    if (!text) {
+        dlg::MsgBox("Cancelled or load failed, check data.", dlg::OKOnly | dlg::Information, "Damned! :-)");
+        return;
+    }
+    TEX()->SetText(*text);
+}
+
+void Form1Form::SaveCode_Click() {
+    const auto chosen = dlg::ShowFileDialog({true, "Master files (*M.TXT)|*M.TXT", 2});
+    if (chosen) {
+        const app::MasterSave plan = app::PlanMasterSave(*chosen);
+        if (app::WriteMaster(plan, TEX()->Text())) {
+            dlg::MsgBox(app::MasterSaveText(plan), dlg::OKOnly | dlg::Information, app::MasterSaveTitle(plan));
+            return;
+        }
+    }
+    dlg::MsgBox("Perhaps no such disk available, or list not traced, or you have cancelled.",
+                dlg::OKCancel | dlg::Question, "Damned! :-)");
+}
+
+void Form1Form::stepUndoRing(int direction) {
+    SuppressConvert = true;
+    const app::UndoStep step = app::StepUndoRing(UndoIndex, direction, TEX()->Text(), &app::ReadUndoSlot);
+    UndoIndex = step.index;
+    if (step.text) {
+        TEX()->SetText(*step.text);  // no conversion: SuppressConvert is set
+        SuppressConvert = false;
+        // Undo shows the lower window as it stood before the latest conversion;
+        // without that snapshot the lower window stays as it is.
+        if (direction < 0) RTB()->LoadFile("RTB.RTF");
+    }
+    SuppressConvert = false;
+}
+
+void Form1Form::UnDo_Click() { stepUndoRing(-1); }
+
+void Form1Form::ReDo_Click() { stepUndoRing(+1); }
+
+void Form1Form::OpenFile(std::string& /*Filename*/) { platform::ShellOpen("EXPORT.RTF"); }
+
+void Form1Form::Export_Click() {
+    platform::RichTextBox* rtb = RTB();
+    if (rtb->Text().empty()) return;
+    if (!rtb->SaveFile("EXPORT.RTF")) {
+        dlg::MsgBox("Please set Windows WordPad as standard for opening of '*.RTF' files.", dlg::OKOnly,
+                    "RTF - WordPad");
+        return;
+    }
+    pumpEvents();
+    std::string unused;
+    OpenFile(unused);
+
+    // The whole lower text goes to the clipboard, as RTF and as plain text.
+    rtb->SetFocus();
+    rtb->SetSelStart(0);
+    rtb->SetSelLength(static_cast<int>(rtb->Text().size()));
+    rtb->Copy();
+
+    // Keystrokes go only to a window that is there to take them, never to
+    // whatever program happens to be in front.
+    const platform::WindowHandle target = platform::FindAppWindow("EXPORT");
+    if (target != 0) {
+        platform::ActivateWindow(target);
+        for (auto key : {platform::ForeignKey::CtrlEnd, platform::ForeignKey::Enter,
+                         platform::ForeignKey::ShiftInsert})
+            platform::SendKeystroke(target, key);
+    }
+
+    pumpEvents();
+    rtb->LoadFile("EXPORT.RTF");
+    OpenFile(unused);
+}
+
+void Form1Form::AbbModeC_Click() {
+    AbbMode().Show();
+    Label1()->setText(QStringLiteral("Quote abbreviations in ** but first create and save the list"));
+}
+
+void Form1Form::Hilfe_Click() { FormHilfe().Show(); }

@@ -1,0 +1,305 @@
+#include "convert/abbrev_pass.h"
+
+#include <algorithm>
+
+#include "convert/exchange_sort.h"
+#include "platform/ansi.h"
+#include "platform/textfile.h"
+
+namespace convert {
+
+void DisplayLengthCounter::Feed(std::string_view more) {
+    for (size_t i = 0; i < more.size(); ++i) {
+        const char c = more[i];
+        if (!afterBackslash_ && c != '\\' && c != '?') continue;
+        const std::int64_t at = count_ + static_cast<std::int64_t>(i);
+        // A "\u" counts as one character with everything up to its "?",
+        // unless another "\" comes first.
+        if (pendingUnicode_ >= 0) {
+            if (c == '?') {
+                overhead_ += at - pendingUnicode_;
+                pendingUnicode_ = -1;
+            } else if (c == '\\') {
+                pendingUnicode_ = -1;
+            }
+        }
+        if (afterBackslash_) {
+            if (c == 'u') pendingUnicode_ = at - 1;
+            if (c == '\'') overhead_ += 3;
+        }
+        afterBackslash_ = (c == '\\');
+    }
+    count_ += static_cast<std::int64_t>(more.size());
+}
+
+std::int64_t DisplayLength(std::string_view text) {
+    DisplayLengthCounter counter;
+    counter.Feed(text);
+    return counter.Value();
+}
+
+void TraceAbbList(std::vector<std::string>& list) {
+    ExchangeSortByKeyDescending(list, [](const std::string& entry) {
+        const size_t eq = entry.find('=');
+        return eq == std::string::npos ? 0 : static_cast<long long>(eq) + 1;
+    });
+}
+
+AbbTable::AbbTable(std::vector<std::string> lines) : lines_(std::move(lines)) {
+    struct BuildNode {
+        std::vector<std::pair<unsigned char, int>> children;
+        std::vector<int> entries;
+    };
+    std::vector<BuildNode> trie(1);
+    std::array<bool, 256> inAbbreviation{};
+    entry_.reserve(lines_.size());
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const std::string& line = lines_[i];
+        Entry e;
+        e.start = pool_.size();
+        pool_ += line;
+        e.end = pool_.size();
+        const size_t eq = line.find('=');
+        // An entry without "=" or beginning with "=" is never used.
+        e.equals = eq == std::string::npos || eq == 0 ? std::string::npos : e.start + eq;
+        entry_.push_back(e);
+        if (e.equals == std::string::npos) continue;
+        longest_ = std::max(longest_, eq);
+        int node = 0;
+        for (size_t k = 0; k < eq; ++k) {
+            const unsigned char c = static_cast<unsigned char>(line[k]);
+            inAbbreviation[c] = true;
+            auto& children = trie[static_cast<size_t>(node)].children;
+            auto it = std::find_if(children.begin(), children.end(), [c](const auto& ch) { return ch.first == c; });
+            if (it == children.end()) {
+                children.emplace_back(c, static_cast<int>(trie.size()));
+                node = static_cast<int>(trie.size());
+                trie.emplace_back();
+            } else {
+                node = it->second;
+            }
+        }
+        trie[static_cast<size_t>(node)].entries.push_back(static_cast<int>(i));
+    }
+    nodes_.resize(trie.size());
+    for (size_t n = 0; n < trie.size(); ++n) {
+        Node& node = nodes_[n];
+        node.firstChild = static_cast<int>(children_.size());
+        node.childCount = static_cast<int>(trie[n].children.size());
+        children_.insert(children_.end(), trie[n].children.begin(), trie[n].children.end());
+        node.firstEntry = static_cast<int>(entries_.size());
+        node.entryCount = static_cast<int>(trie[n].entries.size());
+        entries_.insert(entries_.end(), trie[n].entries.begin(), trie[n].entries.end());
+        if (node.childCount > 6) {
+            node.dense = static_cast<int>(denseChildren_.size());
+            denseChildren_.emplace_back();
+            denseChildren_.back().fill(-1);
+            for (const auto& [c, to] : trie[n].children) denseChildren_.back()[c] = to;
+        }
+    }
+    for (size_t i = 0; i < entry_.size(); ++i) {
+        if (entry_[i].equals == std::string::npos) continue;
+        const std::string_view m = meaning(static_cast<int>(i));
+        entry_[i].meaningJoins =
+            m.empty() || std::any_of(m.begin(), m.end(), [&](char c) { return inAbbreviation[static_cast<unsigned char>(c)]; });
+    }
+}
+
+std::string_view AbbTable::abb(int entry) const {
+    const Entry& e = entry_[static_cast<size_t>(entry)];
+    return std::string_view(pool_).substr(e.start, e.equals - e.start);
+}
+
+std::string_view AbbTable::meaning(int entry) const {
+    const Entry& e = entry_[static_cast<size_t>(entry)];
+    return std::string_view(pool_).substr(e.equals + 1, e.end - e.equals - 1);
+}
+
+int AbbTable::child(int node, unsigned char c) const {
+    const Node& n = nodes_[static_cast<size_t>(node)];
+    if (n.dense >= 0) return denseChildren_[static_cast<size_t>(n.dense)][c];
+    for (int k = n.firstChild, end = n.firstChild + n.childCount; k < end; ++k)
+        if (children_[static_cast<size_t>(k)].first == c) return children_[static_cast<size_t>(k)].second;
+    return -1;
+}
+
+template <class Push>
+void AbbTable::findAt(std::string_view text, size_t from, size_t to, size_t after, int current,
+                      Push&& push) const {
+    for (size_t start = from; start < to; ++start) {
+        int node = 0;
+        for (size_t at = start; at < text.size(); ++at) {
+            node = child(node, static_cast<unsigned char>(text[at]));
+            if (node < 0) break;
+            const Node& n = nodes_[static_cast<size_t>(node)];
+            if (n.entryCount == 0 || at + 1 <= after) continue;
+            // Later entries with the same abbreviation matter only when it
+            // turns up again, and then it is found again.
+            const auto first = entries_.begin() + n.firstEntry;
+            const auto last = first + n.entryCount;
+            const auto next = std::upper_bound(first, last, current);
+            if (next != last) push(*next);
+        }
+    }
+}
+
+// Entries apply in list order, but an entry whose abbreviation does not occur
+// in the group changes nothing. So only the entries found in the group are
+// queued, and after each replacement the text around the inserted meanings is
+// searched for abbreviations that now occur.
+void AbbTable::ExpandInto(std::string_view group, std::string& text) const {
+    text.assign(group);
+    if (nodes_.size() < 2) return;  // no usable entry
+    // Working space kept from group to group.
+    thread_local std::vector<int> queue;  // a min-heap of entry indices
+    thread_local std::string out;
+    thread_local std::vector<size_t> inserted;  // where each meaning begins in `out`
+    queue.clear();
+    auto push = [](int entry) {
+        queue.push_back(entry);
+        std::push_heap(queue.begin(), queue.end(), std::greater<int>());
+    };
+    findAt(text, 0, text.size(), 0, -1, push);
+    int current = -1;
+    while (!queue.empty()) {
+        std::pop_heap(queue.begin(), queue.end(), std::greater<int>());
+        const int entry = queue.back();
+        queue.pop_back();
+        if (entry == current) continue;
+        current = entry;
+        const std::string_view find = abb(entry);
+        const std::string_view with = meaning(entry);
+        size_t at = text.find(find);
+        if (at == std::string::npos) continue;
+        out.clear();
+        inserted.clear();
+        size_t from = 0;
+        for (; at != std::string::npos; at = text.find(find, from)) {
+            out.append(text, from, at - from);
+            inserted.push_back(out.size());
+            out.append(with);
+            from = at + find.size();
+        }
+        out.append(text, from, std::string::npos);
+        std::swap(text, out);
+        if (!entry_[static_cast<size_t>(entry)].meaningJoins) continue;
+        for (size_t begin : inserted) {
+            // Abbreviations that overlap the meaning, or span the join when it is empty.
+            const size_t first = begin >= longest_ ? begin - longest_ + 1 : 0;
+            const size_t last = std::min(text.size(), begin + std::max<size_t>(with.size(), 1));
+            findAt(text, first, last, begin, current, push);
+        }
+    }
+}
+
+std::string AbbTable::Expand(std::string_view group) const {
+    std::string text;
+    ExpandInto(group, text);
+    return text;
+}
+
+ExpansionTable AbbreviationPass(std::string& work, const AbbTable& table,
+                                const std::function<bool()>& listReady) {
+    ExpansionTable result;
+    const std::string scan = std::move(work);
+
+    // While no expansion has brought a "*" into the working text, the working
+    // text is `done` followed by the rest of the scan copy from `rest`, and its
+    // first "*" opens the group at hand. Otherwise the steps are followed on
+    // the working text itself.
+    std::string done;
+    done.reserve(scan.size() + scan.size() / 4);
+    size_t rest = 0;
+    DisplayLengthCounter doneLength;
+    bool literal = false;
+    std::string whole;
+
+    std::string expansion;
+    size_t from = 0;
+    while (true) {
+        const size_t open = scan.find('*', from);
+        if (open == std::string::npos) break;
+        if (!listReady()) break;
+        const size_t close = scan.find('*', open + 1);
+        if (close == std::string::npos || close == open + 1) break;
+        const std::string_view group = std::string_view(scan).substr(open + 1, close - open - 1);
+        table.ExpandInto(group, expansion);
+
+        std::int64_t start = 0;
+        if (!literal) {
+            const std::string_view before = std::string_view(scan).substr(rest, open - rest);
+            doneLength.Feed(before);
+            start = doneLength.Value() + 1;  // the opening "*" counts one
+            done.append(before);
+            done.append(expansion);
+            doneLength.Feed(expansion);
+            rest = close + 1;
+            if (expansion.find('*') != std::string::npos) {
+                literal = true;
+                whole = done + scan.substr(rest);
+            }
+        } else {
+            const size_t firstStar = whole.find('*');
+            if (firstStar != std::string::npos) start = DisplayLength(std::string_view(whole).substr(0, firstStar + 1));
+            // Built in place: the one-expression form trips GCC 12's -Wrestrict.
+            std::string quoted(1, '*');
+            quoted.append(group);
+            quoted.push_back('*');
+            const size_t at = whole.find(quoted);
+            if (at != std::string::npos) whole.replace(at, group.size() + 2, expansion);
+        }
+        const std::int64_t end = start + DisplayLength(expansion);
+        result.ExpPosCount += 3;
+        result.ExpPos.resize(static_cast<size_t>(result.ExpPosCount) + 1, 0);
+        const size_t slot = static_cast<size_t>(result.ExpPosCount) - 3;
+        result.ExpPos[slot] = static_cast<std::int32_t>(start);
+        result.ExpPos[slot + 1] = static_cast<std::int32_t>(end);
+        result.ExpPos[slot + 2] = static_cast<std::int32_t>(static_cast<std::int64_t>(group.size()) - (end - start));
+        from = close + 1;
+    }
+    if (literal) {
+        work = std::move(whole);
+    } else {
+        done.append(scan, rest, std::string::npos);
+        work = std::move(done);
+    }
+    return result;
+}
+
+const char* const kRetracePrompt =
+    "Retrace array? To save time chose NO if you didn't alter the structure of the Abb list.\r\n\r\n"
+    "If you alter Abb list and do not retrace array, the short abbs may be translated before the long "
+    "ones and thus prevent the translation of the long abbs if they are parts of them, as AGE is a part "
+    "of CAGE. E.g. if your traced abb list (see RunemillIni3LAbb.TXT) contains 'AGE=how old are you' "
+    "before 'CAGE=you can swallow a cage but not cage a swallow', you will get after typing CAGE: "
+    "'Chow old are you'.";
+const char* const kRetraceTitle = "Retrace Abb list?";
+
+AbbLoadResult LoadAbbTraceFile(AbbTable& table, bool retrace, const AbbLoadServices& services) {
+    AbbLoadResult result;
+    textfile::ensureExists(kAbbTraceFile);
+    if (textfile::length(kAbbTraceFile) < 3) return result;
+    auto read = textfile::readLines(kAbbTraceFile, textfile::LoneLf::StaysInLine);
+    if (!read) {
+        result.failure = ansi::fromQString(textfile::lastError());
+        return result;
+    }
+    std::vector<std::string> lines = std::move(*read);
+    const size_t n = lines.size();
+    lines.emplace_back();  // the spare slot
+
+    services.showProgress("Preparing " + std::to_string(n) + " entries in the Abb list for work. Please wait!");
+    if (retrace) {
+        const bool yes = n < static_cast<size_t>(kRetraceQuestionLines) || services.askYesNo(kRetracePrompt, kRetraceTitle);
+        if (yes) {
+            services.pumpEvents();
+            TraceAbbList(lines);
+            if (!textfile::writeLinesAtomic(kAbbTraceFile, lines)) result.failure = ansi::fromQString(textfile::lastError());
+        }
+    }
+    table = AbbTable(std::move(lines));
+    result.usable = true;
+    return result;
+}
+
+}  // namespace convert

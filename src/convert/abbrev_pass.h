@@ -1,0 +1,125 @@
+#pragma once
+// The "*" pass of the forward conversion: every stretch quoted between two
+// "*" marks is expanded through the abbreviation list, and each expansion's
+// place in the lower text is recorded for the caret sync.
+//
+// Users' lists rely on its quirks: entries apply in list order, each to the
+// result of those before it, so a later entry can rewrite an earlier meaning;
+// "**" or an unclosed "*" ends the pass.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace convert {
+
+inline constexpr const char* kAbbTraceFile = "RunemillIni3LAbb.TXT";
+// Lists this long are traced only when the user agrees.
+inline constexpr int kRetraceQuestionLines = 1000;
+
+// Characters as the lower window shows them: an RTF Unicode escape ("\u",
+// digits, "?") and a byte escape ("\'" and two hex digits) count one each,
+// every other character one, so a line break counts two.
+std::int64_t DisplayLength(std::string_view text);
+
+// The same for a text that grows at its end.
+class DisplayLengthCounter {
+public:
+    void Feed(std::string_view more);
+    // The display length of everything fed so far.
+    std::int64_t Value() const { return count_ - overhead_; }
+
+private:
+    std::int64_t count_ = 0;
+    std::int64_t overhead_ = 0;
+    std::int64_t pendingUnicode_ = -1;  // where a "\u" waits for its "?"
+    bool afterBackslash_ = false;
+};
+
+// The trace order: by the position of the first "=", largest first, so the
+// longest abbreviations come first and entries without a usable "=" last;
+// entries of equal length in the exact order of the exchange loop.
+void TraceAbbList(std::vector<std::string>& list);
+
+// The list as the pass uses it (the lines of the trace file and the empty
+// spare slot), indexed so that a group looks only at the entries whose
+// abbreviation occurs in it.
+class AbbTable {
+public:
+    AbbTable() = default;
+    explicit AbbTable(std::vector<std::string> lines);
+
+    const std::vector<std::string>& Lines() const { return lines_; }
+
+    // The group with every entry applied in list order.
+    std::string Expand(std::string_view group) const;
+    void ExpandInto(std::string_view group, std::string& expanded) const;
+
+private:
+    // The trie of the abbreviations, flat: a node's children and entries are
+    // runs of the two arrays below.
+    struct Node {
+        int firstChild = 0, childCount = 0;
+        int dense = -1;  // a node with many children looks them up in a table
+        int firstEntry = 0, entryCount = 0;  // the entries with this abbreviation
+    };
+    struct Entry {
+        size_t start = 0, equals = 0, end = 0;  // in pool_; equals is npos when unusable
+        bool meaningJoins = false;  // the meaning is empty or holds a character of an abbreviation
+    };
+    int child(int node, unsigned char c) const;
+    // Pushes, for every abbreviation occurring in `text` at a start in
+    // [from, to) and ending after `after`, its first entry after `current`.
+    template <class Push>
+    void findAt(std::string_view text, size_t from, size_t to, size_t after, int current, Push&& push) const;
+
+    std::string_view abb(int entry) const;
+    std::string_view meaning(int entry) const;
+
+    std::vector<std::string> lines_;
+    std::string pool_;  // the lines one after the other, read while expanding
+    std::vector<Entry> entry_;
+    std::vector<Node> nodes_;
+    std::vector<std::pair<unsigned char, int>> children_;
+    std::vector<int> entries_;
+    std::vector<std::array<int, 256>> denseChildren_;
+    size_t longest_ = 0;
+};
+
+// Starts, ends and length differences of the expanded groups: three slots a
+// group and one spare slot, which is 0; four zeros without expansions.
+struct ExpansionTable {
+    std::vector<std::int32_t> ExpPos = {0, 0, 0, 0};
+    std::int32_t ExpPosCount = 0;
+};
+
+// Runs the pass on `work`. `listReady` runs at each opening "*" before its
+// group is looked at (it loads the list when it has changed); false ends the
+// pass there.
+ExpansionTable AbbreviationPass(std::string& work, const AbbTable& table,
+                                const std::function<bool()>& listReady);
+
+// Loading the Abb trace file.
+struct AbbLoadServices {
+    // Shows the progress text in the lower window and lets it paint.
+    std::function<void(const std::string&)> showProgress;
+    // Asks a Yes/No question; true for Yes.
+    std::function<bool(const std::string& prompt, const std::string& title)> askYesNo;
+    std::function<void()> pumpEvents;
+};
+
+struct AbbLoadResult {
+    bool usable = false;     // false: the file has under 3 bytes (or cannot be read)
+    std::string failure;     // what could not be read or written, for the user
+};
+
+extern const char* const kRetracePrompt;
+extern const char* const kRetraceTitle;
+
+// Reads the trace file into `table`, traced and written back (with one empty
+// line more) when `retrace` is set and the user agrees.
+AbbLoadResult LoadAbbTraceFile(AbbTable& table, bool retrace, const AbbLoadServices& services);
+
+}  // namespace convert

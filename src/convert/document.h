@@ -1,0 +1,21 @@
+#pragma once
+// The document the forward conversion gives the lower window, and the files
+// it writes on every change of the code text.
+#include <string>
+#include <string_view>
+
+namespace convert {
+
+inline constexpr const char* kSubtextFile = "SUBTEXT.TXT";
+inline constexpr const char* kRtbSnapshotFile = "RTB.RTF";
+
+// The converted text in the lower window's envelope: the symbol font as the
+// only font, its size in half-points, and the text unescaped, so RTF typed
+// outside quotes takes effect.
+std::string LowerWindowDocument(std::string_view body, std::string_view face, int charset, int points);
+
+// Every line of the document, the last one included, followed by "\par ". A
+// line ends at CR LF or at a lone CR; a lone LF stays in its line.
+std::string WithParagraphMarks(std::string_view document);
+
+}  // namespace convert

@@ -1,0 +1,440 @@
+#include "convert/symbol_pass.h"
+
+#include <algorithm>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "convert/text_hash.h"
+
+namespace convert {
+namespace {
+
+// The replacement steps around the hex letters, in order. Code 95 "_" stands
+// twice: its second step only meets a "_" that an earlier cell inserted.
+std::vector<int> stepsBeforeHexLetters() {
+    std::vector<int> codes = {117, 95};
+    for (int c = 64; c <= 91; ++c) codes.push_back(c);
+    for (int c : {93, 94, 95, 96}) codes.push_back(c);
+    return codes;
+}
+
+std::vector<int> stepsAfterHexLetters() {
+    std::vector<int> codes;
+    for (int c = 103; c <= 116; ++c) codes.push_back(c);
+    for (int c = 118; c <= 255; ++c) codes.push_back(c);  // 123 to 125 in order among them
+    return codes;
+}
+
+std::string replacementOf(const CellTable& cells, int code) {
+    if (code == '{') return "\\{";
+    if (code == '}') return "\\}";
+    return cells[static_cast<size_t>(code)];
+}
+
+// Each step replaces one code in the whole text, so a step sequence acts on a
+// text character by character. Walking the steps backwards, the expansion of a
+// code at step k is its replacement taken through the steps after k.
+std::array<std::string, 256> expansionThrough(const std::vector<int>& steps, const CellTable& cells) {
+    std::array<std::string, 256> table;
+    for (int c = 0; c < 256; ++c) table[static_cast<size_t>(c)] = std::string(1, static_cast<char>(c));
+    for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
+        std::string expanded;
+        for (unsigned char r : replacementOf(cells, *it)) expanded += table[r];
+        table[static_cast<size_t>(*it)] = std::move(expanded);
+    }
+    return table;
+}
+
+void mapThrough(std::string_view text, const std::array<std::string, 256>& table, std::string& out) {
+    size_t size = 0;
+    for (unsigned char c : text) size += table[c].size();
+    out.resize(size);
+    char* at = out.data();
+    for (unsigned char c : text) {
+        const std::string& t = table[c];
+        if (t.size() == 1) {
+            *at++ = t[0];
+        } else {
+            at = std::copy(t.begin(), t.end(), at);
+        }
+    }
+}
+
+bool escapeBefore(std::string_view text, size_t at, size_t distance) {
+    return at >= distance && text[at - distance] == '\\' && text[at - distance + 1] == '\'';
+}
+
+}  // namespace
+
+std::string HexLetterStep(std::string_view text, char letter, std::string_view cell) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != letter || escapeBefore(text, i, 2) || escapeBefore(text, i, 3)) {
+            out.push_back(text[i]);
+        } else {
+            out.append(cell);
+        }
+    }
+    return out;
+}
+
+namespace {
+
+// The six letter steps act as one when no letter's cell can change what a
+// later step sees: no hex letter in it (a later step would replace it), and no
+// "\'" that it holds or could form with its neighbours (an empty cell joins
+// them). A letter whose window holds "\'" then has only a kept hex digit
+// between, so its window is the same in one step as in six.
+bool hexStepsAreIndependent(const CellTable& cells) {
+    for (char letter = 'a'; letter <= 'f'; ++letter) {
+        const std::string& cell = cells[static_cast<unsigned char>(letter)];
+        if (cell.empty() || cell.find_first_of("abcdef") != std::string::npos ||
+            cell.find("\\'") != std::string::npos || cell.back() == '\\' || cell.front() == '\'')
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+SegmentConverter::SegmentConverter(const CellTable& cells)
+    : cells_(cells),
+      before_(expansionThrough(stepsBeforeHexLetters(), cells)),
+      after_(expansionThrough(stepsAfterHexLetters(), cells)),
+      hexStepsAtOnce_(hexStepsAreIndependent(cells)) {}
+
+void SegmentConverter::ConvertInto(std::string_view segment, std::string& out, std::string& scratch) const {
+    mapThrough(segment, before_, scratch);
+    if (hexStepsAtOnce_) {
+        out.clear();
+        for (size_t i = 0; i < scratch.size(); ++i) {
+            const unsigned char c = static_cast<unsigned char>(scratch[i]);
+            if (c < 'a' || c > 'f' || escapeBefore(scratch, i, 2) || escapeBefore(scratch, i, 3)) {
+                out.push_back(scratch[i]);
+            } else {
+                out.append(cells_[c]);
+            }
+        }
+        std::swap(out, scratch);
+    } else {
+        for (char letter = 'a'; letter <= 'f'; ++letter)
+            scratch = HexLetterStep(scratch, letter, cells_[static_cast<unsigned char>(letter)]);
+    }
+    mapThrough(scratch, after_, out);
+}
+
+std::string SegmentConverter::Convert(std::string_view segment) const {
+    std::string out, scratch;
+    ConvertInto(segment, out, scratch);
+    return out;
+}
+
+namespace {
+
+// Converted segments, kept in large blocks that never move, so that chunks of
+// the working text can point into them.
+class TextArena {
+public:
+    std::string_view Add(std::string_view text) {
+        if (text.empty()) return {};
+        if (text.size() > capacity_ - used_) {
+            capacity_ = std::max<size_t>(text.size(), 64 * 1024);
+            blocks_.push_back(std::make_unique<char[]>(capacity_));
+            used_ = 0;
+        }
+        char* at = blocks_.back().get() + used_;
+        std::copy(text.begin(), text.end(), at);
+        used_ += text.size();
+        return {at, text.size()};
+    }
+
+private:
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    size_t used_ = 0, capacity_ = 0;
+};
+
+// The working text as the chunks between its "#" marks (gaps), so that the
+// replacement of "#" & segment & "#" needs no search through the whole text.
+// An occurrence of "#" & s & "#" is exactly a gap with both marks around it
+// whose text is s (a segment holds no "#"); the left-to-right scan without
+// overlap takes every other gap of a run of adjacent equal gaps, starting with
+// the leftmost. Replacing a gap joins it with both neighbours.
+//
+// Only gaps that can equal a segment are indexed: those with marks on both
+// sides whose text has the hash of a segment.
+class GapList {
+public:
+    // `marks` are the places of the "#" in `text`; the segments lie between
+    // marks 0 and 1, 2 and 3, and so on.
+    GapList(std::string_view text, const std::vector<size_t>& marks);
+
+    // The hash of pair k's segment.
+    const TextHash& SegmentKey(size_t pair) const { return segmentKeys_[pair]; }
+    void ReplaceAllQuoted(const TextHash& key, std::string_view segment, std::string_view converted);
+    std::string Text() const;
+
+private:
+    struct Chunk {
+        std::string_view text;
+        int next = -1;
+    };
+    struct Gap {
+        int prev = -1, next = -1;
+        int head = -1, tail = -1;  // chunks
+        // The hash value is kept only while the gap has marks on both sides:
+        // the text before the first mark and after the last is never looked up.
+        TextHash hash;
+        bool hashed = false;
+        unsigned version = 0;
+        bool alive = true;
+    };
+    struct Entry {
+        int gap;
+        unsigned version;
+        int next;
+    };
+
+    bool bounded(int g) const { return gaps_[g].prev >= 0 && gaps_[g].next >= 0; }
+    bool current(const Entry& e) const {
+        const Gap& g = gaps_[e.gap];
+        return g.alive && g.version == e.version && bounded(e.gap);
+    }
+    bool holds(int g, std::string_view s) const;
+    int newChunk(std::string_view text);
+    int newGap(std::string_view text);
+    void append(int g, std::string_view text);
+    void prepend(int g, std::string_view text);
+    void absorbNext(int g);
+    void changed(int g);
+    void replace(int g, std::string_view converted);
+
+    std::vector<Chunk> chunks_;
+    std::vector<Gap> gaps_;
+    std::vector<TextHash> segmentKeys_;
+    std::vector<bool> segmentLength_;  // whether some segment has this length
+    std::unordered_map<TextHash, int, TextHash::Hasher> heads_;  // first entry per segment hash
+    std::vector<Entry> entries_;
+    std::vector<unsigned> candidateStamp_;
+    unsigned stamp_ = 0;
+};
+
+GapList::GapList(std::string_view text, const std::vector<size_t>& marks) {
+    size_t from = 0;
+    for (size_t k = 0; k <= marks.size(); ++k) {
+        const size_t to = k < marks.size() ? marks[k] : text.size();
+        const int g = newGap(text.substr(from, to - from));
+        if (g > 0) {
+            gaps_[g].prev = g - 1;
+            gaps_[g - 1].next = g;
+        }
+        from = to + 1;
+    }
+    for (size_t k = 0; k + 1 < marks.size(); k += 2) {
+        const std::string_view segment = text.substr(marks[k] + 1, marks[k + 1] - marks[k] - 1);
+        segmentKeys_.push_back(TextHash::Of(segment));
+        heads_.emplace(segmentKeys_.back(), -1);
+        if (segment.size() >= segmentLength_.size()) segmentLength_.resize(segment.size() + 1);
+        segmentLength_[segment.size()] = true;
+    }
+    for (int g = 1; g + 1 < static_cast<int>(gaps_.size()); ++g) changed(g);
+}
+
+int GapList::newChunk(std::string_view text) {
+    chunks_.push_back(Chunk{text, -1});
+    return static_cast<int>(chunks_.size()) - 1;
+}
+
+int GapList::newGap(std::string_view text) {
+    Gap g;
+    g.head = g.tail = newChunk(text);
+    g.hash.length = text.size();
+    gaps_.push_back(g);
+    return static_cast<int>(gaps_.size()) - 1;
+}
+
+void GapList::append(int g, std::string_view text) {
+    if (text.empty()) return;
+    const int p = newChunk(text);
+    chunks_[gaps_[g].tail].next = p;
+    gaps_[g].tail = p;
+    if (gaps_[g].hashed) {
+        gaps_[g].hash = TextHash::Concat(gaps_[g].hash, TextHash::Of(text));
+    } else {
+        gaps_[g].hash.length += text.size();
+    }
+}
+
+void GapList::prepend(int g, std::string_view text) {
+    if (text.empty()) return;
+    const int p = newChunk(text);
+    chunks_[p].next = gaps_[g].head;
+    gaps_[g].head = p;
+    if (gaps_[g].hashed) {
+        gaps_[g].hash = TextHash::Concat(TextHash::Of(text), gaps_[g].hash);
+    } else {
+        gaps_[g].hash.length += text.size();
+    }
+}
+
+// Joins the next gap onto g: the mark between them is gone.
+void GapList::absorbNext(int g) {
+    Gap& left = gaps_[g];
+    Gap& right = gaps_[left.next];
+    chunks_[left.tail].next = right.head;
+    left.tail = right.tail;
+    if (left.hashed && right.hashed) {
+        left.hash = TextHash::Concat(left.hash, right.hash);
+    } else {
+        left.hashed = false;
+        left.hash.length += right.hash.length;
+    }
+    right.alive = false;
+    left.next = right.next;
+    if (left.next >= 0) gaps_[left.next].prev = g;
+}
+
+void GapList::changed(int g) {
+    Gap& gap = gaps_[g];
+    ++gap.version;
+    if (!bounded(g)) {
+        gap.hashed = false;
+        return;
+    }
+    if (gap.hash.length >= segmentLength_.size() || !segmentLength_[gap.hash.length]) return;
+    if (!gap.hashed) {
+        TextHash h;
+        for (int p = gap.head; p >= 0; p = chunks_[p].next) h = TextHash::Concat(h, TextHash::Of(chunks_[p].text));
+        gap.hash = h;
+        gap.hashed = true;
+    }
+    auto it = heads_.find(gap.hash);
+    if (it == heads_.end()) return;
+    entries_.push_back(Entry{g, gap.version, it->second});
+    it->second = static_cast<int>(entries_.size()) - 1;
+}
+
+bool GapList::holds(int g, std::string_view s) const {
+    if (gaps_[g].hash.length != s.size()) return false;
+    size_t at = 0;
+    for (int p = gaps_[g].head; p >= 0; p = chunks_[p].next) {
+        const std::string_view t = chunks_[p].text;
+        if (s.compare(at, t.size(), t) != 0) return false;
+        at += t.size();
+    }
+    return at == s.size();
+}
+
+// Gap g and its two marks become the converted text; a "#" inside the
+// converted text is a mark of the working text from now on.
+void GapList::replace(int g, std::string_view conv) {
+    const int left = gaps_[g].prev;
+    const int right = gaps_[g].next;
+    gaps_[g].alive = false;
+    gaps_[left].next = right;
+    gaps_[right].prev = left;
+
+    const size_t first = conv.find('#');
+    if (first == std::string_view::npos) {
+        append(left, conv);
+        absorbNext(left);
+        changed(left);
+        return;
+    }
+    append(left, conv.substr(0, first));
+    changed(left);
+    int before = left;
+    size_t from = first + 1;
+    for (size_t mark = conv.find('#', from); mark != std::string_view::npos; mark = conv.find('#', from)) {
+        const int middle = newGap(conv.substr(from, mark - from));
+        gaps_[middle].prev = before;
+        gaps_[middle].next = right;
+        gaps_[before].next = middle;
+        gaps_[right].prev = middle;
+        changed(middle);
+        before = middle;
+        from = mark + 1;
+    }
+    gaps_[right].prev = before;
+    prepend(right, conv.substr(from));
+    changed(right);
+}
+
+void GapList::ReplaceAllQuoted(const TextHash& key, std::string_view segment, std::string_view converted) {
+    ++stamp_;
+    candidateStamp_.resize(gaps_.size(), 0);
+    std::vector<int> candidates;
+    for (int e = heads_[key]; e >= 0; e = entries_[e].next) {
+        if (current(entries_[e]) && holds(entries_[e].gap, segment)) {
+            candidates.push_back(entries_[e].gap);
+            candidateStamp_[entries_[e].gap] = stamp_;
+        }
+    }
+    if (candidates.empty()) return;
+    auto isCandidate = [&](int g) { return g >= 0 && candidateStamp_[g] == stamp_; };
+
+    std::vector<int> matched;
+    for (int start : candidates) {
+        if (isCandidate(gaps_[start].prev)) continue;  // not the first of its run
+        bool take = true;
+        for (int g = start; isCandidate(g); g = gaps_[g].next) {
+            if (take) matched.push_back(g);
+            take = !take;
+        }
+    }
+    for (int g : matched) replace(g, converted);
+
+    // Keep only the entries that still describe their gap.
+    int* link = &heads_[key];
+    while (*link >= 0) {
+        Entry& e = entries_[*link];
+        if (current(e)) {
+            link = &e.next;
+        } else {
+            *link = e.next;
+        }
+    }
+}
+
+std::string GapList::Text() const {
+    size_t size = 0;
+    for (int g = 0; g >= 0; g = gaps_[g].next) size += gaps_[g].hash.length + 1;
+    std::string out;
+    out.reserve(size);
+    for (int g = 0; g >= 0; g = gaps_[g].next) {
+        if (g > 0) out.push_back('#');
+        for (int p = gaps_[g].head; p >= 0; p = chunks_[p].next) out.append(chunks_[p].text);
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string SymbolPass(std::string_view text, const SegmentConverter& converter) {
+    std::vector<size_t> marks;
+    for (size_t i = text.find('#'); i != std::string_view::npos; i = text.find('#', i + 1)) marks.push_back(i);
+    if (marks.size() < 2) return std::string(text);
+
+    GapList work(text, marks);
+    TextArena arena;
+    std::unordered_map<std::string_view, std::string_view> converted;
+    std::string out, scratch;
+    for (size_t k = 0; k + 1 < marks.size(); k += 2) {
+        const std::string_view segment = text.substr(marks[k] + 1, marks[k + 1] - marks[k] - 1);
+        auto it = converted.find(segment);
+        if (it == converted.end()) {
+            converter.ConvertInto(segment, out, scratch);
+            it = converted.emplace(segment, arena.Add(out)).first;
+        }
+        work.ReplaceAllQuoted(work.SegmentKey(k / 2), segment, it->second);
+    }
+    return work.Text();
+}
+
+std::string SymbolPass(std::string_view text, const CellTable& cells) {
+    if (text.find('#') == std::string_view::npos) return std::string(text);
+    return SymbolPass(text, SegmentConverter(cells));
+}
+
+}  // namespace convert

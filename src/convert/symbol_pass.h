@@ -1,0 +1,47 @@
+#pragma once
+// The "#" pass of the forward conversion: every stretch of code text quoted
+// between two "#" marks becomes the RTF of its characters' cells.
+//
+// Stored texts rely on its quirks: the pairs are found on the unchanged code
+// text, and each pair replaces every "#" & segment & "#" of the working text,
+// so an identical group elsewhere (or one formed across two pairs) is replaced
+// in the same step.
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace convert {
+
+using CellTable = std::array<std::string, 256>;
+
+// Converts segments through one symbol table: the eleven steps in their order,
+// each replacing one character code in the whole segment.
+class SegmentConverter {
+public:
+    explicit SegmentConverter(const CellTable& cells);
+
+    std::string Convert(std::string_view segment) const;
+    // The same into `out`, with `scratch` as working space (both reused).
+    void ConvertInto(std::string_view segment, std::string& out, std::string& scratch) const;
+
+    // Whether the converter was built from this table.
+    bool BuiltFrom(const CellTable& cells) const { return cells_ == cells; }
+
+private:
+    CellTable cells_;
+    // One character taken through the steps before and after the hex letters.
+    std::array<std::string, 256> before_;
+    std::array<std::string, 256> after_;
+    bool hexStepsAtOnce_;
+};
+
+// The hex-letter step for one letter of "a".."f": the letter stays where it is
+// a hex digit of a byte escape (right after "\'", or after "\'" and one
+// character), so "\'e4" and "\'aa" keep their letters; elsewhere it becomes
+// `cell`.
+std::string HexLetterStep(std::string_view text, char letter, std::string_view cell);
+
+std::string SymbolPass(std::string_view text, const SegmentConverter& converter);
+std::string SymbolPass(std::string_view text, const CellTable& cells);
+
+}  // namespace convert

@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+
+#include "abbrev/abbmode.h"
+#include "abbrev/listfiles.h"
+#include "platform/richtextbox.h"
+#include "platform/shell.h"
+#include "platform/textfile.h"
+#include "store/store.h"
+#include "support/testing.h"
+
+using testing_support::MsgBoxRecorder;
+using testing_support::ReadFile;
+using testing_support::WriteFile;
+
+namespace {
+
+const std::string kSeeded = "mu=\xB5\r\nty=Truly yours\r\n";
+
+// The editor as the main window opens it: the list version is 1 after start-up.
+AbbModeForm& openEditor() {
+    if (store::AbbListVersion == 0) store::AbbListVersion = 1;
+    AbbMode().Show();
+    return AbbMode();
+}
+
+std::string editorText() { return AbbMode().RTB()->Text(); }
+
+void typeText(const std::string& text) {
+    auto* rtb = AbbMode().RTB();
+    rtb->SetSelStart(static_cast<int>(rtb->Text().size()));
+    rtb->SetSelText(text);
+}
+
+std::string numberedList(int lines) {
+    std::string text;
+    for (int i = lines; i > 0; --i) text.append("a").append(std::to_string(i)).append("=x\r\n");
+    return text;
+}
+
+}  // namespace
+
+TEST(EditorWindow, ControlsAndCaptions) {
+    QWidget* w = openEditor().Window();
+    EXPECT_EQ(w->windowTitle(), "Abbreviation list");
+    const std::pair<const char*, const char*> captions[] = {{"Font", "Adjust font"},
+                                                            {"Open", "Load database"},
+                                                            {"SaveListAs", "Save list as"},
+                                                            {"Export", "Export as RTF"},
+                                                            {"SelAll", "]["}};
+    for (const auto& [name, caption] : captions) {
+        auto* b = w->findChild<QPushButton*>(name);
+        ASSERT_NE(b, nullptr) << name;
+        EXPECT_EQ(b->text(), caption);
+    }
+    for (const char* picture : {"UnDo", "Speichern", "Delete", "Paste"})
+        EXPECT_FALSE(w->findChild<QPushButton*>(picture)->icon().isNull()) << picture;
+    EXPECT_EQ(AbbMode().Label1()->text(), "");
+}
+
+TEST(EditorWindow, FirstShowSeedsAndKeepsFileOrder) {
+    openEditor();
+    EXPECT_EQ(ReadFile(abbrev::kListFile), kSeeded);
+    EXPECT_EQ(ReadFile(abbrev::kBedTraceFile), "ty=Truly yours\r\nmu=\xB5\r\n");
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+    EXPECT_EQ(AbbMode().ListLineCount(), 2);
+    EXPECT_FALSE(textfile::exists(abbrev::kDisplayFile));
+}
+
+TEST(EditorWindow, SaveWritesAllFilesAndShowsTheListSorted) {
+    openEditor();
+    typeText("\r\nab=c");
+    AbbMode().Speichern_Click();
+    const std::string saved = "mu=\\'b5\r\nty=Truly yours\r\nab=c\r\n";
+    EXPECT_EQ(ReadFile(abbrev::kListFile), saved);
+    EXPECT_EQ(ReadFile(abbrev::kAbbTraceFile), saved);
+    EXPECT_EQ(ReadFile(abbrev::kBedTraceFile), saved);
+    EXPECT_EQ(ReadFile(abbrev::kUndoListFile), kSeeded);
+    EXPECT_EQ(store::AbbListVersion, 2);
+    EXPECT_TRUE(store::AbbRetrace);
+    // Sorted: the spare slot's empty paragraph first, the micro sign shown again.
+    EXPECT_EQ(editorText(), "\r\nab=c\r\nmu=\xB5\r\nty=Truly yours");
+    EXPECT_EQ(AbbMode().RTB()->SelStart(), 0);
+    EXPECT_EQ(AbbMode().Label1()->text(), "");
+
+    // A second Save keeps one empty first line: the list is stable.
+    AbbMode().Speichern_Click();
+    EXPECT_EQ(ReadFile(abbrev::kListFile), "\r\nab=c\r\nmu=\\'b5\r\nty=Truly yours\r\n");
+    AbbMode().Speichern_Click();
+    EXPECT_EQ(ReadFile(abbrev::kListFile), "\r\nab=c\r\nmu=\\'b5\r\nty=Truly yours\r\n");
+}
+
+TEST(EditorWindow, EscapesSurviveSaveAndShowAsCharacters) {
+    WriteFile(abbrev::kListFile, "he=\\u1488?\\u-4000?\r\nfirst=\\'e4\r\n");
+    openEditor();
+    EXPECT_EQ(AbbMode().RTB()->TextW(), QString::fromUtf16(u"he=\u05D0\uF060\r\nfirst=\u00E4"));
+    AbbMode().Speichern_Click();
+    EXPECT_EQ(ReadFile(abbrev::kListFile), "he=\\u1488?\\u-4000?\r\nfirst=\\'e4\r\n");
+}
+
+TEST(EditorWindow, AnEntryBeginningWithAnEscapeKeepsItsBackslash) {
+    WriteFile(abbrev::kListFile, "\\'e4=ae\r\n");
+    openEditor();
+    AbbMode().Speichern_Click();
+    EXPECT_EQ(ReadFile(abbrev::kListFile), "\\'e4=ae\r\n");
+}
+
+TEST(EditorWindow, FormattingIsNormalisedOnSave) {
+    store::CellFontName = "Times New Roman";
+    store::CellFontSize = 9;
+    openEditor();
+    auto* rtb = AbbMode().RTB();
+    rtb->SetSelStart(0);
+    rtb->SetSelLength(2);
+    rtb->SetSelBold(true);
+    rtb->SetSelColor(255);
+    rtb->SetSelFontSize(20);
+    rtb->SetSelFontName("Courier New");
+    AbbMode().Speichern_Click();
+    EXPECT_EQ(ReadFile(abbrev::kListFile), kSeeded.substr(0, 3) + "\\'b5\r\nty=Truly yours\r\n");
+}
+
+TEST(EditorWindow, SavingAnEmptyEditorEmptiesOnlyTheListFile) {
+    openEditor();
+    AbbMode().SelAll_Click();
+    AbbMode().Delete_Click();
+    EXPECT_EQ(editorText(), "");
+    AbbMode().Speichern_Click();
+    EXPECT_EQ(ReadFile(abbrev::kListFile), "");
+    EXPECT_EQ(ReadFile(abbrev::kAbbTraceFile), kSeeded);
+    EXPECT_EQ(ReadFile(abbrev::kUndoListFile), kSeeded);
+    EXPECT_TRUE(store::AbbRetrace);
+    EXPECT_EQ(store::AbbListVersion, 1);
+    // The next load seeds the emptied file again.
+    AbbMode().Unload();
+    openEditor();
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+}
+
+TEST(EditorWindow, LongListsAskBeforeSorting) {
+    store::AbbListVersion = 2;
+    WriteFile(abbrev::kListFile, numberedList(999));
+    openEditor();
+    EXPECT_TRUE(editorText().starts_with("\r\na100=x\r\na101=x"));  // sorted without a question
+    AbbMode().Unload();
+
+    WriteFile(abbrev::kListFile, numberedList(1000));
+    MsgBoxRecorder boxes;
+    boxes.Answer(dlg::No);
+    openEditor();
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls()[0].prompt, "Sort array new? (Takes time in large lists)");
+    EXPECT_EQ(boxes.calls()[0].style, dlg::YesNo);
+    EXPECT_EQ(boxes.calls()[0].title, "Runemill");
+    EXPECT_TRUE(editorText().starts_with("a1000=x\r\na999=x"));
+}
+
+TEST(EditorWindow, UnbalancedBracesKeepTheEntriesAfterThem) {
+    WriteFile(abbrev::kListFile, "a=}\r\nb={x\r\nc={\\b bold}\r\nd=y\r\n");
+    openEditor();
+    EXPECT_EQ(editorText(), "a=}\r\nb={x\r\nc=bold\r\nd=y");
+    AbbMode().Speichern_Click();
+    // The braces are saved as byte escapes, which the conversions show as braces.
+    EXPECT_EQ(ReadFile(abbrev::kListFile), "a=\\'7d\r\nb=\\'7bx\r\nc=bold\r\nd=y\r\n");
+}
+
+TEST(EditorWindow, ClosingDiscardsUnsavedEdits) {
+    openEditor();
+    typeText("\r\nnew=entry");
+    AbbMode().Window()->close();
+    EXPECT_FALSE(AbbMode().IsLoaded());
+    openEditor();
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+    EXPECT_EQ(AbbMode().LoadCount(), 2);
+}
+
+TEST(ListUndo, BeforeAnySaveSaysSoAndChangesNothing) {
+    openEditor();
+    typeText("x");
+    MsgBoxRecorder boxes;
+    AbbMode().UnDo_Click();
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly | dlg::Information);
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yoursx");
+    EXPECT_EQ(ReadFile(abbrev::kListFile), kSeeded);
+}
+
+TEST(ListUndo, TwiceEqualsOnce) {
+    openEditor();
+    typeText("\r\nab=c");
+    AbbMode().Speichern_Click();
+    AbbMode().UnDo_Click();
+    EXPECT_EQ(ReadFile(abbrev::kListFile), kSeeded);
+    const std::string once = editorText();
+    AbbMode().UnDo_Click();
+    EXPECT_EQ(ReadFile(abbrev::kListFile), kSeeded);
+    EXPECT_EQ(ReadFile(abbrev::kAbbTraceFile), kSeeded);
+    EXPECT_EQ(editorText(), once);
+    EXPECT_EQ(store::AbbListVersion, 2);
+}
+
+TEST(SaveFailure, AFullDiskKeepsFilesAndEdits) {
+    const std::string list = numberedList(20);
+    WriteFile(abbrev::kListFile, list);
+    openEditor();
+    const std::string typed = "new=" + std::string(300, 'e');  // the new list outgrows the disk
+    typeText("\r\n" + typed);
+    MsgBoxRecorder boxes;
+    {
+        testing_support::DiskFull full(300);
+        AbbMode().Speichern_Click();
+    }
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly | dlg::Exclamation);
+    EXPECT_EQ(ReadFile(abbrev::kListFile), list);
+    EXPECT_TRUE(editorText().ends_with(typed));
+    EXPECT_EQ(store::AbbListVersion, 1);
+}
+
+TEST(Databases, LoadDatabaseThroughTheDialog) {
+    QDir().mkdir("db");
+    WriteFile("db/GreekL.TXT", "g=\\u947?\r\n");
+    openEditor();
+    dlg::FileDialogCall seen;
+    dlg::SetFileDialogHook([&](const dlg::FileDialogCall& call) -> std::optional<std::string> {
+        seen = call;
+        return std::string("db/GreekL.TXT");
+    });
+    AbbMode().Open_Click();
+    EXPECT_FALSE(seen.save);
+    EXPECT_EQ(seen.filter, "Abb list files(*L.TXT)|*L.TXT");
+    EXPECT_EQ(seen.flags, 4096);
+    // The dialog left the current directory in the database's folder.
+    EXPECT_TRUE(QDir::currentPath().endsWith("/db"));
+    EXPECT_EQ(ReadFile(abbrev::kListFile), "g=\\u947?\r\n");
+    EXPECT_EQ(ReadFile("GreekA.TXT"), "g=\\u947?\r\n");
+    EXPECT_EQ(AbbMode().RTB()->TextW(), QString::fromUtf16(u"g=\u03B3"));
+}
+
+TEST(Databases, CancelledDialogsCopyNothing) {
+    openEditor();
+    dlg::SetFileDialogHook([](const dlg::FileDialogCall&) { return std::nullopt; });
+    MsgBoxRecorder boxes;
+    AbbMode().Open_Click();
+    AbbMode().SaveListAs_Click();
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(boxes.calls()[0].prompt, "Cancelled or load failed, check data.");
+    EXPECT_EQ(boxes.calls()[0].title, "Damned! :-)");
+    EXPECT_EQ(boxes.calls()[1].prompt, "Perhaps no such disk available, or list not traced, or you have cancelled.");
+    EXPECT_EQ(boxes.calls()[1].style, dlg::OKCancel | dlg::Question);
+    EXPECT_EQ(ReadFile(abbrev::kListFile), kSeeded);
+}
+
+TEST(Databases, SaveListAsNotesLongListsOnly) {
+    openEditor();
+    dlg::FileDialogCall seen;
+    std::string chosen = "Greek.TXT";
+    dlg::SetFileDialogHook([&](const dlg::FileDialogCall& call) -> std::optional<std::string> {
+        seen = call;
+        return chosen;
+    });
+    AbbMode().SaveListAs_Click();  // short: no message
+    EXPECT_TRUE(seen.save);
+    EXPECT_EQ(seen.filter, "Abb list files (*L.TXT)|*L.TXT");
+    EXPECT_EQ(seen.flags, 2);
+    EXPECT_EQ(ReadFile("GreekL.TXT"), kSeeded);
+
+    WriteFile(abbrev::kListFile, numberedList(200));
+    chosen = "BigL.TXT";
+    MsgBoxRecorder boxes;
+    AbbMode().SaveListAs_Click();
+    ASSERT_EQ(boxes.count(), 1u);
+    const std::string base = (QDir::currentPath() + "/BigL").toStdString();
+    EXPECT_EQ(boxes.calls()[0].prompt, "List database is saved as " + base +
+                                           "L.TXT without retracing. You can retrace it later when you use it in "
+                                           "the main window.");
+    EXPECT_EQ(ReadFile("BigLL.TXT"), numberedList(200));
+}
+
+TEST(Export, WritesAndOpensTheListOrReportsAndOpensNothing) {
+    std::vector<std::string> opened;
+    platform::SetShellOpenHook([&](const std::string& name) {
+        opened.push_back(name);
+        return true;
+    });
+    openEditor();
+    AbbMode().SelAll_Click();
+    AbbMode().Delete_Click();
+    AbbMode().Export_Click();  // empty: nothing
+    EXPECT_FALSE(textfile::exists(abbrev::kExportFile));
+    EXPECT_TRUE(opened.empty());
+
+    typeText("x=y");
+    AbbMode().Export_Click();
+    EXPECT_EQ(opened, std::vector<std::string>{"Abb List.RTF"});
+    EXPECT_NE(ReadFile(abbrev::kExportFile)->find("\\fs24 x=y\\par"), std::string::npos);
+
+    textfile::remove(abbrev::kExportFile);
+    QDir().mkdir(abbrev::kExportFile);  // cannot be written as a file
+    MsgBoxRecorder boxes;
+    AbbMode().Export_Click();
+    EXPECT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(opened.size(), 1u);
+}
+
+TEST(FontButton, ReloadsTheListFromTheFile) {
+    openEditor();
+    typeText("unsaved");
+    AbbMode().Font_Click();
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+}

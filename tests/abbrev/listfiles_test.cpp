@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "abbrev/listfiles.h"
+#include "platform/ansi.h"
+#include "platform/textfile.h"
+#include "support/testing.h"
+
+using testing_support::ReadFile;
+using testing_support::WriteFile;
+
+namespace {
+
+const std::string kMu = "mu=\xB5\r\n";
+const std::string kTy = "ty=Truly yours\r\n";
+
+// The exchange loop the sort replaces, with a literal 16-bit comparison.
+void literalSortList(std::vector<std::string>& lines) {
+    auto less = [](const std::string& a, const std::string& b) {
+        return ansi::toQString(a) < ansi::toQString(b);  // QString compares UTF-16 units
+    };
+    for (size_t i = 0; i < lines.size(); ++i)
+        for (size_t j = 0; j < lines.size(); ++j)
+            if (less(lines[i], lines[j])) std::swap(lines[i], lines[j]);
+}
+
+// The RTF text the editor control gives for paragraphs in one font and size.
+std::string editorRtf(const std::string& body) {
+    return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}\r\n\\uc1\\pard\\f0\\fs24" +
+           body + "\\par\r\n}\r\n" + std::string(1, '\0');
+}
+
+}  // namespace
+
+TEST(Seeding, EachFileIsSeededByItsOwnLength) {
+    WriteFile(abbrev::kListFile, "x");
+    WriteFile(abbrev::kAbbTraceFile, "\r\n");
+    ASSERT_TRUE(abbrev::SeedListFiles());
+    EXPECT_EQ(ReadFile(abbrev::kListFile), "x" + kMu + kTy);  // appended to the one byte
+    EXPECT_EQ(ReadFile(abbrev::kAbbTraceFile), "\r\n");       // two bytes stay
+    EXPECT_EQ(ReadFile(abbrev::kBedTraceFile), kTy + kMu);    // created, other order
+}
+
+TEST(Seeding, EmptyFilesGetBothEntries) {
+    WriteFile(abbrev::kListFile, "");
+    WriteFile(abbrev::kBedTraceFile, "");
+    ASSERT_TRUE(abbrev::SeedListFiles());
+    EXPECT_EQ(ReadFile(abbrev::kListFile), kMu + kTy);
+    EXPECT_EQ(ReadFile(abbrev::kAbbTraceFile), kMu + kTy);
+    EXPECT_EQ(ReadFile(abbrev::kBedTraceFile), kTy + kMu);
+}
+
+TEST(ReadList, LinesAndTheSpareSlot) {
+    WriteFile(abbrev::kListFile, "a=1\r\nb=2\rc=3");
+    EXPECT_EQ(abbrev::ReadListLines(), (std::vector<std::string>{"a=1", "b=2", "c=3", ""}));
+    WriteFile(abbrev::kListFile, "\r\n");
+    EXPECT_EQ(abbrev::ReadListLines(), (std::vector<std::string>{"", ""}));
+    WriteFile(abbrev::kListFile, "");
+    EXPECT_EQ(abbrev::ReadListLines(), (std::vector<std::string>{"", ""}));
+}
+
+TEST(SortList, OrderOfSixteenBitCodes) {
+    // Windows-1252 byte 80 is the euro sign U+20AC, above every Latin-1 letter.
+    std::vector<std::string> lines = {"b", "", "\x80", "\xFF", "B", "ab", "a", "\x81"};
+    abbrev::SortList(lines);
+    EXPECT_EQ(lines, (std::vector<std::string>{"", "B", "a", "ab", "b", "\x81", "\xFF", "\x80"}));
+}
+
+TEST(SortList, MatchesTheExchangeLoopOnRandomLists) {
+    std::mt19937 rng(8);
+    const std::string alphabet = std::string("aAbZ~ \x80\x8D\x9F\xB5\xFF", 11);
+    for (int round = 0; round < 500; ++round) {
+        std::vector<std::string> lines(rng() % 30);
+        for (auto& l : lines)
+            for (size_t n = rng() % 5; n > 0; --n) l.push_back(alphabet[rng() % alphabet.size()]);
+        auto expected = lines;
+        literalSortList(expected);
+        abbrev::SortList(lines);
+        ASSERT_EQ(lines, expected) << "round " << round;
+    }
+}
+
+TEST(DisplayDocument, UnsortedAndSortedSlots) {
+    const std::string header = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fcharset177 David;}}\\fs28\r\n";
+    EXPECT_EQ(abbrev::ListDisplayRtf({"mu=\xB5", "ty=Truly yours", ""}, 177, "David", 14),
+              header + "mu=\xB5\\par \r\nty=Truly yours\\par \r\n\r\n}\r\n");
+    EXPECT_EQ(abbrev::ListDisplayRtf({"", "mu=\xB5", "ty=Truly yours"}, 177, "David", 14),
+              header + "\\par \r\nmu=\xB5\\par \r\nty=Truly yours\r\n}\r\n");
+}
+
+TEST(DisplayDocument, UnbalancedBracesCannotSwallowLaterEntries) {
+    EXPECT_EQ(abbrev::DisplayEntry("a=}x"), "a=\\}x");
+    EXPECT_EQ(abbrev::DisplayEntry("a={x"), "a=\\{x");
+    EXPECT_EQ(abbrev::DisplayEntry("a=}{x}{"), "a=\\}{x}\\{");
+    EXPECT_EQ(abbrev::DisplayEntry("a=x\\"), "a=x\\\\");
+    // Groups, escaped braces and escapes keep working as RTF.
+    for (const char* kept : {"b={\\b bold}", "c=\\}\\{", "d=\\'7d\\u1488?", "e=\\\\{x}"})
+        EXPECT_EQ(abbrev::DisplayEntry(kept), kept);
+}
+
+TEST(SaveCut, KeepsExactlyTheListText) {
+    EXPECT_EQ(abbrev::ListTextFromEditorRtf(editorRtf(" mu=\\'b5\\par\r\nty=Truly yours"), 12),
+              "mu=\\'b5\r\nty=Truly yours");
+    // A first entry beginning with an escape keeps its backslash.
+    EXPECT_EQ(abbrev::ListTextFromEditorRtf(editorRtf("\\u1488?=x"), 12), "\\u1488?=x");
+    // The empty first paragraph of a sorted list stays one line break.
+    EXPECT_EQ(abbrev::ListTextFromEditorRtf(editorRtf("\\par\r\n\\par\r\nmu=\\'b5"), 12), "\r\nmu=\\'b5");
+    // One blank ends the size word; a second one belongs to the entry.
+    EXPECT_EQ(abbrev::ListTextFromEditorRtf(editorRtf("  x=y"), 12), " x=y");
+}
+
+TEST(SaveCut, RefusesTextOfAnotherShape) {
+    EXPECT_EQ(abbrev::ListTextFromEditorRtf(editorRtf(" x=y"), 13), std::nullopt);  // no size tag
+    std::string cut = editorRtf(" x=y");
+    cut.pop_back();  // no NUL: not the control's text
+    EXPECT_EQ(abbrev::ListTextFromEditorRtf(cut, 12), std::nullopt);
+    EXPECT_EQ(abbrev::ListTextFromEditorRtf("fs24\\par\r\n}\r\n" + std::string(1, '\0'), 12), "");
+}
+
+TEST(CleanUp, RunsOfLineBreaks) {
+    // "a", n line breaks, "b".
+    auto run = [](int n) {
+        std::string s = "a";
+        for (int i = 0; i < n; ++i) s.append("\r\n");
+        return s.append("b");
+    };
+    for (int n = 2; n <= 8; ++n) EXPECT_EQ(abbrev::CleanListText(run(n)), run(1)) << n;
+    EXPECT_EQ(abbrev::CleanListText(run(9)), run(2));
+    EXPECT_EQ(abbrev::CleanListText("a\\par\r\nb\\par \\pard c"), "a\r\nb\r\nc");
+}
+
+TEST(CleanUp, ControlWordsGoAndCharacterEscapesStay) {
+    EXPECT_EQ(abbrev::CleanListText("\\rtlch\\ltrch\\lang1031 x"), " x");
+    EXPECT_EQ(abbrev::CleanListText("\\f1 a\\f2b\\fs24 c"), "ab24 c");  // "\fs" loses only its "s"
+    EXPECT_EQ(abbrev::CleanListText("\\kerning1\\kerning22x\\kerning3"), "x");
+    EXPECT_EQ(abbrev::CleanListText("\\kerning0!"), "");
+    EXPECT_EQ(abbrev::CleanListText("a\\cf0\\cell\\row b"), "a b");
+    EXPECT_EQ(abbrev::CleanListText("\\'b5\\u1488?\\b0 \\i x\\]\\{\\}\\~\\"), "\\'b5\\u1488?0  x]{}~");
+    EXPECT_EQ(abbrev::CleanListText("\\\\x\\ab"), "xb");
+}
+
+TEST(Undo, NoCopiesBeforeTheFirstSave) {
+    EXPECT_FALSE(abbrev::HasUndoCopies());
+    EXPECT_FALSE(abbrev::RestoreUndoCopies());
+    EXPECT_FALSE(textfile::exists(abbrev::kListFile));
+}
+
+TEST(Undo, TwiceEqualsOnce) {
+    ASSERT_TRUE(abbrev::SeedListFiles());
+    WriteFile(abbrev::kAbbTraceFile, "traced\r\n");
+    ASSERT_TRUE(abbrev::TakeUndoCopies());
+    ASSERT_TRUE(abbrev::WriteSavedList("new=entry"));
+    EXPECT_EQ(ReadFile(abbrev::kBedTraceFile), "new=entry\r\n");
+    ASSERT_TRUE(abbrev::HasUndoCopies());
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(abbrev::RestoreUndoCopies());
+        EXPECT_EQ(ReadFile(abbrev::kListFile), kMu + kTy);
+        EXPECT_EQ(ReadFile(abbrev::kAbbTraceFile), "traced\r\n");
+        EXPECT_EQ(ReadFile(abbrev::kBedTraceFile), kTy + kMu);
+    }
+}
+
+TEST(SaveWrite, AFullDiskLeavesEveryFileWhole) {
+    const std::string old(200, 'o');
+    for (const char* f : {abbrev::kListFile, abbrev::kAbbTraceFile, abbrev::kBedTraceFile}) WriteFile(f, old);
+    {
+        testing_support::DiskFull full(100);
+        EXPECT_FALSE(abbrev::TakeUndoCopies());
+        EXPECT_FALSE(abbrev::WriteSavedList(std::string(300, 'n')));
+    }
+    for (const char* f : {abbrev::kListFile, abbrev::kAbbTraceFile, abbrev::kBedTraceFile})
+        EXPECT_EQ(ReadFile(f), old) << f;
+    EXPECT_FALSE(textfile::exists(abbrev::kUndoListFile));
+}
+
+TEST(Databases, SaveAsNamesFromTheChosenName) {
+    ASSERT_TRUE(abbrev::SeedListFiles());
+    const auto base = abbrev::DatabaseBaseForSave("GreekL.TXT");
+    ASSERT_EQ(base, "GreekL");
+    ASSERT_TRUE(abbrev::SaveDatabase(*base));
+    EXPECT_EQ(ReadFile("GreekLL.TXT"), kMu + kTy);
+    EXPECT_EQ(ReadFile("GreekLA.TXT"), kMu + kTy);
+    EXPECT_EQ(ReadFile("GreekLB.TXT"), kTy + kMu);
+    EXPECT_EQ(abbrev::DatabaseBaseForSave("Greek"), "G");
+    EXPECT_EQ(abbrev::DatabaseBaseForSave("abc"), std::nullopt);
+}
+
+TEST(Databases, LoadTakesTheTracesOrFillsThemFromTheList) {
+    WriteFile("GreekL.TXT", "a=1\r\n");
+    WriteFile("GreekA.TXT", "abb\r\n");
+    WriteFile("GreekB.TXT", "\r\n");  // too short: filled from the list first
+    ASSERT_TRUE(abbrev::LoadDatabase("GreekL.TXT"));
+    EXPECT_EQ(ReadFile(abbrev::kListFile), "a=1\r\n");
+    EXPECT_EQ(ReadFile(abbrev::kAbbTraceFile), "abb\r\n");
+    EXPECT_EQ(ReadFile(abbrev::kBedTraceFile), "a=1\r\n");
+    EXPECT_EQ(ReadFile("GreekB.TXT"), "a=1\r\n");
+}
+
+TEST(Databases, AFailedLoadChangesNoWorkingFile) {
+    ASSERT_TRUE(abbrev::SeedListFiles());
+    EXPECT_FALSE(abbrev::LoadDatabase("MissingL.TXT"));
+    EXPECT_EQ(ReadFile(abbrev::kListFile), kMu + kTy);
+    EXPECT_FALSE(textfile::exists("MissingA.TXT"));
+}

@@ -1,0 +1,283 @@
+// The main window's file commands: master files, undo and redo, the export,
+// and the windows it opens.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QLabel>
+#include <QMimeData>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+#include "abbrev/abbmode.h"
+#include "app/form1.h"
+#include "app/formhilfe.h"
+#include "platform/dialogs.h"
+#include "platform/richtextbox.h"
+#include "platform/shell.h"
+#include "platform/textbox.h"
+#include "store/store.h"
+#include "support/testing.h"
+
+using testing_support::MsgBoxRecorder;
+using testing_support::ReadFile;
+using testing_support::WriteFile;
+
+namespace {
+
+Form1Form& loaded() {
+    Form1().Load();
+    store::CellCode['a'] = "\\u945?";
+    store::CellCode['b'] = "\\u946?";
+    return Form1();
+}
+
+void chooseFile(const std::optional<std::string>& path) {
+    dlg::SetFileDialogHook([path](const dlg::FileDialogCall&) { return path; });
+}
+
+std::vector<std::string> shellOpens;
+
+void recordShellOpens() {
+    shellOpens.clear();
+    platform::SetShellOpenHook([](const std::string& name) {
+        shellOpens.push_back(name);
+        return true;
+    });
+}
+
+}  // namespace
+
+TEST(MasterFiles, OpeningReplacesTheCodeTextAndConverts) {
+    auto& f = loaded();
+    QDir().mkdir("texts");
+    WriteFile("texts/greekM.TXT", "#ab#\r\nx");
+    chooseFile(QDir("texts").absoluteFilePath("greekM.TXT").toStdString());
+    f.OpenCode_Click();
+    EXPECT_EQ(f.TEX()->Text(), "#ab#\r\nx\r\n");
+    EXPECT_EQ(f.RTB()->TextW(), QString::fromUtf8("αβ\r\nx"));
+    // The fixed files now live in the chosen folder.
+    EXPECT_TRUE(QDir::current().absolutePath().endsWith("/texts"));
+    EXPECT_TRUE(ReadFile("UNDO1.TXT").has_value());
+}
+
+TEST(MasterFiles, ACancelledOpenSaysSoAndChangesNothing) {
+    auto& f = loaded();
+    f.TEX()->SetText("keep");
+    chooseFile(std::nullopt);
+    MsgBoxRecorder boxes;
+    f.OpenCode_Click();
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls()[0].prompt, "Cancelled or load failed, check data.");
+    EXPECT_EQ(boxes.calls()[0].title, "Damned! :-)");
+    EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly | dlg::Information);
+    EXPECT_EQ(f.TEX()->Text(), "keep");
+}
+
+TEST(MasterFiles, SavingAppendsOrOverwritesByTheMRule) {
+    auto& f = loaded();
+    f.TEX()->SetText("first");
+    MsgBoxRecorder boxes;
+    const std::string dir = QDir::current().absolutePath().toStdString();
+    chooseFile(dir + "/notes.TXT");
+    f.SaveCode_Click();
+    f.SaveCode_Click();
+    EXPECT_EQ(ReadFile("notesM.TXT"), "first\r\nfirst\r\n");
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(boxes.calls()[0].title, "Text appended or saved new");
+    EXPECT_NE(boxes.calls()[0].prompt.find(dir + "/notesM.TXT"), std::string::npos);
+
+    chooseFile(dir + "/notesM.TXT");
+    f.TEX()->SetText("second");
+    f.SaveCode_Click();
+    EXPECT_EQ(ReadFile("notesM.TXT"), "second\r\n");
+    EXPECT_EQ(boxes.calls()[2].title, "Saved");
+    EXPECT_EQ(f.UndoIndex, 2);  // saving takes no undo slot
+}
+
+TEST(MasterFiles, ACancelledSaveWritesNothing) {
+    auto& f = loaded();
+    chooseFile(std::nullopt);
+    MsgBoxRecorder boxes;
+    boxes.Answer(dlg::Cancel);
+    f.SaveCode_Click();
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls()[0].prompt, "Perhaps no such disk available, or list not traced, or you have cancelled.");
+    EXPECT_EQ(boxes.calls()[0].style, dlg::OKCancel | dlg::Question);
+    EXPECT_TRUE(QDir::current().entryList({"*M.TXT"}, QDir::Files).isEmpty());
+}
+
+TEST(UndoRedo, StepThroughTheRingWithoutConverting) {
+    auto& f = loaded();
+    f.TEX()->SetText("#a#");   // slot 1
+    f.TEX()->SetText("#ab#");  // slot 2
+    f.TEX()->SetText("#ab#x"); // slot 3; RTB.RTF holds the lower window of "#ab#"
+    ASSERT_EQ(f.UndoIndex, 3);
+    const std::string ring3 = *ReadFile("UNDO3.TXT");
+
+    f.UnDo_Click();
+    EXPECT_EQ(f.UndoIndex, 2);
+    EXPECT_EQ(f.TEX()->Text(), "#ab#\r\n");
+    EXPECT_EQ(f.RTB()->TextW(), QString::fromUtf8("αβ"));  // the snapshot
+    EXPECT_FALSE(f.SuppressConvert);
+    EXPECT_EQ(*ReadFile("UNDO3.TXT"), ring3);  // no slot written
+
+    f.UnDo_Click();
+    EXPECT_EQ(f.TEX()->Text(), "#a#\r\n");
+    EXPECT_EQ(f.UndoIndex, 1);
+
+    const QString lower = f.RTB()->TextW();
+    f.ReDo_Click();
+    EXPECT_EQ(f.TEX()->Text(), "#ab#\r\n");
+    EXPECT_EQ(f.UndoIndex, 2);
+    EXPECT_EQ(f.RTB()->TextW(), lower);  // redo loads no snapshot
+}
+
+TEST(UndoRedo, WrapsAroundAndSkipsEqualSlots) {
+    auto& f = loaded();
+    WriteFile("UNDO9.TXT", "nine\r\n");
+    WriteFile("UNDO8.TXT", "same\r\n");
+    f.SuppressConvert = true;
+    f.TEX()->SetText("same\r\n");
+    f.SuppressConvert = false;
+    WriteFile("UNDO0.TXT", "same\r\n");
+    f.UndoIndex = 1;
+    f.UnDo_Click();  // slot 0 equals the text, slot 9 does not
+    EXPECT_EQ(f.UndoIndex, 9);
+    EXPECT_EQ(f.TEX()->Text(), "nine\r\n");
+    f.ReDo_Click();  // slot 0
+    EXPECT_EQ(f.UndoIndex, 0);
+    EXPECT_EQ(f.TEX()->Text(), "same\r\n");
+}
+
+TEST(UndoRedo, NothingToRestoreLeavesBothWindowsAsTheyAre) {
+    auto& f = loaded();
+    f.SuppressConvert = true;
+    f.TEX()->SetText("text");
+    f.RTB()->SetText("shown");
+    f.SuppressConvert = false;
+    f.UnDo_Click();  // no slot files after a first start
+    EXPECT_EQ(f.TEX()->Text(), "text");
+    EXPECT_EQ(f.RTB()->Text(), "shown");
+    EXPECT_EQ(f.UndoIndex, 9);
+    EXPECT_FALSE(f.SuppressConvert);
+
+    // A slot without its lower-window snapshot: the lower window stays.
+    WriteFile("UNDO8.TXT", "older\r\n");
+    f.UnDo_Click();
+    EXPECT_EQ(f.TEX()->Text(), "older\r\n");
+    EXPECT_EQ(f.RTB()->Text(), "shown");
+}
+
+TEST(Export, AnEmptyLowerWindowExportsNothing) {
+    auto& f = loaded();
+    recordShellOpens();
+    f.Export_Click();
+    EXPECT_FALSE(ReadFile("EXPORT.RTF"));
+    EXPECT_TRUE(shellOpens.empty());
+}
+
+TEST(Export, SavesOpensCopiesAndPastesAtTheEndOfTheExportWindow) {
+    auto& f = loaded();
+    recordShellOpens();
+    f.TEX()->SetText("#ab#\r\nxy");
+
+    QWidget processor;
+    processor.setWindowTitle("EXPORT - test");
+    auto* edit = new QTextEdit(&processor);
+    (new QVBoxLayout(&processor))->addWidget(edit);
+    edit->setPlainText("first line");
+    edit->moveCursor(QTextCursor::Start);
+    processor.show();
+    edit->setFocus();
+
+    f.Export_Click();
+    EXPECT_EQ(ReadFile("EXPORT.RTF"), f.RTB()->TextRTF().substr(0, f.RTB()->TextRTF().size() - 1));
+    EXPECT_EQ(shellOpens, (std::vector<std::string>{"EXPORT.RTF", "EXPORT.RTF"}));
+    const QMimeData* clip = QApplication::clipboard()->mimeData();
+    ASSERT_TRUE(clip);
+    EXPECT_TRUE(clip->hasFormat("text/rtf"));
+    EXPECT_EQ(clip->text(), QString::fromUtf8("αβ\nxy"));
+    EXPECT_EQ(edit->toPlainText(), QString::fromUtf8("first line\nαβ\nxy"));
+    EXPECT_EQ(f.RTB()->TextW(), QString::fromUtf8("αβ\r\nxy"));
+}
+
+TEST(Export, WithoutAnExportWindowNoKeystrokesAreSent) {
+    auto& f = loaded();
+    recordShellOpens();
+    f.TEX()->SetText("#a#");
+    QWidget other;
+    other.setWindowTitle("EXPORT.RTF - test");
+    auto* edit = new QTextEdit(&other);
+    edit->setPlainText("untouched");
+    other.show();
+    edit->setFocus();
+    f.Export_Click();
+    EXPECT_EQ(edit->toPlainText(), "untouched");
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("α"));
+    EXPECT_EQ(shellOpens.size(), 2u);
+}
+
+// The exported file read by a real word processor, when one is installed.
+TEST(Export, AWordProcessorReadsTheSameText) {
+    const QString soffice = QStandardPaths::findExecutable("soffice");
+    if (soffice.isEmpty()) GTEST_SKIP() << "no word processor installed";
+    Form1().Load();
+    store::CellFontName = "Times New Roman";
+    store::CellCharSet = 177;
+    store::CellCode['a'] = "\\'e0";     // alef as a byte of the Hebrew set
+    store::CellCode['b'] = "\\u1489?";  // bet as Unicode
+    store::CellCode['d'] = "\\u8364?";
+    auto& f = Form1();
+    recordShellOpens();
+    f.RightT_Click();
+    f.TEX()->SetText("#ab# x\r\n#d# y\r\nz");
+    f.Export_Click();
+
+    QTemporaryDir profile;
+    QProcess p;
+    p.start(soffice, {"-env:UserInstallation=file://" + profile.path(), "--headless", "--convert-to",
+                      "txt:Text (encoded):UTF8", "--outdir", QDir::currentPath(), "EXPORT.RTF"});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    const auto text = ReadFile("EXPORT.txt");
+    ASSERT_TRUE(text.has_value()) << p.readAllStandardError().toStdString();
+    QString got = QString::fromUtf8(text->data(), static_cast<qsizetype>(text->size()));
+    if (got.startsWith(QChar(0xFEFF))) got.remove(0, 1);
+    got.replace("\r\n", "\n");
+    EXPECT_EQ(got.trimmed(), QString::fromUtf8("אב x\n€ y\nz"));
+}
+
+TEST(OtherWindows, AbbListShowsTheEditorAndSetsTheHint) {
+    auto& f = loaded();
+    f.AbbModeC_Click();
+    EXPECT_TRUE(AbbMode().Window()->isVisible());
+    EXPECT_EQ(f.Label1()->text(), "Quote abbreviations in ** but first create and save the list");
+    f.AbbModeC_Click();
+    EXPECT_EQ(AbbMode().LoadCount(), 1);
+}
+
+TEST(OtherWindows, TheQuestionMarkShowsTheHelp) {
+    auto& f = loaded();
+    f.Hilfe_Click();
+    EXPECT_TRUE(FormHilfe().Window()->isVisible());
+}
+
+TEST(OtherWindows, AnEntrySavedInTheListEditorExpandsAtTheNextKeystroke) {
+    auto& f = loaded();
+    f.TEX()->SetText("*gm* and *ty*");
+    EXPECT_EQ(f.RTB()->Text(), "*gm* and *ty*");  // no list yet: nothing expands
+
+    f.AbbModeC_Click();
+    platform::RichTextBox* editor = AbbMode().RTB();
+    editor->SetSelStart(static_cast<int>(editor->Text().size()));
+    editor->SetSelText("\r\ngm=good morning");
+    AbbMode().Speichern_Click();
+
+    f.TEX()->SetText("*gm* and *ty*");
+    EXPECT_EQ(f.RTB()->Text(), "good morning and Truly yours");
+}

@@ -1,0 +1,304 @@
+#include "app/form1.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include "assign/charass.h"
+#include "convert/abbrev_pass.h"
+#include "platform/dialogs.h"
+#include "platform/richtextbox.h"
+#include "platform/textbox.h"
+#include "store/store.h"
+#include "support/testing.h"
+
+using testing_support::ReadFile;
+using testing_support::WriteFile;
+
+namespace {
+
+const std::string kHead = "{\\rtf1\\unicode\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}\\fs24 ";
+
+Form1Form& loaded() {
+    Form1().Load();
+    store::CellCode['a'] = "\\u945?";
+    store::CellCode['b'] = "\\u946?";
+    return Form1();
+}
+
+void type(const QString& keys) {
+    for (const QChar c : keys) {
+        QKeyEvent press(QEvent::KeyPress, c == u'\r' ? Qt::Key_Return : Qt::Key_A, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(Form1().TEX(), &press);
+    }
+}
+
+void click(const char* button) { static_cast<QPushButton*>(Form1().Control(button))->click(); }
+
+QWidget* nextTabStop(QWidget* w) {
+    do {
+        w = w->nextInFocusChain();
+    } while (!(w->focusPolicy() & Qt::TabFocus) || w->focusProxy());
+    return w;
+}
+
+int undoSlotsOnDisk() {
+    int n = 0;
+    for (int i = 0; i < 10; ++i) n += ReadFile("UNDO" + std::to_string(i) + ".TXT").has_value();
+    return n;
+}
+
+}  // namespace
+
+TEST(Form1Window, HasItsControlsWithTheirCaptionsAndDesignSizes) {
+    Form1Form& f = loaded();
+    EXPECT_EQ(f.Window()->windowTitle(), "Runemill");
+    EXPECT_EQ(f.Label1()->text(), "Quote text to be changed in ##. But first assign characters");
+    EXPECT_EQ(static_cast<QPushButton*>(f.Control("Quit"))->text(), "Exit");
+    EXPECT_EQ(static_cast<QPushButton*>(f.Control("Command2"))->text(), "Assign characters");
+    EXPECT_EQ(static_cast<QPushButton*>(f.Control("SelAllRTB"))->text(), "] [");
+    EXPECT_FALSE(static_cast<QPushButton*>(f.Control("CutTEX"))->icon().isNull());
+    EXPECT_EQ(f.Timer1()->interval(), 125);
+    EXPECT_EQ(f.Timer2()->interval(), 150);
+    EXPECT_FALSE(f.Timer1()->isActive());
+    EXPECT_EQ(nextTabStop(f.TEX()), f.RTB());
+    EXPECT_EQ(nextTabStop(f.RTB()), f.Control("Reconvert"));
+    EXPECT_EQ(nextTabStop(f.Control("Reconvert")), f.Control("Command2"));
+    f.Show();
+    EXPECT_EQ(f.Window()->focusWidget(), f.TEX());
+}
+
+TEST(Form1Window, FollowsItsSize) {
+    Form1Form& f = loaded();
+    f.Show();
+    const QRect tex = f.TEX()->geometry();
+    const QRect quit = f.Control("Quit")->geometry();
+    const QRect cut = f.Control("CutRTB")->geometry();
+    f.Window()->resize(f.Window()->width() + dlg::TwipsToPixelsX(1000), f.Window()->height());
+    EXPECT_NEAR(f.TEX()->width() - tex.width(), dlg::TwipsToPixelsX(1000), 1);
+    EXPECT_NEAR(f.Control("Quit")->x() - quit.x(), dlg::TwipsToPixelsX(1000), 1);
+    EXPECT_EQ(f.Control("Quit")->y(), quit.y());
+    EXPECT_EQ(f.Control("CutRTB")->geometry(), cut);
+    EXPECT_EQ(f.TEX()->width(), dlg::TwipsToPixelsX(f.Layout().TEX.width));
+}
+
+TEST(Form1Window, TypingShowsTheConversionAndWritesTheThreeFiles) {
+    Form1Form& f = loaded();
+    type("x#ab#");
+    EXPECT_EQ(f.RTB()->TextW(), QStringLiteral("x\u03B1\u03B2"));
+    EXPECT_EQ(f.WorkRtf, kHead + "x\\u945?\\u946?}\\par ");
+    EXPECT_EQ(f.UndoIndex, 5);
+    EXPECT_EQ(ReadFile("UNDO1.TXT"), "x\r\n");
+    EXPECT_EQ(ReadFile("UNDO5.TXT"), "x#ab#\r\n");
+    EXPECT_EQ(ReadFile("SUBTEXT.TXT"), kHead + "x\\u945?\\u946?}\r\n");
+    // The snapshot holds the lower window as it was before the last change.
+    platform::RichTextBox before;
+    ASSERT_TRUE(before.LoadFile("RTB.RTF"));
+    EXPECT_EQ(before.TextW(), QStringLiteral("x#ab"));
+}
+
+TEST(Form1Window, LineBreaksBecomeParagraphMarks) {
+    Form1Form& f = loaded();
+    f.TEX()->SetText("ab\r\ncd");
+    EXPECT_EQ(f.WorkRtf, kHead + "ab\\par cd}\\par ");
+    EXPECT_EQ(f.RTB()->Text(), "ab\r\ncd");
+    f.TEX()->SetText("");
+    EXPECT_EQ(ReadFile("UNDO2.TXT"), "\r\n");
+    EXPECT_EQ(f.WorkRtf, kHead + "}\\par ");
+    // RTF typed outside quotes takes effect.
+    f.TEX()->SetText("{\\b x}");
+    EXPECT_EQ(f.RTB()->Text(), "x");
+    EXPECT_NE(f.RTB()->TextRTF().find("\\b\\f0"), std::string::npos);
+}
+
+TEST(Form1Window, TheUndoRingWrapsAfterTenConversions) {
+    Form1Form& f = loaded();
+    for (int i = 1; i <= 11; ++i) f.TEX()->SetText(std::string("t").append(std::to_string(i)));
+    EXPECT_EQ(f.UndoIndex, 1);
+    EXPECT_EQ(ReadFile("UNDO1.TXT"), "t11\r\n");
+    EXPECT_EQ(ReadFile("UNDO0.TXT"), "t10\r\n");
+    EXPECT_EQ(ReadFile("UNDO2.TXT"), "t2\r\n");
+}
+
+TEST(Form1Window, WhileSuppressedAChangeConvertsNothing) {
+    Form1Form& f = loaded();
+    f.TEX()->SetText("one");
+    const std::string snapshot = *ReadFile("RTB.RTF");
+    f.SuppressConvert = true;
+    f.TEX()->SetText("two");
+    f.SuppressConvert = false;
+    EXPECT_EQ(f.RTB()->Text(), "one");
+    EXPECT_EQ(f.UndoIndex, 1);
+    EXPECT_EQ(undoSlotsOnDisk(), 1);
+    EXPECT_EQ(ReadFile("RTB.RTF"), snapshot);
+}
+
+TEST(Form1Window, ClipboardButtonsWorkOnTheirWindowAndConvertAtOnce) {
+    Form1Form& f = loaded();
+    f.TEX()->SetText("x#a#y");
+    f.TEX()->SetSelStart(1);
+    f.TEX()->SetSelLength(3);
+    click("CutTEX");
+    EXPECT_EQ(QApplication::clipboard()->text(), "#a#");
+    EXPECT_EQ(f.TEX()->Text(), "xy");
+    EXPECT_EQ(f.RTB()->Text(), "xy");
+    EXPECT_EQ(f.UndoIndex, 2);
+    f.TEX()->SetSelStart(2);
+    click("PasteTEX");
+    EXPECT_EQ(f.TEX()->Text(), "xy#a#");
+    EXPECT_EQ(f.RTB()->TextW(), QStringLiteral("xy\u03B1"));
+
+    click("SelAllTEX");
+    EXPECT_EQ(f.TEX()->SelLength(), 5);
+    click("CopyTEX");
+    EXPECT_EQ(QApplication::clipboard()->text(), "xy#a#");
+    click("SelAllRTB");
+    EXPECT_EQ(f.RTB()->SelLength(), 3);
+    click("CopyRTB");
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("xy\u03B1"));
+    f.TEX()->SetText("");
+    f.TEX()->SetSelStart(0);
+    click("SelAllTEX");
+    EXPECT_EQ(f.TEX()->SelStart(), 0);
+    EXPECT_EQ(f.TEX()->SelLength(), 0);
+}
+
+TEST(Form1Window, RightAlignmentSurvivesEveryConversion) {
+    Form1Form& f = loaded();
+    f.TEX()->SetText("one\r\ntwo");
+    click("LeftT");
+    click("RightT");
+    EXPECT_TRUE(f.RightAlign);
+    f.TEX()->SetText("one\r\ntwo\r\nthree");
+    const std::string rtf = f.RTB()->TextRTF();
+    EXPECT_NE(rtf.find("\\qr"), std::string::npos);
+    EXPECT_EQ(rtf.find("\\ql"), std::string::npos);
+    click("LeftT");
+    EXPECT_FALSE(f.RightAlign);
+    f.TEX()->SetText("one");
+    EXPECT_EQ(f.RTB()->TextRTF().find("\\qr"), std::string::npos);
+}
+
+TEST(Form1Window, AbbreviationsExpandAndTheCaretFollowsIntoThem) {
+    WriteFile(convert::kAbbTraceFile, "ty=Truly yours\r\n");
+    Form1Form& f = loaded();
+    f.TEX()->SetText("a*ty*b");
+    EXPECT_EQ(f.RTB()->Text(), "aTruly yoursb");
+    EXPECT_EQ(f.ExpPos, (std::vector<std::int32_t>{2, 13, -9, 0}));
+    EXPECT_EQ(f.ExpPosCount, 3);
+    EXPECT_EQ(store::AbbTracedVersion, 1);
+
+    f.TEX()->SetSelStart(3);
+    f.TEX_Click();
+    EXPECT_EQ(f.RTB()->SelStart(), 1);
+    EXPECT_EQ(f.RTB()->SelLength(), 11);
+
+    f.RTB()->SetSelStart(5);
+    f.RTB()->SetSelLength(2);
+    f.RTB_Click();
+    EXPECT_EQ(f.TEX()->SelStart(), 2);
+    EXPECT_EQ(f.TEX()->SelLength(), 2);
+    EXPECT_EQ(f.RTB()->SelStart(), 5);
+    EXPECT_EQ(f.RTB()->SelLength(), 2);
+}
+
+TEST(Form1Window, AShortTraceFileExpandsNothingAndIsTriedAgain) {
+    WriteFile(convert::kAbbTraceFile, "\r\n");
+    Form1Form& f = loaded();
+    f.TEX()->SetText("*ty*");
+    EXPECT_EQ(f.RTB()->Text(), "*ty*");
+    EXPECT_EQ(store::AbbTracedVersion, 0);
+    WriteFile(convert::kAbbTraceFile, "ty=T\r\n");
+    f.TEX()->SetText("*ty* ");
+    EXPECT_EQ(f.RTB()->Text(), "T ");
+}
+
+TEST(Form1Window, TheQuoteIndicatorsBlinkWhileMarksRemain) {
+    Form1Form& f = loaded();
+    f.TEX()->SetText("x#a");
+    EXPECT_TRUE(f.Timer1()->isActive());
+    EXPECT_FALSE(f.Timer2()->isActive());
+    f.Timer1_Timer();
+    EXPECT_TRUE(f.Label7()->isHidden());
+    f.Timer1_Timer();
+    EXPECT_FALSE(f.Label7()->isHidden());
+    f.Timer1_Timer();
+    f.TEX()->SetText("x#a#");
+    EXPECT_FALSE(f.Timer1()->isActive());
+    EXPECT_FALSE(f.Label7()->isHidden());
+
+    WriteFile(convert::kAbbTraceFile, "\r\n");
+    f.TEX()->SetText("a ** b");
+    EXPECT_TRUE(f.Timer2()->isActive());
+    f.Timer2_Timer();
+    EXPECT_TRUE(f.Label2()->isHidden());
+    EXPECT_TRUE(f.Label3()->isHidden());
+    f.TEX()->SetText("a * b");
+    f.Timer2_Timer();
+    EXPECT_FALSE(f.Label2()->isHidden());
+    EXPECT_FALSE(f.Label3()->isHidden());
+    f.Timer2_Timer();
+    f.TEX()->SetText("ab");
+    EXPECT_FALSE(f.Timer2()->isActive());
+    EXPECT_FALSE(f.Label3()->isHidden());
+}
+
+TEST(Form1Window, FilesThatCannotBeWrittenAreReportedOnceAndLoseNothingShown) {
+    Form1Form& f = loaded();
+    for (const char* name : {"UNDO1.TXT", "RTB.RTF", "SUBTEXT.TXT"}) QDir().mkdir(name);
+    testing_support::MsgBoxRecorder boxes;
+    f.TEX()->SetText("x#a#");
+    EXPECT_EQ(f.RTB()->TextW(), QStringLiteral("x\u03B1"));
+    EXPECT_EQ(f.UndoIndex, 0);
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_NE(boxes.calls()[0].prompt.find("UNDO1.TXT"), std::string::npos);
+    EXPECT_NE(boxes.calls()[0].prompt.find("SUBTEXT.TXT"), std::string::npos);
+    f.TEX()->SetText("y");
+    EXPECT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(f.RTB()->Text(), "y");
+
+    for (const char* name : {"UNDO1.TXT", "RTB.RTF", "SUBTEXT.TXT"}) QDir().rmdir(name);
+    f.TEX()->SetText("z");
+    EXPECT_EQ(f.UndoIndex, 1);
+    EXPECT_EQ(ReadFile("UNDO1.TXT"), "z\r\n");
+    QDir().mkdir("UNDO2.TXT");
+    f.TEX()->SetText("w");
+    EXPECT_EQ(boxes.count(), 2u);
+}
+
+TEST(Form1Window, AChangeDuringTheListLoadIsConvertedAfterwardsNotInside) {
+    std::string list;
+    for (int i = 0; i < 1000; ++i) list.append("k").append(std::to_string(i)).append("=v\r\n");
+    list += "ty=Truly yours\r\n";
+    WriteFile(convert::kAbbTraceFile, list);
+    Form1Form& f = loaded();
+    store::AbbRetrace = true;
+    std::vector<std::string> lowerAtQuestion;
+    dlg::SetMsgBoxHook([&](const dlg::MsgBoxCall& call) {
+        EXPECT_EQ(call.title, "Retrace Abb list?");
+        lowerAtQuestion.push_back(f.RTB()->Text());
+        f.TEX()->SetText("*ty* again");
+        return static_cast<int>(dlg::No);
+    });
+    f.TEX()->SetText("*ty*");
+    testing_support::InstallUnexpectedDialogHooks();
+    EXPECT_EQ(lowerAtQuestion, std::vector<std::string>{"Preparing 1001 entries in the Abb list for work. Please wait!"});
+    EXPECT_EQ(f.RTB()->Text(), "Truly yours again");
+    EXPECT_EQ(f.UndoIndex, 2);
+    EXPECT_EQ(ReadFile("UNDO1.TXT"), "*ty*\r\n");
+    EXPECT_EQ(ReadFile("UNDO2.TXT"), "*ty* again\r\n");
+    EXPECT_EQ(ReadFile(convert::kAbbTraceFile), list);  // No: not traced
+}
+
+TEST(Form1Window, AssignCharactersShowsTheFirstAssignmentWindow) {
+    loaded();
+    click("Command2");
+    EXPECT_TRUE(CharAss().Window()->isVisible());
+    EXPECT_EQ(CharAss().LoadCount(), 1);
+}

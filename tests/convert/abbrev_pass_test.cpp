@@ -1,0 +1,310 @@
+#include "convert/abbrev_pass.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "literal_forward.h"
+#include "platform/textfile.h"
+#include "support/testing.h"
+
+using convert::AbbTable;
+using convert::DisplayLength;
+using convert::ExpansionTable;
+using testing_support::ReadFile;
+using testing_support::WriteFile;
+
+namespace {
+
+struct Expanded {
+    std::string text;
+    ExpansionTable table;
+};
+
+Expanded expand(std::string text, const std::vector<std::string>& lines) {
+    AbbTable table(lines);
+    Expanded e;
+    e.table = convert::AbbreviationPass(text, table, [] { return true; });
+    e.text = text;
+    return e;
+}
+
+using Slots = std::vector<std::int32_t>;
+
+}  // namespace
+
+TEST(DisplayLength, EscapesCountOneCharacter) {
+    EXPECT_EQ(DisplayLength("abc"), 3);
+    EXPECT_EQ(DisplayLength("\\u1575?"), 1);
+    EXPECT_EQ(DisplayLength("\\'e4x"), 2);
+    EXPECT_EQ(DisplayLength("a\r\nb"), 4);
+    EXPECT_EQ(DisplayLength("\\{\\b"), 4);
+    // A "\u" whose "?" comes after the next "\" is not an escape.
+    EXPECT_EQ(DisplayLength("\\u12\\u3?"), 5);
+    EXPECT_EQ(DisplayLength("\\u12"), 4);
+}
+
+TEST(DisplayLength, GrowingTextGivesTheLengthOfEachPrefix) {
+    const std::string text = "x\\u1575?\\'e4\\u1\\b?\\'";
+    for (size_t cut = 0; cut <= text.size(); ++cut) {
+        convert::DisplayLengthCounter counter;
+        counter.Feed(text.substr(0, cut / 2));
+        counter.Feed(text.substr(cut / 2, cut - cut / 2));
+        EXPECT_EQ(counter.Value(), literal::displayLength(text.substr(0, cut))) << cut;
+    }
+}
+
+TEST(AbbreviationPass, ExpandsGroupsAndRecordsTheirPlaces) {
+    Expanded e = expand("*ty*", {"ty=Truly yours", ""});
+    EXPECT_EQ(e.text, "Truly yours");
+    EXPECT_EQ(e.table.ExpPosCount, 3);
+    EXPECT_EQ(e.table.ExpPos, (Slots{1, 12, -9, 0}));
+
+    e = expand("x*ty* *ty*", {"ty=Truly yours", ""});
+    EXPECT_EQ(e.text, "xTruly yours Truly yours");
+    EXPECT_EQ(e.table.ExpPos, (Slots{2, 13, -9, 14, 25, -9, 0}));
+}
+
+TEST(AbbreviationPass, WithoutGroupsTheTableIsFourZeros) {
+    for (const char* text : {"plain", "*abc", "a ** b *cd*", "**"}) {
+        const Expanded e = expand(text, {"cd=X", "ab=Y", ""});
+        EXPECT_EQ(e.text, text);
+        EXPECT_EQ(e.table.ExpPosCount, 0);
+        EXPECT_EQ(e.table.ExpPos, (Slots{0, 0, 0, 0}));
+    }
+}
+
+TEST(AbbreviationPass, DoubleStarsEndThePassOnlyWhereAGroupWouldOpen) {
+    EXPECT_EQ(expand("*ab**cd*", {"ab=1", "cd=2", ""}).text, "12");
+    EXPECT_EQ(expand("*ab* ** *cd*", {"ab=1", "cd=2", ""}).text, "1 ** *cd*");
+}
+
+TEST(AbbreviationPass, EntriesApplyInListOrderToEachOthersResults) {
+    const std::vector<std::string> untraced = {"AGE=how old are you", "CAGE=you can swallow a cage but not cage a swallow",
+                                               ""};
+    EXPECT_EQ(expand("*CAGE*", untraced).text, "Chow old are you");
+    std::vector<std::string> traced = untraced;
+    convert::TraceAbbList(traced);
+    EXPECT_EQ(expand("*CAGE*", traced).text, "you can swallow a cage but not cage a swallow");
+
+    EXPECT_EQ(expand("*a*", {"a=bc", "c=d", ""}).text, "bd");
+    EXPECT_EQ(expand("*xxyxx*", {"xx=", "=yy", "y", "a=b=c", ""}).text, "y");
+    EXPECT_EQ(expand("*a*", {"a=b=c", ""}).text, "b=c");
+    EXPECT_EQ(expand("*TY*", {"ty=Truly yours", ""}).text, "TY");
+    // A group that matches nothing still loses its stars and gets its places.
+    const Expanded e = expand("*zz*", {"ty=Truly yours", ""});
+    EXPECT_EQ(e.text, "zz");
+    EXPECT_EQ(e.table.ExpPos, (Slots{1, 3, 0, 0}));
+}
+
+TEST(AbbreviationPass, PlacesCountEscapesAsOneCharacter) {
+    Expanded e = expand("\\u1575?*a*", {"a=\\u1575?", ""});
+    EXPECT_EQ(e.table.ExpPos, (Slots{2, 3, 0, 0}));
+    e = expand("*a*", {"a=\\'e4x", ""});
+    EXPECT_EQ(e.table.ExpPos, (Slots{1, 3, -1, 0}));
+    // A symbol from the "#" pass stands before the group (a star in a "#"
+    // group has no cell and survives that pass).
+    e = expand("\\u1575?*\\u1575?*", {""});
+    EXPECT_EQ(e.text, "\\u1575?\\u1575?");
+    EXPECT_EQ(e.table.ExpPos, (Slots{2, 3, 6, 0}));
+}
+
+TEST(AbbreviationPass, AListThatIsNotReadyEndsThePassAtTheFirstStar) {
+    std::string text = "x*ty*";
+    int asked = 0;
+    const ExpansionTable t = convert::AbbreviationPass(text, AbbTable({"ty=T", ""}), [&] {
+        ++asked;
+        return false;
+    });
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(text, "x*ty*");
+    EXPECT_EQ(t.ExpPos, (Slots{0, 0, 0, 0}));
+    // Without any "*" the list is not asked for.
+    std::string plain = "plain";
+    convert::AbbreviationPass(plain, AbbTable(), [&] {
+        ++asked;
+        return true;
+    });
+    EXPECT_EQ(asked, 1);
+}
+
+TEST(TraceAbbList, LongestAbbreviationsFirstInTheExchangeLoopsOrder) {
+    std::vector<std::string> list = {"ab=1", "cd=2", "xyz=9", "ef=3", ""};
+    convert::TraceAbbList(list);
+    EXPECT_EQ(list, (std::vector<std::string>{"xyz=9", "cd=2", "ef=3", "ab=1", ""}));
+}
+
+namespace {
+
+std::string randomChunk(std::mt19937& rng, const std::vector<std::string>& parts, size_t maxLen) {
+    std::string s;
+    const size_t n = rng() % (maxLen + 1);
+    while (s.size() < n) s += parts[rng() % parts.size()];
+    return s;
+}
+
+std::vector<std::string> randomList(std::mt19937& rng) {
+    static const std::vector<std::string> abbParts = {"a", "b", "ab", "c", "\\", "u", "*", "'", "=", "?"};
+    static const std::vector<std::string> meaningParts = {"a", "b", "c", "x", "\\u1575?", "\\'e4", "*", "=", "?",
+                                                          "\\", "\r\n", "ab"};
+    std::vector<std::string> list;
+    const size_t n = rng() % 25;
+    for (size_t i = 0; i < n; ++i) {
+        switch (rng() % 8) {
+        case 0: list.push_back(randomChunk(rng, meaningParts, 4)); break;  // usually no "="
+        case 1: list.push_back(literal::cat({"=", randomChunk(rng, meaningParts, 3)})); break;
+        default:
+            list.push_back(literal::cat(
+                {randomChunk(rng, abbParts, 3), "=", randomChunk(rng, rng() % 10 ? meaningParts : abbParts, 5)}));
+        }
+    }
+    list.emplace_back();
+    return list;
+}
+
+}  // namespace
+
+TEST(AbbreviationPass, AgreesWithTheStepByStepPassOnRandomTexts) {
+    static const std::vector<std::string> textParts = {"*", "*", "*", "a", "b", "c", "ab", "\\u1575?", "\\'e4", "\\",
+                                                       "u", "?", "#", "\r\n", "x", "=", "'"};
+    std::mt19937 rng(1848);
+    for (int round = 0; round < 4000; ++round) {
+        const std::vector<std::string> list = randomList(rng);
+        const AbbTable table(list);
+        for (int t = 0; t < 5; ++t) {
+            const std::string text = randomChunk(rng, textParts, round % 10 == 0 ? 300 : 40);
+            const literal::AbbResult expected = literal::abbreviationPass(text, list);
+            std::string actual = text;
+            const ExpansionTable places = convert::AbbreviationPass(actual, table, [] { return true; });
+            ASSERT_EQ(actual, expected.work) << "round " << round << " text " << text;
+            ASSERT_EQ(places.ExpPos, expected.expPos) << "round " << round << " text " << text;
+            ASSERT_EQ(places.ExpPosCount, expected.expPosCount);
+        }
+    }
+}
+
+TEST(AbbreviationPass, AgreesWithTheStepByStepPassOnLongListsAndGroups) {
+    std::mt19937 rng(77);
+    for (int round = 0; round < 40; ++round) {
+        std::vector<std::string> list;
+        for (int i = 0; i < 400; ++i) {
+            std::string abb, meaning;
+            for (size_t k = 1 + rng() % 4; k > 0; --k) abb.push_back(static_cast<char>('a' + rng() % 5));
+            // Mostly letters no abbreviation holds, so the text does not grow without end.
+            for (size_t k = rng() % 6; k > 0; --k) meaning.push_back("ABCDEFGab"[rng() % 9]);
+            list.push_back(literal::cat({abb, "=", meaning}));
+        }
+        list.emplace_back();
+        if (round % 2) convert::TraceAbbList(list);
+        std::string text;
+        for (int g = 0; g < 20; ++g) {
+            text += " x *";
+            for (size_t k = 1 + rng() % 30; k > 0; --k) text.push_back(static_cast<char>('a' + rng() % 7));
+            text += "*";
+        }
+        const literal::AbbResult expected = literal::abbreviationPass(text, list);
+        std::string actual = text;
+        const ExpansionTable places = convert::AbbreviationPass(actual, AbbTable(list), [] { return true; });
+        ASSERT_EQ(actual, expected.work) << "round " << round;
+        ASSERT_EQ(places.ExpPos, expected.expPos);
+    }
+}
+
+namespace {
+
+struct LoadLog {
+    std::vector<std::string> progress;
+    std::vector<std::string> questions;
+    int pumps = 0;
+    bool answer = true;
+    convert::AbbLoadServices services() {
+        return {[this](const std::string& text) { progress.push_back(text); },
+                [this](const std::string& prompt, const std::string& title) {
+                    questions.push_back(title + "|" + prompt);
+                    return answer;
+                },
+                [this] { ++pumps; }};
+    }
+};
+
+std::string listFile(int lines) {
+    std::string s;
+    for (int i = 0; i < lines; ++i) s += (i % 2 ? "abc" : "a") + std::to_string(i) + "=m\r\n";
+    return s;
+}
+
+}  // namespace
+
+TEST(LoadAbbTraceFile, AFileUnderThreeBytesIsNotUsable) {
+    LoadLog log;
+    AbbTable table;
+    EXPECT_FALSE(convert::LoadAbbTraceFile(table, true, log.services()).usable);
+    EXPECT_EQ(ReadFile(convert::kAbbTraceFile), "");  // created empty
+    WriteFile(convert::kAbbTraceFile, "\r\n");
+    EXPECT_FALSE(convert::LoadAbbTraceFile(table, true, log.services()).usable);
+    EXPECT_TRUE(log.progress.empty());
+    EXPECT_EQ(ReadFile(convert::kAbbTraceFile), "\r\n");
+}
+
+TEST(LoadAbbTraceFile, ASmallListIsTracedWithoutAQuestionAndGainsAnEmptyLine) {
+    WriteFile(convert::kAbbTraceFile, listFile(12));
+    LoadLog log;
+    AbbTable table;
+    const convert::AbbLoadResult r = convert::LoadAbbTraceFile(table, true, log.services());
+    EXPECT_TRUE(r.usable);
+    EXPECT_TRUE(r.failure.empty());
+    EXPECT_EQ(log.progress, std::vector<std::string>{"Preparing 12 entries in the Abb list for work. Please wait!"});
+    EXPECT_TRUE(log.questions.empty());
+    EXPECT_EQ(log.pumps, 1);
+    const auto lines = textfile::readLines(convert::kAbbTraceFile).value();
+    ASSERT_EQ(lines.size(), 13u);
+    EXPECT_EQ(lines.back(), "");
+    EXPECT_EQ(lines.front().substr(0, 3), "abc");
+    EXPECT_EQ(table.Lines(), lines);
+    EXPECT_EQ(ReadFile(convert::kAbbTraceFile)->substr(ReadFile(convert::kAbbTraceFile)->size() - 4), "\r\n\r\n");
+}
+
+TEST(LoadAbbTraceFile, WithoutRetraceTheFileOrderIsUsedAndTheFileLeftAlone) {
+    WriteFile(convert::kAbbTraceFile, "a=1\rbb=2\nx\r\n");
+    LoadLog log;
+    AbbTable table;
+    EXPECT_TRUE(convert::LoadAbbTraceFile(table, false, log.services()).usable);
+    // A lone CR ends a line, a lone LF stays in it.
+    EXPECT_EQ(table.Lines(), (std::vector<std::string>{"a=1", "bb=2\nx", ""}));
+    EXPECT_EQ(ReadFile(convert::kAbbTraceFile), "a=1\rbb=2\nx\r\n");
+    EXPECT_EQ(log.pumps, 0);
+}
+
+TEST(LoadAbbTraceFile, ALongListIsTracedOnlyWhenTheUserAgrees) {
+    WriteFile(convert::kAbbTraceFile, listFile(1000));
+    LoadLog log;
+    log.answer = false;
+    AbbTable table;
+    EXPECT_TRUE(convert::LoadAbbTraceFile(table, true, log.services()).usable);
+    ASSERT_EQ(log.questions.size(), 1u);
+    EXPECT_EQ(log.questions[0].substr(0, 44), "Retrace Abb list?|Retrace array? To save tim");
+    EXPECT_EQ(ReadFile(convert::kAbbTraceFile), listFile(1000));
+    EXPECT_EQ(table.Lines().front(), "a0=m");
+    EXPECT_EQ(table.Lines().size(), 1001u);
+
+    log.answer = true;
+    EXPECT_TRUE(convert::LoadAbbTraceFile(table, true, log.services()).usable);
+    EXPECT_EQ(log.questions.size(), 2u);
+    EXPECT_EQ(table.Lines().front().substr(0, 3), "abc");
+    EXPECT_EQ(textfile::readLines(convert::kAbbTraceFile)->size(), 1001u);
+}
+
+TEST(LoadAbbTraceFile, ATraceThatCannotBeWrittenIsReportedAndStillUsed) {
+    WriteFile(convert::kAbbTraceFile, listFile(12));
+    LoadLog log;
+    AbbTable table;
+    convert::AbbLoadResult r;
+    {
+        testing_support::DiskFull full(16);
+        r = convert::LoadAbbTraceFile(table, true, log.services());
+    }
+    EXPECT_TRUE(r.usable);
+    EXPECT_FALSE(r.failure.empty());
+    EXPECT_EQ(ReadFile(convert::kAbbTraceFile), listFile(12));
+    EXPECT_EQ(table.Lines().front().substr(0, 3), "abc");
+}

@@ -1,0 +1,128 @@
+#include "convert/symbol_pass.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "literal_forward.h"
+
+using convert::CellTable;
+using convert::SymbolPass;
+
+namespace {
+
+// Cells that name their code, so results read like the examples: "a" -> "<97>".
+CellTable namedCells() {
+    CellTable cells;
+    for (int c = 64; c <= 255; ++c)
+        if (c != 92 && c != 123 && c != 125) cells[static_cast<size_t>(c)] = literal::cat({"<", std::to_string(c), ">"});
+    return cells;
+}
+
+}  // namespace
+
+TEST(SymbolPass, TextWithoutAPairIsUnchanged) {
+    const CellTable cells = namedCells();
+    EXPECT_EQ(SymbolPass("plain {x} \\b", cells), "plain {x} \\b");
+    EXPECT_EQ(SymbolPass("one # mark", cells), "one # mark");
+    EXPECT_EQ(SymbolPass("", cells), "");
+}
+
+TEST(SymbolPass, QuotedCharactersBecomeTheirCells) {
+    const CellTable cells = namedCells();
+    EXPECT_EQ(SymbolPass("x#ab#y", cells), "x<97><98>y");
+    EXPECT_EQ(SymbolPass("##", cells), "");
+    EXPECT_EQ(SymbolPass("#@\xA4#", cells), "<64><164>");
+    EXPECT_EQ(SymbolPass("#{x}#{x}", cells), "\\{<120>\\}{x}");
+    // Line breaks, digits and other codes below 64 pass through.
+    EXPECT_EQ(SymbolPass("#a\r\n1?'#", cells), "<97>\r\n1?'");
+}
+
+TEST(SymbolPass, EachPairReplacesEveryEqualGroupOfTheWorkingText) {
+    const CellTable cells = namedCells();
+    EXPECT_EQ(SymbolPass("#ab# and #ab#", cells), "<97><98> and <97><98>");
+    EXPECT_EQ(SymbolPass("#a#b#c#", cells), "<97>b<99>");
+    // The first pair's group "c" is also found across the second pair's marks.
+    EXPECT_EQ(SymbolPass("#c##a#c#", cells), "<99>#a<99>");
+    EXPECT_EQ(SymbolPass("#x#y#", cells), "<120>y#");
+}
+
+TEST(SymbolPass, AnEmptyCellRemovesItsCharacter) {
+    CellTable cells = namedCells();
+    cells[65].clear();
+    EXPECT_EQ(SymbolPass("#A#", cells), "");
+    EXPECT_EQ(SymbolPass("#AB#", cells), "<66>");
+}
+
+TEST(SymbolPass, HexDigitsOfATypedByteEscapeStay) {
+    const CellTable cells = namedCells();
+    EXPECT_EQ(SymbolPass("#\\'e4#", cells), "\\'e4");
+    EXPECT_EQ(SymbolPass("#\\'5a#", cells), "\\'5a");
+    // Both letters of "\'aa" and "\'ff" stay; a third letter is text again.
+    EXPECT_EQ(SymbolPass("#\\'aa#", cells), "\\'aa");
+    EXPECT_EQ(SymbolPass("#\\'ffa#", cells), "\\'ff<97>");
+    EXPECT_EQ(SymbolPass("#\\'aaa#", cells), "\\'aa<97>");
+    // A letter whose cell is empty can join "\" and "'" into an escape.
+    CellTable emptyA = cells;
+    emptyA['a'].clear();
+    EXPECT_EQ(SymbolPass("#\\a'b#", emptyA), "\\'b");
+    // Upper-case hex letters are ordinary letters.
+    EXPECT_EQ(SymbolPass("#\\'E4#", cells), "\\'<69>4");
+}
+
+TEST(SymbolPass, LaterStepsWorkOnTheCellsEarlierStepsInserted) {
+    CellTable cells = namedCells();
+    cells[117] = "\\'e2";  // "u"
+    EXPECT_EQ(SymbolPass("#ua#", cells), "\\'e2<97>");
+    // A typed "\u" loses its "u" in the first step.
+    EXPECT_EQ(SymbolPass("#\\u#", cells), "\\\\'e2");
+    cells[65] = std::string(1, 'g');  // "A" inserts a letter that step 6 replaces
+    EXPECT_EQ(SymbolPass("#A#", cells), "<103>");
+    cells[65] = std::string(1, '_');  // "_" meets the second "_" step
+    EXPECT_EQ(SymbolPass("#A#", cells), "<95>");
+}
+
+TEST(SymbolPass, AHashInACellBecomesAMarkOfTheWorkingText) {
+    CellTable cells = namedCells();
+    cells[120] = std::string(1, '#');
+    // The first pair turns "#x#" into a lone "#", which joins the text around
+    // it into the group "y" that the second pair finds.
+    EXPECT_EQ(SymbolPass("#y##x#y#", cells), literal::symbolPass("#y##x#y#", cells));
+    EXPECT_EQ(SymbolPass("a#x#b #y# #x#", cells), literal::symbolPass("a#x#b #y# #x#", cells));
+}
+
+namespace {
+
+std::string randomText(std::mt19937& rng, size_t maxLen) {
+    static const std::vector<std::string> parts = {"#", "#", "#", "*", "\\'", "\\", "'", "\r\n", "a", "b", "e",
+                                                   "f", "u", "_", "A", "{", "}", "|", "x", "4", "\xE4", " "};
+    std::string s;
+    const size_t n = rng() % (maxLen + 1);
+    while (s.size() < n) s += parts[rng() % parts.size()];
+    return s;
+}
+
+CellTable randomCells(std::mt19937& rng) {
+    static const std::vector<std::string> cells = {"", "\\u1575?", "\\'e4", "\\'aa", "#", "a#b", "x", "uu",
+                                                   "_", "\\'", "b", "{\\b z}", "*", "\\u-3?"};
+    CellTable t;
+    for (int c = 64; c <= 255; ++c)
+        if (c != 92 && c != 123 && c != 125)
+            t[static_cast<size_t>(c)] = rng() % 3 ? literal::cat({"<", std::to_string(c), ">"}) : cells[rng() % cells.size()];
+    return t;
+}
+
+}  // namespace
+
+TEST(SymbolPass, AgreesWithTheStepByStepPassOnRandomTexts) {
+    std::mt19937 rng(4711);
+    for (int round = 0; round < 2000; ++round) {
+        const CellTable cells = randomCells(rng);
+        const convert::SegmentConverter converter(cells);
+        for (int t = 0; t < 5; ++t) {
+            const std::string text = randomText(rng, round % 10 == 0 ? 300 : 40);
+            ASSERT_EQ(SymbolPass(text, converter), literal::symbolPass(text, cells))
+                << "round " << round << " text " << text;
+        }
+    }
+}
