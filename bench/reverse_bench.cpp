@@ -1,12 +1,21 @@
-// "Reconvert" string work on the lower window's RTF, and the reverse list trace.
+// "Reconvert" of the main window holding the forward result, and the reverse list trace.
 #include <benchmark/benchmark.h>
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "app/form1.h"
+#include "convert/abbrev_pass.h"
 #include "convert/bed_list.h"
 #include "convert/reverse.h"
+#include "platform/lazyform.h"
+#include "platform/richtext_format.h"
+#include "platform/richtextbox.h"
+#include "platform/textbox.h"
+#include "platform/textfile.h"
 #include "store/store.h"
 
 namespace {
@@ -45,44 +54,89 @@ std::vector<std::string> MeaningList() {
     return list;
 }
 
-// The lower window's RTF for about `codeBytes` of code text: plain words, a
-// symbol group and an expansion every 50 characters, a paragraph every 200,
-// in the control's shape.
-std::string LowerWindowRtf(size_t codeBytes, const convert::CellTable& cells) {
+// About `bytes` of code text: plain words, a quoted group of twelve symbols
+// and an abbreviation every 50 characters, a line break every 200.
+std::string CodeText(size_t bytes) {
     std::mt19937 rng(1);
     const auto& codes = store::CellCodes();
-    std::string body;
-    size_t code = 0;
-    while (code < codeBytes) {
-        body += " plain text, 12 ";
-        code += 16;
-        for (int k = 0; k < 12; ++k) body += cells[static_cast<size_t>(codes[rng() % codes.size()])];
-        code += 14;
-        char group[40];
-        snprintf(group, sizeof group, " Truly yours %04u ", static_cast<unsigned>(rng() % kListEntries));
-        body += group;
-        code += 8;
-        if (code % 200 < 50) body += "\\par\r\n";
+    std::string text;
+    while (text.size() < bytes) {
+        text += " plain text, 12 #";
+        for (int k = 0; k < 12; ++k) text += static_cast<char>(codes[rng() % codes.size()]);
+        char group[32];
+        snprintf(group, sizeof group, "# *ab%04u* ", static_cast<unsigned>(rng() % kListEntries));
+        text += group;
+        if (text.size() % 200 < 50) text += "\r\n";
     }
-    return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset177 Times New Roman;}}\r\n\\uc1\\pard\\f0\\fs24" +
-           body + "\\par\r\n}\r\n" + std::string(1, '\0');
+    while (text.back() == '\n' || text.back() == '\r') text.pop_back();
+    return text;
 }
 
+// The main window, hidden, in a folder of its own, with the table, the list
+// and the forward result of `kb` KB of code text in the lower window.
+class MainWindowWithResult {
+public:
+    explicit MainWindowWithResult(benchmark::State& state) : home_(QDir::currentPath()) {
+        QDir::setCurrent(dir_.path());
+        store::ResetSharedState();
+        Form1().Load();
+        store::CellFontName = "Times New Roman";
+        store::CellCharSet = kCharSet;
+        store::CellFontSize = kFontSize;
+        store::CellCode = AllCells();
+        const std::vector<std::string> list = MeaningList();
+        textfile::writeLinesAtomic(convert::kAbbTraceFile, list);
+        textfile::writeLinesAtomic(convert::kBedTraceFile, list);
+        code_ = CodeText(static_cast<size_t>(state.range(0)) * 1024);
+        Form1().TEX()->SetText(code_);
+    }
+    ~MainWindowWithResult() {
+        platform::DestroyAllForms();
+        QDir::setCurrent(home_);
+    }
+    const std::string& code() const { return code_; }
+
+private:
+    QTemporaryDir dir_;
+    QString home_;
+    std::string code_;
+};
+
+void SetTimePerCodeKb(benchmark::State& state) {
+    state.counters["time_per_code_KB"] = benchmark::Counter(
+        static_cast<double>(state.range(0)), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// Recognition and clean-up of the lower window's RTF (strings only).
 void BM_ReconvertText(benchmark::State& state) {
+    std::string rtf;
+    {
+        MainWindowWithResult window(state);
+        platform::SetWholeTextFormat(*Form1().RTB(), store::CellFontName, store::CellFontSize);
+        rtf = Form1().RTB()->TextRTF();
+    }
     const convert::CellTable cells = AllCells();
     const std::vector<std::string> list = MeaningList();
-    const size_t kb = static_cast<size_t>(state.range(0));
-    const std::string rtf = LowerWindowRtf(kb * 1024, cells);
     for (auto _ : state) {
         std::string work = rtf;
         convert::RecognizeSymbols(work, &list, cells, kCharSet, kFontSize);
         benchmark::DoNotOptimize(convert::CleanUpRtf(work, kFontSize));
     }
     state.counters["rtf_KB"] = static_cast<double>(rtf.size()) / 1024.0;
-    state.counters["time_per_code_KB"] =
-        benchmark::Counter(static_cast<double>(kb), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    SetTimePerCodeKb(state);
 }
 BENCHMARK(BM_ReconvertText)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+// The whole command: "Reconvert" turns the lower window back and sets the
+// upper window, which converts forward again (files and the list included).
+void BM_ReconvertClick(benchmark::State& state) {
+    MainWindowWithResult window(state);
+    Form1().Reconvert_Click();
+    if (Form1().TEX()->Text() != window.code()) state.SkipWithError("the code text did not come back");
+    for (auto _ : state) Form1().Reconvert_Click();
+    SetTimePerCodeKb(state);
+}
+BENCHMARK(BM_ReconvertClick)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
 
 std::vector<std::string> TraceInput(size_t n) {
     std::mt19937 rng(7);

@@ -16,6 +16,7 @@
 #include "platform/ansi.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
+#include "platform/richtext_format.h"
 #include "platform/richtextbox.h"
 #include "platform/shell.h"
 #include "platform/textfile.h"
@@ -201,16 +202,7 @@ bool AbbModeForm::saveEditorText() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
     platform::RichTextBox* rtb = RTB();
-    const int length = static_cast<int>(rtb->Text().size());
-    rtb->SetSelStart(0);
-    rtb->SetSelLength(length);
-    rtb->SetSelFontName(store::CellFontName);
-    rtb->SetSelFontSize(store::CellFontSize);
-    rtb->SetSelColor(0);
-    rtb->SetSelBold(false);
-    rtb->SetSelItalic(false);
-    rtb->SetSelUnderline(false);
-    rtb->SetSelStart(length);
+    platform::SetWholeTextFormat(*rtb, store::CellFontName, store::CellFontSize);
 
     const auto text = abbrev::ListTextFromEditorRtf(rtb->TextRTF(), store::CellFontSize);
     if (!text) {

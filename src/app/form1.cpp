@@ -270,7 +270,6 @@ void Form1Form::RightT_Click() {
     RightAlign = true;
 }
 
-void Form1Form::Reconvert_Click() {}
 
 // --- The forward conversion -----------------------------------------------------
 

@@ -58,6 +58,11 @@ public:
     std::vector<std::int32_t> ExpPos = {0, 0, 0, 0};
     std::int32_t ExpPosCount = 0;
     convert::AbbTable AbbArray;      // the Abb trace list as last loaded
+    // The reverse conversion's list: the Bed trace lines as last loaded and
+    // one empty slot, their number, and the lower caret at the click.
+    std::vector<std::string> BedList = {std::string()};
+    std::int32_t BedLineCount = 0;
+    std::int32_t SavedRtbCaret = 0;
 
     // Event procedures.
     void TEX_Change();
@@ -118,6 +123,7 @@ private:
     void SyncCaretSimple();
     void showLowerSelection(const caret::Selection& lower);
     void UpdateQuoteIndicators();
+    void RetraceAfterFailure();
     void stepUndoRing(int direction);
 
     std::unique_ptr<Controls> c_;
@@ -127,6 +133,7 @@ private:
     bool converting_ = false;
     bool changePending_ = false;
     bool writeFailureShown_ = false;
+    bool reconverting_ = false;
 };
 
 Form1Form& Form1();

@@ -22,6 +22,7 @@
 #include "platform/shell.h"
 #include "platform/textbox.h"
 #include "store/store.h"
+#include "form1_testing.h"
 #include "support/testing.h"
 
 using testing_support::MsgBoxRecorder;
@@ -29,13 +30,6 @@ using testing_support::ReadFile;
 using testing_support::WriteFile;
 
 namespace {
-
-Form1Form& loaded() {
-    Form1().Load();
-    store::CellCode['a'] = "\\u945?";
-    store::CellCode['b'] = "\\u946?";
-    return Form1();
-}
 
 void chooseFile(const std::optional<std::string>& path) {
     dlg::SetFileDialogHook([path](const dlg::FileDialogCall&) { return path; });

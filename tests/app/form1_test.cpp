@@ -16,6 +16,7 @@
 #include "platform/richtextbox.h"
 #include "platform/textbox.h"
 #include "store/store.h"
+#include "form1_testing.h"
 #include "support/testing.h"
 
 using testing_support::ReadFile;
@@ -24,13 +25,6 @@ using testing_support::WriteFile;
 namespace {
 
 const std::string kHead = "{\\rtf1\\unicode\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}\\fs24 ";
-
-Form1Form& loaded() {
-    Form1().Load();
-    store::CellCode['a'] = "\\u945?";
-    store::CellCode['b'] = "\\u946?";
-    return Form1();
-}
 
 void type(const QString& keys) {
     for (const QChar c : keys) {
