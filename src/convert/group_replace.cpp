@@ -145,7 +145,7 @@ void ReplaceByGroups(std::string& text, char mark, const std::vector<GroupRule>&
         if (rule.symbolFontOnly)
             ReplaceCodeInSymbolFont(text, rule.find, rule.inner.empty() ? '\0' : rule.inner[0], tags);
         else
-            ReplaceAllInPlace(text, rule.find, mark + std::string(rule.inner) + mark);
+            ReplaceAll(text, rule.find, mark + std::string(rule.inner) + mark);
     };
 
     int searches = 0;

@@ -1,16 +1,19 @@
 #pragma once
-// Exact text replacement: case-sensitive, byte by byte, left to right over
-// non-overlapping occurrences, going on after the inserted text.
+// Exact search and replacement over Windows-1252 byte strings: case-sensitive,
+// byte by byte, left to right over non-overlapping occurrences, going on after
+// the inserted text; an empty search string finds and replaces nothing.
 #include <string>
 #include <string_view>
 
 namespace convert {
 
-// Every occurrence of `find` in `text` replaced by `with`; an empty `find`
-// replaces nothing.
-std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view with);
+// Position of the first occurrence of `what` at or after `from`, or npos.
+size_t FindText(std::string_view text, std::string_view what, size_t from = 0);
 
-// The same in place; returns how many occurrences were replaced.
-size_t ReplaceAllInPlace(std::string& text, std::string_view find, std::string_view with);
+// Replaces every occurrence; returns how many were replaced.
+size_t ReplaceAll(std::string& text, std::string_view what, std::string_view with);
+
+// Replaces the first occurrence only; returns whether there was one.
+bool ReplaceFirst(std::string& text, std::string_view what, std::string_view with);
 
 }  // namespace convert

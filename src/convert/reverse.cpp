@@ -6,7 +6,6 @@
 
 #include "convert/group_replace.h"
 #include "convert/replace.h"
-#include "convert/text_search.h"
 #include "platform/rtf_writer.h"
 #include "store/store.h"
 
@@ -182,7 +181,7 @@ void FuseGroups(std::string& text, char mark) {
 }
 
 void FuseStarGroups(std::string& rtf) {
-    ReplaceAllInPlace(rtf, "**", "");
+    ReplaceAll(rtf, "**", "");
     FuseGroups(rtf, '*');
 }
 
@@ -202,7 +201,7 @@ FontTags FindFontTags(std::string_view rtf, int charSet) {
 }
 
 void ReplaceCharSet(std::string& rtf, int charSet) {
-    ReplaceAllInPlace(rtf, "\\fcharset" + std::to_string(charSet), "\\fcharset0");
+    ReplaceAll(rtf, "\\fcharset" + std::to_string(charSet), "\\fcharset0");
 }
 
 void InsertDefaultFontTag(std::string& rtf, const FontTags& tags, int fontSize) {
@@ -300,7 +299,7 @@ std::string CutEnvelope(std::string_view rtf, int fontSize) {
 }
 
 void FuseSymbolGroups(std::string& text) {
-    ReplaceAllInPlace(text, "##", "");
+    ReplaceAll(text, "##", "");
     FuseGroups(text, '#');
 }
 
@@ -339,10 +338,10 @@ void DecodeByteEscapes(std::string& text) {
 }
 
 void RemoveDirectionWords(std::string& text) {
-    ReplaceAllInPlace(text, "\\rtlch", " ");
-    ReplaceAllInPlace(text, "\\ltrch", "");
-    ReplaceAllInPlace(text, "\\rtl", " ");
-    ReplaceAllInPlace(text, "\\ltr", " ");
+    ReplaceAll(text, "\\rtlch", " ");
+    ReplaceAll(text, "\\ltrch", "");
+    ReplaceAll(text, "\\rtl", " ");
+    ReplaceAll(text, "\\ltr", " ");
 }
 
 void RemoveControlWords(std::string& text) {
@@ -357,7 +356,7 @@ void RemoveControlWords(std::string& text) {
 
 void RemoveParagraphWords(std::string& text) {
     for (const char* word : {"\\pard ", "\\pard", "\\par ", "\\par", "\\cf0", "\\cell", "\\row"})
-        ReplaceAllInPlace(text, word, "");
+        ReplaceAll(text, word, "");
 }
 
 void RemoveBackslashes(std::string& text) {
