@@ -64,7 +64,6 @@ void Form1Form::Reconvert_Click() {
         app::Probe("recognition");
         convert::RecognizeSymbols(work, load == convert::BedLoad::TooShort ? nullptr : &BedList, store::CellCode,
                                   store::CellCharSet, store::CellFontSize);
-        WorkRtf = work;
         WorkRtf = work = convert::CleanUpRtf(work, store::CellFontSize);
         // Every setting of the upper text runs the forward conversion, which
         // takes WorkRtf for its own document.

@@ -265,6 +265,25 @@ TEST(Reconvert, AFailureAnsweredYesRestoresTheLowerWindowAndReloadsTheList) {
     EXPECT_EQ(f.BedList, (std::vector<std::string>{"q=r", "", ""}));
 }
 
+TEST(Reconvert, ARecoveryThatCannotSaveTheLowerWindowStillRestoresIt) {
+    Form1Form& f = withSymbols();
+    f.TEX()->SetText("x#ab#");
+    ASSERT_TRUE(QDir().remove("RTB.RTF"));
+    ASSERT_TRUE(QDir().mkdir("RTB.RTF"));
+    std::string shownAtQuestion;
+    std::vector<std::string> prompts;
+    dlg::SetMsgBoxHook([&](const dlg::MsgBoxCall& call) {
+        if (prompts.empty()) shownAtQuestion = f.RTB()->TextRTF();
+        prompts.push_back(call.prompt);
+        return static_cast<int>(dlg::Yes);
+    });
+    ForcedFailure failure("recognition");
+    reconvert();
+    ASSERT_EQ(prompts.size(), 2u);
+    EXPECT_NE(prompts[1].find("RTB.RTF"), std::string::npos);
+    EXPECT_EQ(f.RTB()->TextRTF(), shownAtQuestion);
+}
+
 TEST(Reconvert, AnUnreadableListIsReportedAndChangesNothing) {
     Form1Form& f = withSymbols();
     f.TEX()->SetText("ab");
