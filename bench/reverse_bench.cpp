@@ -142,7 +142,7 @@ std::vector<std::string> TraceInput(size_t n) {
     std::mt19937 rng(7);
     std::vector<std::string> list;
     for (size_t i = 0; i < n; ++i)
-        list.push_back("a" + std::to_string(i) + "=" + std::string(rng() % 30, 'm'));
+        list.push_back(std::to_string(i).insert(0, 1, 'a') + "=" + std::string(rng() % 30, 'm'));
     list.emplace_back();
     return list;
 }

@@ -37,7 +37,7 @@ std::string Lines(const std::vector<std::string>& lines) { return textfile::join
 
 std::vector<std::string> NumberedList(int n) {
     std::vector<std::string> lines;
-    for (int i = 0; i < n; ++i) lines.push_back("a" + std::to_string(i) + "=" + std::string(static_cast<size_t>(i % 7), 'm'));
+    for (int i = 0; i < n; ++i) lines.push_back(std::to_string(i).insert(0, 1, 'a') + "=" + std::string(static_cast<size_t>(i % 7), 'm'));
     return lines;
 }
 

@@ -15,10 +15,10 @@ std::string lines(const std::vector<std::string>& ls) { return textfile::joinLin
 // An assignment file of `count` lines: cells "c<code>", then font and charset.
 std::vector<std::string> assignmentFile(int count) {
     std::vector<std::string> ls;
-    for (int k = 1; k <= count && k <= 192; ++k) ls.push_back("c" + std::to_string(63 + k));
+    for (int k = 1; k <= count && k <= 192; ++k) ls.push_back(std::to_string(63 + k).insert(0, 1, 'c'));
     if (count >= 193) ls.push_back("Times New Roman");
     if (count >= 194) ls.push_back(" 177 ");
-    for (int k = 195; k <= count; ++k) ls.push_back("T" + std::to_string(k - 194));
+    for (int k = 195; k <= count; ++k) ls.push_back(std::to_string(k - 194).insert(0, 1, 'T'));
     return ls;
 }
 
