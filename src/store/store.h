@@ -1,7 +1,7 @@
 #pragma once
 // The shared store: symbol table, symbol font, LOCK UNI, custom set titles and
 // the abbreviation list versions, with the two settings files that keep them.
-// Plain module-level state, as every part of the program reads it directly.
+// Plain module-level state, read and written directly all over the program.
 #include <QString>
 #include <array>
 #include <cstdint>
