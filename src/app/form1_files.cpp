@@ -21,6 +21,10 @@ namespace {
 
 void pumpEvents() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
 
+void reportExportFailure() {
+    dlg::MsgBox("Please set Windows WordPad as standard for opening of '*.RTF' files.", dlg::OKOnly, "RTF - WordPad");
+}
+
 }  // namespace
 
 void Form1Form::OpenCode_Click() {
@@ -71,8 +75,7 @@ void Form1Form::Export_Click() {
     platform::RichTextBox* rtb = RTB();
     if (rtb->Text().empty()) return;
     if (!rtb->SaveFile("EXPORT.RTF")) {
-        dlg::MsgBox("Please set Windows WordPad as standard for opening of '*.RTF' files.", dlg::OKOnly,
-                    "RTF - WordPad");
+        reportExportFailure();
         return;
     }
     pumpEvents();
@@ -96,7 +99,10 @@ void Form1Form::Export_Click() {
     }
 
     pumpEvents();
-    rtb->LoadFile("EXPORT.RTF");
+    if (!rtb->LoadFile("EXPORT.RTF")) {
+        reportExportFailure();
+        return;
+    }
     OpenFile(unused);
 }
 

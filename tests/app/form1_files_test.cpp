@@ -217,6 +217,27 @@ TEST(Export, WithoutAnExportWindowNoKeystrokesAreSent) {
     EXPECT_EQ(shellOpens.size(), 2u);
 }
 
+TEST(Export, AFileThatCannotBeLoadedBackIsReportedAndNotOpenedAgain) {
+    auto& f = loaded();
+    f.TEX()->SetText("#a#");
+    shellOpens.clear();
+    // The opened file is taken away before the lower window reads it back.
+    platform::SetShellOpenHook([](const std::string& name) {
+        shellOpens.push_back(name);
+        QDir().remove("EXPORT.RTF");
+        QDir().mkdir("EXPORT.RTF");
+        return true;
+    });
+    MsgBoxRecorder boxes;
+    f.Export_Click();
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls()[0].prompt, "Please set Windows WordPad as standard for opening of '*.RTF' files.");
+    EXPECT_EQ(boxes.calls()[0].title, "RTF - WordPad");
+    EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly);
+    EXPECT_EQ(shellOpens.size(), 1u);
+    EXPECT_EQ(f.RTB()->TextW(), QString::fromUtf8("α"));
+}
+
 // The exported file read by a real word processor, when one is installed.
 TEST(Export, AWordProcessorReadsTheSameText) {
     const QString soffice = QStandardPaths::findExecutable("soffice");
