@@ -137,10 +137,16 @@ void SortList(std::vector<std::string>& lines) {
 std::string DisplayEntry(std::string_view entry) {
     std::vector<size_t> open;     // "{" still waiting for a partner
     std::vector<size_t> escape;   // positions that get a backslash before them
+    bool controlWord = false;
     for (size_t i = 0; i < entry.size(); ++i) {
         const char c = entry[i];
         if (c == '\\') {
-            if (i + 1 == entry.size()) escape.push_back(i);
+            if (i + 1 == entry.size()) {
+                escape.push_back(i);
+            } else {
+                const char next = entry[i + 1];
+                if ((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z') || next == '*') controlWord = true;
+            }
             ++i;  // an escaped character or the first letter of a control word
         } else if (c == '{') {
             open.push_back(i);
@@ -149,11 +155,13 @@ std::string DisplayEntry(std::string_view entry) {
             else open.pop_back();
         }
     }
-    if (escape.empty() && open.empty()) return std::string(entry);
     escape.insert(escape.end(), open.begin(), open.end());
     std::sort(escape.begin(), escape.end());
     std::string out;
-    out.reserve(entry.size() + escape.size());
+    out.reserve(entry.size() + escape.size() + 2);
+    // A control word acts only inside its own entry: a destination ("\*",
+    // "\info") or a "\ucN" must not swallow or change the entries after it.
+    if (controlWord) out.push_back('{');
     size_t from = 0;
     for (size_t at : escape) {
         out.append(entry, from, at - from);
@@ -161,6 +169,7 @@ std::string DisplayEntry(std::string_view entry) {
         from = at;
     }
     out.append(entry.substr(from));
+    if (controlWord) out.push_back('}');
     return out;
 }
 

@@ -42,8 +42,9 @@ bool CodeLess(std::string_view a, std::string_view b);
 void SortList(std::vector<std::string>& lines);
 
 // An entry as the display document takes it: a "{" or "}" without a partner
-// in the same entry, and a lone backslash at its end, are escaped so that
-// they cannot swallow the entries after it. Balanced groups and escapes stay.
+// in the same entry, and a lone backslash at its end, are escaped, and an
+// entry holding control words becomes a group of its own, so that it cannot
+// swallow or change the entries after it. Balanced groups and escapes stay.
 std::string DisplayEntry(std::string_view entry);
 
 // The display document: the header in the symbol font, every slot but the

@@ -31,6 +31,13 @@ bool SingleInstance::claim() {
         server_->listen(socketPath_);
         return true;
     }
+    // Only a lock that another process holds means that it runs; a lock that
+    // cannot be made at all (no writable folder) must not keep the program
+    // from starting.
+    if (lock_->error() != QLockFile::LockFailedError) {
+        lock_.reset();
+        return true;
+    }
     lock_.reset();
     QLocalSocket socket;
     socket.connectToServer(socketPath_);

@@ -168,6 +168,16 @@ TEST(EditorWindow, UnbalancedBracesKeepTheEntriesAfterThem) {
     EXPECT_EQ(ReadFile(abbrev::kListFile), "a=\\'7d\r\nb=\\'7bx\r\nc=bold\r\nd=y\r\n");
 }
 
+TEST(EditorWindow, ControlWordsActOnlyInTheirOwnEntry) {
+    // A destination hides the rest of its own entry, and a zero fallback
+    // count shows its own entry's "?"; the entries after them stay as they were.
+    WriteFile(abbrev::kListFile, "a=\\*x\r\nb=c\r\nd=\\info y\r\ne=\\uc0\\u1488?\r\nf=\\u1488?\r\ng=h\r\n");
+    openEditor();
+    EXPECT_EQ(AbbMode().RTB()->TextW(), QString::fromUtf16(u"a=\r\nb=c\r\nd=\r\ne=\u05D0?\r\nf=\u05D0\r\ng=h"));
+    AbbMode().Speichern_Click();
+    EXPECT_EQ(ReadFile(abbrev::kListFile), "a=\r\nb=c\r\nd=\r\ne=\\u1488??\r\nf=\\u1488?\r\ng=h\r\n");
+}
+
 TEST(EditorWindow, ClosingDiscardsUnsavedEdits) {
     openEditor();
     typeText("\r\nnew=entry");

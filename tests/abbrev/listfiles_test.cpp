@@ -96,9 +96,12 @@ TEST(DisplayDocument, UnbalancedBracesCannotSwallowLaterEntries) {
     EXPECT_EQ(abbrev::DisplayEntry("a={x"), "a=\\{x");
     EXPECT_EQ(abbrev::DisplayEntry("a=}{x}{"), "a=\\}{x}\\{");
     EXPECT_EQ(abbrev::DisplayEntry("a=x\\"), "a=x\\\\");
-    // Groups, escaped braces and escapes keep working as RTF.
-    for (const char* kept : {"b={\\b bold}", "c=\\}\\{", "d=\\'7d\\u1488?", "e=\\\\{x}"})
+    // Groups, escaped braces and escapes keep working as RTF; an entry with
+    // control words is a group of its own.
+    for (const char* kept : {"c=\\}\\{", "d=\\'7d", "e=\\\\{x}"})
         EXPECT_EQ(abbrev::DisplayEntry(kept), kept);
+    EXPECT_EQ(abbrev::DisplayEntry("b={\\b bold}\\u1488?"), "{b={\\b bold}\\u1488?}");
+    EXPECT_EQ(abbrev::DisplayEntry("a=\\*x}"), "{a=\\*x\\}}");
 }
 
 TEST(SaveCut, KeepsExactlyTheListText) {

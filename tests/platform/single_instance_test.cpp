@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "platform/single_instance.h"
@@ -29,4 +30,15 @@ TEST(SingleInstance, TheClaimIsFreeAgainWhenTheFirstEnds) {
     }
     platform::SingleInstance again(QStringLiteral("runemill-test"), dir.path());
     EXPECT_TRUE(again.claim());
+}
+
+TEST(SingleInstance, ALockThatCannotBeMadeStillLetsTheProgramStart) {
+    QTemporaryDir dir;
+    // The folder for the lock is taken by a file, so no lock can be made there.
+    const QString notAFolder = dir.filePath(QStringLiteral("file"));
+    QFile f(notAFolder);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    platform::SingleInstance only(QStringLiteral("runemill-test"), notAFolder);
+    EXPECT_TRUE(only.claim());
 }
