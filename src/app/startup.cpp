@@ -13,8 +13,9 @@ namespace app {
 
 bool CheckAssignmentFile() {
     textfile::ensureExists(store::kAssignmentFile);
-    if (textfile::countLines(store::kAssignmentFile, store::kUsableAssignmentLines) <
-        store::kUsableAssignmentLines) {
+    // A file that cannot be read is no short file: it stays for the user.
+    const std::int64_t lines = textfile::countLines(store::kAssignmentFile, store::kUsableAssignmentLines);
+    if (lines >= 0 && lines < store::kUsableAssignmentLines) {
         textfile::remove(store::kAssignmentFile);
         return true;
     }

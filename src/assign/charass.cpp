@@ -184,11 +184,17 @@ void CharAssForm::ReadINI() {
 
 void CharAssForm::WriteINI() {
     QString error;
-    if (!store::WriteSettingsFiles(&error)) {
-        dlg::MsgBox("The settings could not be saved; the files keep their former content.\r\n\r\n" +
-                        ansi::fromQString(error),
-                    dlg::OKOnly | dlg::Exclamation);
+    if (store::WriteSettingsFiles(&error)) {
+        lastWriteError_.clear();
+        return;
     }
+    // The table is written many times per command; one message per failure
+    // is enough until a write succeeds again.
+    if (error == lastWriteError_) return;
+    lastWriteError_ = error;
+    dlg::MsgBox("The settings could not be saved completely; a file that could not be written keeps its "
+                "former content.\r\n\r\n" + ansi::fromQString(error),
+                dlg::OKOnly | dlg::Exclamation);
 }
 
 void CharAssForm::FillFieldsPage1() {

@@ -1,6 +1,7 @@
 #pragma once
 // The first assignment window (page 1): codes 64..132, the commands that act
 // on the whole symbol table, and the settings operations ReadINI / WriteINI.
+#include <QString>
 #include <array>
 
 #include "assign/cellwindow.h"
@@ -60,6 +61,8 @@ protected:
 private:
     void createLabels(QWidget* window);
     void createButtons(QWidget* window);
+
+    QString lastWriteError_;
 
     QLabel* label1_ = nullptr;
     QLabel* label2_ = nullptr;

@@ -88,7 +88,7 @@ std::optional<std::vector<std::string>> readLines(std::string_view name, LoneLf 
 
 std::int64_t countLines(std::string_view name, std::int64_t limit) {
     QFile f(qpath(name));
-    if (!f.open(QIODevice::ReadOnly)) return 0;
+    if (!f.open(QIODevice::ReadOnly)) return -1;
     std::int64_t count = 0;
     bool pendingLine = false;  // characters seen since the last line end
     bool afterCr = false;

@@ -36,7 +36,8 @@ std::vector<std::string> splitLines(std::string_view text, LoneLf lf = LoneLf::E
 std::optional<std::vector<std::string>> readLines(std::string_view name,
                                                   LoneLf lf = LoneLf::EndsLine);
 
-// Counts lines but stops at `limit`, so a huge file costs nothing.
+// Counts lines but stops at `limit`, so a huge file costs nothing; -1 when
+// the file cannot be read.
 std::int64_t countLines(std::string_view name, std::int64_t limit);
 
 // Each line followed by CR LF.

@@ -23,6 +23,10 @@ SettingsIo Io;
 
 namespace {
 
+// An assignment file that exists but cannot be read (its permissions, say)
+// still holds the user's table: it must not be replaced by what memory holds.
+bool g_assignmentUnreadable = false;
+
 // Line k (1..192) of the assignment file belongs to code 63 + k.
 constexpr int kFirstCellLine = 1;
 constexpr int kFontNameLine = 193;
@@ -81,6 +85,7 @@ void ResetSharedState() {
     AbbRetrace = false;
     BedRetrace = false;
     Io = {};
+    g_assignmentUnreadable = false;
 }
 
 std::string IntLine(int value) {
@@ -195,15 +200,23 @@ void ApplyOptionsLines(const std::vector<std::string>& lines) {
 void ReadSettingsFiles() {
     ++Io.reads;
     textfile::ensureExists(kAssignmentFile);
-    ApplyAssignmentLines(textfile::readLines(kAssignmentFile).value_or(std::vector<std::string>{}));
+    auto assignment = textfile::readLines(kAssignmentFile);
+    g_assignmentUnreadable = !assignment && textfile::exists(kAssignmentFile);
+    ApplyAssignmentLines(assignment.value_or(std::vector<std::string>{}));
     textfile::ensureExists(kOptionsFile);
     if (auto lines = textfile::readLines(kOptionsFile)) ApplyOptionsLines(*lines);
 }
 
 bool WriteSettingsFiles(QString* error) {
     ++Io.writes;
-    bool ok = textfile::writeLinesAtomic(kAssignmentFile, AssignmentLines());
-    QString why = ok ? QString() : textfile::lastError();
+    bool ok = false;
+    QString why;
+    if (g_assignmentUnreadable) {
+        why = QStringLiteral("\"%1\" cannot be read, so it is not overwritten.").arg(kAssignmentFile);
+    } else {
+        ok = textfile::writeLinesAtomic(kAssignmentFile, AssignmentLines());
+        if (!ok) why = textfile::lastError();
+    }
     if (!textfile::writeLinesAtomic(kOptionsFile, OptionsLines())) {
         if (ok) why = textfile::lastError();
         ok = false;

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
+#include <unistd.h>
 
 #include "app/form1.h"
 #include "app/startup.h"
@@ -143,4 +144,39 @@ TEST(SingleInstanceProgram, ASecondStartEndsWithoutTouchingAnyFile) {
 
     one.kill();
     one.waitForFinished();
+}
+
+// A permissions mix-up must not cost the user the table: the file stays as it
+// is and the failure is reported once.
+TEST(StartupSequence, AnUnreadableAssignmentFileIsKept) {
+    if (geteuid() == 0) GTEST_SKIP() << "every file is readable for root";
+    std::vector<std::string> ls(192, "\\u945?");
+    ls.push_back("Arial");
+    ls.push_back(" 0 ");
+    const std::string content = textfile::joinLines(ls);
+    WriteFile(store::kAssignmentFile, content);
+    QFile::setPermissions(store::kAssignmentFile, QFileDevice::Permissions());
+    EXPECT_FALSE(app::CheckAssignmentFile());
+    testing_support::MsgBoxRecorder boxes;
+    Form1().Load();
+    CharAss().Save_Click();
+    QFile::setPermissions(store::kAssignmentFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(ReadFile(store::kAssignmentFile), content);
+    EXPECT_EQ(boxes.count(), 1u);
+}
+
+TEST(StartupSequence, ASettingsWriteFailureIsReportedOnceUntilAWriteSucceeds) {
+    Form1().Load();
+    textfile::remove(store::kOptionsFile);
+    QDir().mkdir(store::kOptionsFile);
+    testing_support::MsgBoxRecorder boxes;
+    CharAss().WriteINI();
+    CharAss().WriteINI();
+    EXPECT_EQ(boxes.count(), 1u);
+    QDir().rmdir(store::kOptionsFile);
+    CharAss().WriteINI();
+    textfile::remove(store::kOptionsFile);
+    QDir().mkdir(store::kOptionsFile);
+    CharAss().WriteINI();
+    EXPECT_EQ(boxes.count(), 2u);
 }
