@@ -279,7 +279,9 @@ AbbLoadResult LoadAbbTraceFile(AbbTable& table, bool retrace, const AbbLoadServi
     AbbLoadResult result;
     textfile::ensureExists(kAbbTraceFile);
     if (textfile::length(kAbbTraceFile) < 3) return result;
-    auto read = textfile::readLines(kAbbTraceFile, textfile::LoneLf::StaysInLine);
+    // A lone LF ends a line too, as in every list file: a list saved by a Linux
+    // editor and loaded as a database must not run together into one entry.
+    auto read = textfile::readLines(kAbbTraceFile);
     if (!read) {
         result.failure = ansi::fromQString(textfile::lastError());
         return result;

@@ -28,7 +28,7 @@ TEST(TextFileLines, CountingStopsAtTheLimitAndCountsAnUnendedLastLine) {
     EXPECT_EQ(textfile::countLines("lf.txt", 100), 2);
     WriteFile("empty.txt", "");
     EXPECT_EQ(textfile::countLines("empty.txt", 100), 0);
-    EXPECT_EQ(textfile::countLines("missing.txt", 100), 0);
+    EXPECT_EQ(textfile::countLines("missing.txt", 100), -1);
 }
 
 TEST(TextFileWrite, LinesAreWrittenWithCrLfAndCopiesReplaceTheTarget) {
