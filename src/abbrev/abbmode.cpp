@@ -1,6 +1,5 @@
 #include "abbrev/abbmode.h"
 
-#include <QCoreApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QPainter>
@@ -13,6 +12,7 @@
 
 #include "abbrev/listfiles.h"
 #include "assign/charass.h"
+#include "platform/events.h"
 #include "platform/ansi.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
@@ -160,7 +160,7 @@ void AbbModeForm::LoadList() {
             Show();
             RTB()->SetText("Preparing  " + std::to_string(ListLineCount_) +
                            " Abb list entries for access... Please wait!");
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            platform::PumpEvents();
             sort = dlg::MsgBox("Sort array new? (Takes time in large lists)", dlg::YesNo) == dlg::Yes;
         } else {
             sort = true;
@@ -199,7 +199,7 @@ void AbbModeForm::Speichern_Click() {
 
 bool AbbModeForm::saveEditorText() {
     Label1()->setText(QStringLiteral("Saving entries... Please wait!"));
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    platform::PumpEvents();
 
     platform::RichTextBox* rtb = RTB();
     platform::SetWholeTextFormat(*rtb, store::CellFontName, store::CellFontSize);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "convert/replace.h"
 #include "platform/ansi.h"
 #include "platform/rtf_writer.h"
 #include "platform/textfile.h"
@@ -21,20 +22,6 @@ bool seedFile(const char* name, std::string_view first, std::string_view second)
     auto held = textfile::readAll(name);
     if (!held) return false;
     return textfile::writeAtomic(name, *held + std::string(first) + std::string(second));
-}
-
-// Every occurrence, left to right without overlap; the inserted text is not
-// searched again.
-std::string replaceAll(std::string_view text, std::string_view what, std::string_view with) {
-    std::string out;
-    out.reserve(text.size());
-    size_t i = 0;
-    for (size_t k; (k = text.find(what, i)) != std::string_view::npos; i = k + what.size()) {
-        out.append(text, i, k - i);
-        out.append(with);
-    }
-    out.append(text.substr(i));
-    return out;
 }
 
 // Removes each occurrence of `tag` and what `extra` says follows it. The search
@@ -204,8 +191,8 @@ std::optional<std::string> ListTextFromEditorRtf(std::string_view rtf, int fontS
 }
 
 std::string CleanListText(std::string text) {
-    text = replaceAll(text, "\\rtlch", "");
-    text = replaceAll(text, "\\ltrch", "");
+    convert::ReplaceAll(text, "\\rtlch", "");
+    convert::ReplaceAll(text, "\\ltrch", "");
     text = removeTags(text, "\\lang", [](std::string_view t, size_t at) { return std::min(t.size(), at + 4); });
     text = removeTags(text, "\\f", [](std::string_view t, size_t at) {
         at = std::min(t.size(), at + 1);
@@ -215,11 +202,11 @@ std::string CleanListText(std::string text) {
         at = std::min(t.size(), at + 1);
         return at < t.size() && t[at] >= 33 && t[at] <= 57 ? at + 1 : at;
     });
-    for (const char* mark : {"\\pard ", "\\pard", "\\par ", "\\par"}) text = replaceAll(text, mark, kCrLf);
-    for (const char* word : {"\\cf0", "\\cell", "\\row"}) text = replaceAll(text, word, "");
+    for (const char* mark : {"\\pard ", "\\pard", "\\par ", "\\par"}) convert::ReplaceAll(text, mark, kCrLf);
+    for (const char* word : {"\\cf0", "\\cell", "\\row"}) convert::ReplaceAll(text, word, "");
     text = removeControlBackslashes(text);
     // Three passes: a run of 2 to 8 line breaks becomes one, a run of 9 two.
-    for (int pass = 0; pass < 3; ++pass) text = replaceAll(text, "\r\n\r\n", kCrLf);
+    for (int pass = 0; pass < 3; ++pass) convert::ReplaceAll(text, "\r\n\r\n", kCrLf);
     return text;
 }
 

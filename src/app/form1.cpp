@@ -15,6 +15,7 @@
 #include "assign/charass.h"
 #include "convert/document.h"
 #include "convert/symbol_pass.h"
+#include "platform/events.h"
 #include "platform/ansi.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
@@ -275,8 +276,6 @@ void Form1Form::RightT_Click() {
 
 namespace {
 
-void pumpEvents() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
-
 std::string lastFileError() { return ansi::fromQString(textfile::lastError()); }
 
 int clampToInt(std::int64_t v) { return static_cast<int>(std::clamp<std::int64_t>(v, 0, INT_MAX)); }
@@ -290,11 +289,7 @@ void Form1Form::TEX_Change() {
         changePending_ = true;
         return;
     }
-    struct Running {
-        bool& flag;
-        explicit Running(bool& f) : flag(f) { flag = true; }
-        ~Running() { flag = false; }
-    } running(converting_);
+    const platform::ScopedFlag running(converting_);
     do {
         changePending_ = false;
         convertCodeText();
@@ -346,12 +341,12 @@ bool Form1Form::abbListReady(std::vector<std::string>& failures) {
     const convert::AbbLoadServices services{
         [this](const std::string& progress) {
             RTB()->SetText(progress);
-            pumpEvents();
+            platform::PumpEvents();
         },
         [](const std::string& prompt, const std::string& title) {
             return dlg::MsgBox(prompt, dlg::YesNo, title) == dlg::Yes;
         },
-        [] { pumpEvents(); }};
+        [] { platform::PumpEvents(); }};
     const convert::AbbLoadResult loaded = convert::LoadAbbTraceFile(AbbArray, store::AbbRetrace, services);
     if (!loaded.failure.empty()) failures.push_back(loaded.failure);
     if (!loaded.usable) return false;

@@ -1,12 +1,12 @@
 // The main window's commands around files and other windows: master files,
 // undo and redo through the ring, the export to the word processor, the list
 // editor and the help window.
-#include <QCoreApplication>
 
 #include "abbrev/abbmode.h"
 #include "app/form1.h"
 #include "app/formhilfe.h"
 #include "app/masterfiles.h"
+#include "platform/events.h"
 #include "platform/ansi.h"
 #include "platform/dialogs.h"
 #include "platform/keystrokes.h"
@@ -18,8 +18,6 @@
 #include <QLabel>
 
 namespace {
-
-void pumpEvents() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
 
 void reportExportFailure() {
     dlg::MsgBox("Please set Windows WordPad as standard for opening of '*.RTF' files.", dlg::OKOnly, "RTF - WordPad");
@@ -78,7 +76,7 @@ void Form1Form::Export_Click() {
         reportExportFailure();
         return;
     }
-    pumpEvents();
+    platform::PumpEvents();
     std::string unused;
     OpenFile(unused);
 
@@ -98,7 +96,7 @@ void Form1Form::Export_Click() {
             platform::SendKeystroke(target, key);
     }
 
-    pumpEvents();
+    platform::PumpEvents();
     if (!rtb->LoadFile("EXPORT.RTF")) {
         reportExportFailure();
         return;

@@ -1,6 +1,5 @@
 #include "app/form1_reconvert.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <exception>
 
@@ -8,6 +7,7 @@
 #include "convert/bed_list.h"
 #include "convert/document.h"
 #include "convert/reverse.h"
+#include "platform/events.h"
 #include "platform/ansi.h"
 #include "platform/dialogs.h"
 #include "platform/richtext_format.h"
@@ -25,9 +25,6 @@ void Probe(const char* point) {
     if (g_faultProbe) g_faultProbe(point);
 }
 
-// User input waits while the command runs, so no second "Reconvert" and no
-// typed change of the upper window can start inside it.
-void PumpEvents() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
 
 }  // namespace
 
@@ -37,11 +34,7 @@ void SetReconvertFaultProbe(std::function<void(const char*)> probe) { g_faultPro
 
 void Form1Form::Reconvert_Click() {
     if (reconverting_ || converting_) return;
-    struct Running {
-        bool& flag;
-        explicit Running(bool& f) : flag(f) { flag = true; }
-        ~Running() { flag = false; }
-    } running(reconverting_);
+    const platform::ScopedFlag running(reconverting_);
 
     platform::RichTextBox* rtb = RTB();
     if (rtb->Text().empty()) return;
@@ -56,7 +49,7 @@ void Form1Form::Reconvert_Click() {
         [this] { return ansi::fromQString(Label1()->text()); },
         [this](const std::string& caption) { Label1()->setText(ansi::toQString(caption)); },
         [](const std::string& prompt) { return dlg::MsgBox(prompt, dlg::YesNo); },
-        app::PumpEvents};
+        platform::PumpEvents};
     const convert::BedLoad load = convert::LoadBedList(BedList, BedLineCount, ui);
     if (load == convert::BedLoad::Failed || !IsLoaded()) return;
 
@@ -97,7 +90,7 @@ void Form1Form::RetraceAfterFailure() {
                     dlg::OKOnly | dlg::Exclamation);
     }
     rtb->SetText("Preparing entries in the Abb list for work. It may take time in long arrays. Please wait!");
-    app::PumpEvents();
+    platform::PumpEvents();
     convert::TraceBedList(BedList);
     // What the window showed comes back even when the file could not be used.
     if (!saved || !rtb->LoadFile(convert::kRtbSnapshotFile)) rtb->SetTextRTF(shown);

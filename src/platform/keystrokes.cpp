@@ -1,3 +1,4 @@
+#include "platform/events.h"
 #include "platform/keystrokes.h"
 
 #include <QApplication>
@@ -33,7 +34,7 @@ bool SendKeystroke(WindowHandle target, ForeignKey key) {
     QKeyEvent release(QEvent::KeyRelease, k, mods, text);
     QApplication::sendEvent(receiver, &press);
     QApplication::sendEvent(receiver, &release);
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    PumpEvents();
     return true;
 }
 

@@ -1,0 +1,9 @@
+#include "platform/events.h"
+
+#include <QCoreApplication>
+
+namespace platform {
+
+void PumpEvents() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
+}  // namespace platform
