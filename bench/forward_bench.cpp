@@ -4,7 +4,11 @@
 // should cost little more than writing its three files.
 #include <benchmark/benchmark.h>
 
+#include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
 #include <QDir>
+#include <QKeyEvent>
+#include <QTextDocument>
 #include <QTemporaryDir>
 #include <random>
 #include <string>
@@ -150,30 +154,57 @@ void BM_TraceAbbListLiteralLoop(benchmark::State& state) {
 }
 BENCHMARK(BM_TraceAbbListLiteralLoop)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
-// A main window in a folder of its own, with a 10 KB code text.
+// A main window in a folder of its own, with a code text and the
+// 1,000-entry list; shown (offscreen) as the user sees it, or hidden.
 class KeystrokeWindow {
 public:
-    KeystrokeWindow() {
+    explicit KeystrokeWindow(const std::string& code, bool shown = false) {
         QDir::setCurrent(dir_.path());
         store::ResetSharedState();
         dlg::SetMsgBoxHook([](const dlg::MsgBoxCall&) { return static_cast<int>(dlg::OK); });
+        if (shown) Form1().Show();
         Form1().Load();
         store::CellCode = allCells();
         textfile::writeLinesAtomic(convert::kAbbTraceFile, abbList(1000));
-        Form1().TEX()->SetText(codeText(10 * 1024, 1000));
+        Form1().TEX()->SetText(code);
+        Settle();
     }
     ~KeystrokeWindow() {
         platform::DestroyAllForms();
         QDir::setCurrent(QDir::tempPath());
     }
 
+    // Everything the keystroke left to do: pending events (painting
+    // included) and the whole layout of the lower window.
+    static void Settle() {
+        QCoreApplication::processEvents();
+        Form1().RTB()->document()->documentLayout()->documentSize();
+        QCoreApplication::processEvents();
+    }
+
 private:
     QTemporaryDir dir_;
 };
 
+// Code text as codeText gives it, without a blank or a line break: one word.
+std::string codeTextWithoutBlanks(size_t bytes, size_t entries) {
+    std::string text;
+    for (size_t more = bytes; text.size() < bytes; more += bytes / 4) {
+        text.clear();
+        for (char c : codeText(more, entries))
+            if (c != ' ' && c != '\r' && c != '\n') text.push_back(c);
+    }
+    return text;
+}
+
+void perKeystroke(benchmark::State& state) {
+    state.counters["per_keystroke"] = benchmark::Counter(2, benchmark::Counter::kIsIterationInvariantRate |
+                                                                benchmark::Counter::kInvert);
+}
+
 // Typing a character and taking it back: two conversions an iteration.
 void BM_Keystroke(benchmark::State& state) {
-    KeystrokeWindow window;
+    KeystrokeWindow window(codeText(10 * 1024, 1000));
     platform::TextBox* tex = Form1().TEX();
     const int end = tex->TextLength();
     for (auto _ : state) {
@@ -183,14 +214,44 @@ void BM_Keystroke(benchmark::State& state) {
         tex->SetSelLength(1);
         tex->SetSelText("");
     }
-    state.counters["per_keystroke"] = benchmark::Counter(2, benchmark::Counter::kIsIterationInvariantRate |
-                                                                benchmark::Counter::kInvert);
+    perKeystroke(state);
 }
 BENCHMARK(BM_Keystroke)->Unit(benchmark::kMillisecond);
 
-// Only the three files a keystroke writes, twice an iteration.
+// A key typed in the middle of the shown upper window and taken back with
+// Backspace, each followed by what the user waits for: the events it causes
+// and the lower window laid out.
+void typeAndTakeBack(benchmark::State& state, const std::string& code) {
+    KeystrokeWindow window(code, true);
+    platform::TextBox* tex = Form1().TEX();
+    tex->SetFocus();
+    tex->SetSelStart(tex->TextLength() / 2);
+    KeystrokeWindow::Settle();
+    for (auto _ : state) {
+        QKeyEvent x(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        QCoreApplication::sendEvent(tex, &x);
+        KeystrokeWindow::Settle();
+        QKeyEvent back(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+        QCoreApplication::sendEvent(tex, &back);
+        KeystrokeWindow::Settle();
+    }
+    if (tex->Text() != code) state.SkipWithError("the keys did not reach the upper window");
+    perKeystroke(state);
+}
+
+void BM_KeystrokeShown(benchmark::State& state) {
+    typeAndTakeBack(state, codeText(static_cast<size_t>(state.range(0)) * 1024, 1000));
+}
+BENCHMARK(BM_KeystrokeShown)->ArgName("KB")->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+void BM_KeystrokeShownNoBlanks(benchmark::State& state) {
+    typeAndTakeBack(state, codeTextWithoutBlanks(static_cast<size_t>(state.range(0)) * 1024, 1000));
+}
+BENCHMARK(BM_KeystrokeShownNoBlanks)->ArgName("KB")->Arg(100)->Unit(benchmark::kMillisecond);
+
+// Only the three files a keystroke writes, twice an iteration: the floor.
 void BM_KeystrokeFilesOnly(benchmark::State& state) {
-    KeystrokeWindow window;
+    KeystrokeWindow window(codeText(static_cast<size_t>(state.range(0)) * 1024, 1000));
     const std::string text = Form1().TEX()->Text();
     const std::string document = convert::LowerWindowDocument(Form1().WorkRtf, "Arial", 0, 12);
     platform::RichTextBox* rtb = Form1().RTB();
@@ -203,9 +264,28 @@ void BM_KeystrokeFilesOnly(benchmark::State& state) {
             textfile::writeAtomic(convert::kSubtextFile, document + "\r\n");
         }
     }
-    state.counters["per_keystroke"] = benchmark::Counter(2, benchmark::Counter::kIsIterationInvariantRate |
-                                                                benchmark::Counter::kInvert);
+    perKeystroke(state);
 }
-BENCHMARK(BM_KeystrokeFilesOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeystrokeFilesOnly)->ArgName("KB")->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+// One cell holding a symbol string of the given size in KB (Hebrew letters
+// as Unicode escapes): the code text "#x#" set into the shown window, until
+// the lower window is laid out.
+void BM_LongCellShown(benchmark::State& state) {
+    const size_t bytes = static_cast<size_t>(state.range(0)) * 1024;
+    KeystrokeWindow window("", true);
+    std::string cell;
+    for (int n = 0; cell.size() < bytes; ++n) cell += "\\u" + std::to_string(1488 + n % 27) + "?";
+    store::CellCode['x'] = cell;
+    for (auto _ : state) {
+        Form1().TEX()->SetText("#x#");
+        KeystrokeWindow::Settle();
+        state.PauseTiming();
+        Form1().TEX()->SetText("");
+        KeystrokeWindow::Settle();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_LongCellShown)->ArgName("KB")->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
