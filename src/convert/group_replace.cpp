@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "convert/multi_search.h"
@@ -136,6 +137,13 @@ private:
 // The symbol-font rules need the tags as they stand before each occurrence;
 // a tag holding the mark could be made by a group, so then those rules are
 // applied directly too.
+//
+// Equal texts are searched once. A rule whose text an earlier rule of the
+// same search has already replaced finds nothing more: that rule took or
+// stepped over every occurrence, and one standing inside a group would have
+// needed the direct way. A text inside another is found where it stands on
+// its own; where it stands inside a group put in before, it is taken as
+// touched and left alone, as the replacement one after the other leaves it.
 void ReplaceByGroups(std::string& text, char mark, const std::vector<GroupRule>& rules, const FontTags& tags) {
     const auto& symbol = tags.SymbolFontTag;
     const auto& plain = tags.AnsiFontTag;
@@ -151,33 +159,45 @@ void ReplaceByGroups(std::string& text, char mark, const std::vector<GroupRule>&
     int searches = 0;
     size_t first = 0;  // the rules before it have been applied to `text`
     while (first < rules.size()) {
+        // One pattern per distinct text: the rules' and the two tags.
+        std::unordered_map<std::string_view, size_t> patternOf;
         std::vector<std::string_view> patterns;
-        for (size_t k = first; k < rules.size(); ++k) patterns.push_back(rules[k].find);
-        const size_t symbolAt = patterns.size();
-        patterns.push_back(symbol ? std::string_view(*symbol) : std::string_view());
-        patterns.push_back(plain ? std::string_view(*plain) : std::string_view());
+        auto patternFor = [&](std::string_view find) {
+            const auto [it, added] = patternOf.try_emplace(find, patterns.size());
+            if (added) patterns.push_back(find);
+            return it->second;
+        };
+        std::vector<size_t> rulePattern;
+        rulePattern.reserve(rules.size() - first);
+        for (size_t k = first; k < rules.size(); ++k) rulePattern.push_back(patternFor(rules[k].find));
+        const size_t symbolAt = patternFor(symbol ? std::string_view(*symbol) : std::string_view());
+        const size_t plainAt = patternFor(plain ? std::string_view(*plain) : std::string_view());
         std::vector<std::vector<size_t>> starts;
         if (++searches > kMaxSearches || !MultiSearch(patterns).FindAll(text, 8 * text.size() + 4096, starts)) {
             for (size_t k = first; k < rules.size(); ++k) applyDirectly(rules[k]);
             return;
         }
 
-        EditedText edited(text, {starts[symbolAt].begin(), starts[symbolAt].end()},
-                          {starts[symbolAt + 1].begin(), starts[symbolAt + 1].end()});
+        EditedText edited(text, symbol ? std::set<size_t>(starts[symbolAt].begin(), starts[symbolAt].end())
+                                       : std::set<size_t>(),
+                          plain ? std::set<size_t>(starts[plainAt].begin(), starts[plainAt].end()) : std::set<size_t>());
         InnerParts putIn;
+        std::vector<char> replacedAll(patterns.size(), 0);  // a plain rule of this search has taken the text
         size_t k = first;
         for (; k < rules.size(); ++k) {
             const GroupRule& rule = rules[k];
             if (rule.find.empty() || (rule.symbolFontOnly && !symbolRuns)) continue;
             const bool mayMeetGroups = rule.find.find(mark) != npos || putIn.Contains(rule.find);
             if ((mayMeetGroups && !edited.Empty()) || (rule.symbolFontOnly && tagsHoldMark)) break;
+            const size_t pattern = rulePattern[k - first];
+            if (replacedAll[pattern] && !rule.symbolFontOnly) continue;
             const size_t groupLength = rule.inner.size() + 2;
             bool any = false;
             if (rule.symbolFontOnly) {
                 // The search goes on after the group put in, or four characters
                 // after an occurrence that stays.
                 size_t pos = 0;
-                for (size_t q : starts[k - first]) {
+                for (size_t q : starts[pattern]) {
                     const size_t e = q + rule.find.size();
                     if (!edited.Untouched(q, e)) continue;
                     const size_t cq = edited.Current(q);
@@ -192,13 +212,14 @@ void ReplaceByGroups(std::string& text, char mark, const std::vector<GroupRule>&
                 }
             } else {
                 size_t end = 0;
-                for (size_t q : starts[k - first]) {
+                for (size_t q : starts[pattern]) {
                     const size_t e = q + rule.find.size();
                     if (q < end || !edited.Untouched(q, e)) continue;
                     edited.Replace(q, e, k, groupLength);
                     end = e;
                     any = true;
                 }
+                replacedAll[pattern] = 1;
             }
             if (any) putIn.Add(rule.inner);
         }
