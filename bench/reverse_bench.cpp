@@ -4,6 +4,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QDir>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTemporaryDir>
 #include <random>
@@ -159,7 +160,8 @@ void BM_ReconvertLongList(benchmark::State& state) {
     MainWindowWithResult window(state, 100000, repeating, true);
     auto settle = [] {
         QCoreApplication::processEvents();
-        Form1().RTB()->document()->documentLayout()->documentSize();
+        QTextDocument* lower = Form1().RTB()->document();
+        lower->documentLayout()->blockBoundingRect(lower->lastBlock());
         QCoreApplication::processEvents();
     };
     Form1().Reconvert_Click();  // the list loads once
