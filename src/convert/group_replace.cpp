@@ -4,7 +4,6 @@
 #include <map>
 #include <optional>
 #include <set>
-#include <unordered_map>
 #include <unordered_set>
 
 #include "convert/multi_search.h"
@@ -159,21 +158,16 @@ void ReplaceByGroups(std::string& text, char mark, const std::vector<GroupRule>&
     int searches = 0;
     size_t first = 0;  // the rules before it have been applied to `text`
     while (first < rules.size()) {
-        // One pattern per distinct text: the rules' and the two tags.
-        std::unordered_map<std::string_view, size_t> patternOf;
         std::vector<std::string_view> patterns;
-        auto patternFor = [&](std::string_view find) {
-            const auto [it, added] = patternOf.try_emplace(find, patterns.size());
-            if (added) patterns.push_back(find);
-            return it->second;
-        };
-        std::vector<size_t> rulePattern;
-        rulePattern.reserve(rules.size() - first);
-        for (size_t k = first; k < rules.size(); ++k) rulePattern.push_back(patternFor(rules[k].find));
-        const size_t symbolAt = patternFor(symbol ? std::string_view(*symbol) : std::string_view());
-        const size_t plainAt = patternFor(plain ? std::string_view(*plain) : std::string_view());
+        for (size_t k = first; k < rules.size(); ++k) patterns.push_back(rules[k].find);
+        patterns.push_back(symbol ? std::string_view(*symbol) : std::string_view());
+        patterns.push_back(plain ? std::string_view(*plain) : std::string_view());
+        // Equal texts are found once, under the first of them.
+        const MultiSearch search(patterns);
+        const size_t symbolAt = search.First(patterns.size() - 2);
+        const size_t plainAt = search.First(patterns.size() - 1);
         std::vector<std::vector<size_t>> starts;
-        if (++searches > kMaxSearches || !MultiSearch(patterns).FindAll(text, 8 * text.size() + 4096, starts)) {
+        if (++searches > kMaxSearches || !search.FindAll(text, 8 * text.size() + 4096, starts)) {
             for (size_t k = first; k < rules.size(); ++k) applyDirectly(rules[k]);
             return;
         }
@@ -189,7 +183,7 @@ void ReplaceByGroups(std::string& text, char mark, const std::vector<GroupRule>&
             if (rule.find.empty() || (rule.symbolFontOnly && !symbolRuns)) continue;
             const bool mayMeetGroups = rule.find.find(mark) != npos || putIn.Contains(rule.find);
             if ((mayMeetGroups && !edited.Empty()) || (rule.symbolFontOnly && tagsHoldMark)) break;
-            const size_t pattern = rulePattern[k - first];
+            const size_t pattern = search.First(k - first);
             if (replacedAll[pattern] && !rule.symbolFontOnly) continue;
             const size_t groupLength = rule.inner.size() + 2;
             bool any = false;

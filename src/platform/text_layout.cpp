@@ -36,10 +36,12 @@ constexpr qsizetype kShortWord = 200;
 // at most half as many again.
 constexpr int kSection = 4096;
 
+// A run of more than kShortWord characters between blanks a line may break
+// at (a no-break space joins the words beside it).
 bool hasLongWord(QStringView text) {
     qsizetype run = 0;
     for (const QChar c : text) {
-        run = c.isSpace() ? 0 : run + 1;
+        run = c.isSpace() && c.decompositionTag() != QChar::NoBreak ? 0 : run + 1;
         if (run > kShortWord) return true;
     }
     return false;
@@ -222,7 +224,11 @@ qreal TextLayout::layOutSections(const QTextBlock& block, SectionList& list, con
     auto keptAfter = items.end();     // the first section after those
     int from = 0;
     int to = n;
-    if (edit && !items.empty() && items.back().start + items.back().length >= edit->at) {
+    // A change that does not add up to the new length is no edit of this
+    // text (a new width, a new default font): everything is cut anew.
+    const bool edited = edit && !items.empty() && items.back().start + items.back().length >= edit->at &&
+                        items.back().start + items.back().length + edit->added - edit->removed == n;
+    if (edited) {
         const int shift = edit->added - edit->removed;
         keptBefore = std::find_if(items.begin(), items.end(),
                                   [&](const Section& s) { return s.start + s.length >= edit->at; });
@@ -244,6 +250,7 @@ qreal TextLayout::layOutSections(const QTextBlock& block, SectionList& list, con
         keptAfter = items.end();
     }
     std::vector<Section> cut;
+    to = std::min(to, n);
     for (int start = from; start < to;) {
         const int end = std::min(sectionEnd(text, start), to);
         Section s;
@@ -283,15 +290,22 @@ qreal TextLayout::layOutSections(const QTextBlock& block, SectionList& list, con
     return y;
 }
 
-qreal TextLayout::estimate(const QTextBlock& block) const {
+TextLayout::Guess TextLayout::guess() const {
     const QFontMetricsF metrics(document()->defaultFont());
     const qreal width = lineWidth();
-    const qreal lines = width > 0 ? std::ceil(block.length() * metrics.averageCharWidth() / width) : 1;
-    return std::max<qreal>(lines, 1) * metrics.lineSpacing();
+    return {width > 0 ? metrics.averageCharWidth() / width : 0, metrics.lineSpacing()};
 }
 
+qreal TextLayout::Guess::height(const QTextBlock& block) const {
+    return std::max<qreal>(std::ceil(block.length() * linesPerChar), 1) * lineHeight;
+}
+
+// A document without a page size (a control never shown) is not laid out,
+// as Qt's own layout does not lay it out.
+bool TextLayout::ready() const { return !document()->pageSize().isNull(); }
+
 void TextLayout::layOutUntil(int block, qreal y) const {
-    if (laidOut_ >= blocks_) return;
+    if (laidOut_ >= blocks_ || !ready()) return;
     QTextBlock b = document()->findBlockByNumber(laidOut_);
     while (b.isValid() && laidOut_ < blocks_ && (laidOut_ <= block || margin() + tops_.back() <= y)) {
         qreal& h = heights_[static_cast<size_t>(laidOut_)];
@@ -343,6 +357,9 @@ void TextLayout::LayOutAll() {
 qreal TextLayout::height() const { return tops_.back() + rest_; }
 
 QSizeF TextLayout::documentSize() const {
+    // Nothing is laid out without a page: the control's scroll bars must not
+    // make one by showing (as they would for a size guessed).
+    if (!ready()) return {0, 0};
     const qreal width = lineWidth();
     return {width > 0 ? document()->pageSize().width() : widest_ + 2 * margin(), height() + 2 * margin()};
 }
@@ -392,7 +409,6 @@ QRectF TextLayout::SectionCaretRect(int position) const {
     const QTextBlock block = document()->findBlock(position);
     if (!block.isValid()) return {};
     const int i = block.blockNumber();
-    layOutUntil(i, 0);
     const SectionList* list = sectionsOf(i);
     if (!list) return {};
     const int rel = position - block.position();
@@ -407,7 +423,6 @@ int TextLayout::SectionMove(int position, QTextCursor::MoveOperation move) const
     const QTextBlock block = document()->findBlock(position);
     if (!block.isValid()) return -1;
     const int i = block.blockNumber();
-    layOutUntil(i, 0);
     const SectionList* list = sectionsOf(i);
     if (!list) return -1;
     const int rel = position - block.position();
@@ -513,8 +528,9 @@ void TextLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
     const int keptUntil = std::clamp(oldLast + 1, keptBefore, blocks_);
     if (!inOneParagraph) {
         std::vector<qreal> guessed;
+        const Guess g = guess();
         QTextBlock b = doc->findBlockByNumber(first);
-        for (int i = first; i <= last && b.isValid(); ++i, b = b.next()) guessed.push_back(estimate(b));
+        for (int i = first; i <= last && b.isValid(); ++i, b = b.next()) guessed.push_back(g.height(b));
         heights_.erase(heights_.begin() + keptBefore, heights_.begin() + keptUntil);
         heights_.insert(heights_.begin() + first, guessed.begin(), guessed.end());
         lists_.erase(lists_.begin() + keptBefore, lists_.begin() + keptUntil);
@@ -523,10 +539,19 @@ void TextLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
     }
     blocks_ = count;
 
+    // The changed paragraphs are laid out at once where they are few and the
+    // laid-out ones after them hold more (the whole text reformatted is laid
+    // out anew as far as it is needed, and only once for several changes).
     const QTextBlock end = doc->findBlockByNumber(last);
     const int changed = end.position() + end.length() - firstBlock.position();
+    bool now = first < laidOut_ && oldLast < laidOut_;
+    if (now && !inOneParagraph) {
+        const QTextBlock laidOutEnd = doc->findBlockByNumber(laidOut_ + delta - 1);
+        const int after = laidOutEnd.position() + laidOutEnd.length() - (end.position() + end.length());
+        now = changed <= kLayOutAtOnce && changed <= after;
+    }
     bool moved = true;
-    if (first < laidOut_ && oldLast < laidOut_ && (changed <= kLayOutAtOnce || inOneParagraph)) {
+    if (now) {
         // Within the laid-out paragraphs: lay out the changed ones now, and
         // those after them only move.
         if (inOneParagraph) {
@@ -546,15 +571,24 @@ void TextLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
             for (int k = last + 1; k < laidOut_; ++k)
                 tops_[static_cast<size_t>(k) + 1] = tops_[static_cast<size_t>(k)] + heights_[static_cast<size_t>(k)];
         }
-    } else if (first < laidOut_) {
-        // The laid-out ones from the first change on keep their heights as
-        // guesses until they are laid out again.
-        laidOut_ = first;
-        tops_.resize(static_cast<size_t>(first) + 1);
+    } else {
+        // The changed ones lose their lines at once (Qt's caret code would
+        // take lines of an old text for the new one); the laid-out ones from
+        // the first change on keep their heights as guesses until they are
+        // laid out again.
+        QTextBlock b = firstBlock;
+        for (int i = first; i <= last && b.isValid(); ++i, b = b.next()) b.clearLayout();
+        if (first < laidOut_) {
+            laidOut_ = first;
+            tops_.resize(static_cast<size_t>(first) + 1);
+        }
     }
     rest_ = 0;
     for (int k = laidOut_; k < count; ++k) rest_ += heights_[static_cast<size_t>(k)];
 
+    // Without a page the control hears nothing, as from Qt's layout: a size
+    // it heard of would make it lay out its scroll bars and so make a page.
+    if (!ready()) return;
     if (laidOut_ < count && !idle_.isActive()) idle_.start(kPauseMs, this);
     const qreal y = first < laidOut_ ? top(first) : margin() + tops_.back();
     if (!moved) {
@@ -579,8 +613,8 @@ void TextLayout::timerEvent(QTimerEvent* e) {
     const qreal from = tops_.back();
     QElapsedTimer slice;
     slice.start();
-    while (laidOut_ < blocks_ && slice.elapsed() < kSliceMs) layOutUntil(laidOut_, 0);
-    if (laidOut_ >= blocks_) idle_.stop();
+    while (laidOut_ < blocks_ && ready() && slice.elapsed() < kSliceMs) layOutUntil(laidOut_, 0);
+    if (laidOut_ >= blocks_ || !ready()) idle_.stop();
     emitChanged(margin() + from, height() != before);
 }
 

@@ -52,7 +52,8 @@ public:
     void LayOutAll();
 
     // The caret at a document position in a paragraph laid out in sections
-    // (document coordinates); an empty rectangle elsewhere.
+    // (document coordinates); an empty rectangle elsewhere, and where the
+    // paragraph is not laid out yet.
     QRectF SectionCaretRect(int position) const;
     // The position the caret reaches from `position` by moving a line up or
     // down, or to the start or end of its line, inside a paragraph laid out
@@ -76,6 +77,7 @@ private:
         int added;
     };
 
+    bool ready() const;
     qreal margin() const;
     // The width lines are broken at; 0 when they are not broken.
     qreal lineWidth() const;
@@ -94,7 +96,12 @@ private:
     int blockAtY(qreal y) const;
     qreal top(int block) const;
     // A paragraph's height guessed from its length, before it is laid out.
-    qreal estimate(const QTextBlock& block) const;
+    struct Guess {
+        qreal linesPerChar;
+        qreal lineHeight;
+        qreal height(const QTextBlock& block) const;
+    };
+    Guess guess() const;
     // The laid-out height and the guessed one of the rest.
     qreal height() const;
     void emitChanged(qreal fromY, bool sizeChanged);

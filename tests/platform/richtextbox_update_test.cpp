@@ -180,7 +180,7 @@ TEST(RichTextBoxUpdate, EndsAsIfBuiltAnewOverThousandsOfEdits) {
     };
     RichTextBox updated;
     makeBox(updated);
-    for (int run = 0; run < 6; ++run) {
+    for (int run = 0; run < 5; ++run) {
         rtf::Document d;
         d.paragraphs.clear();
         for (size_t n = 1 + r.Below(12); n > 0; --n) d.paragraphs.push_back(randomParagraph(r, fs));
