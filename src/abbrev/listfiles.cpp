@@ -5,8 +5,8 @@
 
 #include "convert/replace.h"
 #include "platform/ansi.h"
-#include "platform/rtf_writer.h"
 #include "platform/textfile.h"
+#include "rtf/shape.h"
 
 namespace abbrev {
 namespace {
