@@ -20,6 +20,7 @@
 #include "platform/richtextbox.h"
 #include "platform/shell.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 using platform::SetTwipsGeometry;
@@ -142,7 +143,7 @@ void AbbModeForm::Form_Load() {
 }
 
 void AbbModeForm::loadFailed() {
-    textfile::remove(abbrev::kDisplayFile);
+    textfile::remove(store::kListDisplayFile);
     dlg::MsgBox("Please, retry.", dlg::OKOnly | dlg::Information, "Load failed");
 }
 
@@ -170,9 +171,9 @@ void AbbModeForm::LoadList() {
 
     const std::string rtf = abbrev::ListDisplayRtf(ListLines_, store::CellCharSet, store::CellFontName,
                                                    store::CellFontSize);
-    if (!textfile::writeAtomic(abbrev::kDisplayFile, rtf) || !RTB()->LoadFile(abbrev::kDisplayFile))
+    if (!textfile::writeAtomic(store::kListDisplayFile, rtf) || !RTB()->LoadFile(store::kListDisplayFile))
         return loadFailed();
-    textfile::remove(abbrev::kDisplayFile);
+    textfile::remove(store::kListDisplayFile);
     Label1()->setText(QString());
 }
 
@@ -249,7 +250,7 @@ void AbbModeForm::SaveListAs_Click() {
                     dlg::OKCancel | dlg::Question, "Damned! :-)");
         return;
     }
-    if (textfile::length(abbrev::kListFile) >= abbrev::kUntracedNoteBytes) {
+    if (textfile::length(store::kListFile) >= abbrev::kUntracedNoteBytes) {
         dlg::MsgBox("List database is saved as " + *base +
                     "L.TXT without retracing. You can retrace it later when you use it in the main window.");
     }
@@ -257,15 +258,15 @@ void AbbModeForm::SaveListAs_Click() {
 
 void AbbModeForm::Export_Click() {
     if (RTB()->Text().empty()) return;
-    if (!RTB()->SaveFile(abbrev::kExportFile)) {
-        reportFailure(std::string("The list could not be exported to \"") + abbrev::kExportFile + "\".");
+    if (!RTB()->SaveFile(store::kListExportFile)) {
+        reportFailure(std::string("The list could not be exported to \"") + store::kListExportFile + "\".");
         return;
     }
     std::string unused;
     OpenFile(unused);
 }
 
-void AbbModeForm::OpenFile(std::string& /*name*/) { platform::ShellOpen(abbrev::kExportFile); }
+void AbbModeForm::OpenFile(std::string& /*name*/) { platform::ShellOpen(store::kListExportFile); }
 
 void AbbModeForm::Font_Click() {
     CharAss().SelectFont_Click();

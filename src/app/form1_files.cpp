@@ -14,6 +14,7 @@
 #include "platform/shell.h"
 #include "platform/textbox.h"
 #include "platform/windowlist.h"
+#include "store/filenames.h"
 
 #include <QLabel>
 
@@ -58,7 +59,7 @@ void Form1Form::stepUndoRing(int direction) {
         SuppressConvert = false;
         // Undo shows the lower window as it stood before the latest conversion;
         // without that snapshot the lower window stays as it is.
-        if (direction < 0) RTB()->LoadFile("RTB.RTF");
+        if (direction < 0) RTB()->LoadFile(store::kRtbSnapshotFile);
     }
     SuppressConvert = false;
 }
@@ -67,12 +68,12 @@ void Form1Form::UnDo_Click() { stepUndoRing(-1); }
 
 void Form1Form::ReDo_Click() { stepUndoRing(+1); }
 
-void Form1Form::OpenFile(std::string& /*Filename*/) { platform::ShellOpen("EXPORT.RTF"); }
+void Form1Form::OpenFile(std::string& /*Filename*/) { platform::ShellOpen(store::kExportFile); }
 
 void Form1Form::Export_Click() {
     platform::RichTextBox* rtb = RTB();
     if (rtb->Text().empty()) return;
-    if (!rtb->SaveFile("EXPORT.RTF")) {
+    if (!rtb->SaveFile(store::kExportFile)) {
         reportExportFailure();
         return;
     }
@@ -97,7 +98,7 @@ void Form1Form::Export_Click() {
     }
 
     platform::PumpEvents();
-    if (!rtb->LoadFile("EXPORT.RTF")) {
+    if (!rtb->LoadFile(store::kExportFile)) {
         reportExportFailure();
         return;
     }

@@ -14,6 +14,7 @@
 #include "platform/richtextbox.h"
 #include "platform/textbox.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 namespace app {
@@ -83,9 +84,9 @@ void Form1Form::RetraceAfterFailure() {
     if (answer != dlg::Yes) return;
     platform::RichTextBox* rtb = RTB();
     const std::string shown = rtb->TextRTF();
-    const bool saved = rtb->SaveFile(convert::kRtbSnapshotFile);
+    const bool saved = rtb->SaveFile(store::kRtbSnapshotFile);
     if (!saved) {
-        dlg::MsgBox("The lower window could not be saved to \"" + std::string(convert::kRtbSnapshotFile) +
+        dlg::MsgBox("The lower window could not be saved to \"" + std::string(store::kRtbSnapshotFile) +
                         "\":\r\n" + ansi::fromQString(textfile::lastError()),
                     dlg::OKOnly | dlg::Exclamation);
     }
@@ -93,6 +94,6 @@ void Form1Form::RetraceAfterFailure() {
     platform::PumpEvents();
     convert::TraceBedList(BedList);
     // What the window showed comes back even when the file could not be used.
-    if (!saved || !rtb->LoadFile(convert::kRtbSnapshotFile)) rtb->SetTextRTF(shown);
+    if (!saved || !rtb->LoadFile(store::kRtbSnapshotFile)) rtb->SetTextRTF(shown);
     convert::ReloadBedList(BedList, BedLineCount);
 }

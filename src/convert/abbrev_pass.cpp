@@ -5,6 +5,7 @@
 #include "convert/exchange_sort.h"
 #include "platform/ansi.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 
 namespace convert {
 
@@ -277,11 +278,11 @@ const char* const kRetraceTitle = "Retrace Abb list?";
 
 AbbLoadResult LoadAbbTraceFile(AbbTable& table, bool retrace, const AbbLoadServices& services) {
     AbbLoadResult result;
-    textfile::ensureExists(kAbbTraceFile);
-    if (textfile::length(kAbbTraceFile) < 3) return result;
+    textfile::ensureExists(store::kAbbTraceFile);
+    if (textfile::length(store::kAbbTraceFile) < 3) return result;
     // A lone LF ends a line too, as in every list file: a list saved by a Linux
     // editor and loaded as a database must not run together into one entry.
-    auto read = textfile::readLines(kAbbTraceFile);
+    auto read = textfile::readLines(store::kAbbTraceFile);
     if (!read) {
         result.failure = ansi::fromQString(textfile::lastError());
         return result;
@@ -296,7 +297,7 @@ AbbLoadResult LoadAbbTraceFile(AbbTable& table, bool retrace, const AbbLoadServi
         if (yes) {
             services.pumpEvents();
             TraceAbbList(lines);
-            if (!textfile::writeLinesAtomic(kAbbTraceFile, lines)) result.failure = ansi::fromQString(textfile::lastError());
+            if (!textfile::writeLinesAtomic(store::kAbbTraceFile, lines)) result.failure = ansi::fromQString(textfile::lastError());
         }
     }
     table = AbbTable(std::move(lines));

@@ -15,7 +15,6 @@
 
 namespace convert {
 
-inline constexpr const char* kAbbTraceFile = "RunemillIni3LAbb.TXT";
 // Lists this long are traced only when the user agrees.
 inline constexpr int kRetraceQuestionLines = 1000;
 

@@ -6,6 +6,7 @@
 #include "platform/ansi.h"
 #include "platform/dialogs.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 namespace convert {
@@ -31,13 +32,13 @@ void TraceBedList(std::vector<std::string>& list) {
 
 BedLoad LoadBedList(std::vector<std::string>& BedList, std::int32_t& BedLineCount, const BedListUi& ui) {
     if (store::BedTracedVersion == store::AbbListVersion) return BedLoad::Kept;
-    if (!textfile::exists(kBedTraceFile) && !textfile::ensureExists(kBedTraceFile)) {
+    if (!textfile::exists(store::kBedTraceFile) && !textfile::ensureExists(store::kBedTraceFile)) {
         ReportFileFailure(kNotRead);
         return BedLoad::Failed;
     }
-    const std::int64_t length = textfile::length(kBedTraceFile);
+    const std::int64_t length = textfile::length(store::kBedTraceFile);
     if (length >= 0 && length < 3) return BedLoad::TooShort;
-    auto lines = length < 0 ? std::nullopt : textfile::readLines(kBedTraceFile);
+    auto lines = length < 0 ? std::nullopt : textfile::readLines(store::kBedTraceFile);
     if (!lines) {
         ReportFileFailure(kNotRead);
         return BedLoad::Failed;
@@ -61,7 +62,7 @@ BedLoad LoadBedList(std::vector<std::string>& BedList, std::int32_t& BedLineCoun
         }
         if (ask) ui.setCaption(savedCaption);
         ui.pump();
-        if (answer != dlg::No && !textfile::writeLinesAtomic(kBedTraceFile, BedList)) {
+        if (answer != dlg::No && !textfile::writeLinesAtomic(store::kBedTraceFile, BedList)) {
             ReportFileFailure("The sorted abbreviation list could not be saved; the list file keeps its former "
                               "content. Reconvert goes on with the sorted list.");
         }
@@ -71,7 +72,7 @@ BedLoad LoadBedList(std::vector<std::string>& BedList, std::int32_t& BedLineCoun
 }
 
 bool ReloadBedList(std::vector<std::string>& BedList, std::int32_t BedLineCount) {
-    auto lines = textfile::readLines(kBedTraceFile);
+    auto lines = textfile::readLines(store::kBedTraceFile);
     if (!lines) {
         ReportFileFailure("The abbreviation list could not be read again; the list of this session stays in use.");
         return false;

@@ -10,7 +10,6 @@
 
 namespace convert {
 
-inline constexpr const char* kBedTraceFile = "RunemillIni3LBed.TXT";
 
 // From this many lines on the user is asked before the list is sorted.
 inline constexpr std::int32_t kBedQuestionLines = 1000;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/textfile.h"
+#include "store/filenames.h"
 
 namespace store {
 

@@ -11,8 +11,6 @@
 namespace store {
 
 inline constexpr int kCellCount = 189;
-inline constexpr const char* kAssignmentFile = "RUNEMILLINI.TXT";
-inline constexpr const char* kOptionsFile = "RUNEMILLINI2.TXT";
 inline constexpr int kAssignmentLines = 210;
 // Lines a usable assignment file must reach: all cells, the font name and the
 // character set (the titles may be missing).

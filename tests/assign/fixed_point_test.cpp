@@ -9,6 +9,7 @@
 #include "platform/ansi.h"
 #include "platform/richtextbox.h"
 #include "rtf/codepage.h"
+#include "store/filenames.h"
 #include "store/store.h"
 #include "support/testing.h"
 

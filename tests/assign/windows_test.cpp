@@ -11,6 +11,7 @@
 #include "platform/ansi.h"
 #include "platform/dialogs.h"
 #include "platform/richtextbox.h"
+#include "store/filenames.h"
 #include "store/store.h"
 #include "support/testing.h"
 

@@ -6,6 +6,7 @@
 
 #include "convert/bed_list.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 #include "support/testing.h"
 
@@ -63,19 +64,19 @@ TEST(BedListTrace, LongestMeaningFirstInTheLoopsTieOrder) {
 
 TEST_F(BedListLoad, EqualVersionsKeepTheListWithoutReadingTheFile) {
     store::BedTracedVersion = 2;
-    WriteFile(convert::kBedTraceFile, Lines({"new=y"}));
+    WriteFile(store::kBedTraceFile, Lines({"new=y"}));
     EXPECT_EQ(Load(), convert::BedLoad::Kept);
     EXPECT_EQ(list, (std::vector<std::string>{"old=x", ""}));
 }
 
 TEST_F(BedListLoad, MissingOrShortFileIsCreatedAndLoadedAgainNextTime) {
     EXPECT_EQ(Load(), convert::BedLoad::TooShort);
-    EXPECT_EQ(ReadFile(convert::kBedTraceFile), "");
+    EXPECT_EQ(ReadFile(store::kBedTraceFile), "");
     EXPECT_EQ(store::BedTracedVersion, 0);
     EXPECT_EQ(list, (std::vector<std::string>{"old=x", ""}));
-    WriteFile(convert::kBedTraceFile, "\r\n");
+    WriteFile(store::kBedTraceFile, "\r\n");
     EXPECT_EQ(Load(), convert::BedLoad::TooShort);
-    WriteFile(convert::kBedTraceFile, Lines({"x=ab", "y=cd"}));
+    WriteFile(store::kBedTraceFile, Lines({"x=ab", "y=cd"}));
     EXPECT_EQ(Load(), convert::BedLoad::Loaded);
     EXPECT_EQ(list, (std::vector<std::string>{"x=ab", "y=cd", ""}));
     EXPECT_EQ(count, 2);
@@ -86,52 +87,52 @@ TEST_F(BedListLoad, MissingOrShortFileIsCreatedAndLoadedAgainNextTime) {
 TEST_F(BedListLoad, RetraceBelowAThousandLinesSortsAndRewritesWithoutAsking) {
     store::BedRetrace = true;
     const auto lines = NumberedList(999);
-    WriteFile(convert::kBedTraceFile, Lines(lines));
+    WriteFile(store::kBedTraceFile, Lines(lines));
     EXPECT_EQ(Load(), convert::BedLoad::Loaded);
     auto expected = lines;
     expected.push_back("");
     convert::TraceBedList(expected);
     EXPECT_EQ(list, expected);
-    EXPECT_EQ(testing_support::ReadLines(convert::kBedTraceFile).size(), 1000u);
-    EXPECT_EQ(ReadFile(convert::kBedTraceFile), Lines(expected));
+    EXPECT_EQ(testing_support::ReadLines(store::kBedTraceFile).size(), 1000u);
+    EXPECT_EQ(ReadFile(store::kBedTraceFile), Lines(expected));
     EXPECT_EQ(window.log, (std::vector<std::string>{"pump", "pump"}));
     EXPECT_EQ(window.caption, "hint");
 }
 
 TEST_F(BedListLoad, EveryRewriteAddsOneEmptyLine) {
     store::BedRetrace = true;
-    WriteFile(convert::kBedTraceFile, Lines({"x=ab", "y=cd"}));
+    WriteFile(store::kBedTraceFile, Lines({"x=ab", "y=cd"}));
     ASSERT_EQ(Load(), convert::BedLoad::Loaded);
     store::AbbListVersion = 3;
     ASSERT_EQ(Load(), convert::BedLoad::Loaded);
     EXPECT_EQ(count, 3);
     std::vector<std::string> expected = {"y=cd", "x=ab", "", ""};
     convert::TraceBedList(expected);
-    EXPECT_EQ(ReadFile(convert::kBedTraceFile), Lines(expected));
+    EXPECT_EQ(ReadFile(store::kBedTraceFile), Lines(expected));
 }
 
 TEST_F(BedListLoad, AThousandLinesAskWithTheProgressCaption) {
     store::BedRetrace = true;
     const auto lines = NumberedList(1000);
-    WriteFile(convert::kBedTraceFile, Lines(lines));
+    WriteFile(store::kBedTraceFile, Lines(lines));
     EXPECT_EQ(Load(), convert::BedLoad::Loaded);
     EXPECT_EQ(window.log, (std::vector<std::string>{
                               "caption Preparing 1000 list entries for work... Please wait!",
                               "ask Retrace array? Chose YES only if you altered Abb list.", "pump", "caption hint",
                               "pump"}));
-    EXPECT_EQ(testing_support::ReadLines(convert::kBedTraceFile).size(), 1001u);
+    EXPECT_EQ(testing_support::ReadLines(store::kBedTraceFile).size(), 1001u);
 }
 
 TEST_F(BedListLoad, AnswerNoKeepsFileOrderAndAsksNoMoreForThisVersion) {
     store::BedRetrace = true;
     window.answer = dlg::No;
     const auto lines = NumberedList(1200);
-    WriteFile(convert::kBedTraceFile, Lines(lines));
+    WriteFile(store::kBedTraceFile, Lines(lines));
     EXPECT_EQ(Load(), convert::BedLoad::Loaded);
     auto expected = lines;
     expected.push_back("");
     EXPECT_EQ(list, expected);
-    EXPECT_EQ(ReadFile(convert::kBedTraceFile), Lines(lines));
+    EXPECT_EQ(ReadFile(store::kBedTraceFile), Lines(lines));
     EXPECT_EQ(window.caption, "hint");
     window.log.clear();
     EXPECT_EQ(Load(), convert::BedLoad::Kept);
@@ -140,7 +141,7 @@ TEST_F(BedListLoad, AnswerNoKeepsFileOrderAndAsksNoMoreForThisVersion) {
 
 TEST_F(BedListLoad, AFileThatCannotBeReadIsReportedAndChangesNothing) {
     testing_support::MsgBoxRecorder boxes;
-    ASSERT_TRUE(QDir().mkdir(convert::kBedTraceFile));
+    ASSERT_TRUE(QDir().mkdir(store::kBedTraceFile));
     EXPECT_EQ(Load(), convert::BedLoad::Failed);
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_NE(boxes.calls()[0].prompt.find("could not be read"), std::string::npos);
@@ -152,20 +153,20 @@ TEST_F(BedListLoad, AFileThatCannotBeWrittenKeepsItsContent) {
     testing_support::MsgBoxRecorder boxes;
     store::BedRetrace = true;
     const auto lines = NumberedList(40);
-    WriteFile(convert::kBedTraceFile, Lines(lines));
+    WriteFile(store::kBedTraceFile, Lines(lines));
     {
         testing_support::DiskFull full(64);
         EXPECT_EQ(Load(), convert::BedLoad::Loaded);
     }
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_NE(boxes.calls()[0].prompt.find("keeps its former content"), std::string::npos);
-    EXPECT_EQ(ReadFile(convert::kBedTraceFile), Lines(lines));
+    EXPECT_EQ(ReadFile(store::kBedTraceFile), Lines(lines));
     EXPECT_EQ(list.size(), 41u);
     EXPECT_EQ(store::BedTracedVersion, 2);
 }
 
 TEST(BedListReload, FileOrderAsFarAsTheFileGoes) {
-    WriteFile(convert::kBedTraceFile, Lines({"x=ab", "y=cd"}));
+    WriteFile(store::kBedTraceFile, Lines({"x=ab", "y=cd"}));
     std::vector<std::string> list = {"y=cd", "x=ab", "", "", ""};
     ASSERT_TRUE(convert::ReloadBedList(list, 4));
     EXPECT_EQ(list, (std::vector<std::string>{"x=ab", "y=cd", "", "", ""}));
