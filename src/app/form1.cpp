@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "abbrev/tracefiles.h"
 #include "app/caret_sync.h"
 #include "app/form1_icons.h"
 #include "app/masterfiles.h"
@@ -339,18 +340,18 @@ void Form1Form::convertCodeText() {
 
 bool Form1Form::abbListReady(std::vector<std::string>& failures) {
     if (store::AbbTracedVersion == store::AbbListVersion) return true;
-    const convert::AbbLoadServices services{
-        [this](const std::string& progress) {
-            RTB()->SetText(progress);
-            platform::PumpEvents();
-        },
-        [](const std::string& prompt, const std::string& title) {
-            return dlg::MsgBox(prompt, dlg::YesNo, title) == dlg::Yes;
-        },
-        [] { platform::PumpEvents(); }};
-    const convert::AbbLoadResult loaded = convert::LoadAbbTraceFile(AbbArray, store::AbbRetrace, services);
+    const abbrev::ListLoadUi ui{[this](const std::string& progress) {
+                                    RTB()->SetText(progress);
+                                    platform::PumpEvents();
+                                },
+                                {},
+                                [](const std::string& prompt, const std::string& title) {
+                                    return dlg::MsgBox(prompt, dlg::YesNo, title) == dlg::Yes;
+                                },
+                                platform::PumpEvents};
+    const abbrev::ListLoadResult loaded = abbrev::LoadAbbTraceFile(AbbArray, store::AbbRetrace, ui);
     if (!loaded.failure.empty()) failures.push_back(loaded.failure);
-    if (!loaded.usable) return false;
+    if (!loaded.usable()) return false;
     store::AbbTracedVersion = store::AbbListVersion;
     return true;
 }

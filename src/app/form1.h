@@ -21,6 +21,10 @@ class RichTextBox;
 class TextBox;
 }  // namespace platform
 
+namespace abbrev {
+struct ListLoadResult;
+}
+
 namespace convert {
 class SegmentConverter;
 }
@@ -123,6 +127,7 @@ private:
     void SyncCaretSimple();
     void showLowerSelection(const caret::Selection& lower);
     void UpdateQuoteIndicators();
+    abbrev::ListLoadResult loadBedList();
     void RetraceAfterFailure();
     void stepUndoRing(int direction);
 

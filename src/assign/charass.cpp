@@ -183,7 +183,7 @@ void CharAssForm::ReadINI() {
 }
 
 void CharAssForm::WriteINI() {
-    QString error;
+    std::string error;
     if (store::WriteSettingsFiles(&error)) {
         lastWriteError_.clear();
         return;
@@ -193,7 +193,7 @@ void CharAssForm::WriteINI() {
     if (error == lastWriteError_) return;
     lastWriteError_ = error;
     dlg::MsgBox("The settings could not be saved completely; a file that could not be written keeps its "
-                "former content.\r\n\r\n" + ansi::fromQString(error),
+                "former content.\r\n\r\n" + error,
                 dlg::OKOnly | dlg::Exclamation);
 }
 

@@ -62,7 +62,7 @@ private:
     void createLabels(QWidget* window);
     void createButtons(QWidget* window);
 
-    QString lastWriteError_;
+    std::string lastWriteError_;
 
     QLabel* label1_ = nullptr;
     QLabel* label2_ = nullptr;

@@ -295,3 +295,54 @@ TEST(Reconvert, AnUnreadableListIsReportedAndChangesNothing) {
     EXPECT_NE(boxes.calls()[0].prompt.find("could not be read"), std::string::npos);
     EXPECT_EQ(f.TEX()->Text(), "ab");
 }
+
+TEST(Reconvert, TheListIsReadAgainOnlyWhenItsVersionChanged) {
+    Form1Form& f = withSymbols();
+    store::AbbListVersion = 2;
+    WriteFile(store::kBedTraceFile, "\r\n");
+    EXPECT_EQ(roundTrip("ab"), "ab");
+    EXPECT_EQ(store::BedTracedVersion, 0);  // too short: read again next time
+    WriteFile(store::kBedTraceFile, "x=ab\r\n");
+    roundTrip("ab");
+    EXPECT_EQ(store::BedTracedVersion, 2);
+    EXPECT_EQ(f.BedList, (std::vector<std::string>{"x=ab", ""}));
+    WriteFile(store::kBedTraceFile, "new=y\r\n");
+    roundTrip("ab");
+    EXPECT_EQ(f.BedList, (std::vector<std::string>{"x=ab", ""}));
+}
+
+TEST(Reconvert, ASortedListThatCannotBeSavedIsReportedAndUsed) {
+    Form1Form& f = withSymbols();
+    f.TEX()->SetText("ab");
+    std::vector<std::string> list = lines(200);
+    WriteFile(store::kBedTraceFile, textfile::joinLines(list));
+    store::BedRetrace = true;
+    testing_support::MsgBoxRecorder boxes;
+    {
+        testing_support::DiskFull full(static_cast<unsigned long>(textfile::joinLines(list).size()));
+        reconvert();
+    }
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_NE(boxes.calls()[0].prompt.find("keeps its former content"), std::string::npos);
+    EXPECT_EQ(ReadFile(store::kBedTraceFile), textfile::joinLines(list));
+    list.push_back("");
+    convert::TraceBedList(list);
+    EXPECT_EQ(f.BedList, list);
+}
+
+TEST(Reconvert, ARecoveryThatCannotReadTheListAgainKeepsTheSessionsList) {
+    WriteFile(store::kBedTraceFile, "x=ab\r\ny=cd\r\n");
+    Form1Form& f = withSymbols();
+    f.TEX()->SetText("ab");
+    testing_support::MsgBoxRecorder boxes;
+    {
+        ForcedFailure failure("recognition", [] {
+            QDir().remove(store::kBedTraceFile);
+            QDir().mkdir(store::kBedTraceFile);
+        });
+        reconvert();
+    }
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_NE(boxes.calls()[1].prompt.find("could not be read again"), std::string::npos);
+    EXPECT_EQ(f.BedList, (std::vector<std::string>{"y=cd", "x=ab", ""}));
+}
