@@ -262,10 +262,11 @@ void AbbModeForm::Export_Click() {
         return;
     }
     std::string unused;
-    OpenFile(unused);
+    if (!OpenFile(unused))
+        dlg::MsgBox(platform::NotOpenedMessage(abbrev::kExportFile, false), dlg::OKOnly | dlg::Exclamation);
 }
 
-void AbbModeForm::OpenFile(std::string& /*name*/) { platform::ShellOpen(abbrev::kExportFile); }
+bool AbbModeForm::OpenFile(std::string& /*name*/) { return platform::ShellOpen(abbrev::kExportFile); }
 
 void AbbModeForm::Font_Click() {
     CharAss().SelectFont_Click();

@@ -24,7 +24,8 @@ public:
     void LoadList();
 
     // Asks the desktop to open the exported list; the argument is not used.
-    void OpenFile(std::string& name);
+    // False when no program could be started.
+    bool OpenFile(std::string& name);
 
     void Font_Click();
     void Open_Click();

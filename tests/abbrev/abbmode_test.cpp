@@ -317,6 +317,17 @@ TEST(Export, WritesAndOpensTheListOrReportsAndOpensNothing) {
     EXPECT_EQ(opened.size(), 1u);
 }
 
+TEST(Export, WhenNoProgramCanOpenTheListTheUserIsTold) {
+    platform::SetShellOpenHook([](const std::string&) { return false; });
+    openEditor();
+    MsgBoxRecorder boxes;
+    AbbMode().Export_Click();
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls()[0].prompt, "\"Abb List.RTF\" was written in " + QDir::currentPath().toStdString() +
+                                           ", but no program could open the file. Open it in your word processor.");
+    EXPECT_TRUE(textfile::exists(abbrev::kExportFile));
+}
+
 TEST(FontButton, ReloadsTheListFromTheFile) {
     openEditor();
     typeText("unsaved");
