@@ -278,7 +278,8 @@ void AbbModeForm::Font_Click() {
     // the list was last loaded or saved, so the user decides first.
     const bool keepEdits =
         RTB()->TextW() != shownList_ &&
-        dlg::MsgBox("The list has unsaved changes. Discard them?", dlg::YesNo | dlg::Question) == dlg::No;
+        dlg::MsgBox("The list has unsaved changes. Discard them?",
+                    dlg::YesNo | dlg::Question | dlg::DefaultButton2) == dlg::No;
     CharAss().SelectFont_Click();
     if (keepEdits) {
         showInSymbolFont();

@@ -378,7 +378,7 @@ TEST(FontButton, WithUnsavedEditsAsksAndNoKeepsThemInTheNewFont) {
     AbbMode().Font_Click();
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_EQ(boxes.calls()[0].prompt, "The list has unsaved changes. Discard them?");
-    EXPECT_EQ(boxes.calls()[0].style & 0x7, dlg::YesNo);
+    EXPECT_EQ(boxes.calls()[0].style, dlg::YesNo | dlg::Question | dlg::DefaultButton2);  // No, keep them, by default
     EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\nnew=entry");
     EXPECT_EQ(editorFonts(), (FontSet{{"Liberation Serif", 14}}));
     EXPECT_EQ(AbbMode().RTB()->SelStart(), 3);
