@@ -125,6 +125,7 @@ void AbbModeForm::CreateControls(QWidget* window) {
 void AbbModeForm::ControlsDiscarded() {
     rtb_ = nullptr;
     label1_ = nullptr;
+    shownList_.clear();
 }
 
 platform::RichTextBox* AbbModeForm::RTB() {
@@ -175,6 +176,7 @@ void AbbModeForm::LoadList() {
         return loadFailed();
     textfile::remove(store::kListDisplayFile);
     Label1()->setText(QString());
+    shownList_ = RTB()->TextW();
 }
 
 void AbbModeForm::Speichern_Click() {
@@ -184,8 +186,11 @@ void AbbModeForm::Speichern_Click() {
         return;
     }
     if (RTB()->Text().empty()) {
-        if (!abbrev::EmptyListFile())
+        if (abbrev::EmptyListFile()) {
+            shownList_.clear();
+        } else {
             reportFailure(kSaveFailed);
+        }
         return;
     }
     if (!saveEditorText()) return;
@@ -263,14 +268,39 @@ void AbbModeForm::Export_Click() {
         return;
     }
     std::string unused;
-    OpenFile(unused);
+    if (!OpenFile(unused))
+        dlg::MsgBox(platform::NotOpenedMessage(store::kListExportFile, false), dlg::OKOnly | dlg::Exclamation);
 }
 
-void AbbModeForm::OpenFile(std::string& /*name*/) { platform::ShellOpen(store::kListExportFile); }
+bool AbbModeForm::OpenFile(std::string& /*name*/) { return platform::ShellOpen(store::kListExportFile); }
 
 void AbbModeForm::Font_Click() {
+    // The reload after the font chooser would throw away what was typed since
+    // the list was last loaded or saved, so the user decides first.
+    const bool keepEdits =
+        RTB()->TextW() != shownList_ &&
+        dlg::MsgBox("The list has unsaved changes. Discard them?",
+                    dlg::YesNo | dlg::Question | dlg::DefaultButton2) == dlg::No;
     CharAss().SelectFont_Click();
-    LoadList();
+    if (keepEdits) {
+        showInSymbolFont();
+    } else {
+        LoadList();
+    }
+}
+
+// The editor's text as it stands, in the symbol font's face and size; the
+// caret and the selection stay.
+void AbbModeForm::showInSymbolFont() {
+    platform::RichTextBox* rtb = RTB();
+    const int start = rtb->SelStart();
+    const int length = rtb->SelLength();
+    rtb->SetSelStart(0);
+    rtb->SetSelLength(static_cast<int>(rtb->Text().size()));
+    rtb->SetSelFontName(store::CellFontName);
+    rtb->SetSelFontSize(store::CellFontSize);
+    rtb->SetSelStart(start);
+    rtb->SetSelLength(length);
 }
 
 void AbbModeForm::Delete_Click() {

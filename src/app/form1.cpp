@@ -356,21 +356,22 @@ bool Form1Form::abbListReady(std::vector<std::string>& failures) {
     return true;
 }
 
-// One message while files keep failing; it comes again once a conversion has
-// written all its files.
+// Nothing modal may appear while the user types, so a failure is told in the
+// hint line: once when files start failing, naming the first one and why.
+// When a conversion writes all its files again, the hint line gets back what
+// it showed before, unless something else has set it meanwhile.
 void Form1Form::reportWriteFailures(const std::vector<std::string>& failures) {
+    QLabel* hint = Label1();
     if (failures.empty()) {
+        if (writeFailureShown_ && hint->text() == failureLine_) hint->setText(captionBeforeFailure_);
         writeFailureShown_ = false;
         return;
     }
     if (writeFailureShown_) return;
     writeFailureShown_ = true;
-    std::string text = "The conversion could not write its files in the current folder:\r\n";
-    for (const std::string& f : failures) text.append("\r\n").append(f);
-    text += "\r\n\r\nThe lower window shows the conversion all the same, but undo cannot bring back a "
-            "text whose undo file was not written. Check that the folder can be written and that the disk "
-            "has room.";
-    dlg::MsgBox(text, dlg::OKOnly | dlg::Exclamation);
+    captionBeforeFailure_ = hint->text();
+    failureLine_ = ansi::toQString(failures.front());
+    hint->setText(failureLine_);
 }
 
 // --- Caret sync and quote indicators ------------------------------------------

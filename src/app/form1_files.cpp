@@ -68,7 +68,7 @@ void Form1Form::UnDo_Click() { stepUndoRing(-1); }
 
 void Form1Form::ReDo_Click() { stepUndoRing(+1); }
 
-void Form1Form::OpenFile(std::string& /*Filename*/) { platform::ShellOpen(store::kExportFile); }
+bool Form1Form::OpenFile(std::string& /*Filename*/) { return platform::ShellOpen(store::kExportFile); }
 
 void Form1Form::Export_Click() {
     platform::RichTextBox* rtb = RTB();
@@ -79,7 +79,7 @@ void Form1Form::Export_Click() {
     }
     platform::PumpEvents();
     std::string unused;
-    OpenFile(unused);
+    const bool opened = OpenFile(unused);
 
     // The whole lower text goes to the clipboard, as RTF and as plain text.
     rtb->SetFocus();
@@ -102,7 +102,9 @@ void Form1Form::Export_Click() {
         reportExportFailure();
         return;
     }
-    OpenFile(unused);
+    // Without a program for the file the export would end without a word.
+    if (!OpenFile(unused) && !opened)
+        dlg::MsgBox(platform::NotOpenedMessage(store::kExportFile, true), dlg::OKOnly | dlg::Exclamation);
 }
 
 void Form1Form::AbbModeC_Click() {

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -41,6 +42,17 @@ QWidget* nextTabStop(QWidget* w) {
         w = w->nextInFocusChain();
     } while (!(w->focusPolicy() & Qt::TabFocus) || w->focusProxy());
     return w;
+}
+
+// A file name taken by a folder cannot be written as a file.
+void blockFiles(std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+        QFile::remove(name);
+        QDir().mkdir(name);
+    }
+}
+void unblockFiles(std::initializer_list<const char*> names) {
+    for (const char* name : names) QDir().rmdir(name);
 }
 
 int undoSlotsOnDisk() {
@@ -244,27 +256,54 @@ TEST(Form1Window, TheQuoteIndicatorsBlinkWhileMarksRemain) {
     EXPECT_FALSE(f.Label3()->isHidden());
 }
 
-TEST(Form1Window, FilesThatCannotBeWrittenAreReportedOnceAndLoseNothingShown) {
+TEST(Form1Window, TypingGoesOnWithoutAMessageBoxWhileFilesCannotBeWritten) {
+    WriteFile(store::kAbbTraceFile, "ty=Truly yours\r\n");
     Form1Form& f = loaded();
-    for (const char* name : {"UNDO1.TXT", "RTB.RTF", "SUBTEXT.TXT"}) QDir().mkdir(name);
-    testing_support::MsgBoxRecorder boxes;
+    f.Show();
+    const QString hint = f.Label1()->text();
+    blockFiles({"UNDO1.TXT", "RTB.RTF"});
+    // Any message box here fails the test: none may take the keystrokes.
+    type("ab #ab# *ty*");
+    EXPECT_EQ(f.TEX()->Text(), "ab #ab# *ty*");
+    EXPECT_EQ(f.RTB()->TextW(), QStringLiteral("ab \u03B1\u03B2 Truly yours"));
+    const QString told = f.Label1()->text();
+    EXPECT_TRUE(told.startsWith("Cannot write \"UNDO1.TXT\": ")) << told.toStdString();
+    EXPECT_GT(told.size(), QString("Cannot write \"UNDO1.TXT\": ").size());  // and why
+    EXPECT_EQ(f.UndoIndex, 0);  // the slot that was not written is not taken
+
+    unblockFiles({"UNDO1.TXT", "RTB.RTF"});
+    type("!");
+    EXPECT_EQ(f.Label1()->text(), hint);
+    EXPECT_EQ(ReadFile("UNDO1.TXT"), "ab #ab# *ty*!\r\n");
+}
+
+TEST(Form1Window, AFailureStreakIsToldOnceAndTheHintComesBackAfterIt) {
+    Form1Form& f = loaded();
+    const QString hint = f.Label1()->text();
+    blockFiles({"UNDO1.TXT", "RTB.RTF", "SUBTEXT.TXT"});
     f.TEX()->SetText("x#a#");
     EXPECT_EQ(f.RTB()->TextW(), QStringLiteral("x\u03B1"));
-    EXPECT_EQ(f.UndoIndex, 0);
-    ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_NE(boxes.calls()[0].prompt.find("UNDO1.TXT"), std::string::npos);
-    EXPECT_NE(boxes.calls()[0].prompt.find("SUBTEXT.TXT"), std::string::npos);
+    EXPECT_TRUE(f.Label1()->text().startsWith("Cannot write \"UNDO1.TXT\": "));
+    // While the streak lasts the line is not set again over another caption.
+    f.Label1()->setText("another caption");
     f.TEX()->SetText("y");
-    EXPECT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(f.Label1()->text(), "another caption");
     EXPECT_EQ(f.RTB()->Text(), "y");
-
-    for (const char* name : {"UNDO1.TXT", "RTB.RTF", "SUBTEXT.TXT"}) QDir().rmdir(name);
+    // Writing works again: a caption set meanwhile is left as it is.
+    unblockFiles({"UNDO1.TXT", "RTB.RTF", "SUBTEXT.TXT"});
     f.TEX()->SetText("z");
+    EXPECT_EQ(f.Label1()->text(), "another caption");
     EXPECT_EQ(f.UndoIndex, 1);
     EXPECT_EQ(ReadFile("UNDO1.TXT"), "z\r\n");
-    QDir().mkdir("UNDO2.TXT");
+
+    // A new streak is told again, and its end restores the caption before it.
+    f.Label1()->setText(hint);
+    blockFiles({"SUBTEXT.TXT"});
     f.TEX()->SetText("w");
-    EXPECT_EQ(boxes.count(), 2u);
+    EXPECT_TRUE(f.Label1()->text().startsWith("Cannot write \"SUBTEXT.TXT\": "));
+    unblockFiles({"SUBTEXT.TXT"});
+    f.TEX()->SetText("v");
+    EXPECT_EQ(f.Label1()->text(), hint);
 }
 
 TEST(Form1Window, AChangeDuringTheListLoadIsConvertedAfterwardsNotInside) {
