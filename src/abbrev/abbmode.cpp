@@ -20,6 +20,7 @@
 #include "platform/richtextbox.h"
 #include "platform/shell.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 using platform::SetTwipsGeometry;
@@ -143,7 +144,7 @@ void AbbModeForm::Form_Load() {
 }
 
 void AbbModeForm::loadFailed() {
-    textfile::remove(abbrev::kDisplayFile);
+    textfile::remove(store::kListDisplayFile);
     dlg::MsgBox("Please, retry.", dlg::OKOnly | dlg::Information, "Load failed");
 }
 
@@ -171,9 +172,9 @@ void AbbModeForm::LoadList() {
 
     const std::string rtf = abbrev::ListDisplayRtf(ListLines_, store::CellCharSet, store::CellFontName,
                                                    store::CellFontSize);
-    if (!textfile::writeAtomic(abbrev::kDisplayFile, rtf) || !RTB()->LoadFile(abbrev::kDisplayFile))
+    if (!textfile::writeAtomic(store::kListDisplayFile, rtf) || !RTB()->LoadFile(store::kListDisplayFile))
         return loadFailed();
-    textfile::remove(abbrev::kDisplayFile);
+    textfile::remove(store::kListDisplayFile);
     Label1()->setText(QString());
     shownList_ = RTB()->TextW();
 }
@@ -254,7 +255,7 @@ void AbbModeForm::SaveListAs_Click() {
                     dlg::OKCancel | dlg::Question, "Damned! :-)");
         return;
     }
-    if (textfile::length(abbrev::kListFile) >= abbrev::kUntracedNoteBytes) {
+    if (textfile::length(store::kListFile) >= abbrev::kUntracedNoteBytes) {
         dlg::MsgBox("List database is saved as " + *base +
                     "L.TXT without retracing. You can retrace it later when you use it in the main window.");
     }
@@ -262,16 +263,16 @@ void AbbModeForm::SaveListAs_Click() {
 
 void AbbModeForm::Export_Click() {
     if (RTB()->Text().empty()) return;
-    if (!RTB()->SaveFile(abbrev::kExportFile)) {
-        reportFailure(std::string("The list could not be exported to \"") + abbrev::kExportFile + "\".");
+    if (!RTB()->SaveFile(store::kListExportFile)) {
+        reportFailure(std::string("The list could not be exported to \"") + store::kListExportFile + "\".");
         return;
     }
     std::string unused;
     if (!OpenFile(unused))
-        dlg::MsgBox(platform::NotOpenedMessage(abbrev::kExportFile, false), dlg::OKOnly | dlg::Exclamation);
+        dlg::MsgBox(platform::NotOpenedMessage(store::kListExportFile, false), dlg::OKOnly | dlg::Exclamation);
 }
 
-bool AbbModeForm::OpenFile(std::string& /*name*/) { return platform::ShellOpen(abbrev::kExportFile); }
+bool AbbModeForm::OpenFile(std::string& /*name*/) { return platform::ShellOpen(store::kListExportFile); }
 
 void AbbModeForm::Font_Click() {
     // The reload after the font chooser would throw away what was typed since
