@@ -125,6 +125,7 @@ void CharAssForm::createButtons(QWidget* window) {
     QObject::connect(command1_, &QPushButton::clicked, this, &CharAssForm::Command1_Click);
     QObject::connect(save_, &QPushButton::clicked, this, &CharAssForm::Save_Click);
     QObject::connect(selectFont_, &QPushButton::clicked, this, &CharAssForm::SelectFont_Click);
+    connectCustomButtons();
 }
 
 void CharAssForm::ControlsDiscarded() {

@@ -8,6 +8,7 @@
 #include <array>
 
 #include "assign/cellwindow.h"
+#include "platform/filegroup.h"
 
 class QLabel;
 class QPushButton;
@@ -36,6 +37,11 @@ public:
     void Save_Click();
     // The symbol font chooser.
     void SelectFont_Click();
+    // Custom1_Click .. Custom16_Click, the set dialogue of button i (1..16):
+    // the current assignment saved as the set, or the set restored, then
+    // saved again, under a new title when one is typed. Defined with the
+    // custom set files, in customsets.cpp.
+    void Custom_Click(int i);
 
     QLabel* Label1();
     QLabel* Label2();
@@ -66,6 +72,12 @@ protected:
 private:
     void createLabels(QWidget* window);
     void createButtons(QWidget* window);
+    void connectCustomButtons();
+    // The set titled T into both settings files (the titles kept) and both
+    // pages refreshed from them. False when abandoned, with nothing changed:
+    // the set's data are missing or short (a message says so), or a file
+    // step failed (`failure` says which and why).
+    bool LoadCustomSet(const std::string& T, filegroup::Result& failure);
 
     QLabel* label1_ = nullptr;
     QLabel* label2_ = nullptr;

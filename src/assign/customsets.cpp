@@ -1,168 +1,118 @@
-#include "assign/customsets.h"
+// The sixteen custom set buttons of page 1: the set dialogue and the load of
+// a set. The files are handled by setfiles; every step that fails there ends
+// the dialogue with one message and leaves the files as they were.
+#include <QPushButton>
 
-#include <vector>
-
+#include "assign/charass.h"
+#include "assign/pages.h"
+#include "assign/setfiles.h"
+#include "assign/settings.h"
 #include "platform/ansi.h"
-#include "platform/textfile.h"
+#include "platform/controls.h"
+#include "platform/dialogs.h"
 #include "store/store.h"
 
-namespace assign {
 namespace {
 
-using filegroup::Change;
 using filegroup::Result;
 
-constexpr std::size_t kMaxNameBytes = 255;
-
-// The files the program keeps under fixed names; a set file must never be one.
-std::vector<std::string> ownFileNames() {
-    std::vector<std::string> names = {store::kAssignmentFile, store::kOptionsFile,   "RUNEMILLINI3.TXT",
-                                      "RunemillIni3LAbb.TXT", "RunemillIni3LBed.TXT", "UNDOINI3.TXT",
-                                      "UNDOIni3LAbb.TXT",     "UNDOIni3LBed.TXT",     "SUBTEXT.TXT"};
-    for (int slot = 0; slot <= 9; ++slot) names.push_back("UNDO" + std::to_string(slot) + ".TXT");
-    return names;
+void tellFailure(const filegroup::Failure& failure) {
+    dlg::MsgBox("The custom set could not be saved or loaded.\r\n\r\n\"" + failure.file + "\": " + failure.reason +
+                    "\r\n\r\nNo file was changed by the step that failed.",
+                dlg::OKOnly | dlg::Exclamation);
 }
 
-bool sameNameIgnoringCase(const std::string& a, const std::string& b) { return ansi::toUpper(a) == ansi::toUpper(b); }
+void tellRefusal(const std::string& why) { dlg::MsgBox(why, dlg::OKOnly | dlg::Exclamation); }
 
-std::string refusal(const std::string& title, const std::string& why) {
-    return "The title \"" + title + "\" cannot name a custom set: " + why;
+// Both pages collected (which writes both settings files), then the settings
+// files copied onto the set's files.
+bool saveCurrentAs(const std::string& title) {
+    if (!assign::SettingsWrittenBy(assign::CollectAllCells)) return false;
+    if (auto failure = assign::SaveSettingsAsSet(title)) {
+        tellFailure(*failure);
+        return false;
+    }
+    return true;
+}
+
+void showLockUni(QPushButton* button, bool lockUni) {
+    button->setText(lockUni ? QStringLiteral("Unlock Uni") : QStringLiteral("Lock Uni"));
+    platform::SetBackColor(button, lockUni ? 255 : platform::kButtonFace);
 }
 
 }  // namespace
 
-std::string SetFileName(const std::string& title) { return title + ".TXT"; }
-std::string SetOptionsFileName(const std::string& title) { return title + "II.TXT"; }
-
-std::optional<std::string> TitleRefusal(const std::string& title) {
-    if (title.find_first_not_of(' ') == std::string::npos) return std::string("A custom set needs a title.");
-    if (title.find('\0') != std::string::npos) return refusal(title, "it holds a NUL character.");
-    if (title.find_first_of("\r\n") != std::string::npos) return refusal(title, "it holds a line break.");
-    if (title.find_first_of("/\\") != std::string::npos)
-        return refusal(title, "\"/\" and \"\\\" separate folders in a file name.");
-    if (title == "." || title == "..") return refusal(title, "\".\" and \"..\" name folders.");
-    for (const std::string& file : {SetFileName(title), SetOptionsFileName(title)}) {
-        for (const std::string& own : ownFileNames())
-            if (sameNameIgnoringCase(file, own))
-                return refusal(title, "its file \"" + file + "\" would be the program's own file \"" + own + "\".");
-        if (filegroup::NameBytesOnDisk(file) > kMaxNameBytes)
-            return refusal(title, "the file name \"" + file + "\" is longer than " + std::to_string(kMaxNameBytes) +
-                                      " bytes.");
-    }
-    return std::nullopt;
+void CharAssForm::connectCustomButtons() {
+    for (int i = 1; i <= 16; ++i)
+        QObject::connect(custom_[static_cast<size_t>(i)], &QPushButton::clicked, this, [this, i] { Custom_Click(i); });
 }
 
-std::optional<std::string> NewTitleRefusal(const std::string& title, const std::array<std::string, 17>& titles,
-                                           int index) {
-    if (auto why = TitleRefusal(title)) return why;
-    for (int i = 1; i <= 16; ++i) {
-        const std::string& other = titles[static_cast<size_t>(i)];
-        if (i == index || other.empty() || other == title) continue;
-        const std::pair<std::string, std::string> crossings[] = {
-            {SetFileName(title), SetOptionsFileName(other)},
-            {SetOptionsFileName(title), SetFileName(other)},
-        };
-        for (const auto& [mine, theirs] : crossings)
-            if (sameNameIgnoringCase(mine, theirs))
-                return refusal(title, "its file \"" + mine + "\" is also a file of the set \"" + other + "\".");
-    }
-    return std::nullopt;
-}
+void CharAssForm::Custom_Click(int i) {
+    std::string& title = store::CustomTitle[static_cast<size_t>(i)];
+    const std::string T = title;
+    // The questions name the button by its fixed name, the set by its title.
+    const std::string button = "Custom" + std::to_string(i);
 
-Result CreateSetFiles(const std::string& title) {
-    bool created = false;
-    if (auto f = filegroup::EnsureExists(SetFileName(title), &created)) return f;
-    if (auto f = filegroup::EnsureExists(SetOptionsFileName(title))) {
-        if (created) filegroup::Remove(SetFileName(title));
-        return f;
-    }
-    return std::nullopt;
-}
+    // A settings file edited by hand may hold any title: check it before a
+    // file is touched.
+    if (auto why = assign::TitleRefusal(T)) return tellRefusal(*why);
+    if (auto failure = assign::CreateSetFiles(T)) return tellFailure(*failure);
+    std::int64_t length = 0;
+    if (auto failure = assign::SetLength(T, length)) return tellFailure(*failure);
 
-Result SetLength(const std::string& title, std::int64_t& bytes) { return filegroup::Length(SetFileName(title), bytes); }
-
-Result SaveSettingsAsSet(const std::string& title) {
-    return filegroup::CopyFiles({{store::kAssignmentFile, SetFileName(title)},
-                                 {store::kOptionsFile, SetOptionsFileName(title)}});
-}
-
-Result RenameSetFiles(const std::string& oldTitle, const std::string& newTitle) {
-    const std::pair<std::string, std::string> moves[] = {
-        {SetFileName(oldTitle), SetFileName(newTitle)},
-        {SetOptionsFileName(oldTitle), SetOptionsFileName(newTitle)},
-    };
-    std::vector<Change> changes;
-    std::vector<std::string> oldNames;
-    for (const auto& [from, to] : moves) {
-        // One file under two spellings: copying it onto itself and deleting
-        // the old name would delete the set.
-        if (filegroup::SameFile(from, to)) {
-            changes.push_back(Change::Move(from, to));
-            continue;
+    if (length < 10) {
+        if (!saveCurrentAs(T)) return;
+    } else if (length > 10) {
+        const int answer = dlg::MsgBox("Reset current settings with " + T + "? Choose NO to save current settings as " + T,
+                                       dlg::YesNoCancel, T + " <--> Current");
+        if (answer == dlg::Yes) {
+            Result failure;
+            if (LoadCustomSet(T, failure)) return;
+            if (failure) return tellFailure(*failure);
+            dlg::MsgBox("No data or data corrupt in " + T + " file. You should overwrite it with a new set.");
+            return;
         }
-        std::string bytes;
-        if (auto f = filegroup::ReadAll(from, bytes)) return f;
-        changes.push_back(Change::Write(to, std::move(bytes)));
-        oldNames.push_back(from);
+        if (answer != dlg::No) return;
+        if (!saveCurrentAs(T)) return;
     }
-    // An old file that is also one of the new ones stays: it will hold data.
-    for (const std::string& from : oldNames) {
-        bool kept = false;
-        for (const auto& move : moves) kept = kept || filegroup::SameFile(from, move.second);
-        if (!kept) changes.push_back(Change::Delete(from));
+
+    if (dlg::MsgBox("Save current settings in " + button + " block?", dlg::YesNo, "Save") != dlg::Yes) return;
+    std::string N = dlg::InputBox(
+        "The current symbol assignment will be saved. Enter new title for " + button + " set (optional):", button,
+        title);
+    if (N.empty()) N = title;
+    if (N != title) {
+        if (auto why = assign::NewTitleRefusal(N, store::CustomTitle, i)) return tellRefusal(*why);
+        if (auto failure = assign::RenameSetFiles(title, N)) return tellFailure(*failure);
+        title = N;
+        Custom(i)->setText(ansi::toQString(N));
     }
-    return filegroup::Apply(changes);
+    if (!assign::SettingsWrittenBy([this] { WriteINI(); })) return;
+    if (auto failure = assign::SaveSettingsAsSet(title)) tellFailure(*failure);
 }
 
-Result ReadSetLines(const std::string& title, SetLines& lines) {
-    constexpr size_t kSetLines = store::kUsableAssignmentLines;
-    std::string bytes;
-    if (auto f = filegroup::ReadAll(SetFileName(title), bytes)) return f;
-    const std::vector<std::string> all = textfile::splitLines(bytes);
-    lines = SetLines{};
-    if (all.empty()) {
-        lines.outcome = SetData::FileEmpty;
-    } else if (all.size() < kSetLines) {
-        lines.outcome = SetData::DataCorrupt;
-    } else {
-        for (size_t k = 0; k < kSetLines; ++k) {
-            if (k > 0) lines.text += "\r\n";
-            lines.text += all[k];
-        }
+bool CharAssForm::LoadCustomSet(const std::string& T, Result& failure) {
+    failure.reset();
+    assign::SetLines set;
+    if ((failure = assign::ReadSetLines(T, set))) return false;
+    if (set.outcome == assign::SetData::FileEmpty) {
+        dlg::MsgBox("File empty");
+        return false;
     }
-    return std::nullopt;
+    if (set.outcome == assign::SetData::DataCorrupt) {
+        dlg::MsgBox("Data corrupt");
+        return false;
+    }
+    assign::OptionsCopy options;
+    if ((failure = assign::ReadOptionsCopy(T, options))) return false;
+    std::int16_t size = store::CellFontSize;
+    bool lockUni = store::LockUni;
+    assign::TakeOptionsCopy(options, size, lockUni);
+    // The files before memory: when they cannot be written, nothing changes.
+    if ((failure = assign::WriteSettingsFromSet(set.text, store::CustomTitle, size, lockUni))) return false;
+    store::CellFontSize = size;
+    store::LockUni = lockUni;
+    showLockUni(LockUniCB(), lockUni);
+    assign::CustomSetRefresh();
+    return true;
 }
-
-Result ReadOptionsCopy(const std::string& title, OptionsCopy& copy) {
-    std::string bytes;
-    if (auto f = filegroup::ReadAll(SetOptionsFileName(title), bytes)) return f;
-    const std::vector<std::string> lines = textfile::splitLines(bytes);
-    copy = OptionsCopy{};
-    if (lines.size() >= 1) copy.size = lines[0];
-    if (lines.size() >= 2) copy.lockUni = lines[1];
-    return std::nullopt;
-}
-
-void TakeOptionsCopy(const OptionsCopy& copy, std::int16_t& size, bool& lockUni) {
-    if (const int s = store::SizeFromOptionsLine(copy.size); s > 0) size = static_cast<std::int16_t>(s);
-    if (copy.lockUni == "0") lockUni = false;
-    else if (copy.lockUni == "1") lockUni = true;
-}
-
-std::string AssignmentFileFromSet(const std::string& setLines, const std::array<std::string, 17>& titles) {
-    std::string text = setLines + "\r\n";
-    for (int i = 1; i <= 16; ++i) text += titles[static_cast<size_t>(i)] + "\r\n";
-    return text;
-}
-
-std::string OptionsFileFromSet(std::int16_t size, bool lockUni) {
-    return textfile::joinLines({store::IntLine(size), lockUni ? "1" : "0"});
-}
-
-Result WriteSettingsFromSet(const std::string& setLines, const std::array<std::string, 17>& titles,
-                            std::int16_t size, bool lockUni) {
-    return filegroup::Apply({Change::Write(store::kAssignmentFile, AssignmentFileFromSet(setLines, titles)),
-                             Change::Write(store::kOptionsFile, OptionsFileFromSet(size, lockUni))});
-}
-
-}  // namespace assign

@@ -8,7 +8,17 @@
 namespace assign {
 namespace {
 
+// Why the last write failed ("" when it worked), and how many failures have
+// been shown.
 std::string g_lastWriteError;
+int g_failuresShown = 0;
+
+void showFailure(const std::string& error) {
+    ++g_failuresShown;
+    dlg::MsgBox("The settings could not be saved completely; a file that could not be written keeps its "
+                "former content.\r\n\r\n" + error,
+                dlg::OKOnly | dlg::Exclamation);
+}
 
 }  // namespace
 
@@ -20,9 +30,15 @@ void WriteSettings() {
     }
     if (error == g_lastWriteError) return;
     g_lastWriteError = error;
-    dlg::MsgBox("The settings could not be saved completely; a file that could not be written keeps its "
-                "former content.\r\n\r\n" + error,
-                dlg::OKOnly | dlg::Exclamation);
+    showFailure(error);
+}
+
+bool SettingsWrittenBy(const std::function<void()>& step) {
+    const int shown = g_failuresShown;
+    step();
+    if (g_lastWriteError.empty()) return true;
+    if (g_failuresShown == shown) showFailure(g_lastWriteError);
+    return false;
 }
 
 }  // namespace assign

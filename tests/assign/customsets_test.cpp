@@ -1,307 +1,438 @@
-#include "assign/customsets.h"
-
+// The custom set buttons in the real window, their questions answered here.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <algorithm>
+#include <QLabel>
+#include <QPushButton>
+
+#include "assign/charass.h"
+#include "assign/charass2.h"
+#include "assign/pages.h"
+#include "platform/ansi.h"
+#include "platform/controls.h"
+#include "platform/dialogs.h"
+#include "platform/richtextbox.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 #include "support/file_faults.h"
 #include "support/testing.h"
 
-using namespace assign;
 using testing_support::CaseBlindFolder;
-using testing_support::ExpectEachFailureChangesNothing;
 using testing_support::FolderContents;
 using testing_support::ReadFile;
+using testing_support::ReadLines;
 using testing_support::WriteFile;
 
 namespace {
 
-// `count` lines "L1", "L2", ... each ended by CR LF.
-std::string numberedLines(int count) {
-    std::string text;
-    for (int k = 1; k <= count; ++k) {
-        text += 'L';
-        text += std::to_string(k);
-        text += "\r\n";
+using Folder = std::map<std::string, std::string>;
+
+// Answers the dialogue's boxes by the start of their prompts (unlisted boxes
+// get their first button) and its input box with the text given; keeps all.
+class Dialogue {
+public:
+    Dialogue() {
+        dlg::SetMsgBoxHook([this](const dlg::MsgBoxCall& call) {
+            boxes.push_back(call);
+            for (const auto& [start, answer] : answers_)
+                if (call.prompt.rfind(start, 0) == 0) return answer;
+            return (call.style & 7) == dlg::OKOnly ? static_cast<int>(dlg::OK) : static_cast<int>(dlg::Yes);
+        });
+        dlg::SetInputBoxHook([this](const std::string& prompt, const std::string& title, const std::string& text) {
+            inputs.push_back({prompt, title, text});
+            return typed_;
+        });
     }
+    ~Dialogue() { testing_support::InstallUnexpectedDialogHooks(); }
+
+    Dialogue& Answer(const std::string& promptStart, int answer) {
+        answers_.emplace_back(promptStart, answer);
+        return *this;
+    }
+    Dialogue& Type(const std::string& text) {
+        typed_ = text;
+        return *this;
+    }
+    std::vector<std::string> Prompts() const {
+        std::vector<std::string> prompts;
+        for (const auto& b : boxes) prompts.push_back(b.prompt);
+        return prompts;
+    }
+
+    struct Input {
+        std::string prompt, title, text;
+    };
+    std::vector<dlg::MsgBoxCall> boxes;
+    std::vector<Input> inputs;
+
+private:
+    std::vector<std::pair<std::string, int>> answers_;
+    std::string typed_;
+};
+
+const std::string kSecondQuestion = "Save current settings in Custom1 block?";
+const std::string kFirstQuestion = "Reset current settings with Custom1? Choose NO to save current settings as Custom1";
+
+// The program's start as far as page 1 sees it: the main window's ReadINI.
+void start() { CharAss().ReadINI(); }
+
+void restart() {
+    platform::DestroyAllForms();
+    store::ResetSharedState();
+    start();
+}
+
+void click(int i) { CharAss().Custom(i)->click(); }
+
+// The state a preset leaves: another table and font written to both files
+// and both pages refreshed from them.
+void applyPresetLikeChange() {
+    for (int code : store::CellCodes()) store::CellCode[static_cast<size_t>(code)] = "\\'e0";
+    store::CellFontName = "Arial";
+    store::CellCharSet = 0;
+    store::CellFontSize = 12;
+    store::LockUni = false;
+    ASSERT_TRUE(store::WriteSettingsFiles());
+    assign::PresetRefresh();
+}
+
+// A set saved as Custom1: a Greek alpha on "A", Times New Roman, character
+// set 161, 20 points, LOCK UNI on.
+void saveGreekSetAsCustom1() {
+    store::CellCode[65] = "\\u913?";
+    store::CellCode[200] = "\\u937?";
+    store::CellFontName = "Times New Roman";
+    store::CellCharSet = 161;
+    store::CellFontSize = 20;
+    store::LockUni = true;
+    ASSERT_TRUE(store::WriteSettingsFiles());
+    start();
+    Dialogue answers;
+    answers.Answer(kSecondQuestion, dlg::No);
+    click(1);
+    ASSERT_EQ(answers.Prompts(), std::vector<std::string>{kSecondQuestion});
+}
+
+std::string lines(int count) {
+    std::string text;
+    for (int k = 0; k < count; ++k) text += "x\r\n";
     return text;
-}
-
-std::array<std::string, 17> defaultTitles() {
-    std::array<std::string, 17> titles;
-    for (int i = 1; i <= 16; ++i) titles[static_cast<size_t>(i)] = "Custom" + std::to_string(i);
-    return titles;
-}
-
-void settingsFiles() {
-    WriteFile(store::kAssignmentFile, numberedLines(210));
-    WriteFile(store::kOptionsFile, " 14 \r\n1\r\n0\r\n1\r\n");
 }
 
 }  // namespace
 
-TEST(SetTitles, TitlesThatCouldDamageAFileAreRefusedWithTheReason) {
-    const std::string longest(255 - 6, 'x');  // "II.TXT" fills the entry exactly
-    struct Case {
-        std::string title;
-        const char* reasonPart;  // nullptr: the title is taken
-    };
-    const Case cases[] = {
-        {"My set", nullptr},
-        {" padded ", nullptr},
-        {"custom1", nullptr},
-        {"UNDO", nullptr},
-        {"UNDO10", nullptr},
-        {"RUNEMILLINI22", nullptr},
-        {"...", nullptr},
-        {"a.b", nullptr},
-        {longest, nullptr},
-        {"", "needs a title"},
-        {"   ", "needs a title"},
-        {"a/b", "separate folders"},
-        {"a\\b", "separate folders"},
-        {"..", "name folders"},
-        {".", "name folders"},
-        {std::string("a\0b", 3), "NUL"},
-        {"a\rb", "line break"},
-        {"a\nb", "line break"},
-        {"RUNEMILLINI", "RUNEMILLINI.TXT"},
-        {"runemillini2", "RUNEMILLINI2.TXT"},
-        {"RunemillIni3", "RUNEMILLINI3.TXT"},
-        {"RUNEMILLINI3LABB", "RunemillIni3LAbb.TXT"},
-        {"runemillini3lbed", "RunemillIni3LBed.TXT"},
-        {"UndoIni3", "UNDOINI3.TXT"},
-        {"UNDOINI3LABB", "UNDOIni3LAbb.TXT"},
-        {"undoini3lbed", "UNDOIni3LBed.TXT"},
-        {"Undo0", "UNDO0.TXT"},
-        {"UNDO9", "UNDO9.TXT"},
-        {"subtext", "SUBTEXT.TXT"},
-        {longest + "x", "longer than 255 bytes"},
-        {std::string(125, '\xe9'), "longer than 255 bytes"},  // 250 bytes in UTF-8
-    };
-    for (const Case& c : cases) {
-        const auto why = TitleRefusal(c.title);
-        if (!c.reasonPart) {
-            EXPECT_FALSE(why) << "\"" << c.title << "\" refused: " << why.value_or("");
-        } else {
-            ASSERT_TRUE(why) << "\"" << c.title << "\" was taken";
-            EXPECT_NE(why->find(c.reasonPart), std::string::npos) << *why;
-        }
-    }
+TEST(CustomSetDialogue, TheFirstClickSavesAtOnceAndAsksTheSecondQuestion) {
+    start();
+    Dialogue answers;
+    answers.Answer(kSecondQuestion, dlg::No);
+    click(1);
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_EQ(answers.boxes[0].prompt, kSecondQuestion);
+    EXPECT_EQ(answers.boxes[0].title, "Save");
+    EXPECT_EQ(answers.boxes[0].style, dlg::YesNo);
+    EXPECT_TRUE(answers.inputs.empty());
+    // Both pages were collected before the copy.
+    EXPECT_TRUE(CharAss2().IsLoaded());
+    EXPECT_EQ(ReadFile("Custom1.TXT"), ReadFile(store::kAssignmentFile));
+    EXPECT_EQ(ReadFile("Custom1II.TXT"), ReadFile(store::kOptionsFile));
+    EXPECT_EQ(ReadLines("Custom1.TXT").size(), 210u);
 }
 
-TEST(SetTitles, ANewTitleMayShareAnotherSetsFilesButNotCrossThem) {
-    auto titles = defaultTitles();
-    titles[2] = "Greek";
-    EXPECT_FALSE(NewTitleRefusal("Greek", titles, 1));  // equal titles share both files
-    EXPECT_FALSE(NewTitleRefusal("Custom3", titles, 1));
-    // "GreekII.TXT" is the options copy of "Greek": it cannot be an assignment copy too.
-    const auto crossing = NewTitleRefusal("GREEKII", titles, 1);
-    ASSERT_TRUE(crossing);
-    EXPECT_NE(crossing->find("\"Greek\""), std::string::npos) << *crossing;
-    titles[2] = "GreekII";
-    EXPECT_TRUE(NewTitleRefusal("gREEK", titles, 1));  // "gREEKII.TXT" against "GreekII.TXT"
-    // The set's own old title does not count: its files go with the rename.
-    titles[1] = "A";
-    EXPECT_FALSE(NewTitleRefusal("AII", titles, 1));
-    EXPECT_TRUE(NewTitleRefusal("AII", titles, 3));
-    // The plain checks come first.
-    EXPECT_TRUE(NewTitleRefusal("RUNEMILLINI2", titles, 1));
-}
+TEST(CustomSetDialogue, ANewTitleRenamesTheFilesAndTheButtonAndSurvivesARestart) {
+    start();
+    Dialogue answers;
+    answers.Type("My set");
+    click(1);
+    ASSERT_EQ(answers.inputs.size(), 1u);
+    EXPECT_EQ(answers.inputs[0].prompt,
+              "The current symbol assignment will be saved. Enter new title for Custom1 set (optional):");
+    EXPECT_EQ(answers.inputs[0].title, "Custom1");
+    EXPECT_EQ(answers.inputs[0].text, "Custom1");
 
-TEST(SetFiles, CreatingKeepsExistingContentAndLengthDecidesWhetherASetIsStored) {
-    WriteFile("Old.TXT", "0123456789");
-    EXPECT_FALSE(CreateSetFiles("Old"));
-    EXPECT_FALSE(CreateSetFiles("New"));
-    EXPECT_EQ(ReadFile("Old.TXT"), "0123456789");
-    EXPECT_EQ(ReadFile("OldII.TXT"), "");
-    EXPECT_EQ(ReadFile("New.TXT"), "");
-    EXPECT_EQ(ReadFile("NewII.TXT"), "");
-    std::int64_t length = -1;
-    EXPECT_FALSE(SetLength("Old", length));
-    EXPECT_EQ(length, 10);
-    EXPECT_FALSE(SetLength("New", length));
-    EXPECT_EQ(length, 0);
-}
-
-TEST(SetFiles, SavingCopiesBothSettingsFilesByteForByte) {
-    settingsFiles();
-    WriteFile("My set.TXT", "older set");
-    EXPECT_FALSE(SaveSettingsAsSet("My set"));
+    EXPECT_EQ(CharAss().Custom(1)->text(), "My set");
+    EXPECT_EQ(store::CustomTitle[1], "My set");
+    EXPECT_EQ(ReadLines(store::kAssignmentFile).at(194), "My set");
+    EXPECT_FALSE(ReadFile("Custom1.TXT"));
+    EXPECT_FALSE(ReadFile("Custom1II.TXT"));
     EXPECT_EQ(ReadFile("My set.TXT"), ReadFile(store::kAssignmentFile));
     EXPECT_EQ(ReadFile("My setII.TXT"), ReadFile(store::kOptionsFile));
+
+    restart();
+    EXPECT_EQ(CharAss().Custom(1)->text(), "My set");
+    EXPECT_EQ(CharAss().Custom(2)->text(), "Custom2");
 }
 
-TEST(SetFiles, RenamingMovesBothFilesAndRemovesTheOldOnes) {
-    WriteFile("Old.TXT", "assignment");
-    WriteFile("OldII.TXT", "options");
-    EXPECT_FALSE(RenameSetFiles("Old", "My set"));
-    const std::map<std::string, std::string> expected = {{"My set.TXT", "assignment"}, {"My setII.TXT", "options"}};
-    EXPECT_EQ(FolderContents(), expected);
-}
+TEST(CustomSetDialogue, YesRestoresTableFontSizeAndLockUniAndKeepsTheTitles) {
+    saveGreekSetAsCustom1();
+    applyPresetLikeChange();
+    store::CustomTitle[2] = "Named later";
+    CharAss().WriteINI();
+    ASSERT_EQ(store::CellFontName, "Arial");
+    ASSERT_EQ(CharAss().LockUniCB()->text(), "Lock Uni");
 
-TEST(SetFiles, RenamingOntoAnotherSetsTitleOverwritesItsFiles) {
-    WriteFile("Old.TXT", "assignment");
-    WriteFile("OldII.TXT", "options");
-    WriteFile("Other.TXT", "other assignment");
-    WriteFile("OtherII.TXT", "other options");
-    EXPECT_FALSE(RenameSetFiles("Old", "Other"));
-    const std::map<std::string, std::string> expected = {{"Other.TXT", "assignment"}, {"OtherII.TXT", "options"}};
-    EXPECT_EQ(FolderContents(), expected);
-}
+    const Folder setFiles = {{"Custom1.TXT", *ReadFile("Custom1.TXT")}, {"Custom1II.TXT", *ReadFile("Custom1II.TXT")}};
+    Dialogue answers;
+    click(1);
+    ASSERT_EQ(answers.boxes.size(), 1u);  // no second question after a load
+    EXPECT_EQ(answers.boxes[0].prompt, kFirstQuestion);
+    EXPECT_EQ(answers.boxes[0].title, "Custom1 <--> Current");
+    EXPECT_EQ(answers.boxes[0].style, dlg::YesNoCancel);
 
-TEST(SetFiles, RenamingToATitleThatEndsInIIKeepsTheFileBothNamesUse) {
-    // "AII.TXT" is the old options copy and the new assignment copy.
-    WriteFile("A.TXT", "assignment");
-    WriteFile("AII.TXT", "options");
-    EXPECT_FALSE(RenameSetFiles("A", "AII"));
-    const std::map<std::string, std::string> expected = {{"AII.TXT", "assignment"}, {"AIIII.TXT", "options"}};
-    EXPECT_EQ(FolderContents(), expected);
-}
-
-TEST(SetFiles, ACaseOnlyRenameOnACaseBlindFileSystemKeepsTheSet) {
-    CaseBlindFolder caseBlind;
-    WriteFile("MY SET.TXT", "assignment");  // how the folder stores "My set.TXT"
-    WriteFile("MY SETII.TXT", "options");
-    EXPECT_FALSE(RenameSetFiles("My set", "MY SET"));
-    const std::map<std::string, std::string> expected = {{"MY SET.TXT", "assignment"}, {"MY SETII.TXT", "options"}};
-    EXPECT_EQ(FolderContents(), expected);
-}
-
-TEST(SetFiles, AFailureAtAnyStepOfAFileOperationChangesNoFile) {
-    const auto withSets = [] {
-        settingsFiles();
-        WriteFile("Old.TXT", "assignment");
-        WriteFile("OldII.TXT", "options");
-        WriteFile("Other.TXT", "other assignment");
-        WriteFile("OtherII.TXT", "other options");
-        WriteFile("Half.TXT", "no options copy yet");
-    };
-    EXPECT_EQ(ExpectEachFailureChangesNothing(withSets, [] { return CreateSetFiles("Fresh"); }), 2);
-    EXPECT_EQ(ExpectEachFailureChangesNothing(withSets, [] { return CreateSetFiles("Half"); }), 2);
-    EXPECT_GE(ExpectEachFailureChangesNothing(withSets, [] { return SaveSettingsAsSet("Old"); }), 6);
-    EXPECT_GE(ExpectEachFailureChangesNothing(withSets, [] { return SaveSettingsAsSet("Fresh"); }), 6);
-    EXPECT_GE(ExpectEachFailureChangesNothing(withSets, [] { return RenameSetFiles("Old", "Fresh"); }), 6);
-    EXPECT_GE(ExpectEachFailureChangesNothing(withSets, [] { return RenameSetFiles("Old", "Other"); }), 8);
-    EXPECT_GE(ExpectEachFailureChangesNothing(
-                  withSets, [] { return WriteSettingsFromSet(numberedLines(194), defaultTitles(), 9, true); }),
-              6);
-    {
-        CaseBlindFolder caseBlind;
-        const auto caseBlindSet = [] {
-            WriteFile("OLD.TXT", "assignment");
-            WriteFile("OLDII.TXT", "options");
-        };
-        EXPECT_EQ(ExpectEachFailureChangesNothing(caseBlindSet, [] { return RenameSetFiles("Old", "OLD"); }), 2);
-    }
-}
-
-TEST(SetFiles, AFileTheSystemRefusesIsReportedByName) {
-    WriteFile("Old.TXT", "assignment");
-    WriteFile("OldII.TXT", "options");
-    const std::string tooLong(260, 'x');
-    const auto before = FolderContents();
-    const auto failure = RenameSetFiles("Old", tooLong);
-    ASSERT_TRUE(failure);
-    EXPECT_EQ(failure->file, tooLong + ".TXT");
-    EXPECT_FALSE(failure->reason.empty());
-    EXPECT_EQ(FolderContents(), before);
-}
-
-TEST(SetLoading, AnAssignmentCopyGivesItsFirst194LinesOrSaysWhyNot) {
-    struct Case {
-        std::string content;
-        SetData outcome;
-    };
-    const Case cases[] = {
-        {"", SetData::FileEmpty},
-        {"0123456789", SetData::DataCorrupt},  // ten bytes, one line
-        {"\r\n", SetData::DataCorrupt},
-        {numberedLines(193), SetData::DataCorrupt},
-        {numberedLines(194), SetData::Read},
-        {numberedLines(194).substr(0, numberedLines(194).size() - 2), SetData::Read},  // no end after line 194
-        {numberedLines(250), SetData::Read},
-    };
-    std::string expected = numberedLines(194);
-    expected.resize(expected.size() - 2);
-    for (const Case& c : cases) {
-        WriteFile("S.TXT", c.content);
-        SetLines lines;
-        ASSERT_FALSE(ReadSetLines("S", lines));
-        EXPECT_EQ(lines.outcome, c.outcome) << c.content.size() << " bytes";
-        EXPECT_EQ(lines.text, c.outcome == SetData::Read ? expected : "") << c.content.size() << " bytes";
-    }
-    SetLines none;
-    const auto missing = ReadSetLines("None", none);
-    ASSERT_TRUE(missing);
-    EXPECT_EQ(missing->file, "None.TXT");
-}
-
-TEST(SetLoading, AnOptionsCopyGivesSizeAndLockUniLikeTheSettingsReader) {
-    struct Case {
-        std::string content;
-        std::int16_t size;
-        bool lockUni;
-    };
-    // Before each case: size 12, LOCK UNI on.
-    const Case cases[] = {
-        {"", 12, false},               // no line: the size stays, LOCK UNI off
-        {" 14 \r\n", 14, false},       // one line
-        {"0\r\n", 12, false},          // 0 is no size
-        {"\r\n1\r\n", 12, true},       // empty size line
-        {" 9 \r\n1\r\n0\r\n0\r\n", 9, true},
-        {"10\r\n0\r\n", 10, false},
-        {"2.5\r\n", 2, false},         // a fraction rounds half to even, as the settings reader does
-        {"3.5\r\n", 4, false},
-        {"14pt\r\n", 12, false},       // not a number as a whole
-        {"-3\r\n", 12, false},
-        {"16384\r\n", 12, false},      // twice the size must fit RTF's \fs
-        {"16383\r\n", 16383, false},
-        {"20\r\nyes\r\n", 20, true},   // any other LOCK UNI line keeps it
-    };
-    for (const Case& c : cases) {
-        WriteFile("SII.TXT", c.content);
-        OptionsCopy copy;
-        ASSERT_FALSE(ReadOptionsCopy("S", copy));
-        std::int16_t size = 12;
-        bool lockUni = true;
-        TakeOptionsCopy(copy, size, lockUni);
-        EXPECT_EQ(size, c.size) << c.content;
-        EXPECT_EQ(lockUni, c.lockUni) << c.content;
-    }
-}
-
-TEST(SetLoading, TheSettingsFilesTakeTheSetAndKeepTheCurrentTitles) {
-    // A set saved under other titles, with more lines than it needs.
-    std::string set;
-    for (int k = 1; k <= 192; ++k) set += (k == 3 ? "\\u1070?" : "") + std::string("\r\n");
-    set += "Times New Roman\r\n 204 \r\n";
-    for (int i = 1; i <= 16; ++i) set += "Saved" + std::to_string(i) + "\r\n";
-    WriteFile("Cyr.TXT", set);
-    WriteFile("CyrII.TXT", " 20 \r\n1\r\n1\r\n1\r\n");
-    WriteFile(store::kOptionsFile, " 12 \r\n0\r\n1\r\n1\r\n");
-
-    SetLines lines;
-    ASSERT_FALSE(ReadSetLines("Cyr", lines));
-    ASSERT_EQ(lines.outcome, SetData::Read);
-    auto titles = defaultTitles();
-    titles[4] = "Mine";
-    ASSERT_FALSE(WriteSettingsFromSet(lines.text, titles, 20, true));
-
-    std::string expected = set.substr(0, set.find("Saved1"));
-    for (int i = 1; i <= 16; ++i) expected += titles[static_cast<size_t>(i)] + "\r\n";
-    EXPECT_EQ(ReadFile(store::kAssignmentFile), expected);
-    EXPECT_EQ(ReadFile(store::kOptionsFile), " 20 \r\n1\r\n");
-
-    store::AbbRetrace = store::BedRetrace = true;
-    store::ReadSettingsFiles();
-    EXPECT_EQ(store::CellCode[66], "\\u1070?");
+    EXPECT_EQ(store::CellCode[65], "\\u913?");
+    EXPECT_EQ(store::CellCode[200], "\\u937?");
+    EXPECT_EQ(store::CellCode[66], "");
     EXPECT_EQ(store::CellFontName, "Times New Roman");
-    EXPECT_EQ(store::CellCharSet, 204);
+    EXPECT_EQ(store::CellCharSet, 161);
     EXPECT_EQ(store::CellFontSize, 20);
     EXPECT_TRUE(store::LockUni);
-    EXPECT_EQ(store::CustomTitle[4], "Mine");
-    EXPECT_FALSE(store::AbbRetrace);  // the lines after LOCK UNI read as "0"
-    EXPECT_FALSE(store::BedRetrace);
-    EXPECT_EQ(OptionsFileFromSet(-5, false), "-5 \r\n0\r\n");
+    EXPECT_EQ(CharAss().LockUniCB()->text(), "Unlock Uni");
+    EXPECT_EQ(platform::BackColor(CharAss().LockUniCB()), 255u);
+    EXPECT_EQ(CharAss().Label4()->text(), "Times New Roman Char. Set 161 Size 20");
+    EXPECT_EQ(CharAss2().Label2()->text(), "Times New Roman 161\r\n20");
+    EXPECT_EQ(CharAss().CellBox(65)->TextW(), QString::fromUtf8("Α"));
+    EXPECT_EQ(CharAss2().CellBox(200)->TextW(), QString::fromUtf8("Ω"));
+
+    // The titles stay the current ones, in memory, on the buttons and on disk.
+    EXPECT_EQ(store::CustomTitle[2], "Named later");
+    EXPECT_EQ(CharAss().Custom(2)->text(), "Custom2");  // captions change only by a rename
+    EXPECT_EQ(ReadLines(store::kAssignmentFile).at(195), "Named later");
+    EXPECT_EQ(ReadLines(store::kOptionsFile), (std::vector<std::string>{" 20 ", "1", "0", "0"}));
+    // Loading does not change the set.
+    EXPECT_EQ(ReadFile("Custom1.TXT"), setFiles.at("Custom1.TXT"));
+    EXPECT_EQ(ReadFile("Custom1II.TXT"), setFiles.at("Custom1II.TXT"));
+}
+
+TEST(CustomSetDialogue, NoOverwritesTheSetEvenWhenTheSecondQuestionIsAnsweredNo) {
+    saveGreekSetAsCustom1();
+    applyPresetLikeChange();
+    Dialogue answers;
+    answers.Answer(kFirstQuestion, dlg::No).Answer(kSecondQuestion, dlg::No);
+    click(1);
+    EXPECT_EQ(answers.Prompts(), (std::vector<std::string>{kFirstQuestion, kSecondQuestion}));
+    EXPECT_EQ(store::CellFontName, "Arial");
+    EXPECT_EQ(ReadFile("Custom1.TXT"), ReadFile(store::kAssignmentFile));
+    EXPECT_EQ(ReadFile("Custom1II.TXT"), ReadFile(store::kOptionsFile));
+    EXPECT_EQ(ReadLines("Custom1.TXT").at(1), "\\'e0");
+}
+
+TEST(CustomSetDialogue, CancelEndsWithNothingChanged) {
+    saveGreekSetAsCustom1();
+    applyPresetLikeChange();
+    const Folder before = FolderContents();
+    Dialogue answers;
+    answers.Answer(kFirstQuestion, dlg::Cancel);
+    click(1);
+    EXPECT_EQ(answers.Prompts(), std::vector<std::string>{kFirstQuestion});
+    EXPECT_EQ(FolderContents(), before);
+    EXPECT_EQ(store::CellFontName, "Arial");
+}
+
+TEST(CustomSetDialogue, CancelOrAnEmptyTitleKeepsTheTitleAndStillSaves) {
+    start();
+    WriteFile("Custom1.TXT", "0123456789");  // neither a set nor none: straight to the second question
+    Dialogue answers;
+    answers.Type("");
+    click(1);
+    EXPECT_EQ(answers.Prompts(), std::vector<std::string>{kSecondQuestion});
+    EXPECT_EQ(store::CustomTitle[1], "Custom1");
+    EXPECT_EQ(CharAss().Custom(1)->text(), "Custom1");
+    EXPECT_EQ(ReadFile("Custom1.TXT"), ReadFile(store::kAssignmentFile));
+    EXPECT_EQ(ReadFile("Custom1II.TXT"), ReadFile(store::kOptionsFile));
+}
+
+TEST(CustomSetDialogue, ATenByteFileGoesStraightToTheSecondQuestionAndNoKeepsIt) {
+    start();
+    WriteFile("Custom1.TXT", "0123456789");
+    Dialogue answers;
+    answers.Answer(kSecondQuestion, dlg::No);
+    click(1);
+    EXPECT_EQ(answers.Prompts(), std::vector<std::string>{kSecondQuestion});
+    EXPECT_EQ(ReadFile("Custom1.TXT"), "0123456789");
+    EXPECT_EQ(ReadFile("Custom1II.TXT"), "");
+    EXPECT_FALSE(CharAss2().IsLoaded());  // nothing was collected
+}
+
+TEST(CustomSetDialogue, AShortSetIsRefusedWithBothMessagesAndChangesNothing) {
+    start();
+    WriteFile("Custom1.TXT", lines(193));
+    WriteFile("Custom1II.TXT", " 30 \r\n1\r\n");
+    const Folder before = FolderContents();
+    Dialogue answers;
+    click(1);
+    EXPECT_EQ(answers.Prompts(),
+              (std::vector<std::string>{kFirstQuestion, "Data corrupt",
+                                        "No data or data corrupt in Custom1 file. You should overwrite it with a new "
+                                        "set."}));
+    EXPECT_EQ(answers.boxes[1].title, "Runemill");
+    EXPECT_EQ(answers.boxes[1].style, dlg::OKOnly);
+    EXPECT_EQ(answers.boxes[2].title, "Runemill");
+    EXPECT_EQ(FolderContents(), before);
+    EXPECT_EQ(store::CellFontSize, 12);
+    EXPECT_FALSE(CharAss2().IsLoaded());
+}
+
+TEST(CustomSetDialogue, ASetWithoutOptionsCopyLoadsWithTheSizeKeptAndLockUniOff) {
+    store::LockUni = true;
+    store::CellFontSize = 16;
+    ASSERT_TRUE(store::WriteSettingsFiles());
+    start();
+    // A set whose lines after 194 hold other titles and more.
+    std::string set = lines(192) + "Courier New\r\n 0 \r\n" + lines(30);
+    WriteFile("Custom1.TXT", set);
+    Dialogue answers;
+    click(1);
+    EXPECT_EQ(answers.Prompts(), std::vector<std::string>{kFirstQuestion});
+    EXPECT_EQ(ReadFile("Custom1II.TXT"), "");  // made by the dialogue's first step
+    EXPECT_EQ(store::CellFontSize, 16);
+    EXPECT_FALSE(store::LockUni);
+    EXPECT_EQ(store::CellFontName, "Courier New");
+    EXPECT_EQ(ReadLines(store::kAssignmentFile).at(192), "Courier New");
+    EXPECT_EQ(CharAss().Custom(1)->text(), "Custom1");
+    EXPECT_EQ(ReadLines(store::kAssignmentFile).at(194), "Custom1");
+}
+
+TEST(CustomSetDialogue, AnotherSetsTitleSharesItsFiles) {
+    saveGreekSetAsCustom1();
+    applyPresetLikeChange();
+    Dialogue answers;
+    answers.Type("Custom1");
+    click(2);
+    EXPECT_EQ(answers.Prompts(), std::vector<std::string>{"Save current settings in Custom2 block?"});
+    ASSERT_EQ(answers.inputs.size(), 1u);
+    EXPECT_EQ(answers.inputs[0].title, "Custom2");
+    EXPECT_EQ(CharAss().Custom(2)->text(), "Custom1");
+    EXPECT_FALSE(ReadFile("Custom2.TXT"));
+    EXPECT_FALSE(ReadFile("Custom2II.TXT"));
+    EXPECT_EQ(ReadFile("Custom1.TXT"), ReadFile(store::kAssignmentFile));  // the Greek set is overwritten
+
+    // Button 1 now finds the set that button 2 saved.
+    answers.boxes.clear();
+    answers.Answer(kFirstQuestion, dlg::Cancel);
+    click(1);
+    EXPECT_EQ(answers.Prompts(), std::vector<std::string>{kFirstQuestion});
+}
+
+TEST(CustomSetDialogue, ACaseOnlyRenameOnACaseBlindFileSystemKeepsTheSet) {
+    CaseBlindFolder caseBlind;
+    start();
+    Dialogue answers;
+    answers.Type("CUSTOM1");
+    click(1);
+    EXPECT_EQ(CharAss().Custom(1)->text(), "CUSTOM1");
+    const Folder files = FolderContents();
+    ASSERT_TRUE(files.count("CUSTOM1.TXT"));
+    EXPECT_EQ(files.at("CUSTOM1.TXT"), ReadFile(store::kAssignmentFile));
+    EXPECT_EQ(files.at("CUSTOM1II.TXT"), ReadFile(store::kOptionsFile));
+}
+
+TEST(CustomSetDialogue, TitlesThatCouldDamageFilesAreRefusedWithNothingChanged) {
+    // A title in the settings file naming the options file.
+    std::vector<std::string> file(192);
+    file.push_back("Arial");
+    file.push_back(" 0 ");
+    file.push_back("RUNEMILLINI2");
+    WriteFile(store::kAssignmentFile, textfile::joinLines(file));
+    start();
+    Folder before = FolderContents();
+    {
+        Dialogue answers;
+        click(1);
+        ASSERT_EQ(answers.boxes.size(), 1u);
+        EXPECT_NE(answers.boxes[0].prompt.find("RUNEMILLINI2.TXT"), std::string::npos) << answers.boxes[0].prompt;
+        EXPECT_EQ(FolderContents(), before);
+    }
+    // A typed title with a folder in it: refused, the set keeps its title.
+    Dialogue answers;
+    answers.Type("sub/set");
+    click(2);
+    ASSERT_EQ(answers.boxes.size(), 2u);
+    EXPECT_NE(answers.boxes[1].prompt.find("separate folders"), std::string::npos);
+    EXPECT_EQ(CharAss().Custom(2)->text(), "Custom2");
+    EXPECT_EQ(store::CustomTitle[2], "Custom2");
+    EXPECT_TRUE(ReadFile("Custom2.TXT"));  // saved by the first click before the question
+    EXPECT_FALSE(QDir(QStringLiteral("sub")).exists());
+}
+
+TEST(CustomSetDialogue, ASettingsWriteFailureEndsTheDialogueWithOneMessage) {
+    start();
+    CharAss2().Load();
+    // The options file's name is taken by a folder, so it cannot be written.
+    textfile::remove(store::kOptionsFile);
+    QDir().mkdir(store::kOptionsFile);
+    {
+        Dialogue answers;
+        CharAss().WriteINI();  // the failure is told once here ...
+        ASSERT_EQ(answers.boxes.size(), 1u);
+    }
+    Dialogue answers;
+    click(1);  // ... and once more when it ends the dialogue
+    ASSERT_EQ(answers.boxes.size(), 1u);
+    EXPECT_NE(answers.boxes[0].prompt.find(store::kOptionsFile), std::string::npos) << answers.boxes[0].prompt;
+    EXPECT_EQ(ReadFile("Custom1.TXT"), "");  // made empty, not filled
+}
+
+// For every file step of a dialogue: the same dialogue run with that step
+// failing shows one message naming the file, asks nothing after it, and
+// leaves every file as it was before the step that failed (a step being one
+// file operation of the dialogue, all of whose files change or none).
+TEST(CustomSetDialogue, AFailureAtAnyFileStepLeavesEveryFileAsBeforeThatStep) {
+    struct Scenario {
+        const char* name;
+        int firstAnswer;
+        const char* typed;
+    };
+    const Scenario scenarios[] = {{"overwrite and rename", dlg::No, "My set"}, {"load", dlg::Yes, ""}};
+    for (const Scenario& scenario : scenarios) {
+        SCOPED_TRACE(scenario.name);
+        const auto run = [&] {
+            Dialogue answers;
+            answers.Answer(kFirstQuestion, scenario.firstAnswer).Type(scenario.typed);
+            click(1);
+            return answers.Prompts();
+        };
+        const auto prepare = [] {
+            platform::DestroyAllForms();
+            store::ResetSharedState();
+            testing_support::ClearFolder();
+            store::CellCode[65] = "\\u913?";
+            ASSERT_TRUE(store::WriteSettingsFiles());
+            WriteFile("Custom1.TXT", lines(194) + "T1\r\n");
+            WriteFile("Custom1II.TXT", " 18 \r\n1\r\n");
+            start();
+        };
+
+        // A run without faults, with the folder as it was before each step
+        // that begins an operation (the first read, length or creation).
+        prepare();
+        std::vector<Folder> stateBefore;
+        {
+            filegroup::Op last = filegroup::Op::Delete;
+            filegroup::SetFaultHook([&](filegroup::Op op, const std::string&) -> std::optional<std::string> {
+                const bool begins = op == filegroup::Op::Read || op == filegroup::Op::Length ||
+                                    (op == filegroup::Op::Create && last != filegroup::Op::Create);
+                stateBefore.push_back(begins || stateBefore.empty() ? FolderContents() : stateBefore.back());
+                last = op;
+                return std::nullopt;
+            });
+            run();
+            filegroup::SetFaultHook(nullptr);
+        }
+        ASSERT_GE(stateBefore.size(), 10u);
+
+        for (size_t k = 1; k <= stateBefore.size(); ++k) {
+            prepare();
+            testing_support::FailFileStep fault(static_cast<int>(k));
+            const std::vector<std::string> prompts = run();
+            ASSERT_FALSE(prompts.empty());
+            EXPECT_EQ(std::count_if(prompts.begin(), prompts.end(),
+                                    [](const std::string& p) { return p.find("Injected fault") != std::string::npos; }),
+                      1)
+                << "step " << k;
+            EXPECT_NE(prompts.back().find("\"" + fault.failedFile() + "\": Injected fault"), std::string::npos)
+                << "step " << k << ": " << prompts.back();
+            EXPECT_EQ(FolderContents(), stateBefore[k - 1]) << "step " << k << " (" << fault.failedFile() << ")";
+        }
+    }
 }
