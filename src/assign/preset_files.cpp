@@ -2,7 +2,9 @@
 
 #include <optional>
 
+#include "platform/ansi.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 namespace assign {
@@ -19,29 +21,28 @@ std::vector<std::string> PresetOptionsLines(const PresetRecord& preset) {
     return {std::to_string(preset.size), preset.lockUni ? "1" : "0"};
 }
 
-bool WritePresetFiles(const PresetRecord& preset, QString* error) {
+bool WritePresetFiles(const PresetRecord& preset, std::string* error) {
     ++store::Io.writes;
-    const auto fail = [&](const QString& why) {
-        if (error) *error = why;
+    const auto fail = [&](std::string why) {
+        if (error) *error = std::move(why);
         return false;
     };
+    const auto lastError = [] { return ansi::fromQString(textfile::lastError()); };
     // The assignment file as it was, to put back when the options file fails.
     std::optional<std::string> before;
     if (textfile::exists(store::kAssignmentFile)) {
         before = textfile::readAll(store::kAssignmentFile);
         // A table we cannot read cannot be put back: it is not replaced.
-        if (!before) return fail(textfile::lastError());
+        if (!before) return fail(lastError());
     }
-    if (!textfile::writeLinesAtomic(store::kAssignmentFile, PresetAssignmentLines(preset)))
-        return fail(textfile::lastError());
+    if (!textfile::writeLinesAtomic(store::kAssignmentFile, PresetAssignmentLines(preset))) return fail(lastError());
     if (textfile::writeLinesAtomic(store::kOptionsFile, PresetOptionsLines(preset))) return true;
 
-    QString why = textfile::lastError();
+    std::string why = lastError();
     const bool restored = before ? textfile::writeAtomic(store::kAssignmentFile, *before)
                                  : textfile::remove(store::kAssignmentFile);
     if (!restored)
-        why += QStringLiteral("\n\"%1\" could not be put back as it was: %2")
-                   .arg(QString::fromLatin1(store::kAssignmentFile), textfile::lastError());
+        why += "\r\n\"" + std::string(store::kAssignmentFile) + "\" could not be put back as it was: " + lastError();
     return fail(why);
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 // A preset reaches the shared state through the two settings files: it writes
 // them, and the refresh that follows reads them back.
-#include <QString>
 #include <string>
 #include <vector>
 
@@ -18,7 +17,8 @@ std::vector<std::string> PresetAssignmentLines(const PresetRecord& preset);
 std::vector<std::string> PresetOptionsLines(const PresetRecord& preset);
 
 // Writes both files, each whole through a temporary file. When either cannot
-// be written both stay as they were, and `error` names the file and the reason.
-bool WritePresetFiles(const PresetRecord& preset, QString* error);
+// be written both stay as they were, and `error` (Windows-1252) names the file
+// and the reason.
+bool WritePresetFiles(const PresetRecord& preset, std::string* error);
 
 }  // namespace assign

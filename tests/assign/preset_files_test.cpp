@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "assign/preset_files.h"
+#include "store/filenames.h"
 #include "store/store.h"
 #include "support/testing.h"
 
@@ -22,8 +23,8 @@ void userTitles() {
 
 TEST(PresetFiles, TheAssignmentFileHoldsTheSetItsFontAndTheUsersTitles) {
     userTitles();
-    QString error;
-    ASSERT_TRUE(WritePresetFiles(Preset(PresetId::Hebrew), &error)) << error.toStdString();
+    std::string error;
+    ASSERT_TRUE(WritePresetFiles(Preset(PresetId::Hebrew), &error)) << error;
 
     const std::string bytes = ReadFile(store::kAssignmentFile).value();
     ASSERT_TRUE(bytes.ends_with("\r\n"));
@@ -67,9 +68,9 @@ TEST(PresetFiles, EverySetWritesItsTableLineForLine) {
 TEST(PresetFiles, AnOptionsFileThatCannotBeWrittenLeavesBothFilesAsTheyWere) {
     WriteFile(store::kAssignmentFile, "old table\r\n");
     ASSERT_TRUE(QDir().mkdir(store::kOptionsFile));
-    QString error;
+    std::string error;
     EXPECT_FALSE(WritePresetFiles(Preset(PresetId::Arab), &error));
-    EXPECT_TRUE(error.contains(store::kOptionsFile)) << error.toStdString();
+    EXPECT_TRUE(error.find(store::kOptionsFile) != std::string::npos) << error;
     EXPECT_EQ(ReadFile(store::kAssignmentFile), "old table\r\n");
 
     // A file that was missing is missing again.
@@ -81,9 +82,9 @@ TEST(PresetFiles, AnOptionsFileThatCannotBeWrittenLeavesBothFilesAsTheyWere) {
 TEST(PresetFiles, AnAssignmentFileThatCannotBeWrittenIsReportedAndNothingChanges) {
     WriteFile(store::kOptionsFile, " 12 \r\n0\r\n0\r\n0\r\n");
     ASSERT_TRUE(QDir().mkdir(store::kAssignmentFile));
-    QString error;
+    std::string error;
     EXPECT_FALSE(WritePresetFiles(Preset(PresetId::Greek), &error));
-    EXPECT_TRUE(error.contains(store::kAssignmentFile)) << error.toStdString();
+    EXPECT_TRUE(error.find(store::kAssignmentFile) != std::string::npos) << error;
     EXPECT_EQ(ReadFile(store::kOptionsFile), " 12 \r\n0\r\n0\r\n0\r\n");
 }
 
@@ -91,12 +92,12 @@ TEST(PresetFiles, AFullDiskKeepsTheFormerFiles) {
     const std::string table(300, 'x');
     WriteFile(store::kAssignmentFile, table);
     WriteFile(store::kOptionsFile, "9\r\n");
-    QString error;
+    std::string error;
     {
         testing_support::DiskFull full(200);
         EXPECT_FALSE(WritePresetFiles(Preset(PresetId::Cyrillic), &error));
     }
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(error.empty());
     EXPECT_EQ(ReadFile(store::kAssignmentFile), table);
     EXPECT_EQ(ReadFile(store::kOptionsFile), "9\r\n");
 }

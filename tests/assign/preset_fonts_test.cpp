@@ -11,7 +11,7 @@
 #include "assign/cells.h"
 #include "assign/preset_tables.h"
 #include "platform/ansi.h"
-#include "platform/codepage.h"
+#include "rtf/codepage.h"
 #include "platform/richtextbox.h"
 
 using namespace assign;

@@ -10,7 +10,7 @@
 #include <set>
 
 #include "assign/preset_tables.h"
-#include "platform/codepage.h"
+#include "rtf/codepage.h"
 
 using namespace assign;
 
