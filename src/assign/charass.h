@@ -37,6 +37,18 @@ public:
     void Save_Click();
     // The symbol font chooser.
     void SelectFont_Click();
+    // The presets: each writes its built-in set into both settings files and
+    // refreshes both pages from them (presets.cpp).
+    void Arab_Click();
+    void ArabANSI_Click();
+    void RussANSI_Click();
+    void Hebrew_Click();
+    void Hiragana_Click();
+    void Cyrillic_Click();
+    void Greek_Click();
+    // "Clear All": after a question, the table and every box of both pages
+    // emptied, nothing written (clearall.cpp).
+    void ClearAll_Click();
     // Custom1_Click .. Custom16_Click, the set dialogue of button i (1..16):
     // the current assignment saved as the set, or the set restored, then
     // saved again, under a new title when one is typed. Defined with the

@@ -162,6 +162,7 @@ std::string OptionsFileFromSet(std::int16_t size, bool lockUni) {
 
 Result WriteSettingsFromSet(const std::string& setLines, const std::array<std::string, 17>& titles,
                             std::int16_t size, bool lockUni) {
+    ++store::Io.writes;
     return filegroup::Apply({Change::Write(store::kAssignmentFile, AssignmentFileFromSet(setLines, titles)),
                              Change::Write(store::kOptionsFile, OptionsFileFromSet(size, lockUni))});
 }

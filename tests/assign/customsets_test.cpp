@@ -86,17 +86,9 @@ void restart() {
 
 void click(int i) { CharAss().Custom(i)->click(); }
 
-// The state a preset leaves: another table and font written to both files
-// and both pages refreshed from them.
-void applyPresetLikeChange() {
-    for (int code : store::CellCodes()) store::CellCode[static_cast<size_t>(code)] = "\\'e0";
-    store::CellFontName = "Arial";
-    store::CellCharSet = 0;
-    store::CellFontSize = 12;
-    store::LockUni = false;
-    ASSERT_TRUE(store::WriteSettingsFiles());
-    assign::PresetRefresh();
-}
+// A preset replaces table, font and LOCK UNI: Hebrew ANSI gives Times New
+// Roman, character set 177, 14 points, LOCK UNI off.
+void applyPreset() { CharAss().Hebrew()->click(); }
 
 // A set saved as Custom1: a Greek alpha on "A", Times New Roman, character
 // set 161, 20 points, LOCK UNI on.
@@ -164,12 +156,12 @@ TEST(CustomSetDialogue, ANewTitleRenamesTheFilesAndTheButtonAndSurvivesARestart)
     EXPECT_EQ(CharAss().Custom(2)->text(), "Custom2");
 }
 
-TEST(CustomSetDialogue, YesRestoresTableFontSizeAndLockUniAndKeepsTheTitles) {
+TEST(CustomSetDialogue, AfterAPresetYesRestoresTableFontSizeAndLockUniAndKeepsTheTitles) {
     saveGreekSetAsCustom1();
-    applyPresetLikeChange();
+    applyPreset();
     store::CustomTitle[2] = "Named later";
     CharAss().WriteINI();
-    ASSERT_EQ(store::CellFontName, "Arial");
+    ASSERT_EQ(store::CellCharSet, 177);
     ASSERT_EQ(CharAss().LockUniCB()->text(), "Lock Uni");
 
     const Folder setFiles = {{"Custom1.TXT", *ReadFile("Custom1.TXT")}, {"Custom1II.TXT", *ReadFile("Custom1II.TXT")}};
@@ -206,27 +198,27 @@ TEST(CustomSetDialogue, YesRestoresTableFontSizeAndLockUniAndKeepsTheTitles) {
 
 TEST(CustomSetDialogue, NoOverwritesTheSetEvenWhenTheSecondQuestionIsAnsweredNo) {
     saveGreekSetAsCustom1();
-    applyPresetLikeChange();
+    applyPreset();
     Dialogue answers;
     answers.Answer(kFirstQuestion, dlg::No).Answer(kSecondQuestion, dlg::No);
     click(1);
     EXPECT_EQ(answers.Prompts(), (std::vector<std::string>{kFirstQuestion, kSecondQuestion}));
-    EXPECT_EQ(store::CellFontName, "Arial");
+    EXPECT_EQ(store::CellCharSet, 177);
     EXPECT_EQ(ReadFile("Custom1.TXT"), ReadFile(store::kAssignmentFile));
     EXPECT_EQ(ReadFile("Custom1II.TXT"), ReadFile(store::kOptionsFile));
-    EXPECT_EQ(ReadLines("Custom1.TXT").at(1), "\\'e0");
+    EXPECT_EQ(ReadLines("Custom1.TXT").at(193), " 177 ");
 }
 
 TEST(CustomSetDialogue, CancelEndsWithNothingChanged) {
     saveGreekSetAsCustom1();
-    applyPresetLikeChange();
+    applyPreset();
     const Folder before = FolderContents();
     Dialogue answers;
     answers.Answer(kFirstQuestion, dlg::Cancel);
     click(1);
     EXPECT_EQ(answers.Prompts(), std::vector<std::string>{kFirstQuestion});
     EXPECT_EQ(FolderContents(), before);
-    EXPECT_EQ(store::CellFontName, "Arial");
+    EXPECT_EQ(store::CellCharSet, 177);
 }
 
 TEST(CustomSetDialogue, CancelOrAnEmptyTitleKeepsTheTitleAndStillSaves) {
@@ -295,7 +287,7 @@ TEST(CustomSetDialogue, ASetWithoutOptionsCopyLoadsWithTheSizeKeptAndLockUniOff)
 
 TEST(CustomSetDialogue, AnotherSetsTitleSharesItsFiles) {
     saveGreekSetAsCustom1();
-    applyPresetLikeChange();
+    applyPreset();
     Dialogue answers;
     answers.Type("Custom1");
     click(2);
