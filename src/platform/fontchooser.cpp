@@ -185,9 +185,9 @@ void FontChooserDialog::buildControls() {
     grid->addWidget(caption("&Size:", sizeEdit_), 0, 2);
     grid->addWidget(sizeEdit_, 1, 2);
     grid->addWidget(sizeList_, 2, 2);
-    grid->setColumnStretch(0, 3);
-    grid->setColumnStretch(1, 2);
-    grid->setColumnStretch(2, 1);
+    grid->setColumnStretch(0, 5);
+    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(2, 2);
 
     auto* effects = new QGroupBox(QStringLiteral("Effects"), this);
     auto* effectsLayout = new QVBoxLayout(effects);
@@ -237,7 +237,6 @@ void FontChooserDialog::buildControls() {
     connect(underline_, &QCheckBox::toggled, this, [this] { updateSample(); });
     connect(colorList_, &QComboBox::currentIndexChanged, this, [this] { updateSample(); });
     connect(scriptList_, &QComboBox::currentIndexChanged, this, [this] { updateSample(); });
-    resize(sizeHint().width() + 120, sizeHint().height());
 }
 
 void FontChooserDialog::SetRecord(const FontRecord& record) {
