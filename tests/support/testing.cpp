@@ -8,7 +8,7 @@
 #include <csignal>
 #include <QFile>
 
-#include "platform/fontchooser.h"
+#include "platform/fontdialog.h"
 #include "platform/shell.h"
 #include "platform/textfile.h"
 

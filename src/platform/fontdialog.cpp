@@ -1,4 +1,4 @@
-#include "platform/fontchooser.h"
+#include "platform/fontdialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>

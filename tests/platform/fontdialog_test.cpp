@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 
-#include "platform/fontchooser.h"
+#include "platform/fontdialog.h"
 #include "support/testing.h"
 
 using platform::CharSetsFor;

@@ -6,8 +6,7 @@
 #include <cstring>
 #include <set>
 
-#include "assign/fontchoice.h"
-#include "assign/lockuni.h"
+#include "assign/fontchooser.h"
 #include "platform/controls.h"
 
 TEST(FontSizeRounding, TenthsBecomeWholePointsWithTiesToTheEvenNumber) {

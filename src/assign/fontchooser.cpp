@@ -1,8 +1,9 @@
-#include "assign/lockuni.h"
+#include "assign/fontchooser.h"
 
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <cmath>
 #include <string_view>
 
 #include "platform/controls.h"
@@ -74,6 +75,10 @@ QImage drawPointer() {
 }
 
 }  // namespace
+
+// Every tie (a size ending in .5) is exact in binary, so the default rounding
+// of the floating-point unit (to nearest, ties to even) decides it.
+int PointsFromTenths(int tenths) { return static_cast<int>(std::nearbyint(tenths / 10.0)); }
 
 LockUniLook LockUniLookOf(bool lockUni) {
     return lockUni ? LockUniLook{"Unlock Uni", 255} : LockUniLook{"Lock Uni", platform::kButtonFace};

@@ -1,6 +1,7 @@
 #pragma once
-// The LOCK UNI button: its two looks, the explanation a right click shows, and
-// the pointer that invites the right click.
+// What the font chooser and the LOCK UNI button of page 1 need beyond the
+// window: the size a chosen font gives the symbol font, the button's two
+// looks, the explanation a right click shows, and the pointer that invites it.
 #include <QCursor>
 #include <QImage>
 #include <cstdint>
@@ -8,6 +9,10 @@
 class QPushButton;
 
 namespace assign {
+
+// Whole points from the chooser's size in tenths of a point, a tie going to
+// the even number: 105 gives 10, 115 gives 12, 125 gives 12, 120 gives 12.
+int PointsFromTenths(int tenths);
 
 inline constexpr const char* kLockUniTitle = "Lock Uni";
 inline constexpr const char* kLockUniExplanation =
