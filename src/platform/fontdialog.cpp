@@ -1,5 +1,6 @@
 #include "platform/fontdialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -11,6 +12,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPixmap>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -150,6 +152,24 @@ bool ChooseFont(FontRecord& record, QWidget* owner) {
     }
     FontChooserDialog dialog(owner);
     dialog.SetRecord(record);
+    if (!owner || !owner->isVisible()) {
+        // A hidden owner gives the dialog no place: centre it on the window
+        // the user works in, within the screen.
+        const QWidget* active = QApplication::activeWindow();
+        const QScreen* screen = active ? active->screen() : QGuiApplication::primaryScreen();
+        const QRect bounds = screen ? screen->availableGeometry() : QRect();
+        const QRect area = active && active->isVisible() ? active->frameGeometry() : bounds;
+        dialog.adjustSize();
+        QRect place = dialog.frameGeometry();
+        place.moveCenter(area.center());
+        if (bounds.isValid()) {
+            place.moveRight(std::min(place.right(), bounds.right()));
+            place.moveBottom(std::min(place.bottom(), bounds.bottom()));
+            place.moveLeft(std::max(place.left(), bounds.left()));
+            place.moveTop(std::max(place.top(), bounds.top()));
+        }
+        dialog.move(place.topLeft());
+    }
     if (dialog.exec() != QDialog::Accepted) return false;
     record = dialog.Chosen();
     return true;
