@@ -85,16 +85,6 @@ TEST(LockUniButton, ExplainsItselfInOneParagraphOf647Characters) {
     EXPECT_STREQ(assign::kLockUniTitle, "Lock Uni");
 }
 
-TEST(LockUniButton, ShowsUnlockOnRedWhenSetAndLockOnTheButtonFaceWhenNot) {
-    QPushButton button;
-    assign::ShowLockUni(&button, true);
-    EXPECT_EQ(button.text(), "Unlock Uni");
-    EXPECT_EQ(platform::BackColor(&button), 255u);
-    assign::ShowLockUni(&button, false);
-    EXPECT_EQ(button.text(), "Lock Uni");
-    EXPECT_EQ(platform::BackColor(&button), platform::kButtonFace);
-}
-
 TEST(LockUniPointer, IsAYellowNoteBelowNineTransparentRowsInThreeColours) {
     const QImage& image = assign::LockUniPointerImage();
     ASSERT_EQ(image.size(), QSize(32, 32));
@@ -123,10 +113,6 @@ TEST(LockUniPointer, IsAYellowNoteBelowNineTransparentRowsInThreeColours) {
     EXPECT_GT(inkUpper, 10);
     EXPECT_GT(inkLower, 10);
     EXPECT_GT(field, 400);
-
-    const QCursor pointer = assign::LockUniPointer();
-    EXPECT_EQ(pointer.hotSpot(), QPoint(0, 0));
-    EXPECT_EQ(pointer.pixmap().size(), QSize(32, 32));
 }
 
 TEST(SelectFont, CancelShowsTheErrorMessageAndChangesNothing) {
@@ -326,9 +312,5 @@ TEST(LockUniButton, CarriesTheNotePointerWithItsHotSpotTopLeft) {
     const QCursor pointer = CharAss().LockUniCB()->cursor();
     EXPECT_EQ(pointer.shape(), Qt::BitmapCursor);
     EXPECT_EQ(pointer.hotSpot(), QPoint(0, 0));
-    const QImage image = pointer.pixmap().toImage();
-    ASSERT_EQ(image.size(), QSize(32, 32));
-    for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 32; ++x) ASSERT_EQ(qAlpha(image.pixel(x, y)), 0) << x << "," << y;
-    EXPECT_EQ(image.pixel(16, 20) | image.pixel(2, 20), qRgb(255, 255, 0) | qRgb(0, 0, 0));
+    EXPECT_EQ(pointer.pixmap().toImage().convertToFormat(QImage::Format_ARGB32), assign::LockUniPointerImage());
 }
