@@ -43,6 +43,18 @@ public:
     // right click explains it. Defined with the font chooser.
     void LockUniCB_Click();
     void LockUniCB_MouseDown(int button, int shift, float x, float y);
+    // The presets: each writes its built-in set into both settings files and
+    // refreshes both pages from them (presets.cpp).
+    void Arab_Click();
+    void ArabANSI_Click();
+    void RussANSI_Click();
+    void Hebrew_Click();
+    void Hiragana_Click();
+    void Cyrillic_Click();
+    void Greek_Click();
+    // "Clear All": after a question, the table and every box of both pages
+    // emptied, nothing written (clearall.cpp).
+    void ClearAll_Click();
 
     QLabel* Label1();
     QLabel* Label2();
