@@ -8,6 +8,7 @@
 #include <array>
 
 #include "assign/cellwindow.h"
+#include "platform/fontdialog.h"
 
 class QLabel;
 class QPushButton;
@@ -34,8 +35,14 @@ public:
     // "Save / Refresh": the user's edits of both pages into the table and the
     // files, then both pages refreshed from them.
     void Save_Click();
-    // The symbol font chooser.
+    // The symbol font chooser (also the list editor's "Adjust font"): the
+    // chosen face, character set and size become the symbol font of both
+    // pages, which are then saved and refreshed ("Save / Refresh").
     void SelectFont_Click();
+    // LOCK UNI: a click switches the option (written with the next save); a
+    // right click explains it. Defined with the font chooser.
+    void LockUniCB_Click();
+    void LockUniCB_MouseDown(int button, int shift, float x, float y);
     // The presets: each writes its built-in set into both settings files and
     // refreshes both pages from them (presets.cpp).
     void Arab_Click();
@@ -78,6 +85,12 @@ protected:
 private:
     void createLabels(QWidget* window);
     void createButtons(QWidget* window);
+    // The LOCK UNI button's pointer and procedures (with the font chooser).
+    void connectLockUniCB();
+
+    // The font the chooser opens on: the last one chosen in this run, or
+    // none; never taken from the symbol font.
+    platform::FontRecord chooserFont_;
 
     QLabel* label1_ = nullptr;
     QLabel* label2_ = nullptr;
