@@ -20,6 +20,7 @@
 #include "platform/richtextbox.h"
 #include "platform/shell.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 using platform::SetTwipsGeometry;
@@ -124,6 +125,7 @@ void AbbModeForm::CreateControls(QWidget* window) {
 void AbbModeForm::ControlsDiscarded() {
     rtb_ = nullptr;
     label1_ = nullptr;
+    shownList_.clear();
 }
 
 platform::RichTextBox* AbbModeForm::RTB() {
@@ -142,7 +144,7 @@ void AbbModeForm::Form_Load() {
 }
 
 void AbbModeForm::loadFailed() {
-    textfile::remove(abbrev::kDisplayFile);
+    textfile::remove(store::kListDisplayFile);
     dlg::MsgBox("Please, retry.", dlg::OKOnly | dlg::Information, "Load failed");
 }
 
@@ -170,10 +172,11 @@ void AbbModeForm::LoadList() {
 
     const std::string rtf = abbrev::ListDisplayRtf(ListLines_, store::CellCharSet, store::CellFontName,
                                                    store::CellFontSize);
-    if (!textfile::writeAtomic(abbrev::kDisplayFile, rtf) || !RTB()->LoadFile(abbrev::kDisplayFile))
+    if (!textfile::writeAtomic(store::kListDisplayFile, rtf) || !RTB()->LoadFile(store::kListDisplayFile))
         return loadFailed();
-    textfile::remove(abbrev::kDisplayFile);
+    textfile::remove(store::kListDisplayFile);
     Label1()->setText(QString());
+    shownList_ = RTB()->TextW();
 }
 
 void AbbModeForm::Speichern_Click() {
@@ -183,8 +186,11 @@ void AbbModeForm::Speichern_Click() {
         return;
     }
     if (RTB()->Text().empty()) {
-        if (!abbrev::EmptyListFile())
+        if (abbrev::EmptyListFile()) {
+            shownList_.clear();
+        } else {
             reportFailure(kSaveFailed);
+        }
         return;
     }
     if (!saveEditorText()) return;
@@ -249,7 +255,7 @@ void AbbModeForm::SaveListAs_Click() {
                     dlg::OKCancel | dlg::Question, "Damned! :-)");
         return;
     }
-    if (textfile::length(abbrev::kListFile) >= abbrev::kUntracedNoteBytes) {
+    if (textfile::length(store::kListFile) >= abbrev::kUntracedNoteBytes) {
         dlg::MsgBox("List database is saved as " + *base +
                     "L.TXT without retracing. You can retrace it later when you use it in the main window.");
     }
@@ -257,19 +263,44 @@ void AbbModeForm::SaveListAs_Click() {
 
 void AbbModeForm::Export_Click() {
     if (RTB()->Text().empty()) return;
-    if (!RTB()->SaveFile(abbrev::kExportFile)) {
-        reportFailure(std::string("The list could not be exported to \"") + abbrev::kExportFile + "\".");
+    if (!RTB()->SaveFile(store::kListExportFile)) {
+        reportFailure(std::string("The list could not be exported to \"") + store::kListExportFile + "\".");
         return;
     }
     std::string unused;
-    OpenFile(unused);
+    if (!OpenFile(unused))
+        dlg::MsgBox(platform::NotOpenedMessage(store::kListExportFile, false), dlg::OKOnly | dlg::Exclamation);
 }
 
-void AbbModeForm::OpenFile(std::string& /*name*/) { platform::ShellOpen(abbrev::kExportFile); }
+bool AbbModeForm::OpenFile(std::string& /*name*/) { return platform::ShellOpen(store::kListExportFile); }
 
 void AbbModeForm::Font_Click() {
+    // The reload after the font chooser would throw away what was typed since
+    // the list was last loaded or saved, so the user decides first.
+    const bool keepEdits =
+        RTB()->TextW() != shownList_ &&
+        dlg::MsgBox("The list has unsaved changes. Discard them?",
+                    dlg::YesNo | dlg::Question | dlg::DefaultButton2) == dlg::No;
     CharAss().SelectFont_Click();
-    LoadList();
+    if (keepEdits) {
+        showInSymbolFont();
+    } else {
+        LoadList();
+    }
+}
+
+// The editor's text as it stands, in the symbol font's face and size; the
+// caret and the selection stay.
+void AbbModeForm::showInSymbolFont() {
+    platform::RichTextBox* rtb = RTB();
+    const int start = rtb->SelStart();
+    const int length = rtb->SelLength();
+    rtb->SetSelStart(0);
+    rtb->SetSelLength(static_cast<int>(rtb->Text().size()));
+    rtb->SetSelFontName(store::CellFontName);
+    rtb->SetSelFontSize(store::CellFontSize);
+    rtb->SetSelStart(start);
+    rtb->SetSelLength(length);
 }
 
 void AbbModeForm::Delete_Click() {

@@ -13,15 +13,6 @@
 
 namespace abbrev {
 
-inline constexpr const char* kListFile = "RUNEMILLINI3.TXT";
-inline constexpr const char* kAbbTraceFile = "RunemillIni3LAbb.TXT";
-inline constexpr const char* kBedTraceFile = "RunemillIni3LBed.TXT";
-inline constexpr const char* kUndoListFile = "UNDOINI3.TXT";
-inline constexpr const char* kUndoAbbTraceFile = "UNDOIni3LAbb.TXT";
-inline constexpr const char* kUndoBedTraceFile = "UNDOIni3LBed.TXT";
-inline constexpr const char* kDisplayFile = "TMP111.TMP";
-inline constexpr const char* kExportFile = "Abb List.RTF";
-
 // Lists of this many lines are sorted for display only after a question.
 inline constexpr int kSortQuestionLines = 1000;
 // Databases from this many bytes on are saved with a note that they are untraced.
@@ -74,8 +65,9 @@ bool WriteSavedList(const std::string& text);
 bool EmptyListFile();
 
 // The base name of a database: the chosen list file less its last five
-// characters ("L.TXT") when loading, the chosen name less its last four
-// (".TXT") when saving. nullopt when the name is too short to have one.
+// characters ("L.TXT") when loading; when saving, the chosen name less its
+// ".TXT" (in either letter case), or the whole name when it has none. nullopt
+// when the name is too short to have one.
 std::optional<std::string> DatabaseBaseForLoad(const std::string& chosen);
 std::optional<std::string> DatabaseBaseForSave(const std::string& chosen);
 

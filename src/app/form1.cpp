@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "abbrev/tracefiles.h"
 #include "app/caret_sync.h"
 #include "app/form1_icons.h"
 #include "app/masterfiles.h"
@@ -22,6 +23,7 @@
 #include "platform/richtextbox.h"
 #include "platform/textbox.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 using platform::MakeFont;
@@ -304,12 +306,12 @@ void Form1Form::convertCodeText() {
     // A slot that could not be written is not taken: undo must not find an
     // older text under the newest slot number.
     const int slot = (UndoIndex + 1) % 10;
-    if (textfile::writeAtomic(app::UndoSlotName(slot), text + "\r\n")) {
+    if (textfile::writeAtomic(store::UndoSlotFile(slot), text + "\r\n")) {
         UndoIndex = slot;
     } else {
         failures.push_back(lastFileError());
     }
-    if (!RTB()->SaveFile(convert::kRtbSnapshotFile)) failures.push_back(lastFileError());
+    if (!RTB()->SaveFile(store::kRtbSnapshotFile)) failures.push_back(lastFileError());
 
     if (!converter_ || !converter_->BuiltFrom(store::CellCode))
         converter_ = std::make_unique<convert::SegmentConverter>(store::CellCode);
@@ -322,7 +324,7 @@ void Form1Form::convertCodeText() {
 
     const std::string document =
         convert::LowerWindowDocument(WorkRtf, store::CellFontName, store::CellCharSet, store::CellFontSize);
-    if (!textfile::writeAtomic(convert::kSubtextFile, document + "\r\n")) failures.push_back(lastFileError());
+    if (!textfile::writeAtomic(store::kSubtextFile, document + "\r\n")) failures.push_back(lastFileError());
     // The lines of the document as the file holds them, each with a paragraph
     // mark; taken from memory, so a file that could not be written loses nothing.
     WorkRtf = convert::WithParagraphMarks(document);
@@ -338,37 +340,38 @@ void Form1Form::convertCodeText() {
 
 bool Form1Form::abbListReady(std::vector<std::string>& failures) {
     if (store::AbbTracedVersion == store::AbbListVersion) return true;
-    const convert::AbbLoadServices services{
-        [this](const std::string& progress) {
-            RTB()->SetText(progress);
-            platform::PumpEvents();
-        },
-        [](const std::string& prompt, const std::string& title) {
-            return dlg::MsgBox(prompt, dlg::YesNo, title) == dlg::Yes;
-        },
-        [] { platform::PumpEvents(); }};
-    const convert::AbbLoadResult loaded = convert::LoadAbbTraceFile(AbbArray, store::AbbRetrace, services);
+    const abbrev::ListLoadUi ui{[this](const std::string& progress) {
+                                    RTB()->SetText(progress);
+                                    platform::PumpEvents();
+                                },
+                                {},
+                                [](const std::string& prompt, const std::string& title) {
+                                    return dlg::MsgBox(prompt, dlg::YesNo, title) == dlg::Yes;
+                                },
+                                platform::PumpEvents};
+    const abbrev::ListLoadResult loaded = abbrev::LoadAbbTraceFile(AbbArray, store::AbbRetrace, ui);
     if (!loaded.failure.empty()) failures.push_back(loaded.failure);
-    if (!loaded.usable) return false;
+    if (!loaded.usable()) return false;
     store::AbbTracedVersion = store::AbbListVersion;
     return true;
 }
 
-// One message while files keep failing; it comes again once a conversion has
-// written all its files.
+// Nothing modal may appear while the user types, so a failure is told in the
+// hint line: once when files start failing, naming the first one and why.
+// When a conversion writes all its files again, the hint line gets back what
+// it showed before, unless something else has set it meanwhile.
 void Form1Form::reportWriteFailures(const std::vector<std::string>& failures) {
+    QLabel* hint = Label1();
     if (failures.empty()) {
+        if (writeFailureShown_ && hint->text() == failureLine_) hint->setText(captionBeforeFailure_);
         writeFailureShown_ = false;
         return;
     }
     if (writeFailureShown_) return;
     writeFailureShown_ = true;
-    std::string text = "The conversion could not write its files in the current folder:\r\n";
-    for (const std::string& f : failures) text.append("\r\n").append(f);
-    text += "\r\n\r\nThe lower window shows the conversion all the same, but undo cannot bring back a "
-            "text whose undo file was not written. Check that the folder can be written and that the disk "
-            "has room.";
-    dlg::MsgBox(text, dlg::OKOnly | dlg::Exclamation);
+    captionBeforeFailure_ = hint->text();
+    failureLine_ = ansi::toQString(failures.front());
+    hint->setText(failureLine_);
 }
 
 // --- Caret sync and quote indicators ------------------------------------------

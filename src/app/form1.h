@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <QString>
+
 #include "app/form1_layout.h"
 #include "convert/abbrev_pass.h"
 #include "platform/lazyform.h"
@@ -20,6 +22,10 @@ namespace platform {
 class RichTextBox;
 class TextBox;
 }  // namespace platform
+
+namespace abbrev {
+struct ListLoadResult;
+}
 
 namespace convert {
 class SegmentConverter;
@@ -96,8 +102,8 @@ public:
     void Hilfe_Click();
 
     // Opens "EXPORT.RTF" with the program registered for RTF files; the
-    // argument is not used.
-    void OpenFile(std::string& Filename);
+    // argument is not used. False when no program could be started.
+    bool OpenFile(std::string& Filename);
 
 protected:
     void CreateControls(QWidget* window) override;
@@ -123,6 +129,7 @@ private:
     void SyncCaretSimple();
     void showLowerSelection(const caret::Selection& lower);
     void UpdateQuoteIndicators();
+    abbrev::ListLoadResult loadBedList();
     void RetraceAfterFailure();
     void stepUndoRing(int direction);
 
@@ -133,6 +140,8 @@ private:
     bool converting_ = false;
     bool changePending_ = false;
     bool writeFailureShown_ = false;
+    QString failureLine_;           // the hint line while files fail to be written
+    QString captionBeforeFailure_;  // and what it showed before
     bool reconverting_ = false;
 };
 

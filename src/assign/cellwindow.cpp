@@ -6,7 +6,6 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
-#include "assign/charass.h"
 #include "platform/ansi.h"
 #include "platform/controls.h"
 #include "platform/richtextbox.h"
@@ -101,12 +100,12 @@ platform::RichTextBox* CellWindow::CellBox(int code) {
     return cells_.at(code).box;
 }
 
-void CellWindow::FillCells(int first, int last) {
+void CellWindow::FillCells(int first, int last, const std::function<void()>& readSettings) {
     const std::vector<int> codes = codesBetween(first, last);
     // The first caption is the first touch of the page: an unloaded page runs
     // its whole load here, before this fill goes on.
     for (int code : codes) CellLabel(code)->setText(ansi::toQString(LabelCaption(code)));
-    CharAss().ReadINI();
+    readSettings();
     for (int code : codes) CellBox(code)->SetFontName(store::CellFontName);
     for (int code : codes)
         CellBox(code)->SetTextRTF(CellDocument(store::CellCode[static_cast<size_t>(code)], store::CellFontName,

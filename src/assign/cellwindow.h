@@ -3,6 +3,7 @@
 // cell's character and code beside a rich-text box holding the assigned
 // symbol, filled from the symbol table and collected back into it.
 #include <QString>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -34,9 +35,11 @@ protected:
     void CreateCells(QWidget* window, const std::vector<CellPlace>& places, const std::vector<int>& stacking);
     void DiscardCells() { cells_.clear(); }
 
-    // The fill of the cells `first`..`last`: captions, a reload of the settings
-    // files, box fonts, documents, each step over all cells before the next.
-    void FillCells(int first, int last);
+    // The fill of the cells `first`..`last`: captions, the reload of the
+    // settings files (`readSettings`: ReadINI of page 1, which also sets its
+    // LOCK UNI button), box fonts, documents, each step over all cells before
+    // the next.
+    void FillCells(int first, int last, const std::function<void()>& readSettings);
     // The collection of the cells `first`..`last` into the symbol table.
     void CollectCells(int first, int last);
 

@@ -7,10 +7,9 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "assign/charass2.h"
+#include "assign/settings.h"
 #include "platform/ansi.h"
 #include "platform/controls.h"
-#include "platform/dialogs.h"
 #include "platform/richtextbox.h"
 #include "store/store.h"
 
@@ -123,9 +122,9 @@ void CharAssForm::createButtons(QWidget* window) {
         custom_[static_cast<size_t>(i)] = b;
     }
 
-    QObject::connect(command1_, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    QObject::connect(save_, &QPushButton::clicked, this, [this] { Save_Click(); });
-    QObject::connect(selectFont_, &QPushButton::clicked, this, [this] { SelectFont_Click(); });
+    QObject::connect(command1_, &QPushButton::clicked, this, &CharAssForm::Command1_Click);
+    QObject::connect(save_, &QPushButton::clicked, this, &CharAssForm::Save_Click);
+    QObject::connect(selectFont_, &QPushButton::clicked, this, &CharAssForm::SelectFont_Click);
 }
 
 void CharAssForm::ControlsDiscarded() {
@@ -161,9 +160,7 @@ QPushButton* CharAssForm::Custom(int i) {
     return custom_.at(static_cast<size_t>(i));
 }
 
-void CharAssForm::Form_Load() {
-    FillFieldsPage1();
-    GetSignsPage1();
+void CharAssForm::ShowCustomTitles() {
     for (int i = 1; i <= 16; ++i)
         custom_[static_cast<size_t>(i)]->setText(ansi::toQString(store::CustomTitle[static_cast<size_t>(i)]));
 }
@@ -182,23 +179,10 @@ void CharAssForm::ReadINI() {
     }
 }
 
-void CharAssForm::WriteINI() {
-    QString error;
-    if (store::WriteSettingsFiles(&error)) {
-        lastWriteError_.clear();
-        return;
-    }
-    // The table is written many times per command; one message per failure
-    // is enough until a write succeeds again.
-    if (error == lastWriteError_) return;
-    lastWriteError_ = error;
-    dlg::MsgBox("The settings could not be saved completely; a file that could not be written keeps its "
-                "former content.\r\n\r\n" + ansi::fromQString(error),
-                dlg::OKOnly | dlg::Exclamation);
-}
+void CharAssForm::WriteINI() { assign::WriteSettings(); }
 
 void CharAssForm::FillFieldsPage1() {
-    FillCells(64, kLastCode);
+    FillCells(64, kLastCode, [this] { ReadINI(); });
     QLabel* label = Label4();
     QFont font = label->font();
     font.setFamily(ansi::toQString(store::CellFontName));
@@ -211,21 +195,6 @@ void CharAssForm::FillFieldsPage1() {
 void CharAssForm::GetSignsPage1() {
     CollectCells(64, kLastCode);
     WriteINI();
-}
-
-void CharAssForm::Command1_Click() { CharAss2().Show(); }
-
-void CharAssForm::Save_Click() {
-    GetSignsPage1();
-    FillFieldsPage1();
-    GetSignsPage1();
-    CharAss2Form& page2 = CharAss2();
-    page2.GetSigns1();
-    page2.GetSigns2();
-    page2.FillFields();
-    page2.GetSigns1();
-    page2.GetSigns2();
-    page2.UpdateFontLabel();
 }
 
 void CharAssForm::SelectFont_Click() {}

@@ -1,6 +1,9 @@
 #pragma once
 // The first assignment window (page 1): codes 64..132, the commands that act
 // on the whole symbol table, and the settings operations ReadINI / WriteINI.
+// What its load and its commands run over both pages is the page refresh
+// protocol: Form_Load, Command1_Click and Save_Click are defined with it, in
+// pages.cpp.
 #include <QString>
 #include <array>
 
@@ -23,6 +26,8 @@ public:
     // both settings files.
     void FillFieldsPage1();
     void GetSignsPage1();
+    // The captions of Custom1..Custom16 become the custom set titles.
+    void ShowCustomTitles();
 
     // "ANSI 2": shows page 2, loading it first when it is not.
     void Command1_Click();
@@ -61,8 +66,6 @@ protected:
 private:
     void createLabels(QWidget* window);
     void createButtons(QWidget* window);
-
-    QString lastWriteError_;
 
     QLabel* label1_ = nullptr;
     QLabel* label2_ = nullptr;

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cctype>
 
 #include "platform/ansi.h"
 
@@ -163,6 +164,13 @@ bool copyOver(std::string_view from, std::string_view to) {
     auto data = readAll(from);
     if (!data) return false;
     return writeAtomic(to, *data);
+}
+
+bool endsWithTxt(std::string_view name) {
+    if (name.size() < 4) return false;
+    std::string ext(name.substr(name.size() - 4));
+    for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return ext == ".TXT";
 }
 
 QString lastError() { return g_lastError; }

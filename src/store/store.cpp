@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/ansi.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 
 namespace store {
 
@@ -207,18 +209,18 @@ void ReadSettingsFiles() {
     if (auto lines = textfile::readLines(kOptionsFile)) ApplyOptionsLines(*lines);
 }
 
-bool WriteSettingsFiles(QString* error) {
+bool WriteSettingsFiles(std::string* error) {
     ++Io.writes;
     bool ok = false;
-    QString why;
+    std::string why;
     if (g_assignmentUnreadable) {
-        why = QStringLiteral("\"%1\" cannot be read, so it is not overwritten.").arg(kAssignmentFile);
+        why = "\"" + std::string(kAssignmentFile) + "\" cannot be read, so it is not overwritten.";
     } else {
         ok = textfile::writeLinesAtomic(kAssignmentFile, AssignmentLines());
-        if (!ok) why = textfile::lastError();
+        if (!ok) why = ansi::fromQString(textfile::lastError());
     }
     if (!textfile::writeLinesAtomic(kOptionsFile, OptionsLines())) {
-        if (ok) why = textfile::lastError();
+        if (ok) why = ansi::fromQString(textfile::lastError());
         ok = false;
     }
     if (error) *error = why;

@@ -2,7 +2,6 @@
 // The shared store: symbol table, symbol font, LOCK UNI, custom set titles and
 // the abbreviation list versions, with the two settings files that keep them.
 // Plain module-level state, read and written directly all over the program.
-#include <QString>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -11,8 +10,6 @@
 namespace store {
 
 inline constexpr int kCellCount = 189;
-inline constexpr const char* kAssignmentFile = "RUNEMILLINI.TXT";
-inline constexpr const char* kOptionsFile = "RUNEMILLINI2.TXT";
 inline constexpr int kAssignmentLines = 210;
 // Lines a usable assignment file must reach: all cells, the font name and the
 // character set (the titles may be missing).
@@ -69,7 +66,7 @@ void ApplyOptionsLines(const std::vector<std::string>& lines);
 void ReadSettingsFiles();
 // Memory into both files, each written whole through a temporary file. On
 // failure the old files stay and `error` says why.
-bool WriteSettingsFiles(QString* error = nullptr);
+bool WriteSettingsFiles(std::string* error = nullptr);
 
 // How often the settings files have been read and written in this run.
 struct SettingsIo {

@@ -12,6 +12,7 @@
 #include "app/startup.h"
 #include "assign/charass.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 #include "support/testing.h"
 

@@ -8,9 +8,11 @@
 #include "assign/cells.h"
 #include "assign/charass.h"
 #include "assign/charass2.h"
+#include "assign/pages.h"
 #include "platform/ansi.h"
 #include "platform/dialogs.h"
 #include "platform/richtextbox.h"
+#include "store/filenames.h"
 #include "store/store.h"
 #include "support/testing.h"
 
@@ -215,6 +217,38 @@ TEST(Protocol, PageTwosSaveRefreshIsPageOnes) {
     // Page 1, closed, is loaded again by the first touch of its cells.
     EXPECT_EQ(io, (Counts{3, 5}));
     EXPECT_TRUE(CharAss().IsLoaded());
+}
+
+// A preset or a custom set writes the files first; the refresh then shows
+// them on both pages and drops what only the boxes held.
+TEST(Protocol, TheRefreshesAfterAWriteShowTheStoredTableOnBothPages) {
+    for (auto refresh : {assign::PresetRefresh, assign::CustomSetRefresh}) {
+        platform::DestroyAllForms();
+        start();
+        paste(CharAss().CellBox(66), QString::fromUtf8("Ж"));
+        store::CellFontName = "Times New Roman";
+        storeTable({{65, "\\u913?"}, {200, "\\u1488?"}});
+        // Page 2 untouched: its load runs inside the refresh, reading once and
+        // writing once more.
+        EXPECT_EQ(ioOf(refresh), (Counts{3, 3}));
+        EXPECT_FALSE(CharAss2().Window()->isVisible());
+        EXPECT_EQ(CharAss().CellBox(65)->TextW(), QString::fromUtf8("Α"));
+        EXPECT_EQ(CharAss().CellBox(66)->TextW(), QString());
+        EXPECT_EQ(CharAss2().CellBox(200)->TextW(), QString::fromUtf8("א"));
+        EXPECT_EQ(CharAss2().Label2()->text(), "Times New Roman 0\r\n12");
+        EXPECT_EQ(store::CellCode[200], "\\u1488?");
+        EXPECT_EQ(ioOf(refresh), (Counts{2, 2}));
+    }
+}
+
+TEST(Protocol, CollectingAllCellsKeepsWhatTheBoxesHoldAndWritesIt) {
+    start();
+    CharAss2().Show();
+    paste(CharAss().CellBox(70), QString::fromUtf8("Ж"));
+    CharAss2().CellBox(250)->SetText("U+042E");
+    EXPECT_EQ(ioOf(assign::CollectAllCells), (Counts{0, 2}));
+    EXPECT_EQ(cellLine(70), "\\u1046?");
+    EXPECT_EQ(cellLine(250), "\\u1070?");
 }
 
 TEST(Editing, PastedSymbolsAndTypedCodesBecomeCellStringsOnSaveRefresh) {
