@@ -1,7 +1,12 @@
 #include "assign/inspection.h"
 
+#include <QLabel>
 #include <algorithm>
 #include <cstdio>
+
+#include "assign/cellwindow.h"
+#include "platform/ansi.h"
+#include "store/store.h"
 
 namespace assign {
 namespace {
@@ -73,5 +78,13 @@ std::string InspectionCaption(int code, std::string_view cellString) {
     if (const auto value = EscapeValue(number)) caption += " (Unicode) Hex.= " + hexDigits(*value);
     return caption;
 }
+
+void ShowSavedCoding(int code, QLabel* label) {
+    // A cell string is never markup, whatever it holds.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(ansi::toQString(InspectionCaption(code, store::CellCode[static_cast<size_t>(code)])));
+}
+
+void CellWindow::RichTextBox_Click(int code) { ShowSavedCoding(code, Label5()); }
 
 }  // namespace assign

@@ -8,7 +8,13 @@
 #include <string>
 #include <string_view>
 
+class QLabel;
+
 namespace assign {
+
+// The routine of every cell box's click, on both pages: the caption for the
+// cell of `code`, from the saved table (not the box), into `label`.
+void ShowSavedCoding(int code, QLabel* label);
 
 // "Internal RTF coding for " K " is saved as " and the cell string, K being
 // the character of byte `code`. Then at most one mark:

@@ -1,6 +1,9 @@
 #include "assign/zoom.h"
 
 #include "assign/cells.h"
+#include "assign/cellwindow.h"
+#include "platform/richtextbox.h"
+#include "store/store.h"
 
 namespace assign {
 
@@ -21,6 +24,18 @@ const std::vector<int>& BoxList(int page) {
         return codes;
     }();
     return page == 1 ? page1 : Page2StackingOrder();
+}
+
+void CellWindow::RichTextBox_DblClick(int code) {
+    const BoxZoom zoom = FlipZoom(code, store::CellFontSize);
+    platform::RichTextBox* box = CellBox(code);
+    box->SetHeight(zoom.height);
+    box->SetWidth(zoom.width);
+    box->SetSelStart(0);
+    box->SetSelLength(static_cast<int>(box->Text().size()));
+    box->SetSelFontSize(zoom.fontSize);
+    box->SetSelStart(static_cast<int>(box->Text().size()));
+    box->SetSelLength(0);
 }
 
 }  // namespace assign

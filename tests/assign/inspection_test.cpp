@@ -1,15 +1,24 @@
 #include <gtest/gtest.h>
 
+#include <QLabel>
+#include <QWidget>
 #include <string>
 
+#include "assign/charass.h"
+#include "assign/charass2.h"
 #include "assign/inspection.h"
+#include "mouse.h"
 #include "platform/ansi.h"
+#include "platform/controls.h"
+#include "platform/dialogs.h"
 #include "store/store.h"
 
 using assign::EscapeValue;
 using assign::InspectionCaption;
 
 namespace {
+
+using assign::TwipsRect;
 
 const std::string kLeadA = "Internal RTF coding for A is saved as ";
 
@@ -156,6 +165,77 @@ TEST(InspectionCaption, EveryCellGetsTheSameMarksForTheSameString) {
         EXPECT_EQ(InspectionCaption(code, "\\u1548?"), lead + "\\u1548?" + unicodeMark("60C")) << code;
         EXPECT_EQ(InspectionCaption(code, "\\'e4"), lead + "\\'e4 (ANSI)") << code;
     }
+}
+
+// The windows as the user meets them: both pages loaded (page 1 at start).
+void loadBothPages() {
+    CharAss().ReadINI();
+    CharAss2().Load();
+}
+
+QString caption(int code) {
+    return ansi::toQString(InspectionCaption(code, store::CellCode[static_cast<size_t>(code)]));
+}
+
+TEST(InspectionWindows, AClickOnAnyCellShowsItsSavedCodingInItsOwnWindow) {
+    loadBothPages();
+    const QString hint1 = CharAss().Label5()->text(), hint2 = CharAss2().Label5()->text();
+    store::CellCode[65] = "\\u1070?";
+    mouse::Click(CharAss().CellBox(65));
+    EXPECT_EQ(CharAss().Label5()->text(), "Internal RTF coding for A is saved as \\u1070? (Unicode) Hex.= 42E");
+    EXPECT_EQ(CharAss2().Label5()->text(), hint2);
+
+    for (int code : store::CellCodes()) store::CellCode[static_cast<size_t>(code)] = "\\u" + std::to_string(code) + "?";
+    for (int code : store::CellCodes()) {
+        assign::CellWindow& page = code < 133 ? static_cast<assign::CellWindow&>(CharAss()) : CharAss2();
+        mouse::Click(page.CellBox(code));
+        EXPECT_EQ(page.Label5()->text(), caption(code)) << code;
+    }
+    EXPECT_NE(hint1, CharAss().Label5()->text());
+    // The last click was on page 2: page 1 keeps the caption of its own last cell.
+    EXPECT_EQ(CharAss().Label5()->text(), caption(132));
+}
+
+TEST(InspectionWindows, ShowsTheTableNotWhatTheBoxHoldsNow) {
+    loadBothPages();
+    store::CellCode[200] = "\\'e4";
+    CharAss2().CellBox(200)->SetText("xyz");
+    mouse::Click(CharAss2().CellBox(200));
+    mouse::Click(CharAss2().CellBox(200));
+    EXPECT_EQ(CharAss2().Label5()->text(), QString::fromUtf8("Internal RTF coding for È is saved as \\'e4 (ANSI)"));
+    EXPECT_EQ(store::CellCode[200], "\\'e4");
+    EXPECT_EQ(CharAss2().CellBox(200)->Text(), "xyz");
+}
+
+TEST(InspectionWindows, TheCaptionWrapsInsideTheLabelAtItsDesignedSizeAndFont) {
+    loadBothPages();
+    // A long hand-made cell string, markup-like, with line breaks.
+    store::CellCode[70] = "<b>bold</b> \\f1\\fs48 " + std::string(40, 'x') + "\r\n\\u-1234?";
+    store::CellCode[150] = store::CellCode[70];
+    const auto check = [](QLabel* label, int code, const TwipsRect& designed) {
+        EXPECT_EQ(label->text(), caption(code));
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+        EXPECT_TRUE(label->wordWrap());
+        EXPECT_EQ(label->geometry(), QRect(dlg::TwipsToPixelsX(designed.left), dlg::TwipsToPixelsY(designed.top),
+                                           dlg::TwipsToPixelsX(designed.width), dlg::TwipsToPixelsY(designed.height)));
+        EXPECT_EQ(label->font().family(), "Courier New");
+        EXPECT_DOUBLE_EQ(label->font().pointSizeF(), 8.25);
+    };
+    mouse::Click(CharAss().CellBox(70));
+    check(CharAss().Label5(), 70, {240, 3360, 2055, 1095});
+    mouse::Click(CharAss2().CellBox(150));
+    check(CharAss2().Label5(), 150, {120, 840, 1815, 1215});
+    EXPECT_TRUE(CharAss2().Label5()->text().endsWith("\\u-1234? (Unicode) Hex.= FFFFFB2E"));
+}
+
+TEST(InspectionWindows, AReloadedWindowShowsItsHintAgain) {
+    loadBothPages();
+    const QString hint = CharAss2().Label5()->text();
+    EXPECT_EQ(hint, "Double click on the symbol field to enlarge it. Single click to see its saved code.");
+    mouse::Click(CharAss2().CellBox(255));
+    EXPECT_NE(CharAss2().Label5()->text(), hint);
+    CharAss2().Unload();
+    EXPECT_EQ(CharAss2().Label5()->text(), hint);
 }
 
 }  // namespace
