@@ -228,14 +228,4 @@ TEST(InspectionWindows, TheCaptionWrapsInsideTheLabelAtItsDesignedSizeAndFont) {
     EXPECT_TRUE(CharAss2().Label5()->text().endsWith("\\u-1234? (Unicode) Hex.= FFFFFB2E"));
 }
 
-TEST(InspectionWindows, AReloadedWindowShowsItsHintAgain) {
-    loadBothPages();
-    const QString hint = CharAss2().Label5()->text();
-    EXPECT_EQ(hint, "Double click on the symbol field to enlarge it. Single click to see its saved code.");
-    mouse::Click(CharAss2().CellBox(255));
-    EXPECT_NE(CharAss2().Label5()->text(), hint);
-    CharAss2().Unload();
-    EXPECT_EQ(CharAss2().Label5()->text(), hint);
-}
-
 }  // namespace

@@ -22,32 +22,6 @@ using namespace assign;
 
 namespace {
 
-class Zoom : public ::testing::Test {
-protected:
-    void SetUp() override { ZoomedCell = false; }
-};
-
-TEST_F(Zoom, FollowsOneStateForAllCellsOfBothPages) {
-    // A on page 1, B on page 2: A, B, B, A.
-    const BoxZoom enlarged{1971, 1380, 48};
-    EXPECT_EQ(FlipZoom(70, 12), enlarged);
-    EXPECT_TRUE(ZoomedCell);
-    EXPECT_EQ(FlipZoom(200, 12), (BoxZoom{885, 345, 12}));  // never enlarged, sized all the same
-    EXPECT_EQ(FlipZoom(200, 12), enlarged);
-    EXPECT_EQ(FlipZoom(70, 14), (BoxZoom{1095, 345, 14}));  // the size font as it is now
-    EXPECT_FALSE(ZoomedCell);
-}
-
-TEST_F(Zoom, EnlargesTo48PointsWhateverTheSymbolFontSize) {
-    EXPECT_EQ(FlipZoom(64, 72).fontSize, 48);
-    EXPECT_EQ(FlipZoom(64, 72).fontSize, 72);
-}
-
-TEST_F(Zoom, NormalWidthIsThePagesNotTheDesignedOne) {
-    for (const CellPlace& c : Page1Cells()) EXPECT_EQ(NormalWidth(c.code), c.box.width) << c.code;
-    for (const CellPlace& c : Page2Cells()) EXPECT_EQ(NormalWidth(c.code), 885) << c.code;
-}
-
 // The boxes of page 2 whose enlarged rectangle overlaps a neighbour box that
 // the designed list puts first: 195..197 and 213 stand before the cells above
 // and beside them, 223..225 before 222, and the boxes 375 high (191, 201,
@@ -93,14 +67,6 @@ TEST(ZoomStacking, AnEnlargedBoxLiesAboveTheBoxesItGrowsOver) {
     EXPECT_EQ(hiddenUnder(Page2Cells(), BoxList(2)), kPage2NeighboursOnTop);
 }
 
-TEST(ZoomStacking, OnPage1EveryEnlargedBoxStaysInsideTheWindow) {
-    for (const CellPlace& c : Page1Cells()) {
-        const TwipsRect r = enlarged(c.box);
-        EXPECT_LE(r.left + r.width, 11850) << c.code;
-        EXPECT_LE(r.top + r.height, 7665) << c.code;
-    }
-}
-
 // The windows of the run, both pages loaded and shown; each box holds "xy" in
 // the symbol font.
 void showBothPages() {
@@ -137,7 +103,7 @@ void expectBox(int code, QSize size, double points) {
     EXPECT_EQ(b->verticalScrollBar()->value(), 0) << code;  // the symbol not scrolled out of sight
 }
 
-TEST_F(Zoom, TwoDoubleClicksEnlargeABoxAndReturnItToItsPagesNormalSize) {
+TEST(Zoom, TwoDoubleClicksEnlargeABoxAndReturnItToItsPagesNormalSize) {
     showBothPages();
     for (int code : {64, 132, 133, 200, 255}) {
         const QPoint corner = box(code)->pos();
@@ -151,7 +117,7 @@ TEST_F(Zoom, TwoDoubleClicksEnlargeABoxAndReturnItToItsPagesNormalSize) {
     }
 }
 
-TEST_F(Zoom, OneStateServesEveryBoxOfBothPages) {
+TEST(Zoom, OneStateServesEveryBoxOfBothPages) {
     showBothPages();
     const QSize enlarged = pixels(1971, 1380);
     // A on page 1, B on page 2: A, B, B, A.
@@ -168,7 +134,7 @@ TEST_F(Zoom, OneStateServesEveryBoxOfBothPages) {
     EXPECT_FALSE(ZoomedCell);
 }
 
-TEST_F(Zoom, PageTwoBoxesComeBackAtThePagesNormalSizeWhateverTheirDesign) {
+TEST(Zoom, PageTwoBoxesComeBackAtThePagesNormalSizeWhateverTheirDesign) {
     showBothPages();
     for (int code : {190, 191, 192, 193, 201, 202, 140}) {
         EXPECT_NE(box(code)->size(), pixels(885, 345)) << code;
@@ -178,7 +144,7 @@ TEST_F(Zoom, PageTwoBoxesComeBackAtThePagesNormalSizeWhateverTheirDesign) {
     }
 }
 
-TEST_F(Zoom, EnlargedTextIs48PointsEvenAboveAnyLargerSymbolSize) {
+TEST(Zoom, EnlargedTextIs48PointsEvenAboveAnyLargerSymbolSize) {
     store::CellFontSize = 72;
     showBothPages();
     EXPECT_EQ(textSizes(box(100)), std::set<double>{72});
@@ -190,17 +156,7 @@ TEST_F(Zoom, EnlargedTextIs48PointsEvenAboveAnyLargerSymbolSize) {
     expectBox(100, pixels(1095, 345), 20);
 }
 
-TEST_F(Zoom, AnEmptyBoxZoomsLikeAnyOther) {
-    showBothPages();
-    box(210)->SetText("");
-    mouse::DoubleClick(box(210));
-    EXPECT_EQ(box(210)->size(), pixels(1971, 1380));
-    EXPECT_EQ(box(210)->SelLength(), 0);
-    mouse::DoubleClick(box(210));
-    EXPECT_EQ(box(210)->size(), pixels(885, 345));
-}
-
-TEST_F(Zoom, ARefreshKeepsTheBoxEnlarged) {
+TEST(Zoom, ARefreshKeepsTheBoxEnlarged) {
     showBothPages();
     mouse::DoubleClick(box(80));
     mouse::DoubleClick(box(230));
@@ -214,7 +170,7 @@ TEST_F(Zoom, ARefreshKeepsTheBoxEnlarged) {
     expectBox(80, pixels(1095, 345), 12);
 }
 
-TEST_F(Zoom, AWindowLoadedAnewKeepsTheStateButNotTheSizes) {
+TEST(Zoom, AWindowLoadedAnewKeepsTheStateButNotTheSizes) {
     showBothPages();
     mouse::DoubleClick(box(190));
     CharAss2().Window()->close();
@@ -262,7 +218,7 @@ void expectEnlargedBoxesOnTop(int page, const std::map<int, std::set<int>>& abov
     }
 }
 
-TEST_F(Zoom, AnEnlargedBoxShowsOverTheBoxesAndLabelsItGrowsOver) {
+TEST(Zoom, AnEnlargedBoxShowsOverTheBoxesAndLabelsItGrowsOver) {
     showBothPages();
     expectEnlargedBoxesOnTop(1, {});
     expectEnlargedBoxesOnTop(2, kPage2NeighboursOnTop);
