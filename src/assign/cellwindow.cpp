@@ -59,6 +59,9 @@ QPushButton* NewButton(QWidget* window, const QString& caption, const TwipsRect&
 
 QPushButton* NewButton(QWidget* window, const QString& caption, const TwipsRect& where) {
     auto* button = new WrappingButton(caption, window);
+    // The toolkit's default button font, in which captions such as "Hebrew
+    // ANSI" fit their narrow buttons.
+    button->setFont(platform::MakeFont(QStringLiteral("MS Sans Serif"), 8.25));
     place(button, where);
     return button;
 }

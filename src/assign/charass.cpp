@@ -123,6 +123,14 @@ void CharAssForm::createButtons(QWidget* window) {
     QObject::connect(command1_, &QPushButton::clicked, this, &CharAssForm::Command1_Click);
     QObject::connect(save_, &QPushButton::clicked, this, &CharAssForm::Save_Click);
     QObject::connect(selectFont_, &QPushButton::clicked, this, &CharAssForm::SelectFont_Click);
+    QObject::connect(arab_, &QPushButton::clicked, this, &CharAssForm::Arab_Click);
+    QObject::connect(arabANSI_, &QPushButton::clicked, this, &CharAssForm::ArabANSI_Click);
+    QObject::connect(russANSI_, &QPushButton::clicked, this, &CharAssForm::RussANSI_Click);
+    QObject::connect(hebrew_, &QPushButton::clicked, this, &CharAssForm::Hebrew_Click);
+    QObject::connect(hiragana_, &QPushButton::clicked, this, &CharAssForm::Hiragana_Click);
+    QObject::connect(cyrillic_, &QPushButton::clicked, this, &CharAssForm::Cyrillic_Click);
+    QObject::connect(greek_, &QPushButton::clicked, this, &CharAssForm::Greek_Click);
+    QObject::connect(clearAll_, &QPushButton::clicked, this, &CharAssForm::ClearAll_Click);
 }
 
 void CharAssForm::ControlsDiscarded() {

@@ -36,6 +36,18 @@ public:
     void Save_Click();
     // The symbol font chooser.
     void SelectFont_Click();
+    // The presets: each writes its built-in set into both settings files and
+    // refreshes both pages from them (presets.cpp).
+    void Arab_Click();
+    void ArabANSI_Click();
+    void RussANSI_Click();
+    void Hebrew_Click();
+    void Hiragana_Click();
+    void Cyrillic_Click();
+    void Greek_Click();
+    // "Clear All": after a question, the table and every box of both pages
+    // emptied, nothing written (clearall.cpp).
+    void ClearAll_Click();
 
     QLabel* Label1();
     QLabel* Label2();

@@ -2,6 +2,8 @@
 
 #include "assign/charass.h"
 #include "assign/charass2.h"
+#include "platform/richtextbox.h"
+#include "store/store.h"
 
 namespace assign {
 
@@ -54,6 +56,17 @@ void CustomSetRefresh() {
     page2.GetSigns1();
     page2.GetSigns2();
     page2.UpdateFontLabel();
+}
+
+void ClearAllCells() {
+    CharAssForm& page1 = CharAss();
+    CharAss2Form& page2 = CharAss2();
+    page2.Load();
+    for (int code : store::CellCodes()) store::CellCode[static_cast<size_t>(code)].clear();
+    for (int code : store::CellCodes()) {
+        CellWindow& page = code < kPage2FirstCode ? static_cast<CellWindow&>(page1) : page2;
+        page.CellBox(code)->SetText("");
+    }
 }
 
 void CollectAllCells() {

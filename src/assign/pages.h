@@ -41,6 +41,12 @@ void PresetRefresh();
 // font label.
 void CustomSetRefresh();
 
+// "Clear All" after its question: a page 2 that is not loaded loads first
+// (its load writes the stored table once), then every cell string and every
+// box of both pages is emptied, in code order. Nothing is written: the empty
+// table reaches the files with the next write of the settings.
+void ClearAllCells();
+
 // Every cell of both pages into the table, which ends written to both files:
 // GetSignsPage1, GetSigns1, GetSigns2 (before the table is saved as a set).
 void CollectAllCells();

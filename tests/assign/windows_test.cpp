@@ -16,24 +16,12 @@
 #include "store/filenames.h"
 #include "store/store.h"
 #include "support/testing.h"
+#include "assign/settings_io.h"
 
 using testing_support::ReadFile;
 using testing_support::ReadLines;
 
 namespace {
-
-struct Counts {
-    int reads, writes;
-    bool operator==(const Counts&) const = default;
-};
-
-// How often `step` reads and writes the settings files.
-template <class Step>
-Counts ioOf(Step step) {
-    const auto before = store::Io;
-    step();
-    return {store::Io.reads - before.reads, store::Io.writes - before.writes};
-}
 
 // The start of the program as far as the assignment windows see it: the main
 // window's load calls ReadINI, which loads page 1 hidden.
