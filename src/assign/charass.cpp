@@ -6,6 +6,7 @@
 
 #include "assign/fontchooser.h"
 #include "assign/settings.h"
+#include "assign/zoom.h"
 #include "platform/ansi.h"
 #include "platform/controls.h"
 #include "platform/richtextbox.h"
@@ -27,14 +28,11 @@ CharAssForm& CharAss() { return platform::Instance<CharAssForm>(); }
 
 void CharAssForm::CreateControls(QWidget* window) {
     platform::SetClientSizeTwips(window, 11850, 7665);
-    // Labels lie beneath every box and button, as the old toolkit drew them.
+    // Labels lie beneath every box and button, as the old toolkit drew them;
+    // the boxes come last, so an enlarged box shows over the preset buttons.
     createLabels(window);
-    CreateCells(window, assign::Page1Cells(), [] {
-        std::vector<int> order;
-        for (const auto& c : assign::Page1Cells()) order.push_back(c.code);
-        return order;
-    }());
     createButtons(window);
+    CreateCells(window, assign::Page1Cells(), assign::BoxList(1));
 }
 
 void CharAssForm::createLabels(QWidget* window) {

@@ -60,7 +60,7 @@ public:
     QLabel* Label2();
     QLabel* Label3();
     QLabel* Label4();  // the symbol font
-    QLabel* Label5();  // hint; the cell inspection writes here
+    QLabel* Label5() override;  // hint; the cell inspection writes here
     QLabel* Label6();
     QLabel* Label7();
     QPushButton* Command1();
