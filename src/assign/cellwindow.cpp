@@ -83,7 +83,11 @@ void CellWindow::CreateCells(QWidget* window, const std::vector<CellPlace>& plac
         box->SetHideSelection(true);
         place(box, byCode.at(code)->box);
         cells_[code].box = box;
+        QObject::connect(box, &platform::RichTextBox::Click, this, [this, code] { RichTextBox_Click(code); });
+        QObject::connect(box, &platform::RichTextBox::DblClick, this, [this, code] { RichTextBox_DblClick(code); });
     }
+    // Made in list order (which the tab order follows), stacked the other way.
+    for (auto it = stacking.rbegin(); it != stacking.rend(); ++it) cells_[*it].box->raise();
 }
 
 std::vector<int> CellWindow::codesBetween(int first, int last) const {

@@ -1,13 +1,12 @@
 #include "assign/charass.h"
 
-#include <QCursor>
 #include <QLabel>
-#include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
 #include <QWidget>
 
+#include "assign/fontchooser.h"
 #include "assign/settings.h"
+#include "assign/zoom.h"
 #include "platform/ansi.h"
 #include "platform/controls.h"
 #include "platform/richtextbox.h"
@@ -21,24 +20,6 @@ namespace {
 
 constexpr int kLastCode = assign::kPage2FirstCode - 1;
 
-// The pointer over the LOCK UNI button: a yellow note saying that a right
-// click tells more, below nine transparent rows.
-QCursor lockUniCursor() {
-    QPixmap image(32, 32);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.fillRect(0, 9, 32, 23, QColor(255, 255, 0));
-    p.setPen(Qt::black);
-    p.drawRect(0, 9, 31, 22);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(8);
-    p.setFont(font);
-    p.drawText(QRect(1, 10, 30, 10), Qt::AlignCenter, QStringLiteral("Rclick"));
-    p.drawText(QRect(1, 20, 30, 10), Qt::AlignCenter, QStringLiteral("for info"));
-    p.end();
-    return QCursor(image, 0, 0);
-}
-
 }  // namespace
 
 CharAssForm::CharAssForm() : CellWindow(QStringLiteral("Character Assignment ANSI 1")) {}
@@ -47,14 +28,11 @@ CharAssForm& CharAss() { return platform::Instance<CharAssForm>(); }
 
 void CharAssForm::CreateControls(QWidget* window) {
     platform::SetClientSizeTwips(window, 11850, 7665);
-    // Labels lie beneath every box and button, as the old toolkit drew them.
+    // Labels lie beneath every box and button, as the old toolkit drew them;
+    // the boxes come last, so an enlarged box shows over the preset buttons.
     createLabels(window);
-    CreateCells(window, assign::Page1Cells(), [] {
-        std::vector<int> order;
-        for (const auto& c : assign::Page1Cells()) order.push_back(c.code);
-        return order;
-    }());
     createButtons(window);
+    CreateCells(window, assign::Page1Cells(), assign::BoxList(1));
 }
 
 void CharAssForm::createLabels(QWidget* window) {
@@ -104,7 +82,6 @@ void CharAssForm::createButtons(QWidget* window) {
     platform::SetBackColor(selectFont_, 0xC0C0FF);
     clearAll_ = NewButton(window, QStringLiteral("Clear All"), {240, 4440, 855, 300});
     lockUniCB_ = NewButton(window, QStringLiteral("Lock Uni"), {1200, 4440, 975, 300});
-    lockUniCB_->setCursor(lockUniCursor());
 
     const auto preset = [&](const char* caption, int top) {
         return NewButton(window, QString::fromLatin1(caption), {10560, top, 1095, 255});
@@ -133,6 +110,7 @@ void CharAssForm::createButtons(QWidget* window) {
     QObject::connect(cyrillic_, &QPushButton::clicked, this, &CharAssForm::Cyrillic_Click);
     QObject::connect(greek_, &QPushButton::clicked, this, &CharAssForm::Greek_Click);
     QObject::connect(clearAll_, &QPushButton::clicked, this, &CharAssForm::ClearAll_Click);
+    connectLockUniCB();
     connectCustomButtons();
 }
 
@@ -178,14 +156,7 @@ void CharAssForm::ReadINI() {
     store::ReadSettingsFiles();
     // The first touch of the button loads this window (hidden) at start-up;
     // its load reads and writes the settings files before we go on.
-    QPushButton* button = LockUniCB();
-    if (store::LockUni) {
-        button->setText(QStringLiteral("Unlock Uni"));
-        platform::SetBackColor(button, 255);
-    } else {
-        button->setText(QStringLiteral("Lock Uni"));
-        platform::SetBackColor(button, platform::kButtonFace);
-    }
+    assign::ShowLockUni(LockUniCB(), store::LockUni);
 }
 
 void CharAssForm::WriteINI() { assign::WriteSettings(); }
@@ -206,4 +177,3 @@ void CharAssForm::GetSignsPage1() {
     WriteINI();
 }
 
-void CharAssForm::SelectFont_Click() {}

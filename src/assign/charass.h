@@ -8,6 +8,7 @@
 #include <array>
 
 #include "assign/cellwindow.h"
+#include "platform/fontdialog.h"
 #include "platform/filegroup.h"
 
 class QLabel;
@@ -35,8 +36,14 @@ public:
     // "Save / Refresh": the user's edits of both pages into the table and the
     // files, then both pages refreshed from them.
     void Save_Click();
-    // The symbol font chooser.
+    // The symbol font chooser (also the list editor's "Adjust font"): the
+    // chosen face, character set and size become the symbol font of both
+    // pages, which are then saved and refreshed ("Save / Refresh").
     void SelectFont_Click();
+    // LOCK UNI: a click switches the option (written with the next save); a
+    // right click explains it. Defined with the font chooser.
+    void LockUniCB_Click();
+    void LockUniCB_MouseDown(int button, int shift, float x, float y);
     // The presets: each writes its built-in set into both settings files and
     // refreshes both pages from them (presets.cpp).
     void Arab_Click();
@@ -59,7 +66,7 @@ public:
     QLabel* Label2();
     QLabel* Label3();
     QLabel* Label4();  // the symbol font
-    QLabel* Label5();  // hint; the cell inspection writes here
+    QLabel* Label5() override;  // hint; the cell inspection writes here
     QLabel* Label6();
     QLabel* Label7();
     QPushButton* Command1();
@@ -84,12 +91,18 @@ protected:
 private:
     void createLabels(QWidget* window);
     void createButtons(QWidget* window);
+    // The LOCK UNI button's pointer and procedures (with the font chooser).
+    void connectLockUniCB();
     void connectCustomButtons();
     // The set titled T into both settings files (the titles kept) and both
     // pages refreshed from them. False when abandoned, with nothing changed:
     // the set's data are missing or short (a message says so), or a file
     // step failed (`failure` says which and why).
     bool LoadCustomSet(const std::string& T, filegroup::Result& failure);
+
+    // The font the chooser opens on: the last one chosen in this run, or
+    // none; never taken from the symbol font.
+    platform::FontRecord chooserFont_;
 
     QLabel* label1_ = nullptr;
     QLabel* label2_ = nullptr;

@@ -26,11 +26,11 @@ void CharAss2Form::CreateControls(QWidget* window) {
                        {120, 840, 1815, 1215}, MakeFont(QStringLiteral("Courier New"), 8.25));
     platform::SetForeColor(label5_, 0xFF0000);
     label2_ = NewLabel(window, QString(), {9260, 7545, 1935, 495}, window->font());
-    CreateCells(window, assign::Page2Cells(), assign::Page2StackingOrder());
     command1_ = NewButton(window, QStringLiteral("Back to ANSI 1"), {1560, 50, 1215, 615},
                           MakeFont(QStringLiteral("Courier New"), 9.75));
     save_ = NewButton(window, QStringLiteral("Save/ Refresh"), {2880, 50, 855, 615},
                       MakeFont(QStringLiteral("Arial"), 9, true));
+    CreateCells(window, assign::Page2Cells(), assign::Page2StackingOrder());
     QObject::connect(command1_, &QPushButton::clicked, this, &CharAss2Form::Command1_Click);
     QObject::connect(save_, &QPushButton::clicked, this, &CharAss2Form::Save_Click);
 }

@@ -30,7 +30,7 @@ public:
 
     QLabel* Label1();
     QLabel* Label2();
-    QLabel* Label5();
+    QLabel* Label5() override;
     QPushButton* Command1();
     QPushButton* Save();
 

@@ -4,11 +4,11 @@
 #include <QPushButton>
 
 #include "assign/charass.h"
+#include "assign/fontchooser.h"
 #include "assign/pages.h"
 #include "assign/setfiles.h"
 #include "assign/settings.h"
 #include "platform/ansi.h"
-#include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "store/store.h"
 
@@ -33,11 +33,6 @@ bool saveCurrentAs(const std::string& title) {
         return false;
     }
     return true;
-}
-
-void showLockUni(QPushButton* button, bool lockUni) {
-    button->setText(lockUni ? QStringLiteral("Unlock Uni") : QStringLiteral("Lock Uni"));
-    platform::SetBackColor(button, lockUni ? 255 : platform::kButtonFace);
 }
 
 }  // namespace
@@ -112,7 +107,7 @@ bool CharAssForm::LoadCustomSet(const std::string& T, Result& failure) {
     if ((failure = assign::WriteSettingsFromSet(set.text, store::CustomTitle, size, lockUni))) return false;
     store::CellFontSize = size;
     store::LockUni = lockUni;
-    showLockUni(LockUniCB(), lockUni);
+    assign::ShowLockUni(LockUniCB(), lockUni);
     assign::CustomSetRefresh();
     return true;
 }

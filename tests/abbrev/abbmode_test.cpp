@@ -11,6 +11,7 @@
 #include "abbrev/abbmode.h"
 #include "abbrev/listfiles.h"
 #include "platform/dialogs.h"
+#include "platform/fontdialog.h"
 #include "platform/richtextbox.h"
 #include "platform/shell.h"
 #include "platform/textfile.h"
@@ -47,10 +48,11 @@ std::string numberedList(int lines) {
     return text;
 }
 
-// What a choice in the font chooser leaves behind: the new symbol font.
+// The font chooser's answer to the next "Adjust font": face and size.
 void chooseSymbolFont(const char* face, int size) {
-    store::CellFontName = face;
-    store::CellFontSize = size;
+    platform::SetChooseFontHook([=](const platform::FontRecord&) -> std::optional<platform::FontRecord> {
+        return platform::FontRecord{face, size * 10, platform::kRegularWeight, false, false, false, 0};
+    });
 }
 
 using FontSet = std::set<std::pair<QString, double>>;

@@ -8,6 +8,7 @@
 #include "assign/cells.h"
 #include "assign/charass.h"
 #include "assign/charass2.h"
+#include "assign/zoom.h"
 #include "assign/pages.h"
 #include "platform/ansi.h"
 #include "platform/dialogs.h"
@@ -64,22 +65,26 @@ TEST(AssignWindows, EveryCellStandsWhereItsPageSays) {
     EXPECT_EQ(CharAss2().Window()->size(), QSize(dlg::TwipsToPixelsX(11205), dlg::TwipsToPixelsY(8040)));
 }
 
-TEST(AssignWindows, PageTwoStacksItsBoxesInTheDesignedOrderAboveTheLabels) {
-    QWidget* window = CharAss2().Window();
-    std::vector<int> boxes;
-    int lastLabel = -1, firstBox = -1;
-    const QObjectList& children = window->children();
-    for (int i = 0; i < children.size(); ++i) {
-        if (auto* box = qobject_cast<platform::RichTextBox*>(children[i])) {
-            for (int code : store::CellCodes())
-                if (code >= 133 && CharAss2().CellBox(code) == box) boxes.push_back(code);
-            if (firstBox < 0) firstBox = i;
-        } else if (qobject_cast<QLabel*>(children[i])) {
-            lastLabel = i;
+TEST(AssignWindows, BothPagesStackTheEarlierListedBoxOnTopAndEveryBoxAboveTheOtherControls) {
+    const auto check = [](assign::CellWindow& page, const std::vector<int>& list) {
+        std::map<QObject*, int> codeOf;
+        for (int code : list) codeOf[page.CellBox(code)] = code;
+        std::vector<int> bottomUp;
+        int lastOther = -1, firstBox = -1;
+        const QObjectList& children = page.Window()->children();
+        for (int i = 0; i < children.size(); ++i) {
+            if (codeOf.count(children[i])) {
+                bottomUp.push_back(codeOf[children[i]]);
+                if (firstBox < 0) firstBox = i;
+            } else if (children[i]->isWidgetType()) {
+                lastOther = i;
+            }
         }
-    }
-    EXPECT_EQ(boxes, assign::Page2StackingOrder());
-    EXPECT_LT(lastLabel, firstBox);
+        EXPECT_EQ(bottomUp, std::vector<int>(list.rbegin(), list.rend()));
+        EXPECT_LT(lastOther, firstBox);
+    };
+    check(CharAss(), assign::BoxList(1));
+    check(CharAss2(), assign::Page2StackingOrder());
 }
 
 TEST(AssignWindows, FillsCaptionTheCellsAndNameTheSymbolFont) {
