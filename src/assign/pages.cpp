@@ -2,6 +2,7 @@
 
 #include "assign/charass.h"
 #include "assign/charass2.h"
+#include "assign/settings.h"
 #include "platform/richtextbox.h"
 #include "store/store.h"
 
@@ -25,11 +26,14 @@ void LoadPage2() {
 void SaveRefresh() {
     CharAssForm& page1 = CharAss();
     page1.GetSignsPage1();
+    if (!LastSettingsWriteSucceeded()) return;
     page1.FillFieldsPage1();
     page1.GetSignsPage1();
+    if (!LastSettingsWriteSucceeded()) return;
     CharAss2Form& page2 = CharAss2();
     page2.GetSigns1();
     page2.GetSigns2();
+    if (!LastSettingsWriteSucceeded()) return;
     page2.FillFields();
     page2.GetSigns1();
     page2.GetSigns2();

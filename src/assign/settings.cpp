@@ -11,6 +11,7 @@ namespace {
 // Why the last write failed ("" when it worked), and how many failures have
 // been shown.
 std::string g_lastWriteError;
+bool g_lastWriteSucceeded = true;
 int g_failuresShown = 0;
 
 void showFailure(const std::string& error) {
@@ -22,21 +23,30 @@ void showFailure(const std::string& error) {
 
 }  // namespace
 
-void WriteSettings() {
+bool WriteSettings() {
     std::string error;
-    if (store::WriteSettingsFiles(&error)) {
+    g_lastWriteSucceeded = store::WriteSettingsFiles(&error);
+    if (g_lastWriteSucceeded) {
         g_lastWriteError.clear();
-        return;
+        return true;
     }
-    if (error == g_lastWriteError) return;
+    if (error == g_lastWriteError) return false;
     g_lastWriteError = error;
     showFailure(error);
+    return false;
+}
+
+bool LastSettingsWriteSucceeded() { return g_lastWriteSucceeded; }
+
+void ForgetSettingsWriteFailure() {
+    g_lastWriteError.clear();
+    g_lastWriteSucceeded = true;
 }
 
 bool SettingsWrittenBy(const std::function<void()>& step) {
     const int shown = g_failuresShown;
     step();
-    if (g_lastWriteError.empty()) return true;
+    if (g_lastWriteSucceeded) return true;
     if (g_failuresShown == shown) showFailure(g_lastWriteError);
     return false;
 }

@@ -244,7 +244,7 @@ TEST(SelectFont, FromTheListEditorItRefreshesTheHiddenPagesAndShowsNoWindow) {
     EXPECT_EQ(shown, std::vector<QWidget*>{AbbMode().Window()});
 }
 
-TEST(SelectFont, ASaveThatCannotWriteIsReportedOnceAndTheChoiceWaitsInTheChooser) {
+TEST(SelectFont, ASaveThatCannotWriteIsReportedOnceAndTheChoiceStaysInMemoryAndInTheChooser) {
     start();
     const auto assignment = ReadFile(store::kAssignmentFile), options = ReadFile(store::kOptionsFile);
     Chooser chooser;
@@ -259,9 +259,15 @@ TEST(SelectFont, ASaveThatCannotWriteIsReportedOnceAndTheChoiceWaitsInTheChooser
     EXPECT_EQ(boxes.calls()[0].style & 0x70, dlg::Exclamation);
     EXPECT_EQ(ReadFile(store::kAssignmentFile), assignment);
     EXPECT_EQ(ReadFile(store::kOptionsFile), options);
-    // The pages show what the files hold, and the chooser offers the choice again.
-    EXPECT_EQ(CharAss().Label4()->text().toStdString(),
-              assign::FontLabelPage1(store::CellFontName, store::CellCharSet, store::CellFontSize));
+    // The failed write ends the refresh before a fill could bring the old
+    // font back: the new one stays in memory and in the font label, and
+    // reaches the files with the next write that works.
+    EXPECT_EQ(store::CellFontName, "Liberation Serif");
+    EXPECT_EQ(store::CellCharSet, 161);
+    EXPECT_EQ(store::CellFontSize, 14);
+    EXPECT_EQ(CharAss().Label4()->text().toStdString(), "Liberation Serif Char. Set 161 Size 14");
+    CharAss().WriteINI();
+    EXPECT_EQ(line(store::kAssignmentFile, 193), "Liberation Serif");
     chooser.answer = std::nullopt;
     CharAss().SelectFont_Click();
     EXPECT_EQ(chooser.openings.back(), chosen);

@@ -244,6 +244,30 @@ TEST(Protocol, CollectingAllCellsKeepsWhatTheBoxesHoldAndWritesIt) {
     EXPECT_EQ(cellLine(250), "\\u1070?");
 }
 
+TEST(Protocol, ASaveRefreshWhoseWriteFailsEndsThereAndKeepsTheEdits) {
+    start();
+    CharAss2().Show();
+    const auto assignment = ReadFile(store::kAssignmentFile), options = ReadFile(store::kOptionsFile);
+    paste(CharAss().CellBox(70), QString::fromUtf8("Ж"));
+    paste(CharAss2().CellBox(140), QString::fromUtf8("א"));
+    testing_support::MsgBoxRecorder boxes;
+    {
+        testing_support::DiskFull full(8);
+        CharAss().Save_Click();
+    }
+    EXPECT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(ReadFile(store::kAssignmentFile), assignment);
+    EXPECT_EQ(ReadFile(store::kOptionsFile), options);
+    // No fill re-read the old files over the edits.
+    EXPECT_EQ(store::CellCode[70], "\\u1046?");
+    EXPECT_EQ(CharAss().CellBox(70)->TextW(), QString::fromUtf8("Ж"));
+    EXPECT_EQ(CharAss2().CellBox(140)->TextW(), QString::fromUtf8("א"));
+    // Once the disk takes them again, the next Save / Refresh stores both.
+    CharAss().Save_Click();
+    EXPECT_EQ(cellLine(70), "\\u1046?");
+    EXPECT_EQ(cellLine(140), "\\u1488?");
+}
+
 TEST(Editing, PastedSymbolsAndTypedCodesBecomeCellStringsOnSaveRefresh) {
     start();
     CharAss2().Show();
