@@ -75,6 +75,7 @@ void ClearAllCells() {
 
 void CollectAllCells() {
     CharAss().GetSignsPage1();
+    if (!LastSettingsWriteSucceeded()) return;
     CharAss2Form& page2 = CharAss2();
     page2.GetSigns1();
     page2.GetSigns2();

@@ -365,6 +365,27 @@ TEST(CustomSetDialogue, ASettingsWriteFailureEndsTheDialogueWithOneMessage) {
     EXPECT_EQ(ReadFile("Custom1.TXT"), "");  // made empty, not filled
 }
 
+TEST(CustomSetDialogue, ASaveWhoseFirstWriteFailsEndsBeforePage2sLoadReReadsTheFiles) {
+    start();
+    ASSERT_FALSE(CharAss2().IsLoaded());
+    CharAss().LockUniCB()->click();  // held in memory until the next write
+    ASSERT_TRUE(store::LockUni);
+    const Folder before = FolderContents();
+    Dialogue answers;
+    {
+        testing_support::DiskFull full(8);
+        click(1);
+    }
+    EXPECT_EQ(answers.boxes.size(), 1u);
+    // Page 2's load would have read the old files over the switched option.
+    EXPECT_FALSE(CharAss2().IsLoaded());
+    EXPECT_TRUE(store::LockUni);
+    EXPECT_EQ(CharAss().LockUniCB()->text(), "Unlock Uni");
+    Folder expected = before;
+    expected["Custom1.TXT"] = expected["Custom1II.TXT"] = "";
+    EXPECT_EQ(FolderContents(), expected);
+}
+
 // For every file step of a dialogue: the same dialogue run with that step
 // failing shows one message naming the file, asks nothing after it, and
 // leaves every file as it was before the step that failed (a step being one
