@@ -48,9 +48,9 @@ void CharAssForm::Custom_Click(int i) {
     // The questions name the button by its fixed name, the set by its title.
     const std::string button = "Custom" + std::to_string(i);
 
-    // A settings file edited by hand may hold any title: check it before a
-    // file is touched.
-    if (auto why = assign::TitleRefusal(T)) return tellRefusal(*why);
+    // A settings file edited by hand may hold any title, one whose files
+    // cross another set's among them: check it before a file is touched.
+    if (auto why = assign::NewTitleRefusal(T, store::CustomTitle, i)) return tellRefusal(*why);
     if (auto failure = assign::CreateSetFiles(T)) return tellFailure(*failure);
     std::int64_t length = 0;
     if (auto failure = assign::SetLength(T, length)) return tellFailure(*failure);

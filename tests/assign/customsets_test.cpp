@@ -347,6 +347,25 @@ TEST(CustomSetDialogue, TitlesThatCouldDamageFilesAreRefusedWithNothingChanged) 
     EXPECT_FALSE(QDir(QStringLiteral("sub")).exists());
 }
 
+TEST(CustomSetDialogue, StoredTitlesWhoseFilesCrossAreRefusedBeforeEitherSetIsOverwritten) {
+    // Edited by hand: the options copy of "A" is the assignment copy of "AII".
+    store::CustomTitle[1] = "A";
+    store::CustomTitle[2] = "AII";
+    ASSERT_TRUE(store::WriteSettingsFiles());
+    WriteFile("AII.TXT", lines(210));
+    WriteFile("AIIII.TXT", " 12 \r\n0\r\n");
+    start();
+    const Folder before = FolderContents();
+    for (int button : {1, 2}) {
+        Dialogue answers;
+        answers.Answer("Reset current settings", dlg::No);
+        click(button);
+        ASSERT_EQ(answers.boxes.size(), 1u) << button;
+        EXPECT_NE(answers.boxes[0].prompt.find("\"AII.TXT\""), std::string::npos) << answers.boxes[0].prompt;
+        EXPECT_EQ(FolderContents(), before) << button;
+    }
+}
+
 TEST(CustomSetDialogue, ASettingsWriteFailureEndsTheDialogueWithOneMessage) {
     start();
     CharAss2().Load();
