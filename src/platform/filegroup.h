@@ -4,7 +4,8 @@
 // file in the destination's folder first, then the temporaries are renamed
 // over their destinations, then files are renamed in place or deleted. When
 // any step fails, the steps already done are undone, so every file of the
-// group keeps the content it had before.
+// group keeps the content it had before. A replaced file keeps its
+// permissions, and a read-only one is not replaced.
 // Names are Windows-1252 byte strings; a bare name is in the current folder.
 #include <cstdint>
 #include <functional>
