@@ -18,7 +18,8 @@ using filegroup::Result;
 
 void tellFailure(const filegroup::Failure& failure) {
     dlg::MsgBox("The custom set could not be saved or loaded.\r\n\r\n\"" + failure.file + "\": " + failure.reason +
-                    "\r\n\r\nNo file was changed by the step that failed.",
+                    (failure.filesKept ? "\r\n\r\nNo file was changed by the step that failed."
+                                       : "\r\n\r\nA file that could not be put back keeps its new content."),
                 dlg::OKOnly | dlg::Exclamation);
 }
 

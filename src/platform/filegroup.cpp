@@ -96,33 +96,25 @@ Result writeTemporary(std::string_view name, const std::string& bytes, mode_t pe
     f.setAutoRemove(false);
     if (!f.open()) return failure(name, f.errorString());
     temp.path = f.fileName();
-    if (::fchmod(f.handle(), permissions) != 0) {
-        const int e = errno;
-        f.close();
-        QFile::remove(temp.path);
-        temp.path.clear();
-        return failureFromErrno(name, e);
-    }
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const qint64 n = f.write(bytes.data() + done, static_cast<qint64>(bytes.size() - done));
-        if (n <= 0) {
-            const QString reason = f.errorString();
-            f.close();
-            QFile::remove(temp.path);
-            temp.path.clear();
-            return failure(name, reason);
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (!f.flush() || ::fsync(f.handle()) != 0) {
-        const QString reason = f.errorString().isEmpty() ? QString::fromLocal8Bit(std::strerror(errno))
-                                                         : f.errorString();
+    // The system's reason when it gave one: Qt says "Unknown error" for a
+    // write cut short by a full disk or a size limit.
+    const auto abandon = [&](int error) -> Result {
+        const QString reason = error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : f.errorString();
         f.close();
         QFile::remove(temp.path);
         temp.path.clear();
         return failure(name, reason);
+    };
+    if (::fchmod(f.handle(), permissions) != 0) return abandon(errno);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        errno = 0;
+        const qint64 n = f.write(bytes.data() + done, static_cast<qint64>(bytes.size() - done));
+        if (n <= 0) return abandon(errno);
+        done += static_cast<size_t>(n);
     }
+    errno = 0;
+    if (!f.flush() || ::fsync(f.handle()) != 0) return abandon(errno);
     f.close();
     return std::nullopt;
 }
@@ -249,6 +241,7 @@ Result Apply(const std::vector<Change>& changes) {
             if (f) trouble += " \"" + f->file + "\" could not be put back either: " + f->reason;
         }
         failed.reason += trouble;
+        failed.filesKept = trouble.empty();
         return failed;
     };
 

@@ -19,6 +19,9 @@ namespace filegroup {
 struct Failure {
     std::string file;    // the name as the program spells it (Windows-1252)
     std::string reason;  // what the system said (Windows-1252)
+    // False when undoing a failed group failed too: a file named in the
+    // reason was left with its new content.
+    bool filesKept = true;
 };
 
 // Empty when the step worked.

@@ -405,6 +405,31 @@ TEST(CustomSetDialogue, ASaveWhoseFirstWriteFailsEndsBeforePage2sLoadReReadsTheF
     EXPECT_EQ(FolderContents(), expected);
 }
 
+TEST(CustomSetDialogue, AFailureThatCouldNotBeUndoneIsNotToldAsChangingNothing) {
+    // A long cell makes the old assignment file too large to be put back
+    // under the limit below, while the set's own files fit.
+    store::CellCode[64] = std::string(3000, 'z');
+    ASSERT_TRUE(store::WriteSettingsFiles());
+    WriteFile("Custom1.TXT", lines(194));
+    WriteFile("Custom1II.TXT", " 18 \r\n1\r\n");
+    start();
+    filegroup::SetFaultHook([](filegroup::Op op, const std::string& name) -> std::optional<std::string> {
+        if (op == filegroup::Op::Rename && name == store::kOptionsFile) return std::string("Injected fault");
+        return std::nullopt;
+    });
+    Dialogue answers;
+    {
+        testing_support::DiskFull full(2000);
+        click(1);
+    }
+    filegroup::SetFaultHook(nullptr);
+    ASSERT_EQ(answers.boxes.size(), 2u);
+    const std::string& told = answers.boxes[1].prompt;
+    EXPECT_NE(told.find("could not be put back"), std::string::npos) << told;
+    EXPECT_EQ(told.find("No file was changed"), std::string::npos) << told;
+    EXPECT_EQ(told.find("Unknown error"), std::string::npos) << told;  // the system's reason, not Qt's
+}
+
 // For every file step of a dialogue: the same dialogue run with that step
 // failing shows one message naming the file, asks nothing after it, and
 // leaves every file as it was before the step that failed (a step being one
