@@ -124,6 +124,7 @@ void AbbModeForm::CreateControls(QWidget* window) {
 void AbbModeForm::ControlsDiscarded() {
     rtb_ = nullptr;
     label1_ = nullptr;
+    listShown_ = false;
 }
 
 platform::RichTextBox* AbbModeForm::RTB() {
@@ -138,15 +139,20 @@ QLabel* AbbModeForm::Label1() {
 
 void AbbModeForm::Form_Load() {
     if (store::AbbListVersion == 0) store::AbbListVersion = 1;
-    LoadList();
+    // An editor without the list would offer to save its empty text over it.
+    if (!LoadList()) Unload();
 }
 
-void AbbModeForm::loadFailed() {
+bool AbbModeForm::loadFailed() {
+    listShown_ = false;
+    const std::string reason = ansi::fromQString(textfile::lastError());
     textfile::remove(abbrev::kDisplayFile);
-    dlg::MsgBox("Please, retry.", dlg::OKOnly | dlg::Information, "Load failed");
+    dlg::MsgBox(reason.empty() ? "Please, retry." : "Please, retry.\r\n\r\n" + reason, dlg::OKOnly | dlg::Information,
+                "Load failed");
+    return false;
 }
 
-void AbbModeForm::LoadList() {
+bool AbbModeForm::LoadList() {
     if (!abbrev::SeedListFiles()) return loadFailed();
     auto lines = abbrev::ReadListLines();
     if (!lines) return loadFailed();
@@ -170,21 +176,26 @@ void AbbModeForm::LoadList() {
 
     const std::string rtf = abbrev::ListDisplayRtf(ListLines_, store::CellCharSet, store::CellFontName,
                                                    store::CellFontSize);
-    if (!textfile::writeAtomic(abbrev::kDisplayFile, rtf) || !RTB()->LoadFile(abbrev::kDisplayFile))
+    if (!textfile::writeAtomic(abbrev::kDisplayFile, rtf, textfile::Flush::Later) ||
+        !RTB()->LoadFile(abbrev::kDisplayFile))
         return loadFailed();
     textfile::remove(abbrev::kDisplayFile);
     Label1()->setText(QString());
+    listShown_ = true;
+    return true;
 }
 
 void AbbModeForm::Speichern_Click() {
-    store::AbbRetrace = true;
-    if (!abbrev::TakeUndoCopies()) {
-        reportFailure(kSaveFailed);
+    if (!listShown_) {
+        dlg::MsgBox(std::string("The list was not saved: the editor does not show the list of \"") + abbrev::kListFile +
+                        "\", whose last load failed, and saving would replace that list with what the editor "
+                        "shows.\r\n\r\nClose the editor and open it again with \"Abb list\".",
+                    dlg::OKOnly | dlg::Exclamation);
         return;
     }
+    store::AbbRetrace = true;
     if (RTB()->Text().empty()) {
-        if (!abbrev::EmptyListFile())
-            reportFailure(kSaveFailed);
+        if (!abbrev::SaveList(std::nullopt)) reportFailure(kSaveFailed);
         return;
     }
     if (!saveEditorText()) return;
@@ -211,7 +222,7 @@ bool AbbModeForm::saveEditorText() {
                     dlg::OKOnly | dlg::Exclamation);
         return false;
     }
-    if (!abbrev::WriteSavedList(*text)) {
+    if (!abbrev::SaveList(*text)) {
         Label1()->setText(QString());
         reportFailure(kSaveFailed);
         return false;

@@ -20,8 +20,10 @@ public:
     platform::RichTextBox* RTB();
     QLabel* Label1();
 
-    // Seeds, reads, sorts (when due) and shows the edited list.
-    void LoadList();
+    // Seeds, reads, sorts (when due) and shows the edited list; false after a
+    // failure, which has been reported. Until a load succeeds again, Save
+    // refuses to write what the editor shows.
+    bool LoadList();
 
     // Asks the desktop to open the exported list; the argument is not used.
     void OpenFile(std::string& name);
@@ -46,7 +48,7 @@ protected:
     void ControlsDiscarded() override;
 
 private:
-    void loadFailed();
+    bool loadFailed();
     // Takes the editor's text into the list files; false after a reported failure.
     bool saveEditorText();
 
@@ -54,6 +56,7 @@ private:
     QLabel* label1_ = nullptr;
     std::vector<std::string> ListLines_;
     int ListLineCount_ = 0;
+    bool listShown_ = false;  // the editor shows the list as the last load read it
 };
 
 AbbModeForm& AbbMode();

@@ -66,9 +66,14 @@ struct DatabaseFiles {
     std::string list, abb, bed;
 };
 
+// The three files of a list change together: a save stopped half way must not
+// leave a list whose trace copies the conversions read out of step with it.
+bool writeTriple(const std::string& list, const std::string& abb, const std::string& bed, const DatabaseFiles& files) {
+    return textfile::writeAtomicGroup({{list, files.list}, {abb, files.abb}, {bed, files.bed}});
+}
+
 bool writeWorkingFiles(const DatabaseFiles& files) {
-    return textfile::writeAtomic(kListFile, files.list) && textfile::writeAtomic(kAbbTraceFile, files.abb) &&
-           textfile::writeAtomic(kBedTraceFile, files.bed);
+    return writeTriple(kListFile, kAbbTraceFile, kBedTraceFile, files);
 }
 
 std::optional<DatabaseFiles> readFiles(const std::string& list, const std::string& abb, const std::string& bed) {
@@ -210,12 +215,22 @@ std::string CleanListText(std::string text) {
     return text;
 }
 
-bool TakeUndoCopies() {
+bool SaveList(const std::optional<std::string>& text) {
+    std::vector<textfile::FileBytes> files;
     const std::pair<const char*, const char*> copies[] = {
         {kListFile, kUndoListFile}, {kAbbTraceFile, kUndoAbbTraceFile}, {kBedTraceFile, kUndoBedTraceFile}};
-    for (const auto& [from, to] : copies)
-        if (!textfile::ensureExists(from) || !textfile::copyOver(from, to)) return false;
-    return true;
+    for (const auto& [from, to] : copies) {
+        auto held = textfile::exists(from) ? textfile::readAll(from) : std::string();
+        if (!held) return false;
+        files.push_back({to, std::move(*held)});
+    }
+    if (!text) {
+        files.push_back({kListFile, std::string()});
+    } else {
+        const std::string bytes = *text + std::string(kCrLf);
+        for (const char* name : {kListFile, kAbbTraceFile, kBedTraceFile}) files.push_back({name, bytes});
+    }
+    return textfile::writeAtomicGroup(files);
 }
 
 bool HasUndoCopies() {
@@ -227,13 +242,6 @@ bool RestoreUndoCopies() {
     auto files = readFiles(kUndoListFile, kUndoAbbTraceFile, kUndoBedTraceFile);
     return files && writeWorkingFiles(*files);
 }
-
-bool WriteSavedList(const std::string& text) {
-    const std::string bytes = text + std::string(kCrLf);
-    return writeWorkingFiles({bytes, bytes, bytes});
-}
-
-bool EmptyListFile() { return textfile::writeAtomic(kListFile, ""); }
 
 std::optional<std::string> DatabaseBaseForLoad(const std::string& chosen) { return withoutLast(chosen, 5); }
 
@@ -256,8 +264,7 @@ bool LoadDatabase(const std::string& chosen) {
 
 bool SaveDatabase(const std::string& base) {
     auto files = readFiles(kListFile, kAbbTraceFile, kBedTraceFile);
-    return files && textfile::writeAtomic(base + "L.TXT", files->list) &&
-           textfile::writeAtomic(base + "A.TXT", files->abb) && textfile::writeAtomic(base + "B.TXT", files->bed);
+    return files && writeTriple(base + "L.TXT", base + "A.TXT", base + "B.TXT", *files);
 }
 
 }  // namespace abbrev

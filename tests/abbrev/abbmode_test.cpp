@@ -323,3 +323,99 @@ TEST(FontButton, ReloadsTheListFromTheFile) {
     AbbMode().Font_Click();
     EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
 }
+
+// A full disk while the list is shown: the display document cannot be written.
+TEST(LoadFailure, TheEditorStaysClosedAndNoListFileChanges) {
+    WriteFile(abbrev::kListFile, numberedList(5));
+    WriteFile(abbrev::kAbbTraceFile, numberedList(5));
+    WriteFile(abbrev::kBedTraceFile, numberedList(5));
+    const auto before = testing_support::FolderSnapshot();
+    MsgBoxRecorder boxes;
+    {
+        testing_support::WriteFault full(abbrev::kDisplayFile, textfile::WriteStep::Write, ENOSPC);
+        openEditor();
+    }
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls()[0].title, "Load failed");
+    EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly | dlg::Information);
+    EXPECT_EQ(boxes.calls()[0].prompt,
+              "Please, retry.\r\n\r\nCannot write \"TMP111.TMP\": No space left on device");
+    EXPECT_FALSE(AbbMode().IsLoaded());
+
+    // Nothing can save an empty editor over the list, not even a stray Save.
+    AbbMode().Speichern_Click();
+    EXPECT_EQ(boxes.count(), 2u);
+    EXPECT_FALSE(AbbMode().IsLoaded());
+    EXPECT_EQ(testing_support::FolderSnapshot(), before);
+
+    // Once there is room again the list shows as it was.
+    openEditor();
+    EXPECT_TRUE(editorText().starts_with("a5=x\r\na4=x"));
+}
+
+TEST(LoadFailure, AfterAFailedReloadSaveIsRefusedUntilALoadSucceeds) {
+    WriteFile(abbrev::kListFile, numberedList(5));
+    openEditor();
+    const auto before = testing_support::FolderSnapshot();
+    MsgBoxRecorder boxes;
+    {
+        testing_support::WriteFault full(abbrev::kDisplayFile, textfile::WriteStep::Write, ENOSPC);
+        EXPECT_FALSE(AbbMode().LoadList());
+    }
+    typeText("\r\nnew=entry");
+    AbbMode().Speichern_Click();
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(boxes.calls()[0].title, "Load failed");
+    EXPECT_NE(boxes.calls()[1].prompt.find("The list was not saved"), std::string::npos);
+    EXPECT_NE(boxes.calls()[1].prompt.find(abbrev::kListFile), std::string::npos);
+    EXPECT_EQ(testing_support::FolderSnapshot(), before);
+    EXPECT_EQ(store::AbbListVersion, 1);
+
+    ASSERT_TRUE(AbbMode().LoadList());
+    typeText("\r\nnew=entry");
+    AbbMode().Speichern_Click();
+    EXPECT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(ReadFile(abbrev::kListFile), numberedList(5) + "new=entry\r\n");
+}
+
+// A Save that fails while its files are written leaves the list and both
+// trace copies as they were: the conversions never see them out of step.
+TEST(SaveFailure, TheThreeListFilesChangeTogetherOrNotAtAll) {
+    WriteFile(abbrev::kListFile, numberedList(3));
+    WriteFile(abbrev::kAbbTraceFile, numberedList(3));
+    WriteFile(abbrev::kBedTraceFile, numberedList(3));
+    openEditor();
+    typeText("\r\nnew=entry");
+    AbbMode().Speichern_Click();  // the undo copies exist from now on
+    typeText("\r\nmore=entry");
+    const auto before = testing_support::FolderSnapshot();
+    MsgBoxRecorder boxes;
+    for (const char* failing : {abbrev::kAbbTraceFile, abbrev::kBedTraceFile}) {
+        testing_support::WriteFault full(failing, textfile::WriteStep::Flush, ENOSPC);
+        AbbMode().Speichern_Click();
+    }
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_NE(boxes.calls()[1].prompt.find(abbrev::kBedTraceFile), std::string::npos);
+    EXPECT_EQ(testing_support::FolderSnapshot(), before);
+}
+
+TEST(SaveFailure, TheListFilesReachTheDiskBeforeAnyIsReplaced) {
+    openEditor();
+    typeText("\r\nab=c");
+    testing_support::WriteLog log;
+    AbbMode().Speichern_Click();
+    std::vector<std::string> listSteps;
+    for (const std::string& step : log.steps()) {
+        for (const char* name : {abbrev::kListFile, abbrev::kAbbTraceFile, abbrev::kBedTraceFile})
+            if (step.ends_with(std::string(" ") + name) && step.find("UNDO") == std::string::npos)
+                listSteps.push_back(step);
+    }
+    EXPECT_EQ(listSteps, (std::vector<std::string>{
+                             "write RUNEMILLINI3.TXT", "flush RUNEMILLINI3.TXT", "write RunemillIni3LAbb.TXT",
+                             "flush RunemillIni3LAbb.TXT", "write RunemillIni3LBed.TXT", "flush RunemillIni3LBed.TXT",
+                             "rename RUNEMILLINI3.TXT", "rename RunemillIni3LAbb.TXT",
+                             "rename RunemillIni3LBed.TXT"}));
+    for (const char* undo : {abbrev::kUndoListFile, abbrev::kUndoAbbTraceFile, abbrev::kUndoBedTraceFile})
+        EXPECT_TRUE(log.Flushed(undo)) << undo;
+    EXPECT_FALSE(log.Flushed(abbrev::kDisplayFile));
+}
