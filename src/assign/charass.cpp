@@ -169,7 +169,15 @@ void CharAssForm::Form_Load() {
 }
 
 void CharAssForm::ReadINI() {
-    store::ReadSettingsFiles();
+    const store::SettingsRead read = store::ReadSettingsFiles();
+    // Every fill reads the file again: one message for one face name.
+    if (read.refusedFaceName && *read.refusedFaceName != lastRefusedFace_) {
+        dlg::MsgBox(std::string("Line 193 of \"") + store::kAssignmentFile + "\" names the symbol font \"" +
+                        *read.refusedFaceName + "\". A font name with \"{\", \"}\", \"\\\" or \";\" cannot stand in "
+                        "rich text, so the font \"" + store::CellFontName + "\" stays in use.",
+                    dlg::OKOnly | dlg::Exclamation);
+    }
+    lastRefusedFace_ = read.refusedFaceName.value_or(std::string());
     // The first touch of the button loads this window (hidden) at start-up;
     // its load reads and writes the settings files before we go on.
     QPushButton* button = LockUniCB();
@@ -184,7 +192,10 @@ void CharAssForm::ReadINI() {
 
 void CharAssForm::WriteINI() {
     QString error;
-    if (store::WriteSettingsFiles(&error)) {
+    std::string notice;
+    const bool written = store::WriteSettingsFiles(&error, &notice);
+    if (!notice.empty()) dlg::MsgBox(notice, dlg::OKOnly | dlg::Information);
+    if (written) {
         lastWriteError_.clear();
         return;
     }

@@ -3,6 +3,7 @@
 // on the whole symbol table, and the settings operations ReadINI / WriteINI.
 #include <QString>
 #include <array>
+#include <string>
 
 #include "assign/cellwindow.h"
 
@@ -63,6 +64,7 @@ private:
     void createButtons(QWidget* window);
 
     QString lastWriteError_;
+    std::string lastRefusedFace_;
 
     QLabel* label1_ = nullptr;
     QLabel* label2_ = nullptr;
