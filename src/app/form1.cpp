@@ -13,6 +13,7 @@
 #include "app/form1_icons.h"
 #include "app/masterfiles.h"
 #include "assign/charass.h"
+#include "convert/bed_list.h"
 #include "convert/document.h"
 #include "convert/symbol_pass.h"
 #include "platform/events.h"
@@ -300,29 +301,64 @@ void Form1Form::convertCodeText() {
     const std::string text = TEX()->Text();
     if (SuppressConvert) return;
 
+    // The lower window as it stands: the snapshot that undo brings back, and
+    // what it shows again should the conversion stop.
+    platform::RichTextBox* rtb = RTB();
+    std::string shown = rtb->TextRTF();
+    shown.pop_back();  // the NUL of the property; the file holds the document
+    const int shownStart = rtb->SelStart();
+    const int shownLength = rtb->SelLength();
+    const std::int16_t tracedBefore = store::AbbTracedVersion;
+    abbTracePending_ = false;
+    lowerShowsProgress_ = false;
+
     std::vector<std::string> failures;
+    if (!converter_ || !converter_->BuiltFrom(store::CellCode))
+        converter_ = std::make_unique<convert::SegmentConverter>(store::CellCode);
+    std::string work;
+    convert::ExpansionTable expansions;
+    try {
+        const convert::WorkBound bound = convert::WorkBound::For(text.size());
+        work = convert::SymbolPass(text, *converter_, bound);
+        expansions = convert::AbbreviationPass(work, AbbArray, [&] { return abbListReady(failures); }, bound);
+    } catch (const convert::RunawayExpansion& stopped) {
+        // Nothing of this conversion stays: no file is written, the list is
+        // loaded again by the next one, the lower window shows what it showed.
+        store::AbbTracedVersion = tracedBefore;
+        if (IsLoaded() && lowerShowsProgress_) {
+            RTB()->SetTextRTF(shown);
+            RTB()->SetSelStart(shownStart);
+            RTB()->SetSelLength(shownLength);
+        }
+        if (!runawayShown_) showRunaway(stopped.What(), false);
+        runawayShown_ = true;
+        return;
+    }
+    runawayShown_ = false;
+    if (abbTracePending_) {
+        if (std::string failure = convert::WriteAbbTraceFile(AbbArray); !failure.empty()) failures.push_back(failure);
+    }
+
     // A slot that could not be written is not taken: undo must not find an
     // older text under the newest slot number.
     const int slot = (UndoIndex + 1) % 10;
-    if (textfile::writeAtomic(app::UndoSlotName(slot), text + "\r\n")) {
+    if (textfile::writeAtomic(app::UndoSlotName(slot), text + "\r\n", textfile::Flush::Later)) {
         UndoIndex = slot;
     } else {
         failures.push_back(lastFileError());
     }
-    if (!RTB()->SaveFile(convert::kRtbSnapshotFile)) failures.push_back(lastFileError());
+    if (!textfile::writeAtomic(convert::kRtbSnapshotFile, shown, textfile::Flush::Later))
+        failures.push_back(lastFileError());
 
-    if (!converter_ || !converter_->BuiltFrom(store::CellCode))
-        converter_ = std::make_unique<convert::SegmentConverter>(store::CellCode);
-    WorkRtf = convert::SymbolPass(text, *converter_);
-    const convert::ExpansionTable expansions =
-        convert::AbbreviationPass(WorkRtf, AbbArray, [&] { return abbListReady(failures); });
+    WorkRtf = std::move(work);
     ExpPos = expansions.ExpPos;
     ExpPosCount = expansions.ExpPosCount;
     if (!IsLoaded()) return;  // the window was closed while the list loaded
 
     const std::string document =
         convert::LowerWindowDocument(WorkRtf, store::CellFontName, store::CellCharSet, store::CellFontSize);
-    if (!textfile::writeAtomic(convert::kSubtextFile, document + "\r\n")) failures.push_back(lastFileError());
+    if (!textfile::writeAtomic(convert::kSubtextFile, document + "\r\n", textfile::Flush::Later))
+        failures.push_back(lastFileError());
     // The lines of the document as the file holds them, each with a paragraph
     // mark; taken from memory, so a file that could not be written loses nothing.
     WorkRtf = convert::WithParagraphMarks(document);
@@ -340,6 +376,7 @@ bool Form1Form::abbListReady(std::vector<std::string>& failures) {
     if (store::AbbTracedVersion == store::AbbListVersion) return true;
     const convert::AbbLoadServices services{
         [this](const std::string& progress) {
+            lowerShowsProgress_ = true;
             RTB()->SetText(progress);
             platform::PumpEvents();
         },
@@ -350,8 +387,27 @@ bool Form1Form::abbListReady(std::vector<std::string>& failures) {
     const convert::AbbLoadResult loaded = convert::LoadAbbTraceFile(AbbArray, store::AbbRetrace, services);
     if (!loaded.failure.empty()) failures.push_back(loaded.failure);
     if (!loaded.usable) return false;
+    abbTracePending_ = loaded.traced;
     store::AbbTracedVersion = store::AbbListVersion;
     return true;
+}
+
+void Form1Form::showRunaway(convert::Runaway what, bool reconvert) {
+    const std::string command = reconvert ? "Reconvert" : "The conversion";
+    std::string text;
+    if (what == convert::Runaway::ListMeanings) {
+        text = std::string("The meanings of the abbreviation list expand into each other: the list in \"") +
+               (reconvert ? convert::kBedTraceFile : convert::kAbbTraceFile) +
+               "\" would make this text more than 64 times as long and larger than 64 MB.";
+    } else {
+        text = std::string("The codings of the symbol table expand into each other: the cells in \"") +
+               store::kAssignmentFile + "\" would make this text more than 64 times as long and larger than 64 MB.";
+    }
+    text += "\r\n\r\n" + command + " has stopped; both windows and all files are as they were.\r\n\r\n";
+    text += what == convert::Runaway::ListMeanings
+                ? "Change the entries whose meanings hold an abbreviation of the list (or \"*\") with \"Abb list\"."
+                : "Change the cells whose codings hold \"#\" with \"Assign characters\".";
+    dlg::MsgBox(text, dlg::OKOnly | dlg::Exclamation);
 }
 
 // One message while files keep failing; it comes again once a conversion has

@@ -119,6 +119,8 @@ private:
 
     void convertCodeText();
     bool abbListReady(std::vector<std::string>& failures);
+    // The message of a command stopped by the bound of its working text.
+    void showRunaway(convert::Runaway what, bool reconvert);
     void reportWriteFailures(const std::vector<std::string>& failures);
     void SyncCaretSimple();
     void showLowerSelection(const caret::Selection& lower);
@@ -134,6 +136,9 @@ private:
     bool changePending_ = false;
     bool writeFailureShown_ = false;
     bool reconverting_ = false;
+    bool abbTracePending_ = false;     // the list loaded by this conversion was traced
+    bool lowerShowsProgress_ = false;  // the list load put its progress text there
+    bool runawayShown_ = false;        // told once while the conversions keep stopping
 };
 
 Form1Form& Form1();

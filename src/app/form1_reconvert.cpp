@@ -1,6 +1,7 @@
 #include "app/form1_reconvert.h"
 
 #include <QLabel>
+#include <QTextDocument>
 #include <exception>
 
 #include "app/form1.h"
@@ -39,25 +40,53 @@ void Form1Form::Reconvert_Click() {
     platform::RichTextBox* rtb = RTB();
     if (rtb->Text().empty()) return;
     SavedRtbCaret = rtb->SelStart();
+    const int savedLength = rtb->SelLength();
+    // The normalisation is undone if the command stops.
+    const int undoSteps = rtb->document()->availableUndoSteps();
     platform::SetWholeTextFormat(*rtb, store::CellFontName, store::CellFontSize);
+    std::string previousWork = std::move(WorkRtf);
     WorkRtf = rtb->TextRTF();
     // The command goes on with its own copy: nothing that runs while the list
     // loads can change what it works on.
     std::string work = WorkRtf;
 
+    const std::int16_t tracedBefore = store::BedTracedVersion;
     const convert::BedListUi ui{
         [this] { return ansi::fromQString(Label1()->text()); },
         [this](const std::string& caption) { Label1()->setText(ansi::toQString(caption)); },
         [](const std::string& prompt) { return dlg::MsgBox(prompt, dlg::YesNo); },
         platform::PumpEvents};
     const convert::BedLoad load = convert::LoadBedList(BedList, BedLineCount, ui);
-    if (load == convert::BedLoad::Failed || !IsLoaded()) return;
+    auto writeTracedList = [&] {
+        if (load == convert::BedLoad::Traced) convert::WriteBedTrace(BedList);
+    };
+    if (load == convert::BedLoad::Failed || !IsLoaded()) {
+        writeTracedList();
+        return;
+    }
 
     try {
         app::Probe("recognition");
         convert::RecognizeSymbols(work, load == convert::BedLoad::TooShort ? nullptr : &BedList, store::CellCode,
                                   store::CellCharSet, store::CellFontSize);
         WorkRtf = work = convert::CleanUpRtf(work, store::CellFontSize);
+    } catch (const convert::RunawayExpansion& stopped) {
+        // Everything as before the click: the list is loaded again next time.
+        store::BedTracedVersion = tracedBefore;
+        WorkRtf = std::move(previousWork);
+        while (rtb->document()->availableUndoSteps() > undoSteps) rtb->document()->undo();
+        rtb->SetSelStart(SavedRtbCaret);
+        rtb->SetSelLength(savedLength);
+        showRunaway(stopped.What(), true);
+        return;
+    } catch (const std::exception&) {
+        writeTracedList();
+        RetraceAfterFailure();
+        return;
+    }
+    writeTracedList();
+
+    try {
         // Every setting of the upper text runs the forward conversion, which
         // takes WorkRtf for its own document.
         TEX()->SetText(work);

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/work_bound.h"
+
 namespace convert {
 
 inline constexpr const char* kAbbTraceFile = "RunemillIni3LAbb.TXT";
@@ -53,9 +55,10 @@ public:
 
     const std::vector<std::string>& Lines() const { return lines_; }
 
-    // The group with every entry applied in list order.
+    // The group with every entry applied in list order. A replacement that
+    // would make it longer than `limit` throws RunawayExpansion.
     std::string Expand(std::string_view group) const;
-    void ExpandInto(std::string_view group, std::string& expanded) const;
+    void ExpandInto(std::string_view group, std::string& expanded, size_t limit = SIZE_MAX) const;
 
 private:
     // The trie of the abbreviations, flat: a node's children and entries are
@@ -97,9 +100,10 @@ struct ExpansionTable {
 
 // Runs the pass on `work`. `listReady` runs at each opening "*" before its
 // group is looked at (it loads the list when it has changed); false ends the
-// pass there.
+// pass there. An expansion that would make the text larger than `bound`
+// throws RunawayExpansion (Runaway::ListMeanings) and leaves `work` alone.
 ExpansionTable AbbreviationPass(std::string& work, const AbbTable& table,
-                                const std::function<bool()>& listReady);
+                                const std::function<bool()>& listReady, const WorkBound& bound = {});
 
 // Loading the Abb trace file.
 struct AbbLoadServices {
@@ -112,14 +116,20 @@ struct AbbLoadServices {
 
 struct AbbLoadResult {
     bool usable = false;     // false: the file has under 3 bytes (or cannot be read)
-    std::string failure;     // what could not be read or written, for the user
+    bool traced = false;     // sorted: WriteAbbTraceFile writes it back once the conversion is through
+    std::string failure;     // what could not be read, for the user
 };
 
 extern const char* const kRetracePrompt;
 extern const char* const kRetraceTitle;
 
-// Reads the trace file into `table`, traced and written back (with one empty
-// line more) when `retrace` is set and the user agrees.
+// Reads the trace file into `table`, traced when `retrace` is set and the user
+// agrees. The file itself is left to the caller: a conversion that stops must
+// leave it as it was.
 AbbLoadResult LoadAbbTraceFile(AbbTable& table, bool retrace, const AbbLoadServices& services);
+
+// Writes a traced list back, every slot (so one empty line more each time);
+// the reason for the user when it cannot.
+std::string WriteAbbTraceFile(const AbbTable& table);
 
 }  // namespace convert

@@ -46,6 +46,7 @@ BedLoad LoadBedList(std::vector<std::string>& BedList, std::int32_t& BedLineCoun
     BedList = std::move(*lines);
     BedList.emplace_back();
 
+    BedLoad load = BedLoad::Loaded;
     if (store::BedRetrace) {
         const bool ask = BedLineCount >= kBedQuestionLines;
         int answer = dlg::Yes;
@@ -61,13 +62,17 @@ BedLoad LoadBedList(std::vector<std::string>& BedList, std::int32_t& BedLineCoun
         }
         if (ask) ui.setCaption(savedCaption);
         ui.pump();
-        if (answer != dlg::No && !textfile::writeLinesAtomic(kBedTraceFile, BedList)) {
-            ReportFileFailure("The sorted abbreviation list could not be saved; the list file keeps its former "
-                              "content. Reconvert goes on with the sorted list.");
-        }
+        if (answer != dlg::No) load = BedLoad::Traced;
     }
     store::BedTracedVersion = store::AbbListVersion;
-    return BedLoad::Loaded;
+    return load;
+}
+
+bool WriteBedTrace(const std::vector<std::string>& BedList) {
+    if (textfile::writeLinesAtomic(kBedTraceFile, BedList)) return true;
+    ReportFileFailure("The sorted abbreviation list could not be saved; the list file keeps its former "
+                      "content. Reconvert goes on with the sorted list.");
+    return false;
 }
 
 bool ReloadBedList(std::vector<std::string>& BedList, std::int32_t BedLineCount) {

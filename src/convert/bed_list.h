@@ -32,16 +32,22 @@ struct BedListUi {
 
 enum class BedLoad {
     Kept,      // the list is current: BedList from an earlier load serves
-    Loaded,    // read (and sorted and written back when asked to)
+    Loaded,    // read in the file's order
+    Traced,    // read and sorted: WriteBedTrace writes it back once the command is through
     TooShort,  // under 3 bytes: no meanings this time, the next click loads again
     Failed,    // the file could not be created or read: the user has been told
 };
 
 // Loads the trace file into BedList (its lines and one empty slot) when
 // BedTracedVersion differs from AbbListVersion, retracing it when BedRetrace
-// is set. A file that cannot be written back keeps its old content; the user
-// is told and the loaded list serves all the same.
+// is set. The file itself is left to the caller: a command that stops must
+// leave it as it was.
 BedLoad LoadBedList(std::vector<std::string>& BedList, std::int32_t& BedLineCount, const BedListUi& ui);
+
+// Writes a traced list back, every slot (so one empty line more each time).
+// A file that cannot be written keeps its old content; the user is told and
+// the list serves all the same.
+bool WriteBedTrace(const std::vector<std::string>& BedList);
 
 // The recovery's reload: BedLineCount + 1 slots, the first ones filled from
 // the file in file order (as far as the file goes). False, with BedList left

@@ -296,3 +296,44 @@ TEST(Form1Window, AssignCharactersShowsTheFirstAssignmentWindow) {
     EXPECT_TRUE(CharAss().Window()->isVisible());
     EXPECT_EQ(CharAss().LoadCount(), 1);
 }
+
+// "a=aa" saved thirty times: "*a*" would take a gigabyte. The conversion stops
+// at its bound and leaves both windows and every file as they were.
+TEST(Form1Window, AListWhoseMeaningsExpandIntoEachOtherStopsTheConversionAndChangesNothing) {
+    std::string list;
+    for (int i = 0; i < 30; ++i) list += "a=aa\r\n";
+    WriteFile(convert::kAbbTraceFile, list);
+    Form1Form& f = loaded();
+    store::AbbRetrace = true;  // the list load traces it, which rewrites the file once a conversion is through
+    f.TEX()->SetText("plain #a#");
+    f.RTB()->SetSelStart(2);
+    f.RTB()->SetSelLength(3);
+    const auto files = testing_support::FolderSnapshot();
+    const std::string lower = f.RTB()->TextRTF();
+    const auto expPos = f.ExpPos;
+    const int undo = f.UndoIndex;
+
+    testing_support::MsgBoxRecorder boxes;
+    f.TEX()->SetText("x *a* y");
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_NE(boxes.calls()[0].prompt.find("expand into each other"), std::string::npos);
+    EXPECT_NE(boxes.calls()[0].prompt.find(std::string("\"") + convert::kAbbTraceFile + "\""), std::string::npos);
+    EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly | dlg::Exclamation);
+    EXPECT_EQ(testing_support::FolderSnapshot(), files);
+    EXPECT_EQ(f.RTB()->TextRTF(), lower);
+    EXPECT_EQ(f.RTB()->SelStart(), 2);
+    EXPECT_EQ(f.RTB()->SelLength(), 3);
+    EXPECT_EQ(f.TEX()->Text(), "x *a* y");  // what the user typed stays
+    EXPECT_EQ(f.UndoIndex, undo);
+    EXPECT_EQ(f.ExpPos, expPos);
+    EXPECT_EQ(store::AbbTracedVersion, 0);
+
+    // Typing on says nothing more until a conversion has gone through.
+    f.TEX()->SetText("x *a* yz");
+    EXPECT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(testing_support::FolderSnapshot(), files);
+    f.TEX()->SetText("x a y");
+    EXPECT_EQ(f.RTB()->Text(), "x a y");
+    f.TEX()->SetText("x *a*");
+    EXPECT_EQ(boxes.count(), 2u);
+}

@@ -252,10 +252,14 @@ TEST(LoadAbbTraceFile, ASmallListIsTracedWithoutAQuestionAndGainsAnEmptyLine) {
     AbbTable table;
     const convert::AbbLoadResult r = convert::LoadAbbTraceFile(table, true, log.services());
     EXPECT_TRUE(r.usable);
+    EXPECT_TRUE(r.traced);
     EXPECT_TRUE(r.failure.empty());
     EXPECT_EQ(log.progress, std::vector<std::string>{"Preparing 12 entries in the Abb list for work. Please wait!"});
     EXPECT_TRUE(log.questions.empty());
     EXPECT_EQ(log.pumps, 1);
+    // The file is written back by the conversion once it has gone through.
+    EXPECT_EQ(ReadFile(convert::kAbbTraceFile), listFile(12));
+    EXPECT_EQ(convert::WriteAbbTraceFile(table), "");
     const auto lines = textfile::readLines(convert::kAbbTraceFile).value();
     ASSERT_EQ(lines.size(), 13u);
     EXPECT_EQ(lines.back(), "");
@@ -280,7 +284,9 @@ TEST(LoadAbbTraceFile, ALongListIsTracedOnlyWhenTheUserAgrees) {
     LoadLog log;
     log.answer = false;
     AbbTable table;
-    EXPECT_TRUE(convert::LoadAbbTraceFile(table, true, log.services()).usable);
+    const convert::AbbLoadResult no = convert::LoadAbbTraceFile(table, true, log.services());
+    EXPECT_TRUE(no.usable);
+    EXPECT_FALSE(no.traced);
     ASSERT_EQ(log.questions.size(), 1u);
     EXPECT_EQ(log.questions[0].substr(0, 44), "Retrace Abb list?|Retrace array? To save tim");
     EXPECT_EQ(ReadFile(convert::kAbbTraceFile), listFile(1000));
@@ -288,9 +294,10 @@ TEST(LoadAbbTraceFile, ALongListIsTracedOnlyWhenTheUserAgrees) {
     EXPECT_EQ(table.Lines().size(), 1001u);
 
     log.answer = true;
-    EXPECT_TRUE(convert::LoadAbbTraceFile(table, true, log.services()).usable);
+    EXPECT_TRUE(convert::LoadAbbTraceFile(table, true, log.services()).traced);
     EXPECT_EQ(log.questions.size(), 2u);
     EXPECT_EQ(table.Lines().front().substr(0, 3), "abc");
+    EXPECT_EQ(convert::WriteAbbTraceFile(table), "");
     EXPECT_EQ(textfile::readLines(convert::kAbbTraceFile)->size(), 1001u);
 }
 
@@ -298,13 +305,56 @@ TEST(LoadAbbTraceFile, ATraceThatCannotBeWrittenIsReportedAndStillUsed) {
     WriteFile(convert::kAbbTraceFile, listFile(12));
     LoadLog log;
     AbbTable table;
-    convert::AbbLoadResult r;
+    const convert::AbbLoadResult r = convert::LoadAbbTraceFile(table, true, log.services());
+    std::string failure;
     {
         testing_support::DiskFull full(16);
-        r = convert::LoadAbbTraceFile(table, true, log.services());
+        failure = convert::WriteAbbTraceFile(table);
     }
     EXPECT_TRUE(r.usable);
-    EXPECT_FALSE(r.failure.empty());
+    EXPECT_NE(failure.find(convert::kAbbTraceFile), std::string::npos);
     EXPECT_EQ(ReadFile(convert::kAbbTraceFile), listFile(12));
     EXPECT_EQ(table.Lines().front().substr(0, 3), "abc");
+}
+
+TEST(WorkBound, SixtyFourMegabytesOrSixtyFourTimesTheStartWhicheverIsMore) {
+    EXPECT_EQ(convert::WorkBound::For(0).bytes, size_t{64} << 20);
+    EXPECT_EQ(convert::WorkBound::For(size_t{1} << 20).bytes, size_t{64} << 20);
+    EXPECT_EQ(convert::WorkBound::For(size_t{2} << 20).bytes, size_t{128} << 20);
+    EXPECT_EQ(convert::WorkBound::For(SIZE_MAX / 2).bytes, SIZE_MAX);
+    EXPECT_EQ(convert::WorkBound{100}.Left(30), 70u);
+    EXPECT_EQ(convert::WorkBound{100}.Left(130), 0u);
+}
+
+// "a=aa" entered again and again: every entry doubles the group.
+TEST(AbbreviationPass, MeaningsThatExpandIntoEachOtherStopAtTheBound) {
+    auto doubling = [](int entries) {
+        std::vector<std::string> lines(static_cast<size_t>(entries), "a=aa");
+        lines.emplace_back();
+        return AbbTable(lines);
+    };
+    const auto ready = [] { return true; };
+    std::string work = "x *a* y *a*";
+    try {
+        convert::AbbreviationPass(work, doubling(7), ready, convert::WorkBound{100});
+        ADD_FAILURE() << "no stop";
+    } catch (const convert::RunawayExpansion& stopped) {
+        EXPECT_EQ(stopped.What(), convert::Runaway::ListMeanings);
+    }
+    EXPECT_EQ(work, "x *a* y *a*");
+    // The second group would take the text past the bound, the first not.
+    EXPECT_THROW(convert::AbbreviationPass(work, doubling(6), ready, convert::WorkBound{100}), convert::RunawayExpansion);
+    EXPECT_EQ(work, "x *a* y *a*");
+    // Up to the bound itself the text may grow.
+    work = "x *a* y *aaa*";
+    convert::AbbreviationPass(work, doubling(4), ready, convert::WorkBound{2 + 16 + 3 + 48});
+    EXPECT_EQ(work, "x " + std::string(16, 'a') + " y " + std::string(48, 'a'));
+
+    // The bound for real: 30 entries would make a gigabyte of one letter.
+    work = "*a*";
+    EXPECT_THROW(convert::AbbreviationPass(work, doubling(30), ready, convert::WorkBound::For(work.size())),
+                 convert::RunawayExpansion);
+    work = "*a*";
+    convert::AbbreviationPass(work, doubling(20), ready, convert::WorkBound::For(work.size()));
+    EXPECT_EQ(work.size(), size_t{1} << 20);
 }

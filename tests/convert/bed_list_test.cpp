@@ -87,11 +87,14 @@ TEST_F(BedListLoad, RetraceBelowAThousandLinesSortsAndRewritesWithoutAsking) {
     store::BedRetrace = true;
     const auto lines = NumberedList(999);
     WriteFile(convert::kBedTraceFile, Lines(lines));
-    EXPECT_EQ(Load(), convert::BedLoad::Loaded);
+    EXPECT_EQ(Load(), convert::BedLoad::Traced);
     auto expected = lines;
     expected.push_back("");
     convert::TraceBedList(expected);
     EXPECT_EQ(list, expected);
+    // The command writes the file back once it has gone through.
+    EXPECT_EQ(ReadFile(convert::kBedTraceFile), Lines(lines));
+    ASSERT_TRUE(convert::WriteBedTrace(list));
     EXPECT_EQ(testing_support::ReadLines(convert::kBedTraceFile).size(), 1000u);
     EXPECT_EQ(ReadFile(convert::kBedTraceFile), Lines(expected));
     EXPECT_EQ(window.log, (std::vector<std::string>{"pump", "pump"}));
@@ -101,9 +104,11 @@ TEST_F(BedListLoad, RetraceBelowAThousandLinesSortsAndRewritesWithoutAsking) {
 TEST_F(BedListLoad, EveryRewriteAddsOneEmptyLine) {
     store::BedRetrace = true;
     WriteFile(convert::kBedTraceFile, Lines({"x=ab", "y=cd"}));
-    ASSERT_EQ(Load(), convert::BedLoad::Loaded);
+    ASSERT_EQ(Load(), convert::BedLoad::Traced);
+    ASSERT_TRUE(convert::WriteBedTrace(list));
     store::AbbListVersion = 3;
-    ASSERT_EQ(Load(), convert::BedLoad::Loaded);
+    ASSERT_EQ(Load(), convert::BedLoad::Traced);
+    ASSERT_TRUE(convert::WriteBedTrace(list));
     EXPECT_EQ(count, 3);
     std::vector<std::string> expected = {"y=cd", "x=ab", "", ""};
     convert::TraceBedList(expected);
@@ -114,7 +119,8 @@ TEST_F(BedListLoad, AThousandLinesAskWithTheProgressCaption) {
     store::BedRetrace = true;
     const auto lines = NumberedList(1000);
     WriteFile(convert::kBedTraceFile, Lines(lines));
-    EXPECT_EQ(Load(), convert::BedLoad::Loaded);
+    EXPECT_EQ(Load(), convert::BedLoad::Traced);
+    ASSERT_TRUE(convert::WriteBedTrace(list));
     EXPECT_EQ(window.log, (std::vector<std::string>{
                               "caption Preparing 1000 list entries for work... Please wait!",
                               "ask Retrace array? Chose YES only if you altered Abb list.", "pump", "caption hint",
@@ -153,9 +159,10 @@ TEST_F(BedListLoad, AFileThatCannotBeWrittenKeepsItsContent) {
     store::BedRetrace = true;
     const auto lines = NumberedList(40);
     WriteFile(convert::kBedTraceFile, Lines(lines));
+    EXPECT_EQ(Load(), convert::BedLoad::Traced);
     {
         testing_support::DiskFull full(64);
-        EXPECT_EQ(Load(), convert::BedLoad::Loaded);
+        EXPECT_FALSE(convert::WriteBedTrace(list));
     }
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_NE(boxes.calls()[0].prompt.find("keeps its former content"), std::string::npos);
