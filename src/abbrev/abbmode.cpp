@@ -125,6 +125,7 @@ void AbbModeForm::ControlsDiscarded() {
     rtb_ = nullptr;
     label1_ = nullptr;
     listShown_ = false;
+    shownList_.clear();
 }
 
 platform::RichTextBox* AbbModeForm::RTB() {
@@ -181,6 +182,7 @@ bool AbbModeForm::LoadList() {
         return loadFailed();
     textfile::remove(abbrev::kDisplayFile);
     Label1()->setText(QString());
+    shownList_ = RTB()->TextW();
     listShown_ = true;
     return true;
 }
@@ -195,7 +197,11 @@ void AbbModeForm::Speichern_Click() {
     }
     store::AbbRetrace = true;
     if (RTB()->Text().empty()) {
-        if (!abbrev::SaveList(std::nullopt)) reportFailure(kSaveFailed);
+        if (abbrev::SaveList(std::nullopt)) {
+            shownList_.clear();
+        } else {
+            reportFailure(kSaveFailed);
+        }
         return;
     }
     if (!saveEditorText()) return;
@@ -273,14 +279,39 @@ void AbbModeForm::Export_Click() {
         return;
     }
     std::string unused;
-    OpenFile(unused);
+    if (!OpenFile(unused))
+        dlg::MsgBox(platform::NotOpenedMessage(abbrev::kExportFile, false), dlg::OKOnly | dlg::Exclamation);
 }
 
-void AbbModeForm::OpenFile(std::string& /*name*/) { platform::ShellOpen(abbrev::kExportFile); }
+bool AbbModeForm::OpenFile(std::string& /*name*/) { return platform::ShellOpen(abbrev::kExportFile); }
 
 void AbbModeForm::Font_Click() {
+    // The reload after the font chooser would throw away what was typed since
+    // the list was last loaded or saved, so the user decides first.
+    const bool keepEdits =
+        RTB()->TextW() != shownList_ &&
+        dlg::MsgBox("The list has unsaved changes. Discard them?",
+                    dlg::YesNo | dlg::Question | dlg::DefaultButton2) == dlg::No;
     CharAss().SelectFont_Click();
-    LoadList();
+    if (keepEdits) {
+        showInSymbolFont();
+    } else {
+        LoadList();
+    }
+}
+
+// The editor's text as it stands, in the symbol font's face and size; the
+// caret and the selection stay.
+void AbbModeForm::showInSymbolFont() {
+    platform::RichTextBox* rtb = RTB();
+    const int start = rtb->SelStart();
+    const int length = rtb->SelLength();
+    rtb->SetSelStart(0);
+    rtb->SetSelLength(static_cast<int>(rtb->Text().size()));
+    rtb->SetSelFontName(store::CellFontName);
+    rtb->SetSelFontSize(store::CellFontSize);
+    rtb->SetSelStart(start);
+    rtb->SetSelLength(length);
 }
 
 void AbbModeForm::Delete_Click() {

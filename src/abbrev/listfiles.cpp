@@ -245,7 +245,12 @@ bool RestoreUndoCopies() {
 
 std::optional<std::string> DatabaseBaseForLoad(const std::string& chosen) { return withoutLast(chosen, 5); }
 
-std::optional<std::string> DatabaseBaseForSave(const std::string& chosen) { return withoutLast(chosen, 4); }
+std::optional<std::string> DatabaseBaseForSave(const std::string& chosen) {
+    // A name typed without ".TXT" is the base itself: cutting four characters
+    // off it would save "Greek" as "GL.TXT".
+    if (!textfile::endsWithTxt(chosen)) return chosen.empty() ? std::nullopt : std::optional(chosen);
+    return withoutLast(chosen, 4);
+}
 
 bool LoadDatabase(const std::string& chosen) {
     const auto base = DatabaseBaseForLoad(chosen);

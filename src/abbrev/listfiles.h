@@ -71,8 +71,9 @@ bool HasUndoCopies();
 bool RestoreUndoCopies();
 
 // The base name of a database: the chosen list file less its last five
-// characters ("L.TXT") when loading, the chosen name less its last four
-// (".TXT") when saving. nullopt when the name is too short to have one.
+// characters ("L.TXT") when loading; when saving, the chosen name less its
+// ".TXT" (in either letter case), or the whole name when it has none. nullopt
+// when the name is too short to have one.
 std::optional<std::string> DatabaseBaseForLoad(const std::string& chosen);
 std::optional<std::string> DatabaseBaseForSave(const std::string& chosen);
 

@@ -312,7 +312,7 @@ void Form1Form::convertCodeText() {
     abbTracePending_ = false;
     lowerShowsProgress_ = false;
 
-    std::vector<std::string> failures;
+    std::vector<std::string> failures, listFailures;
     if (!converter_ || !converter_->BuiltFrom(store::CellCode))
         converter_ = std::make_unique<convert::SegmentConverter>(store::CellCode);
     std::string work;
@@ -320,7 +320,7 @@ void Form1Form::convertCodeText() {
     try {
         const convert::WorkBound bound = convert::WorkBound::For(text.size());
         work = convert::SymbolPass(text, *converter_, bound);
-        expansions = convert::AbbreviationPass(work, AbbArray, [&] { return abbListReady(failures); }, bound);
+        expansions = convert::AbbreviationPass(work, AbbArray, [&] { return abbListReady(listFailures); }, bound);
     } catch (const convert::RunawayExpansion& stopped) {
         // Nothing of this conversion stays: no file is written, the list is
         // loaded again by the next one, the lower window shows what it showed.
@@ -330,14 +330,10 @@ void Form1Form::convertCodeText() {
             RTB()->SetSelStart(shownStart);
             RTB()->SetSelLength(shownLength);
         }
-        if (!runawayShown_) showRunaway(stopped.What(), false);
-        runawayShown_ = true;
+        showRunawayWhileTyping(stopped.What());
         return;
     }
-    runawayShown_ = false;
-    if (abbTracePending_) {
-        if (std::string failure = convert::WriteAbbTraceFile(AbbArray); !failure.empty()) failures.push_back(failure);
-    }
+    runawayOver();
 
     // A slot that could not be written is not taken: undo must not find an
     // older text under the newest slot number.
@@ -349,6 +345,10 @@ void Form1Form::convertCodeText() {
     }
     if (!textfile::writeAtomic(convert::kRtbSnapshotFile, shown, textfile::Flush::Later))
         failures.push_back(lastFileError());
+    failures.insert(failures.end(), listFailures.begin(), listFailures.end());
+    if (abbTracePending_) {
+        if (std::string failure = convert::WriteAbbTraceFile(AbbArray); !failure.empty()) failures.push_back(failure);
+    }
 
     WorkRtf = std::move(work);
     ExpPos = expansions.ExpPos;
@@ -392,39 +392,61 @@ bool Form1Form::abbListReady(std::vector<std::string>& failures) {
     return true;
 }
 
-void Form1Form::showRunaway(convert::Runaway what, bool reconvert) {
-    const std::string command = reconvert ? "Reconvert" : "The conversion";
-    std::string text;
-    if (what == convert::Runaway::ListMeanings) {
-        text = std::string("The meanings of the abbreviation list expand into each other: the list in \"") +
-               (reconvert ? convert::kBedTraceFile : convert::kAbbTraceFile) +
-               "\" would make this text more than 64 times as long and larger than 64 MB.";
-    } else {
-        text = std::string("The codings of the symbol table expand into each other: the cells in \"") +
-               store::kAssignmentFile + "\" would make this text more than 64 times as long and larger than 64 MB.";
-    }
-    text += "\r\n\r\n" + command + " has stopped; both windows and all files are as they were.\r\n\r\n";
+namespace {
+
+std::string runawayCause(convert::Runaway what, const char* listFile) {
+    return what == convert::Runaway::ListMeanings
+               ? std::string("the meanings of the abbreviation list in \"") + listFile + "\" expand into each other"
+               : std::string("the codings of the symbol table in \"") + store::kAssignmentFile +
+                     "\" expand into each other";
+}
+
+}  // namespace
+
+// While the user types nothing modal may appear: the hint line tells it, once
+// for a streak of stopped conversions, and gets back what it showed when a
+// conversion goes through again.
+void Form1Form::showRunawayWhileTyping(convert::Runaway what) {
+    if (runaway_.shown || !IsLoaded()) return;
+    QLabel* hint = Label1();
+    runaway_.shown = true;
+    runaway_.captionBefore = hint->text();
+    runaway_.line = ansi::toQString("Conversion stopped: " + runawayCause(what, convert::kAbbTraceFile) +
+                                    " past 64 MB; nothing was changed.");
+    hint->setText(runaway_.line);
+}
+
+void Form1Form::runawayOver() {
+    if (runaway_.shown && IsLoaded() && Label1()->text() == runaway_.line) Label1()->setText(runaway_.captionBefore);
+    runaway_.shown = false;
+}
+
+void Form1Form::showRunaway(convert::Runaway what) {
+    std::string text = "Reconvert has stopped: " + runawayCause(what, convert::kBedTraceFile) +
+                       ", which would make this text more than 64 times as long and larger than 64 MB. Both windows "
+                       "and all files are as they were.\r\n\r\n";
     text += what == convert::Runaway::ListMeanings
                 ? "Change the entries whose meanings hold an abbreviation of the list (or \"*\") with \"Abb list\"."
                 : "Change the cells whose codings hold \"#\" with \"Assign characters\".";
     dlg::MsgBox(text, dlg::OKOnly | dlg::Exclamation);
 }
 
-// One message while files keep failing; it comes again once a conversion has
-// written all its files.
+// Nothing modal may appear while the user types, so a failure is told in the
+// hint line: once when files start failing, naming the first one and why.
+// When a conversion writes all its files again, the hint line gets back what
+// it showed before, unless something else has set it meanwhile.
 void Form1Form::reportWriteFailures(const std::vector<std::string>& failures) {
+    QLabel* hint = Label1();
     if (failures.empty()) {
+        if (writeFailureShown_ && hint->text() == failureLine_) hint->setText(captionBeforeFailure_);
         writeFailureShown_ = false;
         return;
     }
     if (writeFailureShown_) return;
     writeFailureShown_ = true;
-    std::string text = "The conversion could not write its files in the current folder:\r\n";
-    for (const std::string& f : failures) text.append("\r\n").append(f);
-    text += "\r\n\r\nThe lower window shows the conversion all the same, but undo cannot bring back a "
-            "text whose undo file was not written. Check that the folder can be written and that the disk "
-            "has room.";
-    dlg::MsgBox(text, dlg::OKOnly | dlg::Exclamation);
+    captionBeforeFailure_ = hint->text();
+    failureLine_ = ansi::toQString(failures.front());
+    hint->setText(failureLine_);
 }
 
 // --- Caret sync and quote indicators ------------------------------------------

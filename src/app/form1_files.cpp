@@ -67,7 +67,7 @@ void Form1Form::UnDo_Click() { stepUndoRing(-1); }
 
 void Form1Form::ReDo_Click() { stepUndoRing(+1); }
 
-void Form1Form::OpenFile(std::string& /*Filename*/) { platform::ShellOpen("EXPORT.RTF"); }
+bool Form1Form::OpenFile(std::string& /*Filename*/) { return platform::ShellOpen("EXPORT.RTF"); }
 
 void Form1Form::Export_Click() {
     platform::RichTextBox* rtb = RTB();
@@ -78,7 +78,7 @@ void Form1Form::Export_Click() {
     }
     platform::PumpEvents();
     std::string unused;
-    OpenFile(unused);
+    const bool opened = OpenFile(unused);
 
     // The whole lower text goes to the clipboard, as RTF and as plain text.
     rtb->SetFocus();
@@ -101,7 +101,9 @@ void Form1Form::Export_Click() {
         reportExportFailure();
         return;
     }
-    OpenFile(unused);
+    // Without a program for the file the export would end without a word.
+    if (!OpenFile(unused) && !opened)
+        dlg::MsgBox(platform::NotOpenedMessage("EXPORT.RTF", true), dlg::OKOnly | dlg::Exclamation);
 }
 
 void Form1Form::AbbModeC_Click() {

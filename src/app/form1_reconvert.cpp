@@ -77,7 +77,7 @@ void Form1Form::Reconvert_Click() {
         while (rtb->document()->availableUndoSteps() > undoSteps) rtb->document()->undo();
         rtb->SetSelStart(SavedRtbCaret);
         rtb->SetSelLength(savedLength);
-        showRunaway(stopped.What(), true);
+        showRunaway(stopped.What());
         return;
     } catch (const std::exception&) {
         writeTracedList();

@@ -1,18 +1,9 @@
 #include "app/masterfiles.h"
 
-#include <cctype>
-
 #include "platform/textfile.h"
 
 namespace app {
 namespace {
-
-bool endsWithTxt(const std::string& name) {
-    if (name.size() < 4) return false;
-    std::string ext = name.substr(name.size() - 4);
-    for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return ext == ".TXT";
-}
 
 std::string textOfLines(const std::vector<std::string>& lines) { return textfile::joinLines(lines); }
 
@@ -27,7 +18,7 @@ std::optional<std::string> ReadMasterText(const std::string& path) {
 MasterSave PlanMasterSave(const std::string& chosen) {
     // The dialog may hand back a name without its extension; without this the
     // last four characters of the name itself would be cut ("notes" -> "n").
-    const std::string name = endsWithTxt(chosen) ? chosen : chosen + ".TXT";
+    const std::string name = textfile::endsWithTxt(chosen) ? chosen : chosen + ".TXT";
     const std::string base = name.substr(0, name.size() - 4);
     MasterSave plan;
     if (!base.empty() && base.back() == 'M') {

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -295,6 +296,13 @@ bool copyOver(std::string_view from, std::string_view to) {
     auto data = readAll(from);
     if (!data) return false;
     return writeAtomic(to, *data);
+}
+
+bool endsWithTxt(std::string_view name) {
+    if (name.size() < 4) return false;
+    std::string ext(name.substr(name.size() - 4));
+    for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return ext == ".TXT";
 }
 
 QString lastError() { return g_lastError; }

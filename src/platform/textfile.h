@@ -73,6 +73,9 @@ bool moveOver(std::string_view from, std::string_view to);
 // Replaces `to` by a copy of `from` (atomically); false when `from` is missing.
 bool copyOver(std::string_view from, std::string_view to);
 
+// Whether the name ends in ".TXT", in either letter case.
+bool endsWithTxt(std::string_view name);
+
 // A readable reason for the last failure of this module.
 QString lastError();
 

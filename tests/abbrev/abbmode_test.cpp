@@ -3,10 +3,14 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QWidget>
+#include <set>
 
 #include "abbrev/abbmode.h"
 #include "abbrev/listfiles.h"
+#include "platform/dialogs.h"
 #include "platform/richtextbox.h"
 #include "platform/shell.h"
 #include "platform/textfile.h"
@@ -40,6 +44,27 @@ std::string numberedList(int lines) {
     std::string text;
     for (int i = lines; i > 0; --i) text.append("a").append(std::to_string(i)).append("=x\r\n");
     return text;
+}
+
+// What a choice in the font chooser leaves behind: the new symbol font.
+void chooseSymbolFont(const char* face, int size) {
+    store::CellFontName = face;
+    store::CellFontSize = size;
+}
+
+using FontSet = std::set<std::pair<QString, double>>;
+
+// Every face and size the editor's text is shown in.
+FontSet editorFonts() {
+    FontSet fonts;
+    QTextDocument* doc = AbbMode().RTB()->document();
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            fonts.insert({f.fontFamilies().toStringList().value(0), f.fontPointSize()});
+        }
+    }
+    return fonts;
 }
 
 }  // namespace
@@ -317,11 +342,15 @@ TEST(Export, WritesAndOpensTheListOrReportsAndOpensNothing) {
     EXPECT_EQ(opened.size(), 1u);
 }
 
-TEST(FontButton, ReloadsTheListFromTheFile) {
+TEST(Export, WhenNoProgramCanOpenTheListTheUserIsTold) {
+    platform::SetShellOpenHook([](const std::string&) { return false; });
     openEditor();
-    typeText("unsaved");
-    AbbMode().Font_Click();
-    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+    MsgBoxRecorder boxes;
+    AbbMode().Export_Click();
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls()[0].prompt, "\"Abb List.RTF\" was written in " + QDir::currentPath().toStdString() +
+                                           ", but no program could open the file. Open it in your word processor.");
+    EXPECT_TRUE(textfile::exists(abbrev::kExportFile));
 }
 
 // A full disk while the list is shown: the display document cannot be written.
@@ -419,3 +448,43 @@ TEST(SaveFailure, TheListFilesReachTheDiskBeforeAnyIsReplaced) {
         EXPECT_TRUE(log.Flushed(undo)) << undo;
     EXPECT_FALSE(log.Flushed(abbrev::kDisplayFile));
 }
+
+TEST(FontButton, WithoutUnsavedEditsReloadsTheListInTheNewFont) {
+    openEditor();
+    chooseSymbolFont("Liberation Serif", 14);
+    AbbMode().Font_Click();  // no question: the unexpected-box hook would fail
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+    EXPECT_EQ(editorFonts(), (FontSet{{"Liberation Serif", 14}}));
+
+    // After a save nothing is unsaved either.
+    typeText("\r\nab=c");
+    AbbMode().Speichern_Click();
+    chooseSymbolFont("Liberation Mono", 10);
+    AbbMode().Font_Click();
+    EXPECT_EQ(editorFonts(), (FontSet{{"Liberation Mono", 10}}));
+}
+
+TEST(FontButton, WithUnsavedEditsAsksAndNoKeepsThemInTheNewFont) {
+    openEditor();
+    typeText("\r\nnew=entry");
+    AbbMode().RTB()->SetSelStart(3);
+    chooseSymbolFont("Liberation Serif", 14);
+    MsgBoxRecorder boxes;
+    boxes.Answer(dlg::No);
+    AbbMode().Font_Click();
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls()[0].prompt, "The list has unsaved changes. Discard them?");
+    EXPECT_EQ(boxes.calls()[0].style, dlg::YesNo | dlg::Question | dlg::DefaultButton2);  // No, keep them, by default
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\nnew=entry");
+    EXPECT_EQ(editorFonts(), (FontSet{{"Liberation Serif", 14}}));
+    EXPECT_EQ(AbbMode().RTB()->SelStart(), 3);
+    EXPECT_EQ(ReadFile(abbrev::kListFile), kSeeded);  // nothing saved or reloaded
+
+    // The edits are still unsaved: the next time Yes discards them.
+    boxes.Answer(dlg::Yes);
+    AbbMode().Font_Click();
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+    EXPECT_EQ(editorFonts(), (FontSet{{"Liberation Serif", 14}}));
+}
+

@@ -185,8 +185,13 @@ TEST(Databases, SaveAsNamesFromTheChosenName) {
     EXPECT_EQ(ReadFile("GreekLL.TXT"), kMu + kTy);
     EXPECT_EQ(ReadFile("GreekLA.TXT"), kMu + kTy);
     EXPECT_EQ(ReadFile("GreekLB.TXT"), kTy + kMu);
-    EXPECT_EQ(abbrev::DatabaseBaseForSave("Greek"), "G");
-    EXPECT_EQ(abbrev::DatabaseBaseForSave("abc"), std::nullopt);
+    // A name typed without ".TXT" is the base as it stands; ".TXT" in any case is cut.
+    EXPECT_EQ(abbrev::DatabaseBaseForSave("/db/Greek"), "/db/Greek");
+    EXPECT_EQ(abbrev::DatabaseBaseForSave("abc"), "abc");
+    EXPECT_EQ(abbrev::DatabaseBaseForSave("/db/Greek.txt"), "/db/Greek");
+    EXPECT_EQ(abbrev::DatabaseBaseForSave("/db/GreekL.Txt"), "/db/GreekL");
+    EXPECT_EQ(abbrev::DatabaseBaseForSave("/db/Greek.RTF"), "/db/Greek.RTF");
+    EXPECT_EQ(abbrev::DatabaseBaseForSave(""), std::nullopt);
 }
 
 TEST(Databases, LoadTakesTheTracesOrFillsThemFromTheList) {

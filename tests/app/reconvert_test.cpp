@@ -305,7 +305,7 @@ TEST(Reconvert, MeaningsThatExpandIntoEachOtherStopTheCommandAndChangeNothing) {
     f.RTB()->SetSelStart(2);
     f.RTB()->SetSelLength(2);
     std::string list;
-    for (int i = 0; i < 30; ++i) list += "k" + std::to_string(i) + "=*\r\n";
+    for (int i = 0; i < 30; ++i) list.append("k").append(std::to_string(i)).append("=*\r\n");
     WriteFile(convert::kBedTraceFile, list);
     store::BedRetrace = true;
     const auto files = testing_support::FolderSnapshot();
@@ -343,7 +343,7 @@ TEST(Reconvert, CodingsThatExpandIntoEachOtherStopTheCommandToo) {
     Form1Form& f = withSymbols();
     f.TEX()->SetText("x#y");
     for (int code = 65; code < 95; ++code)
-        if (code != 92) store::CellCode[static_cast<size_t>(code)] = "#";
+        if (code != 92) store::CellCode[static_cast<size_t>(code)].assign(1, '#');
     WriteFile(convert::kBedTraceFile, "");  // no list: the load only creates a missing one
     const auto files = testing_support::FolderSnapshot();
     const std::string lower = f.RTB()->TextRTF();

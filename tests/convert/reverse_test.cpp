@@ -287,7 +287,7 @@ TEST(ReconvertTrims, ThreeTrimsInOrder) {
 // Meanings "*": every entry puts stars around stars, and the text doubles.
 TEST(Recognition, MeaningsOrCodingsThatExpandIntoEachOtherStopAtTheBound) {
     std::vector<std::string> list;
-    for (int i = 0; i < 30; ++i) list.push_back("k" + std::to_string(i) + "=*");
+    for (int i = 0; i < 30; ++i) list.push_back(std::string(1, 'k').append(std::to_string(i)).append("=*"));
     list.emplace_back();
     std::string text = "a*b";
     try {
