@@ -403,22 +403,29 @@ std::string runawayCause(convert::Runaway what, const char* listFile) {
 
 }  // namespace
 
-// While the user types nothing modal may appear: the hint line tells it, once
-// for a streak of stopped conversions, and gets back what it showed when a
-// conversion goes through again.
+// While the user types nothing modal may appear: the hint line tells it in
+// short (its tip in full), once for a streak of stopped conversions, and gets
+// back what it showed when a conversion goes through again.
 void Form1Form::showRunawayWhileTyping(convert::Runaway what) {
     if (runaway_.shown || !IsLoaded()) return;
     QLabel* hint = Label1();
     runaway_.shown = true;
     runaway_.captionBefore = hint->text();
-    runaway_.line = ansi::toQString("Conversion stopped: " + runawayCause(what, convert::kAbbTraceFile) +
-                                    " past 64 MB; nothing was changed.");
+    runaway_.line = ansi::toQString(what == convert::Runaway::ListMeanings
+                                        ? std::string("\"") + convert::kAbbTraceFile + "\": meanings expand into each other"
+                                        : std::string("\"") + store::kAssignmentFile + "\": codings expand into each other");
     hint->setText(runaway_.line);
+    hint->setToolTip(ansi::toQString("The conversion has stopped: " + runawayCause(what, convert::kAbbTraceFile) +
+                                     ", which would make this text larger than 64 MB. Both windows and all files "
+                                     "are as they were."));
 }
 
 void Form1Form::runawayOver() {
-    if (runaway_.shown && IsLoaded() && Label1()->text() == runaway_.line) Label1()->setText(runaway_.captionBefore);
+    if (!runaway_.shown) return;
     runaway_.shown = false;
+    if (!IsLoaded()) return;
+    Label1()->setToolTip(QString());
+    if (Label1()->text() == runaway_.line) Label1()->setText(runaway_.captionBefore);
 }
 
 void Form1Form::showRunaway(convert::Runaway what) {

@@ -360,6 +360,7 @@ TEST(Form1Window, AListWhoseMeaningsExpandIntoEachOtherStopsTheConversionAndChan
     const std::string told = f.Label1()->text().toStdString();
     EXPECT_NE(told.find("expand into each other"), std::string::npos) << told;
     EXPECT_NE(told.find(std::string("\"") + convert::kAbbTraceFile + "\""), std::string::npos) << told;
+    EXPECT_TRUE(f.Label1()->toolTip().contains(QStringLiteral("larger than 64 MB")));
     EXPECT_EQ(testing_support::FolderSnapshot(), files);
     EXPECT_EQ(f.RTB()->TextRTF(), lower);
     EXPECT_EQ(f.RTB()->SelStart(), 2);
@@ -376,4 +377,5 @@ TEST(Form1Window, AListWhoseMeaningsExpandIntoEachOtherStopsTheConversionAndChan
     f.TEX()->SetText("x a y");
     EXPECT_EQ(f.RTB()->Text(), "x a y");
     EXPECT_EQ(f.Label1()->text(), hint);
+    EXPECT_EQ(f.Label1()->toolTip(), QString());
 }
