@@ -20,6 +20,7 @@
 #include "platform/richtextbox.h"
 #include "platform/textbox.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 namespace {
@@ -159,7 +160,7 @@ public:
         dlg::SetMsgBoxHook([](const dlg::MsgBoxCall&) { return static_cast<int>(dlg::OK); });
         Form1().Load();
         store::CellCode = allCells();
-        textfile::writeLinesAtomic(convert::kAbbTraceFile, abbList(1000));
+        textfile::writeLinesAtomic(store::kAbbTraceFile, abbList(1000));
         Form1().TEX()->SetText(codeText(10 * 1024, 1000));
     }
     ~KeystrokeWindow() {
@@ -198,9 +199,9 @@ void BM_KeystrokeFilesOnly(benchmark::State& state) {
     for (auto _ : state) {
         for (int k = 0; k < 2; ++k) {
             slot = (slot + 1) % 10;
-            textfile::writeAtomic(app::UndoSlotName(slot), text + "\r\n");
-            rtb->SaveFile(convert::kRtbSnapshotFile);
-            textfile::writeAtomic(convert::kSubtextFile, document + "\r\n");
+            textfile::writeAtomic(store::UndoSlotFile(slot), text + "\r\n");
+            rtb->SaveFile(store::kRtbSnapshotFile);
+            textfile::writeAtomic(store::kSubtextFile, document + "\r\n");
         }
     }
     state.counters["per_keystroke"] = benchmark::Counter(2, benchmark::Counter::kIsIterationInvariantRate |

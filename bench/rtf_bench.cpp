@@ -7,9 +7,9 @@
 #include <string>
 
 #include "platform/richtextbox.h"
-#include "platform/rtf_document.h"
-#include "platform/rtf_reader.h"
-#include "platform/rtf_writer.h"
+#include "rtf/document.h"
+#include "rtf/reader.h"
+#include "rtf/writer.h"
 
 namespace {
 

@@ -20,6 +20,7 @@
 #include "platform/richtextbox.h"
 #include "platform/shell.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 using platform::SetTwipsGeometry;
@@ -147,7 +148,7 @@ void AbbModeForm::Form_Load() {
 bool AbbModeForm::loadFailed() {
     listShown_ = false;
     const std::string reason = ansi::fromQString(textfile::lastError());
-    textfile::remove(abbrev::kDisplayFile);
+    textfile::remove(store::kListDisplayFile);
     dlg::MsgBox(reason.empty() ? "Please, retry." : "Please, retry.\r\n\r\n" + reason, dlg::OKOnly | dlg::Information,
                 "Load failed");
     return false;
@@ -177,10 +178,10 @@ bool AbbModeForm::LoadList() {
 
     const std::string rtf = abbrev::ListDisplayRtf(ListLines_, store::CellCharSet, store::CellFontName,
                                                    store::CellFontSize);
-    if (!textfile::writeAtomic(abbrev::kDisplayFile, rtf, textfile::Flush::Later) ||
-        !RTB()->LoadFile(abbrev::kDisplayFile))
+    if (!textfile::writeAtomic(store::kListDisplayFile, rtf, textfile::Flush::Later) ||
+        !RTB()->LoadFile(store::kListDisplayFile))
         return loadFailed();
-    textfile::remove(abbrev::kDisplayFile);
+    textfile::remove(store::kListDisplayFile);
     Label1()->setText(QString());
     shownList_ = RTB()->TextW();
     listShown_ = true;
@@ -189,7 +190,7 @@ bool AbbModeForm::LoadList() {
 
 void AbbModeForm::Speichern_Click() {
     if (!listShown_) {
-        dlg::MsgBox(std::string("The list was not saved: the editor does not show the list of \"") + abbrev::kListFile +
+        dlg::MsgBox(std::string("The list was not saved: the editor does not show the list of \"") + store::kListFile +
                         "\", whose last load failed, and saving would replace that list with what the editor "
                         "shows.\r\n\r\nClose the editor and open it again with \"Abb list\".",
                     dlg::OKOnly | dlg::Exclamation);
@@ -266,7 +267,7 @@ void AbbModeForm::SaveListAs_Click() {
                     dlg::OKCancel | dlg::Question, "Damned! :-)");
         return;
     }
-    if (textfile::length(abbrev::kListFile) >= abbrev::kUntracedNoteBytes) {
+    if (textfile::length(store::kListFile) >= abbrev::kUntracedNoteBytes) {
         dlg::MsgBox("List database is saved as " + *base +
                     "L.TXT without retracing. You can retrace it later when you use it in the main window.");
     }
@@ -274,16 +275,16 @@ void AbbModeForm::SaveListAs_Click() {
 
 void AbbModeForm::Export_Click() {
     if (RTB()->Text().empty()) return;
-    if (!RTB()->SaveFile(abbrev::kExportFile)) {
-        reportFailure(std::string("The list could not be exported to \"") + abbrev::kExportFile + "\".");
+    if (!RTB()->SaveFile(store::kListExportFile)) {
+        reportFailure(std::string("The list could not be exported to \"") + store::kListExportFile + "\".");
         return;
     }
     std::string unused;
     if (!OpenFile(unused))
-        dlg::MsgBox(platform::NotOpenedMessage(abbrev::kExportFile, false), dlg::OKOnly | dlg::Exclamation);
+        dlg::MsgBox(platform::NotOpenedMessage(store::kListExportFile, false), dlg::OKOnly | dlg::Exclamation);
 }
 
-bool AbbModeForm::OpenFile(std::string& /*name*/) { return platform::ShellOpen(abbrev::kExportFile); }
+bool AbbModeForm::OpenFile(std::string& /*name*/) { return platform::ShellOpen(store::kListExportFile); }
 
 void AbbModeForm::Font_Click() {
     // The reload after the font chooser would throw away what was typed since

@@ -5,8 +5,9 @@
 
 #include "convert/replace.h"
 #include "platform/ansi.h"
-#include "platform/rtf_writer.h"
 #include "platform/textfile.h"
+#include "rtf/shape.h"
+#include "store/filenames.h"
 
 namespace abbrev {
 namespace {
@@ -73,7 +74,7 @@ bool writeTriple(const std::string& list, const std::string& abb, const std::str
 }
 
 bool writeWorkingFiles(const DatabaseFiles& files) {
-    return writeTriple(kListFile, kAbbTraceFile, kBedTraceFile, files);
+    return writeTriple(store::kListFile, store::kAbbTraceFile, store::kBedTraceFile, files);
 }
 
 std::optional<DatabaseFiles> readFiles(const std::string& list, const std::string& abb, const std::string& bed) {
@@ -94,12 +95,12 @@ std::optional<std::string> withoutLast(const std::string& name, size_t count) {
 }  // namespace
 
 bool SeedListFiles() {
-    return seedFile(kListFile, kSeedMu, kSeedTy) && seedFile(kAbbTraceFile, kSeedMu, kSeedTy) &&
-           seedFile(kBedTraceFile, kSeedTy, kSeedMu);
+    return seedFile(store::kListFile, kSeedMu, kSeedTy) && seedFile(store::kAbbTraceFile, kSeedMu, kSeedTy) &&
+           seedFile(store::kBedTraceFile, kSeedTy, kSeedMu);
 }
 
 std::optional<std::vector<std::string>> ReadListLines() {
-    auto lines = textfile::readLines(kListFile);
+    auto lines = textfile::readLines(store::kListFile);
     if (!lines) return std::nullopt;
     // The reader reads at least one line, and the spare slot follows.
     if (lines->empty()) lines->emplace_back();
@@ -218,28 +219,28 @@ std::string CleanListText(std::string text) {
 bool SaveList(const std::optional<std::string>& text) {
     std::vector<textfile::FileBytes> files;
     const std::pair<const char*, const char*> copies[] = {
-        {kListFile, kUndoListFile}, {kAbbTraceFile, kUndoAbbTraceFile}, {kBedTraceFile, kUndoBedTraceFile}};
+        {store::kListFile, store::kUndoListFile}, {store::kAbbTraceFile, store::kUndoAbbTraceFile}, {store::kBedTraceFile, store::kUndoBedTraceFile}};
     for (const auto& [from, to] : copies) {
         auto held = textfile::exists(from) ? textfile::readAll(from) : std::string();
         if (!held) return false;
         files.push_back({to, std::move(*held)});
     }
     if (!text) {
-        files.push_back({kListFile, std::string()});
+        files.push_back({store::kListFile, std::string()});
     } else {
         const std::string bytes = *text + std::string(kCrLf);
-        for (const char* name : {kListFile, kAbbTraceFile, kBedTraceFile}) files.push_back({name, bytes});
+        for (const char* name : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile}) files.push_back({name, bytes});
     }
     return textfile::writeAtomicGroup(files);
 }
 
 bool HasUndoCopies() {
-    return textfile::exists(kUndoListFile) && textfile::exists(kUndoAbbTraceFile) &&
-           textfile::exists(kUndoBedTraceFile);
+    return textfile::exists(store::kUndoListFile) && textfile::exists(store::kUndoAbbTraceFile) &&
+           textfile::exists(store::kUndoBedTraceFile);
 }
 
 bool RestoreUndoCopies() {
-    auto files = readFiles(kUndoListFile, kUndoAbbTraceFile, kUndoBedTraceFile);
+    auto files = readFiles(store::kUndoListFile, store::kUndoAbbTraceFile, store::kUndoBedTraceFile);
     return files && writeWorkingFiles(*files);
 }
 
@@ -268,7 +269,7 @@ bool LoadDatabase(const std::string& chosen) {
 }
 
 bool SaveDatabase(const std::string& base) {
-    auto files = readFiles(kListFile, kAbbTraceFile, kBedTraceFile);
+    auto files = readFiles(store::kListFile, store::kAbbTraceFile, store::kBedTraceFile);
     return files && writeTriple(base + "L.TXT", base + "A.TXT", base + "B.TXT", *files);
 }
 

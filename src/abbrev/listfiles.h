@@ -13,15 +13,6 @@
 
 namespace abbrev {
 
-inline constexpr const char* kListFile = "RUNEMILLINI3.TXT";
-inline constexpr const char* kAbbTraceFile = "RunemillIni3LAbb.TXT";
-inline constexpr const char* kBedTraceFile = "RunemillIni3LBed.TXT";
-inline constexpr const char* kUndoListFile = "UNDOINI3.TXT";
-inline constexpr const char* kUndoAbbTraceFile = "UNDOIni3LAbb.TXT";
-inline constexpr const char* kUndoBedTraceFile = "UNDOIni3LBed.TXT";
-inline constexpr const char* kDisplayFile = "TMP111.TMP";
-inline constexpr const char* kExportFile = "Abb List.RTF";
-
 // Lists of this many lines are sorted for display only after a question.
 inline constexpr int kSortQuestionLines = 1000;
 // Databases from this many bytes on are saved with a note that they are untraced.

@@ -9,11 +9,11 @@
 #include <algorithm>
 #include <climits>
 
+#include "abbrev/tracefiles.h"
 #include "app/caret_sync.h"
 #include "app/form1_icons.h"
 #include "app/masterfiles.h"
 #include "assign/charass.h"
-#include "convert/bed_list.h"
 #include "convert/document.h"
 #include "convert/symbol_pass.h"
 #include "platform/events.h"
@@ -23,6 +23,7 @@
 #include "platform/richtextbox.h"
 #include "platform/textbox.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 using platform::MakeFont;
@@ -338,16 +339,16 @@ void Form1Form::convertCodeText() {
     // A slot that could not be written is not taken: undo must not find an
     // older text under the newest slot number.
     const int slot = (UndoIndex + 1) % 10;
-    if (textfile::writeAtomic(app::UndoSlotName(slot), text + "\r\n", textfile::Flush::Later)) {
+    if (textfile::writeAtomic(store::UndoSlotFile(slot), text + "\r\n", textfile::Flush::Later)) {
         UndoIndex = slot;
     } else {
         failures.push_back(lastFileError());
     }
-    if (!textfile::writeAtomic(convert::kRtbSnapshotFile, shown, textfile::Flush::Later))
+    if (!textfile::writeAtomic(store::kRtbSnapshotFile, shown, textfile::Flush::Later))
         failures.push_back(lastFileError());
     failures.insert(failures.end(), listFailures.begin(), listFailures.end());
     if (abbTracePending_) {
-        if (std::string failure = convert::WriteAbbTraceFile(AbbArray); !failure.empty()) failures.push_back(failure);
+        if (std::string failure = abbrev::WriteAbbTraceFile(AbbArray); !failure.empty()) failures.push_back(failure);
     }
 
     WorkRtf = std::move(work);
@@ -357,7 +358,7 @@ void Form1Form::convertCodeText() {
 
     const std::string document =
         convert::LowerWindowDocument(WorkRtf, store::CellFontName, store::CellCharSet, store::CellFontSize);
-    if (!textfile::writeAtomic(convert::kSubtextFile, document + "\r\n", textfile::Flush::Later))
+    if (!textfile::writeAtomic(store::kSubtextFile, document + "\r\n", textfile::Flush::Later))
         failures.push_back(lastFileError());
     // The lines of the document as the file holds them, each with a paragraph
     // mark; taken from memory, so a file that could not be written loses nothing.
@@ -374,19 +375,19 @@ void Form1Form::convertCodeText() {
 
 bool Form1Form::abbListReady(std::vector<std::string>& failures) {
     if (store::AbbTracedVersion == store::AbbListVersion) return true;
-    const convert::AbbLoadServices services{
-        [this](const std::string& progress) {
-            lowerShowsProgress_ = true;
-            RTB()->SetText(progress);
-            platform::PumpEvents();
-        },
-        [](const std::string& prompt, const std::string& title) {
-            return dlg::MsgBox(prompt, dlg::YesNo, title) == dlg::Yes;
-        },
-        [] { platform::PumpEvents(); }};
-    const convert::AbbLoadResult loaded = convert::LoadAbbTraceFile(AbbArray, store::AbbRetrace, services);
+    const abbrev::ListLoadUi ui{[this](const std::string& progress) {
+                                    lowerShowsProgress_ = true;
+                                    RTB()->SetText(progress);
+                                    platform::PumpEvents();
+                                },
+                                {},
+                                [](const std::string& prompt, const std::string& title) {
+                                    return dlg::MsgBox(prompt, dlg::YesNo, title) == dlg::Yes;
+                                },
+                                platform::PumpEvents};
+    const abbrev::ListLoadResult loaded = abbrev::LoadAbbTraceFile(AbbArray, store::AbbRetrace, ui);
     if (!loaded.failure.empty()) failures.push_back(loaded.failure);
-    if (!loaded.usable) return false;
+    if (!loaded.usable()) return false;
     abbTracePending_ = loaded.traced;
     store::AbbTracedVersion = store::AbbListVersion;
     return true;
@@ -412,10 +413,10 @@ void Form1Form::showRunawayWhileTyping(convert::Runaway what) {
     runaway_.shown = true;
     runaway_.captionBefore = hint->text();
     runaway_.line = ansi::toQString(what == convert::Runaway::ListMeanings
-                                        ? std::string("\"") + convert::kAbbTraceFile + "\": meanings expand into each other"
+                                        ? std::string("\"") + store::kAbbTraceFile + "\": meanings expand into each other"
                                         : std::string("\"") + store::kAssignmentFile + "\": codings expand into each other");
     hint->setText(runaway_.line);
-    hint->setToolTip(ansi::toQString("The conversion has stopped: " + runawayCause(what, convert::kAbbTraceFile) +
+    hint->setToolTip(ansi::toQString("The conversion has stopped: " + runawayCause(what, store::kAbbTraceFile) +
                                      ", which would make this text larger than 64 MB. Both windows and all files "
                                      "are as they were."));
 }
@@ -429,7 +430,7 @@ void Form1Form::runawayOver() {
 }
 
 void Form1Form::showRunaway(convert::Runaway what) {
-    std::string text = "Reconvert has stopped: " + runawayCause(what, convert::kBedTraceFile) +
+    std::string text = "Reconvert has stopped: " + runawayCause(what, store::kBedTraceFile) +
                        ", which would make this text more than 64 times as long and larger than 64 MB. Both windows "
                        "and all files are as they were.\r\n\r\n";
     text += what == convert::Runaway::ListMeanings

@@ -23,6 +23,10 @@ class RichTextBox;
 class TextBox;
 }  // namespace platform
 
+namespace abbrev {
+struct ListLoadResult;
+}
+
 namespace convert {
 class SegmentConverter;
 }
@@ -130,6 +134,7 @@ private:
     void SyncCaretSimple();
     void showLowerSelection(const caret::Selection& lower);
     void UpdateQuoteIndicators();
+    abbrev::ListLoadResult loadBedList();
     void RetraceAfterFailure();
     void stepUndoRing(int direction);
 

@@ -1,6 +1,7 @@
 #include "app/masterfiles.h"
 
 #include "platform/textfile.h"
+#include "store/filenames.h"
 
 namespace app {
 namespace {
@@ -54,8 +55,6 @@ std::string MasterSaveText(const MasterSave& plan) {
            "the file name while saving. Avoid double Ms";
 }
 
-std::string UndoSlotName(int slot) { return "UNDO" + std::to_string(slot) + ".TXT"; }
-
 UndoStep StepUndoRing(int index, int direction, const std::string& current,
                       const std::function<std::optional<std::string>(int slot)>& readSlot) {
     UndoStep step;
@@ -73,7 +72,7 @@ UndoStep StepUndoRing(int index, int direction, const std::string& current,
 }
 
 std::optional<std::string> ReadUndoSlot(int slot) {
-    auto lines = textfile::readLines(UndoSlotName(slot));
+    auto lines = textfile::readLines(store::UndoSlotFile(slot));
     if (!lines || lines->empty()) return std::nullopt;
     return textOfLines(*lines);
 }

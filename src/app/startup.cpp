@@ -8,6 +8,7 @@
 #include "platform/textfile.h"
 #include "platform/windowlist.h"
 #include "platform/x11windows.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 namespace app {

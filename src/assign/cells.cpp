@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/rtf_writer.h"
+#include "rtf/shape.h"
 #include "store/store.h"
 
 namespace assign {

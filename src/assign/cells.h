@@ -32,8 +32,8 @@ struct CellPlace {
 const std::vector<CellPlace>& Page1Cells();
 const std::vector<CellPlace>& Page2Cells();
 
-// The order in which page 2's boxes are stacked, lowest first (it decides
-// which box lies on top where the taller boxes overlap the row below).
+// The order in which page 2's window lists its boxes; where two boxes
+// overlap, the one listed earlier lies on top.
 const std::vector<int>& Page2StackingOrder();
 
 // A blank, the character of the code and the code right-aligned in four

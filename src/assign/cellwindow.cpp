@@ -6,7 +6,6 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
-#include "assign/charass.h"
 #include "platform/ansi.h"
 #include "platform/controls.h"
 #include "platform/richtextbox.h"
@@ -60,6 +59,9 @@ QPushButton* NewButton(QWidget* window, const QString& caption, const TwipsRect&
 
 QPushButton* NewButton(QWidget* window, const QString& caption, const TwipsRect& where) {
     auto* button = new WrappingButton(caption, window);
+    // The toolkit's default button font, in which captions such as "Hebrew
+    // ANSI" fit their narrow buttons.
+    button->setFont(platform::MakeFont(QStringLiteral("MS Sans Serif"), 8.25));
     place(button, where);
     return button;
 }
@@ -81,7 +83,11 @@ void CellWindow::CreateCells(QWidget* window, const std::vector<CellPlace>& plac
         box->SetHideSelection(true);
         place(box, byCode.at(code)->box);
         cells_[code].box = box;
+        QObject::connect(box, &platform::RichTextBox::Click, this, [this, code] { RichTextBox_Click(code); });
+        QObject::connect(box, &platform::RichTextBox::DblClick, this, [this, code] { RichTextBox_DblClick(code); });
     }
+    // Made in list order (which the tab order follows), stacked the other way.
+    for (auto it = stacking.rbegin(); it != stacking.rend(); ++it) cells_[*it].box->raise();
 }
 
 std::vector<int> CellWindow::codesBetween(int first, int last) const {
@@ -101,12 +107,12 @@ platform::RichTextBox* CellWindow::CellBox(int code) {
     return cells_.at(code).box;
 }
 
-void CellWindow::FillCells(int first, int last) {
+void CellWindow::FillCells(int first, int last, const std::function<void()>& readSettings) {
     const std::vector<int> codes = codesBetween(first, last);
     // The first caption is the first touch of the page: an unloaded page runs
     // its whole load here, before this fill goes on.
     for (int code : codes) CellLabel(code)->setText(ansi::toQString(LabelCaption(code)));
-    CharAss().ReadINI();
+    readSettings();
     for (int code : codes) CellBox(code)->SetFontName(store::CellFontName);
     for (int code : codes)
         CellBox(code)->SetTextRTF(CellDocument(store::CellCode[static_cast<size_t>(code)], store::CellFontName,

@@ -3,8 +3,6 @@
 #include <algorithm>
 
 #include "convert/exchange_sort.h"
-#include "platform/ansi.h"
-#include "platform/textfile.h"
 
 namespace convert {
 
@@ -289,49 +287,6 @@ ExpansionTable AbbreviationPass(std::string& work, const AbbTable& table,
         work = std::move(done);
     }
     return result;
-}
-
-const char* const kRetracePrompt =
-    "Retrace array? To save time chose NO if you didn't alter the structure of the Abb list.\r\n\r\n"
-    "If you alter Abb list and do not retrace array, the short abbs may be translated before the long "
-    "ones and thus prevent the translation of the long abbs if they are parts of them, as AGE is a part "
-    "of CAGE. E.g. if your traced abb list (see RunemillIni3LAbb.TXT) contains 'AGE=how old are you' "
-    "before 'CAGE=you can swallow a cage but not cage a swallow', you will get after typing CAGE: "
-    "'Chow old are you'.";
-const char* const kRetraceTitle = "Retrace Abb list?";
-
-AbbLoadResult LoadAbbTraceFile(AbbTable& table, bool retrace, const AbbLoadServices& services) {
-    AbbLoadResult result;
-    textfile::ensureExists(kAbbTraceFile);
-    if (textfile::length(kAbbTraceFile) < 3) return result;
-    // A lone LF ends a line too, as in every list file: a list saved by a Linux
-    // editor and loaded as a database must not run together into one entry.
-    auto read = textfile::readLines(kAbbTraceFile);
-    if (!read) {
-        result.failure = ansi::fromQString(textfile::lastError());
-        return result;
-    }
-    std::vector<std::string> lines = std::move(*read);
-    const size_t n = lines.size();
-    lines.emplace_back();  // the spare slot
-
-    services.showProgress("Preparing " + std::to_string(n) + " entries in the Abb list for work. Please wait!");
-    if (retrace) {
-        const bool yes = n < static_cast<size_t>(kRetraceQuestionLines) || services.askYesNo(kRetracePrompt, kRetraceTitle);
-        if (yes) {
-            services.pumpEvents();
-            TraceAbbList(lines);
-            result.traced = true;
-        }
-    }
-    table = AbbTable(std::move(lines));
-    result.usable = true;
-    return result;
-}
-
-std::string WriteAbbTraceFile(const AbbTable& table) {
-    if (textfile::writeLinesAtomic(kAbbTraceFile, table.Lines())) return {};
-    return ansi::fromQString(textfile::lastError());
 }
 
 }  // namespace convert

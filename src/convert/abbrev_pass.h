@@ -17,10 +17,6 @@
 
 namespace convert {
 
-inline constexpr const char* kAbbTraceFile = "RunemillIni3LAbb.TXT";
-// Lists this long are traced only when the user agrees.
-inline constexpr int kRetraceQuestionLines = 1000;
-
 // Characters as the lower window shows them: an RTF Unicode escape ("\u",
 // digits, "?") and a byte escape ("\'" and two hex digits) count one each,
 // every other character one, so a line break counts two.
@@ -104,32 +100,5 @@ struct ExpansionTable {
 // throws RunawayExpansion (Runaway::ListMeanings) and leaves `work` alone.
 ExpansionTable AbbreviationPass(std::string& work, const AbbTable& table,
                                 const std::function<bool()>& listReady, const WorkBound& bound = {});
-
-// Loading the Abb trace file.
-struct AbbLoadServices {
-    // Shows the progress text in the lower window and lets it paint.
-    std::function<void(const std::string&)> showProgress;
-    // Asks a Yes/No question; true for Yes.
-    std::function<bool(const std::string& prompt, const std::string& title)> askYesNo;
-    std::function<void()> pumpEvents;
-};
-
-struct AbbLoadResult {
-    bool usable = false;     // false: the file has under 3 bytes (or cannot be read)
-    bool traced = false;     // sorted: WriteAbbTraceFile writes it back once the conversion is through
-    std::string failure;     // what could not be read, for the user
-};
-
-extern const char* const kRetracePrompt;
-extern const char* const kRetraceTitle;
-
-// Reads the trace file into `table`, traced when `retrace` is set and the user
-// agrees. The file itself is left to the caller: a conversion that stops must
-// leave it as it was.
-AbbLoadResult LoadAbbTraceFile(AbbTable& table, bool retrace, const AbbLoadServices& services);
-
-// Writes a traced list back, every slot (so one empty line more each time);
-// the reason for the user when it cannot.
-std::string WriteAbbTraceFile(const AbbTable& table);
 
 }  // namespace convert

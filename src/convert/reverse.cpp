@@ -6,7 +6,7 @@
 
 #include "convert/group_replace.h"
 #include "convert/replace.h"
-#include "platform/rtf_writer.h"
+#include "rtf/shape.h"
 #include "store/store.h"
 
 namespace convert {

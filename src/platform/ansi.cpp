@@ -1,6 +1,6 @@
 #include "platform/ansi.h"
 
-#include "platform/codepage.h"
+#include "rtf/codepage.h"
 
 namespace ansi {
 

@@ -14,8 +14,8 @@
 #include "platform/controls.h"
 #include "platform/crlf_positions.h"
 #include "platform/dialogs.h"
-#include "platform/rtf_reader.h"
-#include "platform/rtf_writer.h"
+#include "rtf/reader.h"
+#include "rtf/writer.h"
 #include "platform/textfile.h"
 
 namespace platform {

@@ -19,7 +19,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/rtf_document.h"
+#include "rtf/document.h"
 
 class QMimeData;
 

@@ -6,6 +6,7 @@
 
 #include "platform/ansi.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 
 namespace store {
 
@@ -232,7 +233,7 @@ namespace {
 // Before the first rewrite of an assignment file that the program cannot have
 // written (a hand-edited file, one whose line ends were converted twice), the
 // user's file is kept aside: the rewrite would drop or shift what it holds.
-bool keepUnwholeAssignmentFile(std::string* notice, QString& why) {
+bool keepUnwholeAssignmentFile(std::string* notice, std::string& why) {
     const auto bytes = textfile::readAll(kAssignmentFile);
     if (!bytes || bytes->empty() || IsWholeAssignmentFile(*bytes)) return true;
     const size_t lines = textfile::splitLines(*bytes).size();
@@ -244,25 +245,25 @@ bool keepUnwholeAssignmentFile(std::string* notice, QString& why) {
     const bool kept = KeepAssignmentFileAside();
     const std::string message = BackupNotice(what, kept, "the settings are written anew from the table in use.",
                                              "it has not been rewritten.");
-    if (!kept) why = ansi::toQString(message);
+    if (!kept) why = message;
     else if (notice) *notice = message;
     return kept;
 }
 
 }  // namespace
 
-bool WriteSettingsFiles(QString* error, std::string* notice) {
+bool WriteSettingsFiles(std::string* error, std::string* notice) {
     ++Io.writes;
     bool ok = false;
-    QString why;
+    std::string why;
     if (g_assignmentUnreadable) {
-        why = QStringLiteral("\"%1\" cannot be read, so it is not overwritten.").arg(kAssignmentFile);
+        why = "\"" + std::string(kAssignmentFile) + "\" cannot be read, so it is not overwritten.";
     } else if (keepUnwholeAssignmentFile(notice, why)) {
         ok = textfile::writeLinesAtomic(kAssignmentFile, AssignmentLines());
-        if (!ok) why = textfile::lastError();
+        if (!ok) why = ansi::fromQString(textfile::lastError());
     }
     if (!textfile::writeLinesAtomic(kOptionsFile, OptionsLines())) {
-        if (ok) why = textfile::lastError();
+        if (ok) why = ansi::fromQString(textfile::lastError());
         ok = false;
     }
     if (error) *error = why;

@@ -2,7 +2,6 @@
 // The shared store: symbol table, symbol font, LOCK UNI, custom set titles and
 // the abbreviation list versions, with the two settings files that keep them.
 // Plain module-level state, read and written directly all over the program.
-#include <QString>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -13,11 +12,6 @@
 namespace store {
 
 inline constexpr int kCellCount = 189;
-inline constexpr const char* kAssignmentFile = "RUNEMILLINI.TXT";
-inline constexpr const char* kOptionsFile = "RUNEMILLINI2.TXT";
-// Where an assignment file that is not in its layout is kept (one generation)
-// before the program deletes or rewrites it.
-inline constexpr const char* kAssignmentBackupFile = "RUNEMILLINI.TXT.bak";
 inline constexpr int kAssignmentLines = 210;
 // Lines a usable assignment file must reach: all cells, the font name and the
 // character set (the titles may be missing).
@@ -100,7 +94,7 @@ std::string BackupNotice(const std::string& what, bool kept, const std::string& 
 // Memory into both files, each written whole through a temporary file. On
 // failure the old files stay and `error` says why. An assignment file that is
 // not whole is first kept aside, and `notice` says so.
-bool WriteSettingsFiles(QString* error = nullptr, std::string* notice = nullptr);
+bool WriteSettingsFiles(std::string* error = nullptr, std::string* notice = nullptr);
 
 // How often the settings files have been read and written in this run.
 struct SettingsIo {

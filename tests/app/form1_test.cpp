@@ -16,6 +16,7 @@
 #include "platform/dialogs.h"
 #include "platform/richtextbox.h"
 #include "platform/textbox.h"
+#include "store/filenames.h"
 #include "store/store.h"
 #include "form1_testing.h"
 #include "support/testing.h"
@@ -192,7 +193,7 @@ TEST(Form1Window, RightAlignmentSurvivesEveryConversion) {
 }
 
 TEST(Form1Window, AbbreviationsExpandAndTheCaretFollowsIntoThem) {
-    WriteFile(convert::kAbbTraceFile, "ty=Truly yours\r\n");
+    WriteFile(store::kAbbTraceFile, "ty=Truly yours\r\n");
     Form1Form& f = loaded();
     f.TEX()->SetText("a*ty*b");
     EXPECT_EQ(f.RTB()->Text(), "aTruly yoursb");
@@ -215,12 +216,12 @@ TEST(Form1Window, AbbreviationsExpandAndTheCaretFollowsIntoThem) {
 }
 
 TEST(Form1Window, AShortTraceFileExpandsNothingAndIsTriedAgain) {
-    WriteFile(convert::kAbbTraceFile, "\r\n");
+    WriteFile(store::kAbbTraceFile, "\r\n");
     Form1Form& f = loaded();
     f.TEX()->SetText("*ty*");
     EXPECT_EQ(f.RTB()->Text(), "*ty*");
     EXPECT_EQ(store::AbbTracedVersion, 0);
-    WriteFile(convert::kAbbTraceFile, "ty=T\r\n");
+    WriteFile(store::kAbbTraceFile, "ty=T\r\n");
     f.TEX()->SetText("*ty* ");
     EXPECT_EQ(f.RTB()->Text(), "T ");
 }
@@ -239,7 +240,7 @@ TEST(Form1Window, TheQuoteIndicatorsBlinkWhileMarksRemain) {
     EXPECT_FALSE(f.Timer1()->isActive());
     EXPECT_FALSE(f.Label7()->isHidden());
 
-    WriteFile(convert::kAbbTraceFile, "\r\n");
+    WriteFile(store::kAbbTraceFile, "\r\n");
     f.TEX()->SetText("a ** b");
     EXPECT_TRUE(f.Timer2()->isActive());
     f.Timer2_Timer();
@@ -256,7 +257,7 @@ TEST(Form1Window, TheQuoteIndicatorsBlinkWhileMarksRemain) {
 }
 
 TEST(Form1Window, TypingGoesOnWithoutAMessageBoxWhileFilesCannotBeWritten) {
-    WriteFile(convert::kAbbTraceFile, "ty=Truly yours\r\n");
+    WriteFile(store::kAbbTraceFile, "ty=Truly yours\r\n");
     Form1Form& f = loaded();
     f.Show();
     const QString hint = f.Label1()->text();
@@ -309,7 +310,7 @@ TEST(Form1Window, AChangeDuringTheListLoadIsConvertedAfterwardsNotInside) {
     std::string list;
     for (int i = 0; i < 1000; ++i) list.append("k").append(std::to_string(i)).append("=v\r\n");
     list += "ty=Truly yours\r\n";
-    WriteFile(convert::kAbbTraceFile, list);
+    WriteFile(store::kAbbTraceFile, list);
     Form1Form& f = loaded();
     store::AbbRetrace = true;
     std::vector<std::string> lowerAtQuestion;
@@ -326,7 +327,7 @@ TEST(Form1Window, AChangeDuringTheListLoadIsConvertedAfterwardsNotInside) {
     EXPECT_EQ(f.UndoIndex, 2);
     EXPECT_EQ(ReadFile("UNDO1.TXT"), "*ty*\r\n");
     EXPECT_EQ(ReadFile("UNDO2.TXT"), "*ty* again\r\n");
-    EXPECT_EQ(ReadFile(convert::kAbbTraceFile), list);  // No: not traced
+    EXPECT_EQ(ReadFile(store::kAbbTraceFile), list);  // No: not traced
 }
 
 TEST(Form1Window, AssignCharactersShowsTheFirstAssignmentWindow) {
@@ -341,7 +342,7 @@ TEST(Form1Window, AssignCharactersShowsTheFirstAssignmentWindow) {
 TEST(Form1Window, AListWhoseMeaningsExpandIntoEachOtherStopsTheConversionAndChangesNothing) {
     std::string list;
     for (int i = 0; i < 30; ++i) list += "a=aa\r\n";
-    WriteFile(convert::kAbbTraceFile, list);
+    WriteFile(store::kAbbTraceFile, list);
     Form1Form& f = loaded();
     store::AbbRetrace = true;  // the list load traces it, which rewrites the file once a conversion is through
     f.TEX()->SetText("plain #a#");
@@ -359,7 +360,7 @@ TEST(Form1Window, AListWhoseMeaningsExpandIntoEachOtherStopsTheConversionAndChan
     f.TEX()->SetText("x *a* y");
     const std::string told = f.Label1()->text().toStdString();
     EXPECT_NE(told.find("expand into each other"), std::string::npos) << told;
-    EXPECT_NE(told.find(std::string("\"") + convert::kAbbTraceFile + "\""), std::string::npos) << told;
+    EXPECT_NE(told.find(std::string("\"") + store::kAbbTraceFile + "\""), std::string::npos) << told;
     EXPECT_TRUE(f.Label1()->toolTip().contains(QStringLiteral("larger than 64 MB")));
     EXPECT_EQ(testing_support::FolderSnapshot(), files);
     EXPECT_EQ(f.RTB()->TextRTF(), lower);

@@ -14,6 +14,7 @@
 #include "platform/lazyform.h"
 #include "platform/richtextbox.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 #include "support/testing.h"
 

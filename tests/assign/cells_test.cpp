@@ -6,8 +6,8 @@
 #include <set>
 
 #include "assign/cells.h"
-#include "platform/rtf_reader.h"
-#include "platform/rtf_writer.h"
+#include "rtf/reader.h"
+#include "rtf/writer.h"
 #include "store/store.h"
 
 using namespace assign;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 #include "support/testing.h"
 
@@ -169,7 +170,7 @@ TEST(SettingsFiles, AWriteThatFailsKeepsTheOldFiles) {
     store::CellFontSize = 20;
 
     // The disk fills up: writes beyond 64 bytes are refused.
-    QString error;
+    std::string error;
     bool ok = true;
     {
         testing_support::DiskFull full(64);
@@ -177,7 +178,7 @@ TEST(SettingsFiles, AWriteThatFailsKeepsTheOldFiles) {
     }
 
     EXPECT_FALSE(ok);
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(error.empty());
     EXPECT_EQ(ReadFile(store::kAssignmentFile), before);
     // The small options file fits and is written.
     EXPECT_EQ(ReadLines(store::kOptionsFile)[0], " 20 ");

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 
+#include "platform/fontdialog.h"
 #include "platform/shell.h"
 #include "platform/textfile.h"
 
@@ -44,6 +45,10 @@ void InstallUnexpectedDialogHooks() {
     });
     dlg::SetFileDialogHook([](const dlg::FileDialogCall& call) -> std::optional<std::string> {
         ADD_FAILURE() << "unexpected file dialog: " << call.filter;
+        return std::nullopt;
+    });
+    platform::SetChooseFontHook([](const platform::FontRecord&) -> std::optional<platform::FontRecord> {
+        ADD_FAILURE() << "unexpected font chooser";
         return std::nullopt;
     });
     platform::SetShellOpenHook([](const std::string& name) {
