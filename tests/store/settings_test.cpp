@@ -204,3 +204,10 @@ TEST(SettingsFiles, AFaceNameThatCannotStandInRtfIsRefusedAndTheFaceInUseKept) {
         EXPECT_EQ(store::CellFontName, face);
     }
 }
+
+TEST(SettingsFiles, BothFilesReachTheDiskBeforeTheyReplaceTheOldOnes) {
+    testing_support::WriteLog log;
+    ASSERT_TRUE(store::WriteSettingsFiles());
+    EXPECT_TRUE(log.Flushed(store::kAssignmentFile));
+    EXPECT_TRUE(log.Flushed(store::kOptionsFile));
+}
