@@ -111,6 +111,7 @@ void CharAssForm::createButtons(QWidget* window) {
     QObject::connect(greek_, &QPushButton::clicked, this, &CharAssForm::Greek_Click);
     QObject::connect(clearAll_, &QPushButton::clicked, this, &CharAssForm::ClearAll_Click);
     connectLockUniCB();
+    connectCustomButtons();
 }
 
 void CharAssForm::ControlsDiscarded() {

@@ -9,6 +9,7 @@
 
 #include "assign/cellwindow.h"
 #include "platform/fontdialog.h"
+#include "platform/filegroup.h"
 
 class QLabel;
 class QPushButton;
@@ -55,6 +56,11 @@ public:
     // "Clear All": after a question, the table and every box of both pages
     // emptied, nothing written (clearall.cpp).
     void ClearAll_Click();
+    // Custom1_Click .. Custom16_Click, the set dialogue of button i (1..16):
+    // the current assignment saved as the set, or the set restored, then
+    // saved again, under a new title when one is typed. Defined with the
+    // custom set files, in customsets.cpp.
+    void Custom_Click(int i);
 
     QLabel* Label1();
     QLabel* Label2();
@@ -87,6 +93,12 @@ private:
     void createButtons(QWidget* window);
     // The LOCK UNI button's pointer and procedures (with the font chooser).
     void connectLockUniCB();
+    void connectCustomButtons();
+    // The set titled T into both settings files (the titles kept) and both
+    // pages refreshed from them. False when abandoned, with nothing changed:
+    // the set's data are missing or short (a message says so), or a file
+    // step failed (`failure` says which and why).
+    bool LoadCustomSet(const std::string& T, filegroup::Result& failure);
 
     // The font the chooser opens on: the last one chosen in this run, or
     // none; never taken from the symbol font.

@@ -1,8 +1,6 @@
 #include "assign/preset_files.h"
 
-#include <optional>
-
-#include "platform/ansi.h"
+#include "platform/filegroup.h"
 #include "platform/textfile.h"
 #include "store/filenames.h"
 #include "store/store.h"
@@ -23,27 +21,12 @@ std::vector<std::string> PresetOptionsLines(const PresetRecord& preset) {
 
 bool WritePresetFiles(const PresetRecord& preset, std::string* error) {
     ++store::Io.writes;
-    const auto fail = [&](std::string why) {
-        if (error) *error = std::move(why);
-        return false;
-    };
-    const auto lastError = [] { return ansi::fromQString(textfile::lastError()); };
-    // The assignment file as it was, to put back when the options file fails.
-    std::optional<std::string> before;
-    if (textfile::exists(store::kAssignmentFile)) {
-        before = textfile::readAll(store::kAssignmentFile);
-        // A table we cannot read cannot be put back: it is not replaced.
-        if (!before) return fail(lastError());
-    }
-    if (!textfile::writeLinesAtomic(store::kAssignmentFile, PresetAssignmentLines(preset))) return fail(lastError());
-    if (textfile::writeLinesAtomic(store::kOptionsFile, PresetOptionsLines(preset))) return true;
-
-    std::string why = lastError();
-    const bool restored = before ? textfile::writeAtomic(store::kAssignmentFile, *before)
-                                 : textfile::remove(store::kAssignmentFile);
-    if (!restored)
-        why += "\r\n\"" + std::string(store::kAssignmentFile) + "\" could not be put back as it was: " + lastError();
-    return fail(why);
+    const auto failure =
+        filegroup::Apply({filegroup::Change::Write(store::kAssignmentFile,
+                                                   textfile::joinLines(PresetAssignmentLines(preset))),
+                          filegroup::Change::Write(store::kOptionsFile, textfile::joinLines(PresetOptionsLines(preset)))});
+    if (failure && error) *error = "\"" + failure->file + "\": " + failure->reason;
+    return !failure;
 }
 
 }  // namespace assign

@@ -8,8 +8,18 @@
 namespace assign {
 namespace {
 
+// Why the last write failed ("" when it worked), and how many failures have
+// been shown.
 std::string g_lastWriteError;
 bool g_lastWriteSucceeded = true;
+int g_failuresShown = 0;
+
+void showFailure(const std::string& error) {
+    ++g_failuresShown;
+    dlg::MsgBox("The settings could not be saved completely; a file that could not be written keeps its "
+                "former content.\r\n\r\n" + error,
+                dlg::OKOnly | dlg::Exclamation);
+}
 
 }  // namespace
 
@@ -22,9 +32,7 @@ bool WriteSettings() {
     }
     if (error == g_lastWriteError) return false;
     g_lastWriteError = error;
-    dlg::MsgBox("The settings could not be saved completely; a file that could not be written keeps its "
-                "former content.\r\n\r\n" + error,
-                dlg::OKOnly | dlg::Exclamation);
+    showFailure(error);
     return false;
 }
 
@@ -33,6 +41,14 @@ bool LastSettingsWriteSucceeded() { return g_lastWriteSucceeded; }
 void ForgetSettingsWriteFailure() {
     g_lastWriteError.clear();
     g_lastWriteSucceeded = true;
+}
+
+bool SettingsWrittenBy(const std::function<void()>& step) {
+    const int shown = g_failuresShown;
+    step();
+    if (g_lastWriteSucceeded) return true;
+    if (g_failuresShown == shown) showFailure(g_lastWriteError);
+    return false;
 }
 
 }  // namespace assign

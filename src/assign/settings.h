@@ -2,6 +2,8 @@
 // The settings write of the assignment pages: the shared store into both
 // settings files. It touches no control, so both pages call it directly; page
 // 1 offers it as `WriteINI`.
+#include <functional>
+
 namespace assign {
 
 // Writes both files; a failure is reported in a message box, once until a
@@ -16,5 +18,11 @@ bool LastSettingsWriteSucceeded();
 
 // A new run's start: no write has failed yet (the tests start each case so).
 void ForgetSettingsWriteFailure();
+
+// Runs `step`, which writes the settings files through WriteSettings, and
+// tells whether the files now hold what memory holds (the last write
+// worked). A failure is shown in one message even when the same failure was
+// shown before the step, so a command that ends on it never ends silently.
+bool SettingsWrittenBy(const std::function<void()>& step);
 
 }  // namespace assign
