@@ -14,6 +14,7 @@
 #include "assign/charass.h"
 #include "platform/events.h"
 #include "platform/ansi.h"
+#include "platform/captions.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/richtext_format.h"
@@ -75,7 +76,7 @@ QIcon pictureOf(Picture kind) {
 
 QPushButton* makeButton(QWidget* window, const char* name, double left, double top, double width,
                         double height, const std::function<void()>& click) {
-    auto* b = new QPushButton(window);
+    auto* b = new platform::Button(QString(), window);
     b->setObjectName(QString::fromLatin1(name));
     SetTwipsGeometry(b, left, top, width, height);
     QObject::connect(b, &QPushButton::clicked, b, click);
@@ -108,7 +109,7 @@ void AbbModeForm::CreateControls(QWidget* window) {
     picture(makeButton(window, "Speichern", 5520, 0, 255, 255, [this] { Speichern_Click(); }), Picture::Save);
     picture(makeButton(window, "UnDo", 5280, 0, 255, 255, [this] { UnDo_Click(); }), Picture::Undo);
 
-    label1_ = new QLabel(window);
+    label1_ = new platform::Label(QString(), window);
     label1_->setObjectName(QStringLiteral("Label1"));
     SetTwipsGeometry(label1_, 240, 3480, 4215, 255);
     label1_->setFont(platform::MakeFont(QStringLiteral("Courier New"), 9));

@@ -18,6 +18,7 @@
 #include "convert/symbol_pass.h"
 #include "platform/events.h"
 #include "platform/ansi.h"
+#include "platform/captions.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/richtextbox.h"
@@ -52,13 +53,8 @@ Form1Form& Form1() { return platform::Instance<Form1Form>(); }
 
 namespace {
 
-const QFont& buttonFont() {
-    static const QFont font = MakeFont(QStringLiteral("MS Sans Serif"), 8.25);
-    return font;
-}
-
 QLabel* makeLabel(QWidget* window, const char* name, const QString& caption, const QFont& font) {
-    auto* label = new QLabel(caption, window);
+    auto* label = new platform::Label(caption, window);
     label->setObjectName(QString::fromLatin1(name));
     label->setFont(font);
     return label;
@@ -101,10 +97,11 @@ void Form1Form::createTextWindows(QWidget* window) {
 }
 
 void Form1Form::createButtons(QWidget* window) {
+    // The captions are in the design's dialog font, "MS Sans Serif" 8.25: the
+    // window's font.
     auto button = [&](QPushButton*& slot, const char* name, const QString& caption, void (Form1Form::*click)()) {
-        slot = new QPushButton(caption, window);
+        slot = new platform::Button(caption, window);
         slot->setObjectName(QString::fromLatin1(name));
-        slot->setFont(buttonFont());
         QObject::connect(slot, &QPushButton::clicked, this, [this, click] { (this->*click)(); });
     };
     auto picture = [&](QPushButton*& slot, const char* name, app::Picture p, void (Form1Form::*click)()) {
@@ -135,8 +132,8 @@ void Form1Form::createButtons(QWidget* window) {
 }
 
 void Form1Form::createIndicators(QWidget* window) {
-    c_->Label5 = makeLabel(window, "Label5", QStringLiteral("#"), buttonFont());
-    c_->Label7 = makeLabel(window, "Label7", QStringLiteral("#"), buttonFont());
+    c_->Label5 = makeLabel(window, "Label5", QStringLiteral("#"), window->font());
+    c_->Label7 = makeLabel(window, "Label7", QStringLiteral("#"), window->font());
     const QFont star = MakeFont(QStringLiteral("Courier New"), 12);
     c_->Label2 = makeLabel(window, "Label2", QStringLiteral("*"), star);
     c_->Label3 = makeLabel(window, "Label3", QStringLiteral("*"), star);

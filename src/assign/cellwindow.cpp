@@ -2,11 +2,9 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
-#include <QStyleOptionButton>
-#include <QStylePainter>
 
 #include "platform/ansi.h"
+#include "platform/captions.h"
 #include "platform/controls.h"
 #include "platform/richtextbox.h"
 #include "store/store.h"
@@ -16,34 +14,10 @@ namespace {
 
 void place(QWidget* w, const TwipsRect& r) { platform::SetTwipsGeometry(w, r.left, r.top, r.width, r.height); }
 
-// A button whose caption wraps at word boundaries when it is wider than the
-// button and the button is high enough, as the program's captions do.
-class WrappingButton : public QPushButton {
-public:
-    using QPushButton::QPushButton;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QStylePainter painter(this);
-        QStyleOptionButton option;
-        initStyleOption(&option);
-        option.text.clear();
-        painter.drawControl(QStyle::CE_PushButton, option);
-        const QRect area = rect().adjusted(1, 1, -1, -1);
-        int flags = Qt::AlignCenter;
-        const QFontMetrics metrics(font());
-        // Only where the wrapped lines fit: a low button keeps one line.
-        if (metrics.horizontalAdvance(text()) > area.width() &&
-            metrics.boundingRect(area, flags | Qt::TextWordWrap, text()).height() <= area.height())
-            flags |= Qt::TextWordWrap;
-        style()->drawItemText(&painter, area, flags, palette(), isEnabled(), text(), QPalette::ButtonText);
-    }
-};
-
 }  // namespace
 
 QLabel* NewLabel(QWidget* window, const QString& caption, const TwipsRect& where, const QFont& font) {
-    auto* label = new QLabel(caption, window);
+    auto* label = new platform::Label(caption, window);
     label->setFont(font);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -58,10 +32,8 @@ QPushButton* NewButton(QWidget* window, const QString& caption, const TwipsRect&
 }
 
 QPushButton* NewButton(QWidget* window, const QString& caption, const TwipsRect& where) {
-    auto* button = new WrappingButton(caption, window);
-    // The toolkit's default button font, in which captions such as "Hebrew
-    // ANSI" fit their narrow buttons.
-    button->setFont(platform::MakeFont(QStringLiteral("MS Sans Serif"), 8.25));
+    // In the window's font, as the design leaves it.
+    auto* button = new platform::Button(caption, window);
     place(button, where);
     return button;
 }

@@ -39,8 +39,6 @@ bool WriteSettings() {
     return false;
 }
 
-bool LastSettingsWriteSucceeded() { return g_lastWriteSucceeded; }
-
 void ForgetSettingsWriteFailure() {
     g_lastWriteError.clear();
     g_lastWriteSucceeded = true;

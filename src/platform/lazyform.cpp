@@ -7,6 +7,8 @@
 #include <map>
 #include <vector>
 
+#include "platform/captions.h"
+
 namespace platform {
 namespace {
 
@@ -36,6 +38,7 @@ void LazyForm::Load() {
     window_ = new QWidget(nullptr);
     window_->setAttribute(Qt::WA_DeleteOnClose, false);
     window_->setWindowTitle(caption_);
+    window_->setFont(WindowFont());
     window_->installEventFilter(this);
     ++loadCount_;
     CreateControls(window_);
