@@ -14,6 +14,7 @@
 #include "assign/charass.h"
 #include "convert/abbrev_pass.h"
 #include "platform/dialogs.h"
+#include "platform/lazyform.h"
 #include "platform/richtextbox.h"
 #include "platform/textbox.h"
 #include "store/filenames.h"
@@ -335,4 +336,22 @@ TEST(Form1Window, AssignCharactersShowsTheFirstAssignmentWindow) {
     click("Command2");
     EXPECT_TRUE(CharAss().Window()->isVisible());
     EXPECT_EQ(CharAss().LoadCount(), 1);
+}
+
+TEST(Form1Window, ExitTellsOfSettingsItCouldNotSaveEvenWhenToldBefore) {
+    loaded();
+    int ended = 0;
+    platform::SetEndProgramHook([&] { ++ended; });
+    const auto assignment = ReadFile(store::kAssignmentFile);
+    store::LockUni = !store::LockUni;
+    testing_support::MsgBoxRecorder boxes;
+    {
+        testing_support::DiskFull full(8);
+        CharAss().WriteINI();
+        ASSERT_EQ(boxes.count(), 1u);
+        click("Quit");
+    }
+    EXPECT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(ReadFile(store::kAssignmentFile), assignment);
 }
