@@ -14,6 +14,7 @@
 #include "app/form1_icons.h"
 #include "app/masterfiles.h"
 #include "assign/charass.h"
+#include "assign/settings.h"
 #include "convert/document.h"
 #include "convert/symbol_pass.h"
 #include "platform/events.h"
@@ -217,7 +218,9 @@ void Form1Form::applyLayout() {
 }
 
 void Form1Form::Form_Unload() {
-    CharAss().WriteINI();
+    // The last chance to keep what lives only in memory (Clear All, LOCK UNI):
+    // a failed write is told here even when it was told before.
+    assign::SettingsWrittenBy([] { CharAss().WriteINI(); });
     platform::EndProgram();
 }
 

@@ -14,6 +14,7 @@
 #include "assign/charass.h"
 #include "convert/abbrev_pass.h"
 #include "platform/dialogs.h"
+#include "platform/lazyform.h"
 #include "platform/richtextbox.h"
 #include "platform/textbox.h"
 #include "store/filenames.h"
@@ -379,4 +380,22 @@ TEST(Form1Window, AListWhoseMeaningsExpandIntoEachOtherStopsTheConversionAndChan
     EXPECT_EQ(f.RTB()->Text(), "x a y");
     EXPECT_EQ(f.Label1()->text(), hint);
     EXPECT_EQ(f.Label1()->toolTip(), QString());
+}
+
+TEST(Form1Window, ExitTellsOfSettingsItCouldNotSaveEvenWhenToldBefore) {
+    loaded();
+    int ended = 0;
+    platform::SetEndProgramHook([&] { ++ended; });
+    const auto assignment = ReadFile(store::kAssignmentFile);
+    store::LockUni = !store::LockUni;
+    testing_support::MsgBoxRecorder boxes;
+    {
+        testing_support::DiskFull full(8);
+        CharAss().WriteINI();
+        ASSERT_EQ(boxes.count(), 1u);
+        click("Quit");
+    }
+    EXPECT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(ReadFile(store::kAssignmentFile), assignment);
 }
