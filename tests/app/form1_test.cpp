@@ -338,6 +338,50 @@ TEST(Form1Window, AssignCharactersShowsTheFirstAssignmentWindow) {
     EXPECT_EQ(CharAss().LoadCount(), 1);
 }
 
+// "a=aa" saved thirty times: "*a*" would take a gigabyte. The conversion stops
+// at its bound and leaves both windows and every file as they were.
+TEST(Form1Window, AListWhoseMeaningsExpandIntoEachOtherStopsTheConversionAndChangesNothing) {
+    std::string list;
+    for (int i = 0; i < 30; ++i) list += "a=aa\r\n";
+    WriteFile(store::kAbbTraceFile, list);
+    Form1Form& f = loaded();
+    store::AbbRetrace = true;  // the list load traces it, which rewrites the file once a conversion is through
+    f.TEX()->SetText("plain #a#");
+    f.RTB()->SetSelStart(2);
+    f.RTB()->SetSelLength(3);
+    const auto files = testing_support::FolderSnapshot();
+    const std::string lower = f.RTB()->TextRTF();
+    const auto expPos = f.ExpPos;
+    const int undo = f.UndoIndex;
+
+    const QString hint = f.Label1()->text();
+
+    // Nothing modal while typing (a message box would fail the test): the
+    // hint line tells it.
+    f.TEX()->SetText("x *a* y");
+    const std::string told = f.Label1()->text().toStdString();
+    EXPECT_NE(told.find("expand into each other"), std::string::npos) << told;
+    EXPECT_NE(told.find(std::string("\"") + store::kAbbTraceFile + "\""), std::string::npos) << told;
+    EXPECT_TRUE(f.Label1()->toolTip().contains(QStringLiteral("larger than 64 MB")));
+    EXPECT_EQ(testing_support::FolderSnapshot(), files);
+    EXPECT_EQ(f.RTB()->TextRTF(), lower);
+    EXPECT_EQ(f.RTB()->SelStart(), 2);
+    EXPECT_EQ(f.RTB()->SelLength(), 3);
+    EXPECT_EQ(f.TEX()->Text(), "x *a* y");  // what the user typed stays
+    EXPECT_EQ(f.UndoIndex, undo);
+    EXPECT_EQ(f.ExpPos, expPos);
+    EXPECT_EQ(store::AbbTracedVersion, 0);
+
+    // Typing on changes nothing more; once a conversion goes through, the
+    // hint line shows what it showed.
+    f.TEX()->SetText("x *a* yz");
+    EXPECT_EQ(testing_support::FolderSnapshot(), files);
+    f.TEX()->SetText("x a y");
+    EXPECT_EQ(f.RTB()->Text(), "x a y");
+    EXPECT_EQ(f.Label1()->text(), hint);
+    EXPECT_EQ(f.Label1()->toolTip(), QString());
+}
+
 TEST(Form1Window, ExitTellsOfSettingsItCouldNotSaveEvenWhenToldBefore) {
     loaded();
     int ended = 0;
