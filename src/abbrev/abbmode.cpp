@@ -126,6 +126,7 @@ void AbbModeForm::CreateControls(QWidget* window) {
 void AbbModeForm::ControlsDiscarded() {
     rtb_ = nullptr;
     label1_ = nullptr;
+    listShown_ = false;
     shownList_.clear();
 }
 
@@ -141,15 +142,20 @@ QLabel* AbbModeForm::Label1() {
 
 void AbbModeForm::Form_Load() {
     if (store::AbbListVersion == 0) store::AbbListVersion = 1;
-    LoadList();
+    // An editor without the list would offer to save its empty text over it.
+    if (!LoadList()) Unload();
 }
 
-void AbbModeForm::loadFailed() {
+bool AbbModeForm::loadFailed() {
+    listShown_ = false;
+    const std::string reason = ansi::fromQString(textfile::lastError());
     textfile::remove(store::kListDisplayFile);
-    dlg::MsgBox("Please, retry.", dlg::OKOnly | dlg::Information, "Load failed");
+    dlg::MsgBox(reason.empty() ? "Please, retry." : "Please, retry.\r\n\r\n" + reason, dlg::OKOnly | dlg::Information,
+                "Load failed");
+    return false;
 }
 
-void AbbModeForm::LoadList() {
+bool AbbModeForm::LoadList() {
     if (!abbrev::SeedListFiles()) return loadFailed();
     auto lines = abbrev::ReadListLines();
     if (!lines) return loadFailed();
@@ -173,21 +179,27 @@ void AbbModeForm::LoadList() {
 
     const std::string rtf = abbrev::ListDisplayRtf(ListLines_, store::CellCharSet, store::CellFontName,
                                                    store::CellFontSize);
-    if (!textfile::writeAtomic(store::kListDisplayFile, rtf) || !RTB()->LoadFile(store::kListDisplayFile))
+    if (!textfile::writeAtomic(store::kListDisplayFile, rtf, textfile::Flush::Later) ||
+        !RTB()->LoadFile(store::kListDisplayFile))
         return loadFailed();
     textfile::remove(store::kListDisplayFile);
     Label1()->setText(QString());
     shownList_ = RTB()->TextW();
+    listShown_ = true;
+    return true;
 }
 
 void AbbModeForm::Speichern_Click() {
-    store::AbbRetrace = true;
-    if (!abbrev::TakeUndoCopies()) {
-        reportFailure(kSaveFailed);
+    if (!listShown_) {
+        dlg::MsgBox(std::string("The list was not saved: the editor does not show the list of \"") + store::kListFile +
+                        "\", whose last load failed, and saving would replace that list with what the editor "
+                        "shows.\r\n\r\nClose the editor and open it again with \"Abb list\".",
+                    dlg::OKOnly | dlg::Exclamation);
         return;
     }
+    store::AbbRetrace = true;
     if (RTB()->Text().empty()) {
-        if (abbrev::EmptyListFile()) {
+        if (abbrev::SaveList(std::nullopt)) {
             shownList_.clear();
         } else {
             reportFailure(kSaveFailed);
@@ -218,7 +230,7 @@ bool AbbModeForm::saveEditorText() {
                     dlg::OKOnly | dlg::Exclamation);
         return false;
     }
-    if (!abbrev::WriteSavedList(*text)) {
+    if (!abbrev::SaveList(*text)) {
         Label1()->setText(QString());
         reportFailure(kSaveFailed);
         return false;

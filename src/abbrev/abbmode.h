@@ -21,8 +21,10 @@ public:
     platform::RichTextBox* RTB();
     QLabel* Label1();
 
-    // Seeds, reads, sorts (when due) and shows the edited list.
-    void LoadList();
+    // Seeds, reads, sorts (when due) and shows the edited list; false after a
+    // failure, which has been reported. Until a load succeeds again, Save
+    // refuses to write what the editor shows.
+    bool LoadList();
 
     // Asks the desktop to open the exported list; the argument is not used.
     // False when no program could be started.
@@ -48,7 +50,7 @@ protected:
     void ControlsDiscarded() override;
 
 private:
-    void loadFailed();
+    bool loadFailed();
     // Takes the editor's text into the list files; false after a reported failure.
     bool saveEditorText();
     void showInSymbolFont();
@@ -57,6 +59,7 @@ private:
     QLabel* label1_ = nullptr;
     std::vector<std::string> ListLines_;
     int ListLineCount_ = 0;
+    bool listShown_ = false;  // the editor shows the list as the last load read it
     // The editor's text as the last load or save left it: anything else in
     // the editor is not saved yet.
     QString shownList_;

@@ -67,9 +67,14 @@ struct DatabaseFiles {
     std::string list, abb, bed;
 };
 
+// The three files of a list change together: a save stopped half way must not
+// leave a list whose trace copies the conversions read out of step with it.
+bool writeTriple(const std::string& list, const std::string& abb, const std::string& bed, const DatabaseFiles& files) {
+    return textfile::writeAtomicGroup({{list, files.list}, {abb, files.abb}, {bed, files.bed}});
+}
+
 bool writeWorkingFiles(const DatabaseFiles& files) {
-    return textfile::writeAtomic(store::kListFile, files.list) && textfile::writeAtomic(store::kAbbTraceFile, files.abb) &&
-           textfile::writeAtomic(store::kBedTraceFile, files.bed);
+    return writeTriple(store::kListFile, store::kAbbTraceFile, store::kBedTraceFile, files);
 }
 
 std::optional<DatabaseFiles> readFiles(const std::string& list, const std::string& abb, const std::string& bed) {
@@ -211,12 +216,22 @@ std::string CleanListText(std::string text) {
     return text;
 }
 
-bool TakeUndoCopies() {
+bool SaveList(const std::optional<std::string>& text) {
+    std::vector<textfile::FileBytes> files;
     const std::pair<const char*, const char*> copies[] = {
         {store::kListFile, store::kUndoListFile}, {store::kAbbTraceFile, store::kUndoAbbTraceFile}, {store::kBedTraceFile, store::kUndoBedTraceFile}};
-    for (const auto& [from, to] : copies)
-        if (!textfile::ensureExists(from) || !textfile::copyOver(from, to)) return false;
-    return true;
+    for (const auto& [from, to] : copies) {
+        auto held = textfile::exists(from) ? textfile::readAll(from) : std::string();
+        if (!held) return false;
+        files.push_back({to, std::move(*held)});
+    }
+    if (!text) {
+        files.push_back({store::kListFile, std::string()});
+    } else {
+        const std::string bytes = *text + std::string(kCrLf);
+        for (const char* name : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile}) files.push_back({name, bytes});
+    }
+    return textfile::writeAtomicGroup(files);
 }
 
 bool HasUndoCopies() {
@@ -228,13 +243,6 @@ bool RestoreUndoCopies() {
     auto files = readFiles(store::kUndoListFile, store::kUndoAbbTraceFile, store::kUndoBedTraceFile);
     return files && writeWorkingFiles(*files);
 }
-
-bool WriteSavedList(const std::string& text) {
-    const std::string bytes = text + std::string(kCrLf);
-    return writeWorkingFiles({bytes, bytes, bytes});
-}
-
-bool EmptyListFile() { return textfile::writeAtomic(store::kListFile, ""); }
 
 std::optional<std::string> DatabaseBaseForLoad(const std::string& chosen) { return withoutLast(chosen, 5); }
 
@@ -262,8 +270,7 @@ bool LoadDatabase(const std::string& chosen) {
 
 bool SaveDatabase(const std::string& base) {
     auto files = readFiles(store::kListFile, store::kAbbTraceFile, store::kBedTraceFile);
-    return files && textfile::writeAtomic(base + "L.TXT", files->list) &&
-           textfile::writeAtomic(base + "A.TXT", files->abb) && textfile::writeAtomic(base + "B.TXT", files->bed);
+    return files && writeTriple(base + "L.TXT", base + "A.TXT", base + "B.TXT", *files);
 }
 
 }  // namespace abbrev

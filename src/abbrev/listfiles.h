@@ -52,17 +52,14 @@ std::optional<std::string> ListTextFromEditorRtf(std::string_view rtf, int fontS
 // line breaks, runs of line breaks shortened, RTF escapes of characters kept.
 std::string CleanListText(std::string text);
 
-// The undo copies of the three working files, as they are before a Save (a
-// missing working file gives an empty copy).
-bool TakeUndoCopies();
+// Save's files: the undo copies of the three working files as they are (a
+// missing one gives an empty copy), then the text followed by CR LF as the
+// list file and both trace copies, or without a text (an empty editor) an
+// empty list file alone. All are written before any is replaced, so a
+// failure changes no file.
+bool SaveList(const std::optional<std::string>& text);
 bool HasUndoCopies();
 bool RestoreUndoCopies();
-
-// Writes the edited list file (the text followed by CR LF) and copies it over
-// both trace files.
-bool WriteSavedList(const std::string& text);
-// Save of an empty editor: the edited list file becomes empty.
-bool EmptyListFile();
 
 // The base name of a database: the chosen list file less its last five
 // characters ("L.TXT") when loading; when saving, the chosen name less its

@@ -46,7 +46,7 @@ ListLoadResult LoadAbbTraceFile(convert::AbbTable& table, bool retrace, const Li
         if (yes) {
             ui.pumpEvents();
             convert::TraceAbbList(lines);
-            if (!textfile::writeLinesAtomic(store::kAbbTraceFile, lines)) result = FileFailure(Status::Loaded);
+            result.traced = true;
         }
     }
     if (ui.endProgress) ui.endProgress();
@@ -80,10 +80,23 @@ ListLoadResult LoadBedList(std::vector<std::string>& BedList, std::int32_t& BedL
         }
         if (ask && ui.endProgress) ui.endProgress();
         ui.pumpEvents();
-        if (yes && !textfile::writeLinesAtomic(store::kBedTraceFile, BedList)) result = FileFailure(Status::Loaded);
+        result.traced = yes;
     }
     return result;
 }
+
+namespace {
+
+std::string writeTrace(const char* name, const std::vector<std::string>& lines) {
+    if (textfile::writeLinesAtomic(name, lines)) return {};
+    return ansi::fromQString(textfile::lastError());
+}
+
+}  // namespace
+
+std::string WriteAbbTraceFile(const convert::AbbTable& table) { return writeTrace(store::kAbbTraceFile, table.Lines()); }
+
+std::string WriteBedTraceFile(const std::vector<std::string>& BedList) { return writeTrace(store::kBedTraceFile, BedList); }
 
 ListLoadResult ReloadBedList(std::vector<std::string>& BedList, std::int32_t BedLineCount) {
     auto lines = textfile::readLines(store::kBedTraceFile);

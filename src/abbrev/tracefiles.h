@@ -30,11 +30,14 @@ struct ListLoadResult {
     enum class Status {
         TooShort,    // the file holds under 3 bytes: no list this time
         Unreadable,  // the file could not be created or read: no list, `failure` says why
-        Loaded,      // the list was read; a `failure` then says why its retraced
-                     // form could not be written back (the file keeps its content)
+        Loaded,      // the list was read
     };
     Status status = Status::TooShort;
     std::string failure;
+    // The list was sorted: the command writes it back (WriteAbbTraceFile,
+    // WriteBedTraceFile) once it has gone through. A command that stops
+    // leaves the file as it was, and the next load sorts it again.
+    bool traced = false;
 
     bool usable() const { return status == Status::Loaded; }
 };
@@ -45,7 +48,7 @@ extern const char* const kRetracePrompt;
 extern const char* const kRetraceTitle;
 
 // Reads the Abb trace file into `table` (its lines and one spare slot), traced
-// and written back when `retrace` is set and the user agrees.
+// when `retrace` is set and the user agrees.
 ListLoadResult LoadAbbTraceFile(convert::AbbTable& table, bool retrace, const ListLoadUi& ui);
 
 // From this many lines on the user is asked before the Bed list is sorted.
@@ -53,11 +56,15 @@ inline constexpr std::int32_t kBedQuestionLines = 1000;
 extern const char* const kBedRetracePrompt;
 
 // Reads the Bed trace file into BedList (its lines and one empty slot) and
-// BedLineCount, sorted when `retrace` is set and the user agrees, and written
-// back then unless the user said No. The list and the count change only when
-// the file could be read.
+// BedLineCount, sorted when `retrace` is set and the user agrees. The list and
+// the count change only when the file could be read.
 ListLoadResult LoadBedList(std::vector<std::string>& BedList, std::int32_t& BedLineCount, bool retrace,
                            const ListLoadUi& ui);
+
+// Write a traced list back, every slot, so each rewrite makes the file one
+// empty line longer. The reason when it cannot (the file keeps its content).
+std::string WriteAbbTraceFile(const convert::AbbTable& table);
+std::string WriteBedTraceFile(const std::vector<std::string>& BedList);
 
 // The recovery's reload: BedLineCount + 1 slots, the first ones filled from
 // the file in file order (as far as the file goes). Unreadable, with BedList

@@ -14,6 +14,7 @@
 #include "app/form1_icons.h"
 #include "app/masterfiles.h"
 #include "assign/charass.h"
+#include "assign/settings.h"
 #include "convert/document.h"
 #include "convert/symbol_pass.h"
 #include "platform/events.h"
@@ -217,7 +218,9 @@ void Form1Form::applyLayout() {
 }
 
 void Form1Form::Form_Unload() {
-    CharAss().WriteINI();
+    // The last chance to keep what lives only in memory (Clear All, LOCK UNI):
+    // a failed write is told here even when it was told before.
+    assign::SettingsWrittenBy([] { CharAss().WriteINI(); });
     platform::EndProgram();
 }
 
@@ -299,29 +302,64 @@ void Form1Form::convertCodeText() {
     const std::string text = TEX()->Text();
     if (SuppressConvert) return;
 
-    std::vector<std::string> failures;
+    // The lower window as it stands: the snapshot that undo brings back, and
+    // what it shows again should the conversion stop.
+    platform::RichTextBox* rtb = RTB();
+    std::string shown = rtb->TextRTF();
+    shown.pop_back();  // the NUL of the property; the file holds the document
+    const int shownStart = rtb->SelStart();
+    const int shownLength = rtb->SelLength();
+    const std::int16_t tracedBefore = store::AbbTracedVersion;
+    abbTracePending_ = false;
+    lowerShowsProgress_ = false;
+
+    std::vector<std::string> failures, listFailures;
+    if (!converter_ || !converter_->BuiltFrom(store::CellCode))
+        converter_ = std::make_unique<convert::SegmentConverter>(store::CellCode);
+    std::string work;
+    convert::ExpansionTable expansions;
+    try {
+        const convert::WorkBound bound = convert::WorkBound::For(text.size());
+        work = convert::SymbolPass(text, *converter_, bound);
+        expansions = convert::AbbreviationPass(work, AbbArray, [&] { return abbListReady(listFailures); }, bound);
+    } catch (const convert::RunawayExpansion& stopped) {
+        // Nothing of this conversion stays: no file is written, the list is
+        // loaded again by the next one, the lower window shows what it showed.
+        store::AbbTracedVersion = tracedBefore;
+        if (IsLoaded() && lowerShowsProgress_) {
+            RTB()->SetTextRTF(shown);
+            RTB()->SetSelStart(shownStart);
+            RTB()->SetSelLength(shownLength);
+        }
+        showRunawayWhileTyping(stopped.What());
+        return;
+    }
+    runawayOver();
+
     // A slot that could not be written is not taken: undo must not find an
     // older text under the newest slot number.
     const int slot = (UndoIndex + 1) % 10;
-    if (textfile::writeAtomic(store::UndoSlotFile(slot), text + "\r\n")) {
+    if (textfile::writeAtomic(store::UndoSlotFile(slot), text + "\r\n", textfile::Flush::Later)) {
         UndoIndex = slot;
     } else {
         failures.push_back(lastFileError());
     }
-    if (!RTB()->SaveFile(store::kRtbSnapshotFile)) failures.push_back(lastFileError());
+    if (!textfile::writeAtomic(store::kRtbSnapshotFile, shown, textfile::Flush::Later))
+        failures.push_back(lastFileError());
+    failures.insert(failures.end(), listFailures.begin(), listFailures.end());
+    if (abbTracePending_) {
+        if (std::string failure = abbrev::WriteAbbTraceFile(AbbArray); !failure.empty()) failures.push_back(failure);
+    }
 
-    if (!converter_ || !converter_->BuiltFrom(store::CellCode))
-        converter_ = std::make_unique<convert::SegmentConverter>(store::CellCode);
-    WorkRtf = convert::SymbolPass(text, *converter_);
-    const convert::ExpansionTable expansions =
-        convert::AbbreviationPass(WorkRtf, AbbArray, [&] { return abbListReady(failures); });
+    WorkRtf = std::move(work);
     ExpPos = expansions.ExpPos;
     ExpPosCount = expansions.ExpPosCount;
     if (!IsLoaded()) return;  // the window was closed while the list loaded
 
     const std::string document =
         convert::LowerWindowDocument(WorkRtf, store::CellFontName, store::CellCharSet, store::CellFontSize);
-    if (!textfile::writeAtomic(store::kSubtextFile, document + "\r\n")) failures.push_back(lastFileError());
+    if (!textfile::writeAtomic(store::kSubtextFile, document + "\r\n", textfile::Flush::Later))
+        failures.push_back(lastFileError());
     // The lines of the document as the file holds them, each with a paragraph
     // mark; taken from memory, so a file that could not be written loses nothing.
     WorkRtf = convert::WithParagraphMarks(document);
@@ -338,6 +376,7 @@ void Form1Form::convertCodeText() {
 bool Form1Form::abbListReady(std::vector<std::string>& failures) {
     if (store::AbbTracedVersion == store::AbbListVersion) return true;
     const abbrev::ListLoadUi ui{[this](const std::string& progress) {
+                                    lowerShowsProgress_ = true;
                                     RTB()->SetText(progress);
                                     platform::PumpEvents();
                                 },
@@ -349,8 +388,55 @@ bool Form1Form::abbListReady(std::vector<std::string>& failures) {
     const abbrev::ListLoadResult loaded = abbrev::LoadAbbTraceFile(AbbArray, store::AbbRetrace, ui);
     if (!loaded.failure.empty()) failures.push_back(loaded.failure);
     if (!loaded.usable()) return false;
+    abbTracePending_ = loaded.traced;
     store::AbbTracedVersion = store::AbbListVersion;
     return true;
+}
+
+namespace {
+
+std::string runawayCause(convert::Runaway what, const char* listFile) {
+    return what == convert::Runaway::ListMeanings
+               ? std::string("the meanings of the abbreviation list in \"") + listFile + "\" expand into each other"
+               : std::string("the codings of the symbol table in \"") + store::kAssignmentFile +
+                     "\" expand into each other";
+}
+
+}  // namespace
+
+// While the user types nothing modal may appear: the hint line tells it in
+// short (its tip in full), once for a streak of stopped conversions, and gets
+// back what it showed when a conversion goes through again.
+void Form1Form::showRunawayWhileTyping(convert::Runaway what) {
+    if (runaway_.shown || !IsLoaded()) return;
+    QLabel* hint = Label1();
+    runaway_.shown = true;
+    runaway_.captionBefore = hint->text();
+    runaway_.line = ansi::toQString(what == convert::Runaway::ListMeanings
+                                        ? std::string("\"") + store::kAbbTraceFile + "\": meanings expand into each other"
+                                        : std::string("\"") + store::kAssignmentFile + "\": codings expand into each other");
+    hint->setText(runaway_.line);
+    hint->setToolTip(ansi::toQString("The conversion has stopped: " + runawayCause(what, store::kAbbTraceFile) +
+                                     ", which would make this text larger than 64 MB. Both windows and all files "
+                                     "are as they were."));
+}
+
+void Form1Form::runawayOver() {
+    if (!runaway_.shown) return;
+    runaway_.shown = false;
+    if (!IsLoaded()) return;
+    Label1()->setToolTip(QString());
+    if (Label1()->text() == runaway_.line) Label1()->setText(runaway_.captionBefore);
+}
+
+void Form1Form::showRunaway(convert::Runaway what) {
+    std::string text = "Reconvert has stopped: " + runawayCause(what, store::kBedTraceFile) +
+                       ", which would make this text more than 64 times as long and larger than 64 MB. Both windows "
+                       "and all files are as they were.\r\n\r\n";
+    text += what == convert::Runaway::ListMeanings
+                ? "Change the entries whose meanings hold an abbreviation of the list (or \"*\") with \"Abb list\"."
+                : "Change the cells whose codings hold \"#\" with \"Assign characters\".";
+    dlg::MsgBox(text, dlg::OKOnly | dlg::Exclamation);
 }
 
 // Nothing modal may appear while the user types, so a failure is told in the

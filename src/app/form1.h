@@ -125,6 +125,11 @@ private:
 
     void convertCodeText();
     bool abbListReady(std::vector<std::string>& failures);
+    // What a command stopped by the bound of its working text tells: Reconvert
+    // in a message, the conversion while typing in the hint line.
+    void showRunaway(convert::Runaway what);
+    void showRunawayWhileTyping(convert::Runaway what);
+    void runawayOver();
     void reportWriteFailures(const std::vector<std::string>& failures);
     void SyncCaretSimple();
     void showLowerSelection(const caret::Selection& lower);
@@ -143,6 +148,13 @@ private:
     QString failureLine_;           // the hint line while files fail to be written
     QString captionBeforeFailure_;  // and what it showed before
     bool reconverting_ = false;
+    bool abbTracePending_ = false;     // the list loaded by this conversion was traced
+    bool lowerShowsProgress_ = false;  // the list load put its progress text there
+    struct {
+        bool shown = false;      // the hint line tells of conversions that keep stopping
+        QString line;            // what it tells
+        QString captionBefore;   // and what it showed before
+    } runaway_;
 };
 
 Form1Form& Form1();

@@ -1,6 +1,7 @@
 #include "app/form1_reconvert.h"
 
 #include <QLabel>
+#include <QTextDocument>
 #include <exception>
 
 #include "abbrev/tracefiles.h"
@@ -45,26 +46,63 @@ void Form1Form::Reconvert_Click() {
     platform::RichTextBox* rtb = RTB();
     if (rtb->Text().empty()) return;
     SavedRtbCaret = rtb->SelStart();
+    const int savedLength = rtb->SelLength();
+    // The normalisation is undone if the command stops.
+    const int undoSteps = rtb->document()->availableUndoSteps();
     platform::SetWholeTextFormat(*rtb, store::CellFontName, store::CellFontSize);
+    std::string previousWork = std::move(WorkRtf);
     WorkRtf = rtb->TextRTF();
     // The command goes on with its own copy: nothing that runs while the list
     // loads can change what it works on.
     std::string work = WorkRtf;
 
+    const std::int16_t tracedBefore = store::BedTracedVersion;
     // The list is loaded again only when it has changed since the last load.
     bool haveList = true;
+    bool traced = false;
     if (store::BedTracedVersion != store::AbbListVersion) {
         const abbrev::ListLoadResult load = loadBedList();
         if (load.status == abbrev::ListLoadResult::Status::Unreadable) return;
         haveList = load.usable();
+        traced = load.traced;
     }
-    if (!IsLoaded()) return;
+    // A list the load sorted goes back to its file once the command has gone
+    // through (or failed otherwise); a command stopped by its bound leaves it.
+    auto writeTracedList = [&] {
+        if (!traced) return;
+        if (std::string failure = abbrev::WriteBedTraceFile(BedList); !failure.empty()) {
+            app::ReportFileFailure("The sorted abbreviation list could not be saved; the list file keeps its former "
+                                   "content. Reconvert goes on with the sorted list.",
+                                   failure);
+        }
+    };
+    if (!IsLoaded()) {
+        writeTracedList();
+        return;
+    }
 
     try {
         app::Probe("recognition");
         convert::RecognizeSymbols(work, haveList ? &BedList : nullptr, store::CellCode,
                                   store::CellCharSet, store::CellFontSize);
         WorkRtf = work = convert::CleanUpRtf(work, store::CellFontSize);
+    } catch (const convert::RunawayExpansion& stopped) {
+        // Everything as before the click: the list is loaded again next time.
+        store::BedTracedVersion = tracedBefore;
+        WorkRtf = std::move(previousWork);
+        while (rtb->document()->availableUndoSteps() > undoSteps) rtb->document()->undo();
+        rtb->SetSelStart(SavedRtbCaret);
+        rtb->SetSelLength(savedLength);
+        showRunaway(stopped.What());
+        return;
+    } catch (const std::exception&) {
+        writeTracedList();
+        RetraceAfterFailure();
+        return;
+    }
+    writeTracedList();
+
+    try {
         // Every setting of the upper text runs the forward conversion, which
         // takes WorkRtf for its own document.
         TEX()->SetText(work);
@@ -99,10 +137,6 @@ abbrev::ListLoadResult Form1Form::loadBedList() {
     if (load.status == abbrev::ListLoadResult::Status::Unreadable) {
         app::ReportFileFailure("The abbreviation list for Reconvert could not be read; Reconvert has stopped and nothing "
                           "was changed.",
-                          load.failure);
-    } else if (!load.failure.empty()) {
-        app::ReportFileFailure("The sorted abbreviation list could not be saved; the list file keeps its former "
-                          "content. Reconvert goes on with the sorted list.",
                           load.failure);
     }
     if (load.usable()) store::BedTracedVersion = store::AbbListVersion;

@@ -10,6 +10,8 @@
 #include "platform/ansi.h"
 #include "platform/controls.h"
 #include "platform/richtextbox.h"
+#include "platform/dialogs.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 using assign::NewButton;
@@ -153,7 +155,15 @@ void CharAssForm::ShowCustomTitles() {
 }
 
 void CharAssForm::ReadINI() {
-    store::ReadSettingsFiles();
+    const store::SettingsRead read = store::ReadSettingsFiles();
+    // Every fill reads the file again: one message for one face name.
+    if (read.refusedFaceName && *read.refusedFaceName != lastRefusedFace_) {
+        dlg::MsgBox(std::string("Line 193 of \"") + store::kAssignmentFile + "\" names the symbol font \"" +
+                        *read.refusedFaceName + "\". A font name with \"{\", \"}\", \"\\\" or \";\" cannot stand in "
+                        "rich text, so the font \"" + store::CellFontName + "\" stays in use.",
+                    dlg::OKOnly | dlg::Exclamation);
+    }
+    lastRefusedFace_ = read.refusedFaceName.value_or(std::string());
     // The first touch of the button loads this window (hidden) at start-up;
     // its load reads and writes the settings files before we go on.
     assign::ShowLockUni(LockUniCB(), store::LockUni);

@@ -6,6 +6,7 @@
 // pages.cpp.
 #include <QString>
 #include <array>
+#include <string>
 
 #include "assign/cellwindow.h"
 #include "platform/fontdialog.h"
@@ -100,6 +101,9 @@ private:
     // step failed (`failure` says which and why).
     bool LoadCustomSet(const std::string& T, filegroup::Result& failure);
 
+    // The face name line 193 held at the last read that refused it, so that
+    // the reads of one start say it once.
+    std::string lastRefusedFace_;
     // The font the chooser opens on: the last one chosen in this run, or
     // none; never taken from the symbol font.
     platform::FontRecord chooserFont_;

@@ -25,15 +25,20 @@ void LoadPage2() {
 
 void SaveRefresh() {
     CharAssForm& page1 = CharAss();
-    page1.GetSignsPage1();
-    if (!LastSettingsWriteSucceeded()) return;
-    page1.FillFieldsPage1();
-    page1.GetSignsPage1();
-    if (!LastSettingsWriteSucceeded()) return;
     CharAss2Form& page2 = CharAss2();
-    page2.GetSigns1();
-    page2.GetSigns2();
-    if (!LastSettingsWriteSucceeded()) return;
+    // Each write is checked before the fill after it; a failure that ends
+    // the command is shown even when an earlier one said the same.
+    if (!SettingsWrittenBy([&] { page1.GetSignsPage1(); })) return;
+    if (!SettingsWrittenBy([&] {
+            page1.FillFieldsPage1();
+            page1.GetSignsPage1();
+        }))
+        return;
+    if (!SettingsWrittenBy([&] {
+            page2.GetSigns1();
+            page2.GetSigns2();
+        }))
+        return;
     page2.FillFields();
     page2.GetSigns1();
     page2.GetSigns2();

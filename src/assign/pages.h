@@ -30,8 +30,8 @@ void LoadPage2();
 // "Save / Refresh" (either page's): GetSignsPage1, FillFieldsPage1,
 // GetSignsPage1, GetSigns1, GetSigns2, FillFields, GetSigns1, GetSigns2,
 // page-2 font label. The font chooser ends with it too. A settings write that
-// fails ends the sequence there: the fill after it would bring back the old
-// files' table and font over the user's edits.
+// fails ends the sequence there, with a message every time: the fill after it
+// would bring back the old files' table and font over the user's edits.
 void SaveRefresh();
 
 // After a preset has written both settings files: FillFieldsPage1,

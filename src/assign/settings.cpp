@@ -24,8 +24,11 @@ void showFailure(const std::string& error) {
 }  // namespace
 
 bool WriteSettings() {
-    std::string error;
-    g_lastWriteSucceeded = store::WriteSettingsFiles(&error);
+    std::string error, notice;
+    g_lastWriteSucceeded = store::WriteSettingsFiles(&error, &notice);
+    // An assignment file kept aside before its first rewrite: said once, as
+    // the next write finds the file whole.
+    if (!notice.empty()) dlg::MsgBox(notice, dlg::OKOnly | dlg::Information);
     if (g_lastWriteSucceeded) {
         g_lastWriteError.clear();
         return true;
@@ -35,8 +38,6 @@ bool WriteSettings() {
     showFailure(error);
     return false;
 }
-
-bool LastSettingsWriteSucceeded() { return g_lastWriteSucceeded; }
 
 void ForgetSettingsWriteFailure() {
     g_lastWriteError.clear();

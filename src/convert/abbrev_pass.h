@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/work_bound.h"
+
 namespace convert {
 
 // Characters as the lower window shows them: an RTF Unicode escape ("\u",
@@ -49,9 +51,10 @@ public:
 
     const std::vector<std::string>& Lines() const { return lines_; }
 
-    // The group with every entry applied in list order.
+    // The group with every entry applied in list order. A replacement that
+    // would make it longer than `limit` throws RunawayExpansion.
     std::string Expand(std::string_view group) const;
-    void ExpandInto(std::string_view group, std::string& expanded) const;
+    void ExpandInto(std::string_view group, std::string& expanded, size_t limit = SIZE_MAX) const;
 
 private:
     // The trie of the abbreviations, flat: a node's children and entries are
@@ -93,8 +96,9 @@ struct ExpansionTable {
 
 // Runs the pass on `work`. `listReady` runs at each opening "*" before its
 // group is looked at (it loads the list when it has changed); false ends the
-// pass there.
+// pass there. An expansion that would make the text larger than `bound`
+// throws RunawayExpansion (Runaway::ListMeanings) and leaves `work` alone.
 ExpansionTable AbbreviationPass(std::string& work, const AbbTable& table,
-                                const std::function<bool()>& listReady);
+                                const std::function<bool()>& listReady, const WorkBound& bound = {});
 
 }  // namespace convert

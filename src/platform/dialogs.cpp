@@ -39,6 +39,8 @@ int MsgBox(const std::string& prompt, int style, const std::string& title) {
 
     QMessageBox box(activeParent());
     box.setWindowTitle(ansi::toQString(call.title));
+    // Prompts carry what the user typed (a face name, a set's title): never markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(ansi::toQString(prompt));
     switch (style & 0x70) {
     case Critical: box.setIcon(QMessageBox::Critical); break;

@@ -47,6 +47,7 @@ void LazyForm::Load() {
 
 void LazyForm::Show() {
     Load();
+    if (!window_) return;  // its load procedure unloaded it again
     if (window_->isMinimized()) window_->showNormal();
     else window_->show();
     window_->raise();

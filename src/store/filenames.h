@@ -10,6 +10,9 @@ namespace store {
 // titles; the font size, LOCK UNI and the two retrace flags.
 inline constexpr const char* kAssignmentFile = "RUNEMILLINI.TXT";
 inline constexpr const char* kOptionsFile = "RUNEMILLINI2.TXT";
+// Where an assignment file that is not in its layout is kept (one generation)
+// before the program deletes or rewrites it.
+inline constexpr const char* kAssignmentBackupFile = "RUNEMILLINI.TXT.bak";
 
 // The abbreviation list as the user edits it, and its two trace copies: the
 // forward conversion's ("Abb", longest abbreviation first) and Reconvert's

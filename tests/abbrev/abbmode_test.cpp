@@ -356,6 +356,102 @@ TEST(Export, WhenNoProgramCanOpenTheListTheUserIsTold) {
     EXPECT_TRUE(textfile::exists(store::kListExportFile));
 }
 
+// A full disk while the list is shown: the display document cannot be written.
+TEST(LoadFailure, TheEditorStaysClosedAndNoListFileChanges) {
+    WriteFile(store::kListFile, numberedList(5));
+    WriteFile(store::kAbbTraceFile, numberedList(5));
+    WriteFile(store::kBedTraceFile, numberedList(5));
+    const auto before = testing_support::FolderSnapshot();
+    MsgBoxRecorder boxes;
+    {
+        testing_support::WriteFault full(store::kListDisplayFile, textfile::WriteStep::Write, ENOSPC);
+        openEditor();
+    }
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls()[0].title, "Load failed");
+    EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly | dlg::Information);
+    EXPECT_EQ(boxes.calls()[0].prompt,
+              "Please, retry.\r\n\r\nCannot write \"TMP111.TMP\": No space left on device");
+    EXPECT_FALSE(AbbMode().IsLoaded());
+
+    // Nothing can save an empty editor over the list, not even a stray Save.
+    AbbMode().Speichern_Click();
+    EXPECT_EQ(boxes.count(), 2u);
+    EXPECT_FALSE(AbbMode().IsLoaded());
+    EXPECT_EQ(testing_support::FolderSnapshot(), before);
+
+    // Once there is room again the list shows as it was.
+    openEditor();
+    EXPECT_TRUE(editorText().starts_with("a5=x\r\na4=x"));
+}
+
+TEST(LoadFailure, AfterAFailedReloadSaveIsRefusedUntilALoadSucceeds) {
+    WriteFile(store::kListFile, numberedList(5));
+    openEditor();
+    const auto before = testing_support::FolderSnapshot();
+    MsgBoxRecorder boxes;
+    {
+        testing_support::WriteFault full(store::kListDisplayFile, textfile::WriteStep::Write, ENOSPC);
+        EXPECT_FALSE(AbbMode().LoadList());
+    }
+    typeText("\r\nnew=entry");
+    AbbMode().Speichern_Click();
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(boxes.calls()[0].title, "Load failed");
+    EXPECT_NE(boxes.calls()[1].prompt.find("The list was not saved"), std::string::npos);
+    EXPECT_NE(boxes.calls()[1].prompt.find(store::kListFile), std::string::npos);
+    EXPECT_EQ(testing_support::FolderSnapshot(), before);
+    EXPECT_EQ(store::AbbListVersion, 1);
+
+    ASSERT_TRUE(AbbMode().LoadList());
+    typeText("\r\nnew=entry");
+    AbbMode().Speichern_Click();
+    EXPECT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(ReadFile(store::kListFile), numberedList(5) + "new=entry\r\n");
+}
+
+// A Save that fails while its files are written leaves the list and both
+// trace copies as they were: the conversions never see them out of step.
+TEST(SaveFailure, TheThreeListFilesChangeTogetherOrNotAtAll) {
+    WriteFile(store::kListFile, numberedList(3));
+    WriteFile(store::kAbbTraceFile, numberedList(3));
+    WriteFile(store::kBedTraceFile, numberedList(3));
+    openEditor();
+    typeText("\r\nnew=entry");
+    AbbMode().Speichern_Click();  // the undo copies exist from now on
+    typeText("\r\nmore=entry");
+    const auto before = testing_support::FolderSnapshot();
+    MsgBoxRecorder boxes;
+    for (const char* failing : {store::kAbbTraceFile, store::kBedTraceFile}) {
+        testing_support::WriteFault full(failing, textfile::WriteStep::Flush, ENOSPC);
+        AbbMode().Speichern_Click();
+    }
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_NE(boxes.calls()[1].prompt.find(store::kBedTraceFile), std::string::npos);
+    EXPECT_EQ(testing_support::FolderSnapshot(), before);
+}
+
+TEST(SaveFailure, TheListFilesReachTheDiskBeforeAnyIsReplaced) {
+    openEditor();
+    typeText("\r\nab=c");
+    testing_support::WriteLog log;
+    AbbMode().Speichern_Click();
+    std::vector<std::string> listSteps;
+    for (const std::string& step : log.steps()) {
+        for (const char* name : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile})
+            if (step.ends_with(std::string(" ") + name) && step.find("UNDO") == std::string::npos)
+                listSteps.push_back(step);
+    }
+    EXPECT_EQ(listSteps, (std::vector<std::string>{
+                             "write RUNEMILLINI3.TXT", "flush RUNEMILLINI3.TXT", "write RunemillIni3LAbb.TXT",
+                             "flush RunemillIni3LAbb.TXT", "write RunemillIni3LBed.TXT", "flush RunemillIni3LBed.TXT",
+                             "rename RUNEMILLINI3.TXT", "rename RunemillIni3LAbb.TXT",
+                             "rename RunemillIni3LBed.TXT"}));
+    for (const char* undo : {store::kUndoListFile, store::kUndoAbbTraceFile, store::kUndoBedTraceFile})
+        EXPECT_TRUE(log.Flushed(undo)) << undo;
+    EXPECT_FALSE(log.Flushed(store::kListDisplayFile));
+}
+
 TEST(FontButton, WithoutUnsavedEditsReloadsTheListInTheNewFont) {
     openEditor();
     chooseSymbolFont("Liberation Serif", 14);

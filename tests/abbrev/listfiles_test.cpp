@@ -155,8 +155,7 @@ TEST(Undo, NoCopiesBeforeTheFirstSave) {
 TEST(Undo, TwiceEqualsOnce) {
     ASSERT_TRUE(abbrev::SeedListFiles());
     WriteFile(store::kAbbTraceFile, "traced\r\n");
-    ASSERT_TRUE(abbrev::TakeUndoCopies());
-    ASSERT_TRUE(abbrev::WriteSavedList("new=entry"));
+    ASSERT_TRUE(abbrev::SaveList("new=entry"));
     EXPECT_EQ(ReadFile(store::kBedTraceFile), "new=entry\r\n");
     ASSERT_TRUE(abbrev::HasUndoCopies());
     for (int i = 0; i < 2; ++i) {
@@ -171,9 +170,8 @@ TEST(SaveWrite, AFullDiskLeavesEveryFileWhole) {
     const std::string old(200, 'o');
     for (const char* f : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile}) WriteFile(f, old);
     {
-        testing_support::DiskFull full(100);
-        EXPECT_FALSE(abbrev::TakeUndoCopies());
-        EXPECT_FALSE(abbrev::WriteSavedList(std::string(300, 'n')));
+        testing_support::DiskFull full(250);
+        EXPECT_FALSE(abbrev::SaveList(std::string(300, 'n')));
     }
     for (const char* f : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile})
         EXPECT_EQ(ReadFile(f), old) << f;

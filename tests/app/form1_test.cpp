@@ -14,6 +14,7 @@
 #include "assign/charass.h"
 #include "convert/abbrev_pass.h"
 #include "platform/dialogs.h"
+#include "platform/lazyform.h"
 #include "platform/richtextbox.h"
 #include "platform/textbox.h"
 #include "store/filenames.h"
@@ -335,4 +336,66 @@ TEST(Form1Window, AssignCharactersShowsTheFirstAssignmentWindow) {
     click("Command2");
     EXPECT_TRUE(CharAss().Window()->isVisible());
     EXPECT_EQ(CharAss().LoadCount(), 1);
+}
+
+// "a=aa" saved thirty times: "*a*" would take a gigabyte. The conversion stops
+// at its bound and leaves both windows and every file as they were.
+TEST(Form1Window, AListWhoseMeaningsExpandIntoEachOtherStopsTheConversionAndChangesNothing) {
+    std::string list;
+    for (int i = 0; i < 30; ++i) list += "a=aa\r\n";
+    WriteFile(store::kAbbTraceFile, list);
+    Form1Form& f = loaded();
+    store::AbbRetrace = true;  // the list load traces it, which rewrites the file once a conversion is through
+    f.TEX()->SetText("plain #a#");
+    f.RTB()->SetSelStart(2);
+    f.RTB()->SetSelLength(3);
+    const auto files = testing_support::FolderSnapshot();
+    const std::string lower = f.RTB()->TextRTF();
+    const auto expPos = f.ExpPos;
+    const int undo = f.UndoIndex;
+
+    const QString hint = f.Label1()->text();
+
+    // Nothing modal while typing (a message box would fail the test): the
+    // hint line tells it.
+    f.TEX()->SetText("x *a* y");
+    const std::string told = f.Label1()->text().toStdString();
+    EXPECT_NE(told.find("expand into each other"), std::string::npos) << told;
+    EXPECT_NE(told.find(std::string("\"") + store::kAbbTraceFile + "\""), std::string::npos) << told;
+    EXPECT_TRUE(f.Label1()->toolTip().contains(QStringLiteral("larger than 64 MB")));
+    EXPECT_EQ(testing_support::FolderSnapshot(), files);
+    EXPECT_EQ(f.RTB()->TextRTF(), lower);
+    EXPECT_EQ(f.RTB()->SelStart(), 2);
+    EXPECT_EQ(f.RTB()->SelLength(), 3);
+    EXPECT_EQ(f.TEX()->Text(), "x *a* y");  // what the user typed stays
+    EXPECT_EQ(f.UndoIndex, undo);
+    EXPECT_EQ(f.ExpPos, expPos);
+    EXPECT_EQ(store::AbbTracedVersion, 0);
+
+    // Typing on changes nothing more; once a conversion goes through, the
+    // hint line shows what it showed.
+    f.TEX()->SetText("x *a* yz");
+    EXPECT_EQ(testing_support::FolderSnapshot(), files);
+    f.TEX()->SetText("x a y");
+    EXPECT_EQ(f.RTB()->Text(), "x a y");
+    EXPECT_EQ(f.Label1()->text(), hint);
+    EXPECT_EQ(f.Label1()->toolTip(), QString());
+}
+
+TEST(Form1Window, ExitTellsOfSettingsItCouldNotSaveEvenWhenToldBefore) {
+    loaded();
+    int ended = 0;
+    platform::SetEndProgramHook([&] { ++ended; });
+    const auto assignment = ReadFile(store::kAssignmentFile);
+    store::LockUni = !store::LockUni;
+    testing_support::MsgBoxRecorder boxes;
+    {
+        testing_support::DiskFull full(8);
+        CharAss().WriteINI();
+        ASSERT_EQ(boxes.count(), 1u);
+        click("Quit");
+    }
+    EXPECT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(ReadFile(store::kAssignmentFile), assignment);
 }

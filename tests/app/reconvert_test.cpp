@@ -346,3 +346,64 @@ TEST(Reconvert, ARecoveryThatCannotReadTheListAgainKeepsTheSessionsList) {
     EXPECT_NE(boxes.calls()[1].prompt.find("could not be read again"), std::string::npos);
     EXPECT_EQ(f.BedList, (std::vector<std::string>{"y=cd", "x=ab", ""}));
 }
+
+// Meanings "*": every list entry puts stars around every star of the text.
+TEST(Reconvert, MeaningsThatExpandIntoEachOtherStopTheCommandAndChangeNothing) {
+    Form1Form& f = withSymbols();
+    f.TEX()->SetText("x*y #ab#");
+    f.RTB()->SetSelStart(0);
+    f.RTB()->SetSelLength(1);
+    f.RTB()->SetSelBold(true);  // the normalisation of the command would take this back
+    f.RTB()->SetSelStart(2);
+    f.RTB()->SetSelLength(2);
+    std::string list;
+    for (int i = 0; i < 30; ++i) list.append("k").append(std::to_string(i)).append("=*\r\n");
+    WriteFile(store::kBedTraceFile, list);
+    store::BedRetrace = true;
+    const auto files = testing_support::FolderSnapshot();
+    const std::string lower = f.RTB()->TextRTF();
+    const std::string work = f.WorkRtf;
+    const QString hint = f.Label1()->text();
+    const int undo = f.UndoIndex;
+
+    testing_support::MsgBoxRecorder boxes;
+    reconvert();
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_NE(boxes.calls()[0].prompt.find("expand into each other"), std::string::npos);
+    EXPECT_NE(boxes.calls()[0].prompt.find(std::string("\"") + store::kBedTraceFile + "\""), std::string::npos);
+    EXPECT_NE(boxes.calls()[0].prompt.find("Reconvert has stopped"), std::string::npos);
+    EXPECT_EQ(testing_support::FolderSnapshot(), files);
+    EXPECT_EQ(f.RTB()->TextRTF(), lower);
+    EXPECT_EQ(f.RTB()->SelStart(), 2);
+    EXPECT_EQ(f.RTB()->SelLength(), 2);
+    EXPECT_EQ(f.TEX()->Text(), "x*y #ab#");
+    EXPECT_EQ(f.WorkRtf, work);
+    EXPECT_EQ(f.Label1()->text(), hint);
+    EXPECT_EQ(f.UndoIndex, undo);
+    EXPECT_EQ(store::BedTracedVersion, 0);
+
+    // With the list mended the command goes through, and the traced list is
+    // written back then.
+    WriteFile(store::kBedTraceFile, "k=zz\r\n");
+    reconvert();
+    EXPECT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(f.TEX()->Text(), "x*y #ab#");
+    EXPECT_EQ(ReadFile(store::kBedTraceFile), "k=zz\r\n\r\n");
+}
+
+TEST(Reconvert, CodingsThatExpandIntoEachOtherStopTheCommandToo) {
+    Form1Form& f = withSymbols();
+    f.TEX()->SetText("x#y");
+    for (int code = 65; code < 95; ++code)
+        if (code != 92) store::CellCode[static_cast<size_t>(code)].assign(1, '#');
+    WriteFile(store::kBedTraceFile, "");  // no list: the load only creates a missing one
+    const auto files = testing_support::FolderSnapshot();
+    const std::string lower = f.RTB()->TextRTF();
+    testing_support::MsgBoxRecorder boxes;
+    reconvert();
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_NE(boxes.calls()[0].prompt.find("\"RUNEMILLINI.TXT\""), std::string::npos);
+    EXPECT_EQ(testing_support::FolderSnapshot(), files);
+    EXPECT_EQ(f.RTB()->TextRTF(), lower);
+    EXPECT_EQ(f.TEX()->Text(), "x#y");
+}

@@ -325,6 +325,7 @@ TEST(CustomSetDialogue, TitlesThatCouldDamageFilesAreRefusedWithNothingChanged) 
     file.push_back("Arial");
     file.push_back(" 0 ");
     file.push_back("RUNEMILLINI2");
+    for (int i = 2; i <= 16; ++i) file.push_back("Custom" + std::to_string(i));  // whole: no backup is made
     WriteFile(store::kAssignmentFile, textfile::joinLines(file));
     start();
     Folder before = FolderContents();

@@ -262,6 +262,15 @@ TEST(Protocol, ASaveRefreshWhoseWriteFailsEndsThereAndKeepsTheEdits) {
     EXPECT_EQ(store::CellCode[70], "\\u1046?");
     EXPECT_EQ(CharAss().CellBox(70)->TextW(), QString::fromUtf8("Ж"));
     EXPECT_EQ(CharAss2().CellBox(140)->TextW(), QString::fromUtf8("א"));
+    // Clicked again while the disk is still full: the click says so again,
+    // once, rather than doing nothing without a word.
+    {
+        testing_support::DiskFull full(8);
+        CharAss().Save_Click();
+        CharAss2().Save()->click();
+    }
+    EXPECT_EQ(boxes.count(), 3u);
+    EXPECT_EQ(CharAss().CellBox(70)->TextW(), QString::fromUtf8("Ж"));
     // Once the disk takes them again, the next Save / Refresh stores both.
     CharAss().Save_Click();
     EXPECT_EQ(cellLine(70), "\\u1046?");

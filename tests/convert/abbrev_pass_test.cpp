@@ -205,3 +205,42 @@ TEST(AbbreviationPass, AgreesWithTheStepByStepPassOnLongListsAndGroups) {
         ASSERT_EQ(places.ExpPos, expected.expPos);
     }
 }
+TEST(WorkBound, SixtyFourMegabytesOrSixtyFourTimesTheStartWhicheverIsMore) {
+    EXPECT_EQ(convert::WorkBound::For(0).bytes, size_t{64} << 20);
+    EXPECT_EQ(convert::WorkBound::For(size_t{1} << 20).bytes, size_t{64} << 20);
+    EXPECT_EQ(convert::WorkBound::For(size_t{2} << 20).bytes, size_t{128} << 20);
+    EXPECT_EQ(convert::WorkBound::For(SIZE_MAX / 2).bytes, SIZE_MAX);
+    EXPECT_EQ(convert::WorkBound{100}.Left(30), 70u);
+    EXPECT_EQ(convert::WorkBound{100}.Left(130), 0u);
+}
+
+// "a=aa" entered again and again: every entry doubles the group.
+TEST(AbbreviationPass, MeaningsThatExpandIntoEachOtherStopAtTheBound) {
+    auto doubling = [](int entries) {
+        std::vector<std::string> lines(static_cast<size_t>(entries), "a=aa");
+        lines.emplace_back();
+        return AbbTable(lines);
+    };
+    const auto ready = [] { return true; };
+    std::string work = "x *a* y *a*";
+    try {
+        convert::AbbreviationPass(work, doubling(7), ready, convert::WorkBound{100});
+        ADD_FAILURE() << "no stop";
+    } catch (const convert::RunawayExpansion& stopped) {
+        EXPECT_EQ(stopped.What(), convert::Runaway::ListMeanings);
+    }
+    EXPECT_EQ(work, "x *a* y *a*");
+    // The second group would take the text past the bound, the first not.
+    EXPECT_THROW(convert::AbbreviationPass(work, doubling(6), ready, convert::WorkBound{100}), convert::RunawayExpansion);
+    EXPECT_EQ(work, "x *a* y *a*");
+    // Up to the bound itself the text may grow.
+    work = "x *a* y *aaa*";
+    convert::AbbreviationPass(work, doubling(4), ready, convert::WorkBound{2 + 16 + 3 + 48});
+    EXPECT_EQ(work, "x " + std::string(16, 'a') + " y " + std::string(48, 'a'));
+
+    // The bound for real lets a megabyte of one letter through (the main
+    // window's tests take the conversion to the bound itself).
+    work = "*a*";
+    convert::AbbreviationPass(work, doubling(20), ready, convert::WorkBound::For(work.size()));
+    EXPECT_EQ(work.size(), size_t{1} << 20);
+}

@@ -2,8 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "support/testing.h"
 
 namespace {
 
@@ -13,7 +20,44 @@ QString shownFileType(QFileDialog& dialog) {
     return types ? types->currentText() : QString();
 }
 
+// Answers the message box that is open with OK, after noting the text its
+// label shows and whether that label takes it as plain text.
+struct OpenBox {
+    QString shown;
+    bool plain = false;
+    void answerSoon(int tries = 50) {
+        QTimer::singleShot(0, [this, tries] {
+            QMessageBox* box = nullptr;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) box = b;
+            if (!box) {
+                if (tries > 0) answerSoon(tries - 1);
+                else ADD_FAILURE() << "no message box opened";
+                return;
+            }
+            if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+                shown = label->text();
+                plain = label->textFormat() == Qt::PlainText;
+            }
+            box->button(QMessageBox::Ok)->click();
+        });
+    }
+};
+
 }  // namespace
+
+TEST(MessageBoxes, ShowTheirTextAsWrittenEvenWhenItLooksLikeMarkup) {
+    // A face typed into the font chooser, a set's title: texts the user wrote
+    // go into prompts, and must read there as typed.
+    dlg::SetMsgBoxHook(nullptr);
+    OpenBox open;
+    open.answerSoon();
+    const std::string prompt = "There is no font named \"<b>Arial</b> <img src=x>\".";
+    EXPECT_EQ(dlg::MsgBox(prompt, dlg::OKOnly | dlg::Exclamation, "Font"), dlg::OK);
+    testing_support::InstallUnexpectedDialogHooks();
+    EXPECT_EQ(open.shown, QString::fromStdString(prompt));
+    EXPECT_TRUE(open.plain);
+}
 
 TEST(FileDialogs, ShowEachFilterAsTheProgramWritesItAndMatchEitherCase) {
     const std::pair<const char*, const char*> filters[] = {

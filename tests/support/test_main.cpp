@@ -12,6 +12,7 @@
 #include "assign/zoom.h"
 #include "platform/dialogs.h"
 #include "platform/lazyform.h"
+#include "platform/textfile.h"
 #include "store/store.h"
 #include "testing.h"
 
@@ -43,6 +44,8 @@ private:
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    // As the program does at its start: a write past the file-size limit fails.
+    textfile::FailWritesPastSizeLimit();
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new FreshWorkDir);
     return RUN_ALL_TESTS();
