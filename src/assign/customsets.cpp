@@ -18,7 +18,8 @@ using filegroup::Result;
 
 void tellFailure(const filegroup::Failure& failure) {
     dlg::MsgBox("The custom set could not be saved or loaded.\r\n\r\n\"" + failure.file + "\": " + failure.reason +
-                    "\r\n\r\nNo file was changed by the step that failed.",
+                    (failure.filesKept ? "\r\n\r\nNo file was changed by the step that failed."
+                                       : "\r\n\r\nA file that could not be put back keeps its new content."),
                 dlg::OKOnly | dlg::Exclamation);
 }
 
@@ -48,9 +49,9 @@ void CharAssForm::Custom_Click(int i) {
     // The questions name the button by its fixed name, the set by its title.
     const std::string button = "Custom" + std::to_string(i);
 
-    // A settings file edited by hand may hold any title: check it before a
-    // file is touched.
-    if (auto why = assign::TitleRefusal(T)) return tellRefusal(*why);
+    // A settings file edited by hand may hold any title, one whose files
+    // cross another set's among them: check it before a file is touched.
+    if (auto why = assign::NewTitleRefusal(T, store::CustomTitle, i)) return tellRefusal(*why);
     if (auto failure = assign::CreateSetFiles(T)) return tellFailure(*failure);
     std::int64_t length = 0;
     if (auto failure = assign::SetLength(T, length)) return tellFailure(*failure);

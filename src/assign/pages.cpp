@@ -79,7 +79,7 @@ void ClearAllCells() {
 }
 
 void CollectAllCells() {
-    CharAss().GetSignsPage1();
+    if (!SettingsWrittenBy([] { CharAss().GetSignsPage1(); })) return;
     CharAss2Form& page2 = CharAss2();
     page2.GetSigns1();
     page2.GetSigns2();

@@ -51,6 +51,8 @@ void ClearAllCells();
 
 // Every cell of both pages into the table, which ends written to both files:
 // GetSignsPage1, GetSigns1, GetSigns2 (before the table is saved as a set).
+// A first write that fails ends it there: a page 2 not yet loaded would load
+// and re-read the old files over what memory holds.
 void CollectAllCells();
 
 }  // namespace assign

@@ -22,11 +22,11 @@ std::string SetOptionsFileName(const std::string& title);
 // than a directory entry holds. Titles that pass are used exactly as given.
 std::optional<std::string> TitleRefusal(const std::string& title);
 
-// The same for a title typed for set `index` (1..16), which must in addition
-// keep its files apart from those of the other sets' titles: its assignment
-// copy may not be another set's options copy, nor the other way round (sets
-// "A" and "AII" would each overwrite a file of the other). Equal titles share
-// their files and pass.
+// The same for the title of set `index` (1..16), typed or stored, which must
+// in addition keep its files apart from those of the other sets' titles: its
+// assignment copy may not be another set's options copy, nor the other way
+// round (sets "A" and "AII" would each overwrite a file of the other). Equal
+// titles share their files and pass.
 std::optional<std::string> NewTitleRefusal(const std::string& title, const std::array<std::string, 17>& titles,
                                            int index);
 

@@ -62,39 +62,59 @@ Result readRaw(std::string_view name, std::string& bytes) {
     return std::nullopt;
 }
 
-// A temporary file beside the destination, written and flushed to the disk.
-// Its name is short and fixed in form, so that it fits wherever the
-// destination's own name fits.
+// The permissions a file keeps when its content is replaced: its own, or
+// for a new file what a plain create gives it.
+mode_t permissionsFor(std::string_view name) {
+    struct stat st {};
+    if (::stat(nativePath(name).constData(), &st) == 0) return st.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// A file the user made read-only (or may not write) is not replaced, though
+// renaming over it would work.
+Result refuseReadOnly(std::string_view name) {
+    const QByteArray path = nativePath(name);
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0) return std::nullopt;
+    if ((st.st_mode & 0222) == 0) return failure(name, QStringLiteral("The file is read-only."));
+    if (::access(path.constData(), W_OK) != 0) return failureFromErrno(name, errno);
+    return std::nullopt;
+}
+
+// A temporary file beside the destination, written and flushed to the disk,
+// with the permissions the destination is to have. Its name is short and
+// fixed in form, so that it fits wherever the destination's own name fits.
 struct Temporary {
     QString path;
 };
 
-Result writeTemporary(std::string_view name, const std::string& bytes, Temporary& temp) {
+Result writeTemporary(std::string_view name, const std::string& bytes, mode_t permissions, Temporary& temp) {
     const QString folder = QFileInfo(pathOf(name)).absolutePath();
     QTemporaryFile f(folder + QStringLiteral("/.runemill-XXXXXX"));
     f.setAutoRemove(false);
     if (!f.open()) return failure(name, f.errorString());
     temp.path = f.fileName();
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const qint64 n = f.write(bytes.data() + done, static_cast<qint64>(bytes.size() - done));
-        if (n <= 0) {
-            const QString reason = f.errorString();
-            f.close();
-            QFile::remove(temp.path);
-            temp.path.clear();
-            return failure(name, reason);
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (!f.flush() || ::fsync(f.handle()) != 0) {
-        const QString reason = f.errorString().isEmpty() ? QString::fromLocal8Bit(std::strerror(errno))
-                                                         : f.errorString();
+    // The system's reason when it gave one: Qt says "Unknown error" for a
+    // write cut short by a full disk or a size limit.
+    const auto abandon = [&](int error) -> Result {
+        const QString reason = error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : f.errorString();
         f.close();
         QFile::remove(temp.path);
         temp.path.clear();
         return failure(name, reason);
+    };
+    if (::fchmod(f.handle(), permissions) != 0) return abandon(errno);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        errno = 0;
+        const qint64 n = f.write(bytes.data() + done, static_cast<qint64>(bytes.size() - done));
+        if (n <= 0) return abandon(errno);
+        done += static_cast<size_t>(n);
     }
+    errno = 0;
+    if (!f.flush() || ::fsync(f.handle()) != 0) return abandon(errno);
     f.close();
     return std::nullopt;
 }
@@ -106,13 +126,13 @@ Result renamePath(const QString& from, std::string_view to) {
 }
 
 // Puts the old content back, or removes a file that did not exist before.
-Result restore(std::string_view name, const std::optional<std::string>& old) {
+Result restore(std::string_view name, const std::optional<std::string>& old, mode_t permissions) {
     if (!old) {
         if (const int e = posixUnlink(nativePath(name))) return failureFromErrno(name, e);
         return std::nullopt;
     }
     Temporary temp;
-    if (auto f = writeTemporary(name, *old, temp)) return f;
+    if (auto f = writeTemporary(name, *old, permissions, temp)) return f;
     if (auto f = renamePath(temp.path, name)) {
         QFile::remove(temp.path);
         return f;
@@ -170,15 +190,20 @@ std::size_t NameBytesOnDisk(std::string_view name) {
 
 Result Apply(const std::vector<Change>& changes) {
     using Kind = Change::Kind;
-    // What each written or deleted file held before, to put back on failure.
+    // What each written or deleted file held before, and its permissions, to
+    // put back on failure.
     std::vector<std::optional<std::string>> before(changes.size());
+    std::vector<mode_t> permissions(changes.size());
     for (size_t i = 0; i < changes.size(); ++i) {
         const Change& c = changes[i];
         if (c.kind == Kind::Move) {
             if (exists(c.name) && !SameFile(c.from, c.name)) return Failure{c.name, "The file already exists."};
             continue;
         }
+        permissions[i] = permissionsFor(c.name);
         if (!exists(c.name)) continue;
+        if (c.kind == Kind::Write)
+            if (auto f = refuseReadOnly(c.name)) return f;
         std::string old;
         if (auto f = ReadAll(c.name, old)) return f;
         before[i] = std::move(old);
@@ -193,7 +218,7 @@ Result Apply(const std::vector<Change>& changes) {
         const Change& c = changes[i];
         if (c.kind != Kind::Write) continue;
         Result f = injected(Op::Write, c.name);
-        if (!f) f = writeTemporary(c.name, c.bytes, temps[i]);
+        if (!f) f = writeTemporary(c.name, c.bytes, permissions[i], temps[i]);
         if (f) {
             dropTemporaries();
             return f;
@@ -211,11 +236,12 @@ Result Apply(const std::vector<Change>& changes) {
             if (c.kind == Kind::Move) {
                 if (const int e = posixRename(nativePath(c.name), nativePath(c.from))) f = failureFromErrno(c.from, e);
             } else if (c.kind == Kind::Write || before[*it]) {
-                f = restore(c.name, before[*it]);
+                f = restore(c.name, before[*it], permissions[*it]);
             }
             if (f) trouble += " \"" + f->file + "\" could not be put back either: " + f->reason;
         }
         failed.reason += trouble;
+        failed.filesKept = trouble.empty();
         return failed;
     };
 

@@ -4,7 +4,8 @@
 // file in the destination's folder first, then the temporaries are renamed
 // over their destinations, then files are renamed in place or deleted. When
 // any step fails, the steps already done are undone, so every file of the
-// group keeps the content it had before.
+// group keeps the content it had before. A replaced file keeps its
+// permissions, and a read-only one is not replaced.
 // Names are Windows-1252 byte strings; a bare name is in the current folder.
 #include <cstdint>
 #include <functional>
@@ -18,6 +19,9 @@ namespace filegroup {
 struct Failure {
     std::string file;    // the name as the program spells it (Windows-1252)
     std::string reason;  // what the system said (Windows-1252)
+    // False when undoing a failed group failed too: a file named in the
+    // reason was left with its new content.
+    bool filesKept = true;
 };
 
 // Empty when the step worked.

@@ -348,6 +348,25 @@ TEST(CustomSetDialogue, TitlesThatCouldDamageFilesAreRefusedWithNothingChanged) 
     EXPECT_FALSE(QDir(QStringLiteral("sub")).exists());
 }
 
+TEST(CustomSetDialogue, StoredTitlesWhoseFilesCrossAreRefusedBeforeEitherSetIsOverwritten) {
+    // Edited by hand: the options copy of "A" is the assignment copy of "AII".
+    store::CustomTitle[1] = "A";
+    store::CustomTitle[2] = "AII";
+    ASSERT_TRUE(store::WriteSettingsFiles());
+    WriteFile("AII.TXT", lines(210));
+    WriteFile("AIIII.TXT", " 12 \r\n0\r\n");
+    start();
+    const Folder before = FolderContents();
+    for (int button : {1, 2}) {
+        Dialogue answers;
+        answers.Answer("Reset current settings", dlg::No);
+        click(button);
+        ASSERT_EQ(answers.boxes.size(), 1u) << button;
+        EXPECT_NE(answers.boxes[0].prompt.find("\"AII.TXT\""), std::string::npos) << answers.boxes[0].prompt;
+        EXPECT_EQ(FolderContents(), before) << button;
+    }
+}
+
 TEST(CustomSetDialogue, ASettingsWriteFailureEndsTheDialogueWithOneMessage) {
     start();
     CharAss2().Load();
@@ -364,6 +383,52 @@ TEST(CustomSetDialogue, ASettingsWriteFailureEndsTheDialogueWithOneMessage) {
     ASSERT_EQ(answers.boxes.size(), 1u);
     EXPECT_NE(answers.boxes[0].prompt.find(store::kOptionsFile), std::string::npos) << answers.boxes[0].prompt;
     EXPECT_EQ(ReadFile("Custom1.TXT"), "");  // made empty, not filled
+}
+
+TEST(CustomSetDialogue, ASaveWhoseFirstWriteFailsEndsBeforePage2sLoadReReadsTheFiles) {
+    start();
+    ASSERT_FALSE(CharAss2().IsLoaded());
+    CharAss().LockUniCB()->click();  // held in memory until the next write
+    ASSERT_TRUE(store::LockUni);
+    const Folder before = FolderContents();
+    Dialogue answers;
+    {
+        testing_support::DiskFull full(8);
+        click(1);
+    }
+    EXPECT_EQ(answers.boxes.size(), 1u);
+    // Page 2's load would have read the old files over the switched option.
+    EXPECT_FALSE(CharAss2().IsLoaded());
+    EXPECT_TRUE(store::LockUni);
+    EXPECT_EQ(CharAss().LockUniCB()->text(), "Unlock Uni");
+    Folder expected = before;
+    expected["Custom1.TXT"] = expected["Custom1II.TXT"] = "";
+    EXPECT_EQ(FolderContents(), expected);
+}
+
+TEST(CustomSetDialogue, AFailureThatCouldNotBeUndoneIsNotToldAsChangingNothing) {
+    // A long cell makes the old assignment file too large to be put back
+    // under the limit below, while the set's own files fit.
+    store::CellCode[64] = std::string(3000, 'z');
+    ASSERT_TRUE(store::WriteSettingsFiles());
+    WriteFile("Custom1.TXT", lines(194));
+    WriteFile("Custom1II.TXT", " 18 \r\n1\r\n");
+    start();
+    filegroup::SetFaultHook([](filegroup::Op op, const std::string& name) -> std::optional<std::string> {
+        if (op == filegroup::Op::Rename && name == store::kOptionsFile) return std::string("Injected fault");
+        return std::nullopt;
+    });
+    Dialogue answers;
+    {
+        testing_support::DiskFull full(2000);
+        click(1);
+    }
+    filegroup::SetFaultHook(nullptr);
+    ASSERT_EQ(answers.boxes.size(), 2u);
+    const std::string& told = answers.boxes[1].prompt;
+    EXPECT_NE(told.find("could not be put back"), std::string::npos) << told;
+    EXPECT_EQ(told.find("No file was changed"), std::string::npos) << told;
+    EXPECT_EQ(told.find("Unknown error"), std::string::npos) << told;  // the system's reason, not Qt's
 }
 
 // For every file step of a dialogue: the same dialogue run with that step

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 
@@ -78,6 +80,30 @@ TEST(FileGroup, ARealFailureNamesTheFileAndPutsTheEarlierWritesBack) {
     EXPECT_EQ(failure->file, "b.TXT");
     EXPECT_FALSE(failure->reason.empty());
     EXPECT_EQ(FolderContents(), before);
+}
+
+TEST(FileGroup, AReadOnlyFileIsNotReplacedAndAReplacedFileKeepsItsPermissions) {
+    const auto modeOf = [](const char* name) {
+        struct stat st {};
+        EXPECT_EQ(::stat(name, &st), 0) << name;
+        return st.st_mode & 07777;
+    };
+    const mode_t oldMask = ::umask(022);
+    WriteFile("ro.TXT", "protected");
+    ASSERT_EQ(::chmod("ro.TXT", 0444), 0);
+    const auto before = FolderContents();
+    const auto failure = filegroup::Apply({Change::Write("new.TXT", "n"), Change::Write("ro.TXT", "replaced")});
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->file, "ro.TXT");
+    EXPECT_EQ(FolderContents(), before);
+    EXPECT_EQ(modeOf("ro.TXT"), 0444u);
+
+    WriteFile("shared.TXT", "old");
+    ASSERT_EQ(::chmod("shared.TXT", 0664), 0);
+    EXPECT_FALSE(filegroup::Apply({Change::Write("shared.TXT", "new"), Change::Write("fresh.TXT", "new")}));
+    EXPECT_EQ(modeOf("shared.TXT"), 0664u);
+    EXPECT_EQ(modeOf("fresh.TXT"), 0644u);  // as a plain create gives it
+    ::umask(oldMask);
 }
 
 TEST(FileGroup, CopyFilesCopiesBytesExactly) {
