@@ -16,6 +16,7 @@
 #include "platform/dialogs.h"
 #include "platform/lazyform.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 namespace {
@@ -74,7 +75,7 @@ void runEditorCycle(benchmark::State& state, const std::string& list, long long 
         platform::DestroyAllForms();
         store::ResetSharedState();
         store::AbbListVersion = 1;
-        textfile::writeAtomic(abbrev::kListFile, list);
+        textfile::writeAtomic(store::kListFile, list);
         state.ResumeTiming();
 
         AbbMode().Load();             // open: file order

@@ -23,10 +23,11 @@
 #include "platform/dialogs.h"
 #include "platform/lazyform.h"
 #include "platform/richtextbox.h"
-#include "platform/rtf_document.h"
-#include "platform/rtf_writer.h"
 #include "platform/textbox.h"
 #include "platform/textfile.h"
+#include "rtf/document.h"
+#include "rtf/writer.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 namespace {
@@ -168,7 +169,7 @@ public:
         if (shown) Form1().Show();
         Form1().Load();
         store::CellCode = allCells();
-        textfile::writeLinesAtomic(convert::kAbbTraceFile, abbList(1000));
+        textfile::writeLinesAtomic(store::kAbbTraceFile, abbList(1000));
         Form1().TEX()->SetText(code);
         Settle();
     }
@@ -256,8 +257,12 @@ BENCHMARK(BM_KeystrokeShownNoBlanks)->ArgName("KB")->Arg(100)->Unit(benchmark::k
 // Only the three files a keystroke writes, twice an iteration: the floor.
 // The lower window's RTF is written from its content as the control does it
 // once the content has changed (the control keeps what it wrote until then).
+// The keystroke leaves its files to the system to put on the disk (to_disk
+// 0); with to_disk 1 each is flushed to the disk first, as every file was
+// written before.
 void BM_KeystrokeFilesOnly(benchmark::State& state) {
     KeystrokeWindow window(codeText(static_cast<size_t>(state.range(0)) * 1024, 1000));
+    const textfile::Flush flush = state.range(1) ? textfile::Flush::ToDisk : textfile::Flush::Later;
     const std::string text = Form1().TEX()->Text();
     const std::string document = convert::LowerWindowDocument(Form1().WorkRtf, "Arial", 0, 12);
     const rtf::Document lower = rtf::toModel(*Form1().RTB()->document());
@@ -265,14 +270,17 @@ void BM_KeystrokeFilesOnly(benchmark::State& state) {
     for (auto _ : state) {
         for (int k = 0; k < 2; ++k) {
             slot = (slot + 1) % 10;
-            textfile::writeAtomic(app::UndoSlotName(slot), text + "\r\n");
-            textfile::writeAtomic(convert::kRtbSnapshotFile, rtf::write(lower));
-            textfile::writeAtomic(convert::kSubtextFile, document + "\r\n");
+            textfile::writeAtomic(store::UndoSlotFile(slot), text + "\r\n", flush);
+            textfile::writeAtomic(store::kRtbSnapshotFile, rtf::write(lower), flush);
+            textfile::writeAtomic(store::kSubtextFile, document + "\r\n", flush);
         }
     }
     perKeystroke(state);
 }
-BENCHMARK(BM_KeystrokeFilesOnly)->ArgName("KB")->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeystrokeFilesOnly)
+    ->ArgNames({"KB", "to_disk"})
+    ->ArgsProduct({{10, 100}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 
 // One cell holding a symbol string of the given size in KB (Hebrew letters
 // as Unicode escapes): the code text "#x#" set into the shown window, until

@@ -20,6 +20,7 @@
 #include "platform/richtextbox.h"
 #include "platform/textbox.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 namespace {
@@ -99,8 +100,8 @@ public:
         store::CellFontSize = kFontSize;
         store::CellCode = AllCells();
         const std::vector<std::string> list = MeaningList(entries, repeating);
-        textfile::writeLinesAtomic(convert::kAbbTraceFile, list);
-        textfile::writeLinesAtomic(convert::kBedTraceFile, list);
+        textfile::writeLinesAtomic(store::kAbbTraceFile, list);
+        textfile::writeLinesAtomic(store::kBedTraceFile, list);
         code_ = CodeText(static_cast<size_t>(state.range(0)) * 1024, entries);
         Form1().TEX()->SetText(code_);
     }

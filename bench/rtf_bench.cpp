@@ -7,9 +7,9 @@
 #include <string>
 
 #include "platform/richtextbox.h"
-#include "platform/rtf_document.h"
-#include "platform/rtf_reader.h"
-#include "platform/rtf_writer.h"
+#include "rtf/document.h"
+#include "rtf/reader.h"
+#include "rtf/writer.h"
 
 namespace {
 
@@ -74,7 +74,7 @@ void BM_WriteFromTextDocument(benchmark::State& state) {
 void BM_RichTextBoxSetAndGet(benchmark::State& state) {
     const std::string rtf = lowerWindowDocument(static_cast<size_t>(state.range(0)));
     std::string typed = rtf;
-    typed.insert(typed.find("\\par", typed.size() / 2), "x");
+    typed.insert(typed.find("\\par", typed.size() / 2), 1, 'x');
     platform::RichTextBox box;
     bool turn = false;
     for (auto _ : state) {

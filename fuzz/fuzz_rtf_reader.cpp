@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/rtf_document.h"
-#include "platform/rtf_reader.h"
-#include "platform/rtf_writer.h"
+#include "rtf/document.h"
+#include "rtf/reader.h"
+#include "rtf/writer.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -26,7 +26,12 @@ if [ -n "$(ls "$ROOT"/fuzz/*.cpp 2>/dev/null)" ]; then
     mkdir -p "$corpus"
     seeds="$ROOT/fuzz/corpus/$name"
     [ -d "$seeds" ] || seeds=""
-    ASAN_OPTIONS=detect_leaks=0 "$target" -max_total_time=60 -timeout=10 -rss_limit_mb=2048 "$corpus" $seeds
+    # An input that makes the target fail is kept with the test data, where
+    # the replay tests run it from then on (commit it with the fix).
+    failing="$ROOT/tests/data/fuzz/$name"
+    mkdir -p "$failing"
+    ASAN_OPTIONS=detect_leaks=0 "$target" -max_total_time=60 -timeout=10 -rss_limit_mb=2048 \
+      -artifact_prefix="$failing/" "$corpus" $seeds
   done
 fi
 echo "All tests passed."

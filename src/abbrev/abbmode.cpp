@@ -14,12 +14,14 @@
 #include "assign/charass.h"
 #include "platform/events.h"
 #include "platform/ansi.h"
+#include "platform/captions.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/richtext_format.h"
 #include "platform/richtextbox.h"
 #include "platform/shell.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 using platform::SetTwipsGeometry;
@@ -74,7 +76,7 @@ QIcon pictureOf(Picture kind) {
 
 QPushButton* makeButton(QWidget* window, const char* name, double left, double top, double width,
                         double height, const std::function<void()>& click) {
-    auto* b = new QPushButton(window);
+    auto* b = new platform::Button(QString(), window);
     b->setObjectName(QString::fromLatin1(name));
     SetTwipsGeometry(b, left, top, width, height);
     QObject::connect(b, &QPushButton::clicked, b, click);
@@ -107,7 +109,7 @@ void AbbModeForm::CreateControls(QWidget* window) {
     picture(makeButton(window, "Speichern", 5520, 0, 255, 255, [this] { Speichern_Click(); }), Picture::Save);
     picture(makeButton(window, "UnDo", 5280, 0, 255, 255, [this] { UnDo_Click(); }), Picture::Undo);
 
-    label1_ = new QLabel(window);
+    label1_ = new platform::Label(QString(), window);
     label1_->setObjectName(QStringLiteral("Label1"));
     SetTwipsGeometry(label1_, 240, 3480, 4215, 255);
     label1_->setFont(platform::MakeFont(QStringLiteral("Courier New"), 9));
@@ -124,6 +126,8 @@ void AbbModeForm::CreateControls(QWidget* window) {
 void AbbModeForm::ControlsDiscarded() {
     rtb_ = nullptr;
     label1_ = nullptr;
+    listShown_ = false;
+    shownList_.clear();
 }
 
 platform::RichTextBox* AbbModeForm::RTB() {
@@ -138,15 +142,20 @@ QLabel* AbbModeForm::Label1() {
 
 void AbbModeForm::Form_Load() {
     if (store::AbbListVersion == 0) store::AbbListVersion = 1;
-    LoadList();
+    // An editor without the list would offer to save its empty text over it.
+    if (!LoadList()) Unload();
 }
 
-void AbbModeForm::loadFailed() {
-    textfile::remove(abbrev::kDisplayFile);
-    dlg::MsgBox("Please, retry.", dlg::OKOnly | dlg::Information, "Load failed");
+bool AbbModeForm::loadFailed() {
+    listShown_ = false;
+    const std::string reason = ansi::fromQString(textfile::lastError());
+    textfile::remove(store::kListDisplayFile);
+    dlg::MsgBox(reason.empty() ? "Please, retry." : "Please, retry.\r\n\r\n" + reason, dlg::OKOnly | dlg::Information,
+                "Load failed");
+    return false;
 }
 
-void AbbModeForm::LoadList() {
+bool AbbModeForm::LoadList() {
     if (!abbrev::SeedListFiles()) return loadFailed();
     auto lines = abbrev::ReadListLines();
     if (!lines) return loadFailed();
@@ -170,21 +179,31 @@ void AbbModeForm::LoadList() {
 
     const std::string rtf = abbrev::ListDisplayRtf(ListLines_, store::CellCharSet, store::CellFontName,
                                                    store::CellFontSize);
-    if (!textfile::writeAtomic(abbrev::kDisplayFile, rtf) || !RTB()->LoadFile(abbrev::kDisplayFile))
+    if (!textfile::writeAtomic(store::kListDisplayFile, rtf, textfile::Flush::Later) ||
+        !RTB()->LoadFile(store::kListDisplayFile))
         return loadFailed();
-    textfile::remove(abbrev::kDisplayFile);
+    textfile::remove(store::kListDisplayFile);
     Label1()->setText(QString());
+    shownList_ = RTB()->TextW();
+    listShown_ = true;
+    return true;
 }
 
 void AbbModeForm::Speichern_Click() {
-    store::AbbRetrace = true;
-    if (!abbrev::TakeUndoCopies()) {
-        reportFailure(kSaveFailed);
+    if (!listShown_) {
+        dlg::MsgBox(std::string("The list was not saved: the editor does not show the list of \"") + store::kListFile +
+                        "\", whose last load failed, and saving would replace that list with what the editor "
+                        "shows.\r\n\r\nClose the editor and open it again with \"Abb list\".",
+                    dlg::OKOnly | dlg::Exclamation);
         return;
     }
+    store::AbbRetrace = true;
     if (RTB()->Text().empty()) {
-        if (!abbrev::EmptyListFile())
+        if (abbrev::SaveList(std::nullopt)) {
+            shownList_.clear();
+        } else {
             reportFailure(kSaveFailed);
+        }
         return;
     }
     if (!saveEditorText()) return;
@@ -211,7 +230,7 @@ bool AbbModeForm::saveEditorText() {
                     dlg::OKOnly | dlg::Exclamation);
         return false;
     }
-    if (!abbrev::WriteSavedList(*text)) {
+    if (!abbrev::SaveList(*text)) {
         Label1()->setText(QString());
         reportFailure(kSaveFailed);
         return false;
@@ -249,7 +268,7 @@ void AbbModeForm::SaveListAs_Click() {
                     dlg::OKCancel | dlg::Question, "Damned! :-)");
         return;
     }
-    if (textfile::length(abbrev::kListFile) >= abbrev::kUntracedNoteBytes) {
+    if (textfile::length(store::kListFile) >= abbrev::kUntracedNoteBytes) {
         dlg::MsgBox("List database is saved as " + *base +
                     "L.TXT without retracing. You can retrace it later when you use it in the main window.");
     }
@@ -257,19 +276,44 @@ void AbbModeForm::SaveListAs_Click() {
 
 void AbbModeForm::Export_Click() {
     if (RTB()->Text().empty()) return;
-    if (!RTB()->SaveFile(abbrev::kExportFile)) {
-        reportFailure(std::string("The list could not be exported to \"") + abbrev::kExportFile + "\".");
+    if (!RTB()->SaveFile(store::kListExportFile)) {
+        reportFailure(std::string("The list could not be exported to \"") + store::kListExportFile + "\".");
         return;
     }
     std::string unused;
-    OpenFile(unused);
+    if (!OpenFile(unused))
+        dlg::MsgBox(platform::NotOpenedMessage(store::kListExportFile, false), dlg::OKOnly | dlg::Exclamation);
 }
 
-void AbbModeForm::OpenFile(std::string& /*name*/) { platform::ShellOpen(abbrev::kExportFile); }
+bool AbbModeForm::OpenFile(std::string& /*name*/) { return platform::ShellOpen(store::kListExportFile); }
 
 void AbbModeForm::Font_Click() {
+    // The reload after the font chooser would throw away what was typed since
+    // the list was last loaded or saved, so the user decides first.
+    const bool keepEdits =
+        RTB()->TextW() != shownList_ &&
+        dlg::MsgBox("The list has unsaved changes. Discard them?",
+                    dlg::YesNo | dlg::Question | dlg::DefaultButton2) == dlg::No;
     CharAss().SelectFont_Click();
-    LoadList();
+    if (keepEdits) {
+        showInSymbolFont();
+    } else {
+        LoadList();
+    }
+}
+
+// The editor's text as it stands, in the symbol font's face and size; the
+// caret and the selection stay.
+void AbbModeForm::showInSymbolFont() {
+    platform::RichTextBox* rtb = RTB();
+    const int start = rtb->SelStart();
+    const int length = rtb->SelLength();
+    rtb->SetSelStart(0);
+    rtb->SetSelLength(static_cast<int>(rtb->Text().size()));
+    rtb->SetSelFontName(store::CellFontName);
+    rtb->SetSelFontSize(store::CellFontSize);
+    rtb->SetSelStart(start);
+    rtb->SetSelLength(length);
 }
 
 void AbbModeForm::Delete_Click() {

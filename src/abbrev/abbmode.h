@@ -2,6 +2,7 @@
 // The abbreviation list editor: the list as rich text, one "ABB=MEANING" entry
 // per paragraph in the symbol font, with Save, undo, list databases, the RTF
 // export and the font button. The file work is in abbrev/listfiles.h.
+#include <QString>
 #include <string>
 #include <vector>
 
@@ -20,11 +21,14 @@ public:
     platform::RichTextBox* RTB();
     QLabel* Label1();
 
-    // Seeds, reads, sorts (when due) and shows the edited list.
-    void LoadList();
+    // Seeds, reads, sorts (when due) and shows the edited list; false after a
+    // failure, which has been reported. Until a load succeeds again, Save
+    // refuses to write what the editor shows.
+    bool LoadList();
 
     // Asks the desktop to open the exported list; the argument is not used.
-    void OpenFile(std::string& name);
+    // False when no program could be started.
+    bool OpenFile(std::string& name);
 
     void Font_Click();
     void Open_Click();
@@ -46,14 +50,19 @@ protected:
     void ControlsDiscarded() override;
 
 private:
-    void loadFailed();
+    bool loadFailed();
     // Takes the editor's text into the list files; false after a reported failure.
     bool saveEditorText();
+    void showInSymbolFont();
 
     platform::RichTextBox* rtb_ = nullptr;
     QLabel* label1_ = nullptr;
     std::vector<std::string> ListLines_;
     int ListLineCount_ = 0;
+    bool listShown_ = false;  // the editor shows the list as the last load read it
+    // The editor's text as the last load or save left it: anything else in
+    // the editor is not saved yet.
+    QString shownList_;
 };
 
 AbbModeForm& AbbMode();

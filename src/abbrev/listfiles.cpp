@@ -5,8 +5,9 @@
 
 #include "convert/replace.h"
 #include "platform/ansi.h"
-#include "platform/rtf_writer.h"
 #include "platform/textfile.h"
+#include "rtf/shape.h"
+#include "store/filenames.h"
 
 namespace abbrev {
 namespace {
@@ -66,9 +67,14 @@ struct DatabaseFiles {
     std::string list, abb, bed;
 };
 
+// The three files of a list change together: a save stopped half way must not
+// leave a list whose trace copies the conversions read out of step with it.
+bool writeTriple(const std::string& list, const std::string& abb, const std::string& bed, const DatabaseFiles& files) {
+    return textfile::writeAtomicGroup({{list, files.list}, {abb, files.abb}, {bed, files.bed}});
+}
+
 bool writeWorkingFiles(const DatabaseFiles& files) {
-    return textfile::writeAtomic(kListFile, files.list) && textfile::writeAtomic(kAbbTraceFile, files.abb) &&
-           textfile::writeAtomic(kBedTraceFile, files.bed);
+    return writeTriple(store::kListFile, store::kAbbTraceFile, store::kBedTraceFile, files);
 }
 
 std::optional<DatabaseFiles> readFiles(const std::string& list, const std::string& abb, const std::string& bed) {
@@ -89,12 +95,12 @@ std::optional<std::string> withoutLast(const std::string& name, size_t count) {
 }  // namespace
 
 bool SeedListFiles() {
-    return seedFile(kListFile, kSeedMu, kSeedTy) && seedFile(kAbbTraceFile, kSeedMu, kSeedTy) &&
-           seedFile(kBedTraceFile, kSeedTy, kSeedMu);
+    return seedFile(store::kListFile, kSeedMu, kSeedTy) && seedFile(store::kAbbTraceFile, kSeedMu, kSeedTy) &&
+           seedFile(store::kBedTraceFile, kSeedTy, kSeedMu);
 }
 
 std::optional<std::vector<std::string>> ReadListLines() {
-    auto lines = textfile::readLines(kListFile);
+    auto lines = textfile::readLines(store::kListFile);
     if (!lines) return std::nullopt;
     // The reader reads at least one line, and the spare slot follows.
     if (lines->empty()) lines->emplace_back();
@@ -210,34 +216,42 @@ std::string CleanListText(std::string text) {
     return text;
 }
 
-bool TakeUndoCopies() {
+bool SaveList(const std::optional<std::string>& text) {
+    std::vector<textfile::FileBytes> files;
     const std::pair<const char*, const char*> copies[] = {
-        {kListFile, kUndoListFile}, {kAbbTraceFile, kUndoAbbTraceFile}, {kBedTraceFile, kUndoBedTraceFile}};
-    for (const auto& [from, to] : copies)
-        if (!textfile::ensureExists(from) || !textfile::copyOver(from, to)) return false;
-    return true;
+        {store::kListFile, store::kUndoListFile}, {store::kAbbTraceFile, store::kUndoAbbTraceFile}, {store::kBedTraceFile, store::kUndoBedTraceFile}};
+    for (const auto& [from, to] : copies) {
+        auto held = textfile::exists(from) ? textfile::readAll(from) : std::string();
+        if (!held) return false;
+        files.push_back({to, std::move(*held)});
+    }
+    if (!text) {
+        files.push_back({store::kListFile, std::string()});
+    } else {
+        const std::string bytes = *text + std::string(kCrLf);
+        for (const char* name : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile}) files.push_back({name, bytes});
+    }
+    return textfile::writeAtomicGroup(files);
 }
 
 bool HasUndoCopies() {
-    return textfile::exists(kUndoListFile) && textfile::exists(kUndoAbbTraceFile) &&
-           textfile::exists(kUndoBedTraceFile);
+    return textfile::exists(store::kUndoListFile) && textfile::exists(store::kUndoAbbTraceFile) &&
+           textfile::exists(store::kUndoBedTraceFile);
 }
 
 bool RestoreUndoCopies() {
-    auto files = readFiles(kUndoListFile, kUndoAbbTraceFile, kUndoBedTraceFile);
+    auto files = readFiles(store::kUndoListFile, store::kUndoAbbTraceFile, store::kUndoBedTraceFile);
     return files && writeWorkingFiles(*files);
 }
 
-bool WriteSavedList(const std::string& text) {
-    const std::string bytes = text + std::string(kCrLf);
-    return writeWorkingFiles({bytes, bytes, bytes});
-}
-
-bool EmptyListFile() { return textfile::writeAtomic(kListFile, ""); }
-
 std::optional<std::string> DatabaseBaseForLoad(const std::string& chosen) { return withoutLast(chosen, 5); }
 
-std::optional<std::string> DatabaseBaseForSave(const std::string& chosen) { return withoutLast(chosen, 4); }
+std::optional<std::string> DatabaseBaseForSave(const std::string& chosen) {
+    // A name typed without ".TXT" is the base itself: cutting four characters
+    // off it would save "Greek" as "GL.TXT".
+    if (!textfile::endsWithTxt(chosen)) return chosen.empty() ? std::nullopt : std::optional(chosen);
+    return withoutLast(chosen, 4);
+}
 
 bool LoadDatabase(const std::string& chosen) {
     const auto base = DatabaseBaseForLoad(chosen);
@@ -255,9 +269,8 @@ bool LoadDatabase(const std::string& chosen) {
 }
 
 bool SaveDatabase(const std::string& base) {
-    auto files = readFiles(kListFile, kAbbTraceFile, kBedTraceFile);
-    return files && textfile::writeAtomic(base + "L.TXT", files->list) &&
-           textfile::writeAtomic(base + "A.TXT", files->abb) && textfile::writeAtomic(base + "B.TXT", files->bed);
+    auto files = readFiles(store::kListFile, store::kAbbTraceFile, store::kBedTraceFile);
+    return files && writeTriple(base + "L.TXT", base + "A.TXT", base + "B.TXT", *files);
 }
 
 }  // namespace abbrev

@@ -13,15 +13,6 @@
 
 namespace abbrev {
 
-inline constexpr const char* kListFile = "RUNEMILLINI3.TXT";
-inline constexpr const char* kAbbTraceFile = "RunemillIni3LAbb.TXT";
-inline constexpr const char* kBedTraceFile = "RunemillIni3LBed.TXT";
-inline constexpr const char* kUndoListFile = "UNDOINI3.TXT";
-inline constexpr const char* kUndoAbbTraceFile = "UNDOIni3LAbb.TXT";
-inline constexpr const char* kUndoBedTraceFile = "UNDOIni3LBed.TXT";
-inline constexpr const char* kDisplayFile = "TMP111.TMP";
-inline constexpr const char* kExportFile = "Abb List.RTF";
-
 // Lists of this many lines are sorted for display only after a question.
 inline constexpr int kSortQuestionLines = 1000;
 // Databases from this many bytes on are saved with a note that they are untraced.
@@ -61,21 +52,19 @@ std::optional<std::string> ListTextFromEditorRtf(std::string_view rtf, int fontS
 // line breaks, runs of line breaks shortened, RTF escapes of characters kept.
 std::string CleanListText(std::string text);
 
-// The undo copies of the three working files, as they are before a Save (a
-// missing working file gives an empty copy).
-bool TakeUndoCopies();
+// Save's files: the undo copies of the three working files as they are (a
+// missing one gives an empty copy), then the text followed by CR LF as the
+// list file and both trace copies, or without a text (an empty editor) an
+// empty list file alone. All are written before any is replaced, so a
+// failure changes no file.
+bool SaveList(const std::optional<std::string>& text);
 bool HasUndoCopies();
 bool RestoreUndoCopies();
 
-// Writes the edited list file (the text followed by CR LF) and copies it over
-// both trace files.
-bool WriteSavedList(const std::string& text);
-// Save of an empty editor: the edited list file becomes empty.
-bool EmptyListFile();
-
 // The base name of a database: the chosen list file less its last five
-// characters ("L.TXT") when loading, the chosen name less its last four
-// (".TXT") when saving. nullopt when the name is too short to have one.
+// characters ("L.TXT") when loading; when saving, the chosen name less its
+// ".TXT" (in either letter case), or the whole name when it has none. nullopt
+// when the name is too short to have one.
 std::optional<std::string> DatabaseBaseForLoad(const std::string& chosen);
 std::optional<std::string> DatabaseBaseForSave(const std::string& chosen);
 

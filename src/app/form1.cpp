@@ -9,19 +9,23 @@
 #include <algorithm>
 #include <climits>
 
+#include "abbrev/tracefiles.h"
 #include "app/caret_sync.h"
 #include "app/form1_icons.h"
 #include "app/masterfiles.h"
 #include "assign/charass.h"
+#include "assign/settings.h"
 #include "convert/document.h"
 #include "convert/symbol_pass.h"
 #include "platform/events.h"
 #include "platform/ansi.h"
+#include "platform/captions.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/richtextbox.h"
 #include "platform/textbox.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 using platform::MakeFont;
@@ -50,13 +54,8 @@ Form1Form& Form1() { return platform::Instance<Form1Form>(); }
 
 namespace {
 
-const QFont& buttonFont() {
-    static const QFont font = MakeFont(QStringLiteral("MS Sans Serif"), 8.25);
-    return font;
-}
-
 QLabel* makeLabel(QWidget* window, const char* name, const QString& caption, const QFont& font) {
-    auto* label = new QLabel(caption, window);
+    auto* label = new platform::Label(caption, window);
     label->setObjectName(QString::fromLatin1(name));
     label->setFont(font);
     return label;
@@ -99,10 +98,11 @@ void Form1Form::createTextWindows(QWidget* window) {
 }
 
 void Form1Form::createButtons(QWidget* window) {
+    // The captions are in the design's dialog font, "MS Sans Serif" 8.25: the
+    // window's font.
     auto button = [&](QPushButton*& slot, const char* name, const QString& caption, void (Form1Form::*click)()) {
-        slot = new QPushButton(caption, window);
+        slot = new platform::Button(caption, window);
         slot->setObjectName(QString::fromLatin1(name));
-        slot->setFont(buttonFont());
         QObject::connect(slot, &QPushButton::clicked, this, [this, click] { (this->*click)(); });
     };
     auto picture = [&](QPushButton*& slot, const char* name, app::Picture p, void (Form1Form::*click)()) {
@@ -133,8 +133,8 @@ void Form1Form::createButtons(QWidget* window) {
 }
 
 void Form1Form::createIndicators(QWidget* window) {
-    c_->Label5 = makeLabel(window, "Label5", QStringLiteral("#"), buttonFont());
-    c_->Label7 = makeLabel(window, "Label7", QStringLiteral("#"), buttonFont());
+    c_->Label5 = makeLabel(window, "Label5", QStringLiteral("#"), window->font());
+    c_->Label7 = makeLabel(window, "Label7", QStringLiteral("#"), window->font());
     const QFont star = MakeFont(QStringLiteral("Courier New"), 12);
     c_->Label2 = makeLabel(window, "Label2", QStringLiteral("*"), star);
     c_->Label3 = makeLabel(window, "Label3", QStringLiteral("*"), star);
@@ -218,7 +218,9 @@ void Form1Form::applyLayout() {
 }
 
 void Form1Form::Form_Unload() {
-    CharAss().WriteINI();
+    // The last chance to keep what lives only in memory (Clear All, LOCK UNI):
+    // a failed write is told here even when it was told before.
+    assign::SettingsWrittenBy([] { CharAss().WriteINI(); });
     platform::EndProgram();
 }
 
@@ -300,29 +302,64 @@ void Form1Form::convertCodeText() {
     const std::string text = TEX()->Text();
     if (SuppressConvert) return;
 
-    std::vector<std::string> failures;
+    // The lower window as it stands: the snapshot that undo brings back, and
+    // what it shows again should the conversion stop.
+    platform::RichTextBox* rtb = RTB();
+    std::string shown = rtb->TextRTF();
+    shown.pop_back();  // the NUL of the property; the file holds the document
+    const int shownStart = rtb->SelStart();
+    const int shownLength = rtb->SelLength();
+    const std::int16_t tracedBefore = store::AbbTracedVersion;
+    abbTracePending_ = false;
+    lowerShowsProgress_ = false;
+
+    std::vector<std::string> failures, listFailures;
+    if (!converter_ || !converter_->BuiltFrom(store::CellCode))
+        converter_ = std::make_unique<convert::SegmentConverter>(store::CellCode);
+    std::string work;
+    convert::ExpansionTable expansions;
+    try {
+        const convert::WorkBound bound = convert::WorkBound::For(text.size());
+        work = convert::SymbolPass(text, *converter_, bound);
+        expansions = convert::AbbreviationPass(work, AbbArray, [&] { return abbListReady(listFailures); }, bound);
+    } catch (const convert::RunawayExpansion& stopped) {
+        // Nothing of this conversion stays: no file is written, the list is
+        // loaded again by the next one, the lower window shows what it showed.
+        store::AbbTracedVersion = tracedBefore;
+        if (IsLoaded() && lowerShowsProgress_) {
+            RTB()->SetTextRTF(shown);
+            RTB()->SetSelStart(shownStart);
+            RTB()->SetSelLength(shownLength);
+        }
+        showRunawayWhileTyping(stopped.What());
+        return;
+    }
+    runawayOver();
+
     // A slot that could not be written is not taken: undo must not find an
     // older text under the newest slot number.
     const int slot = (UndoIndex + 1) % 10;
-    if (textfile::writeAtomic(app::UndoSlotName(slot), text + "\r\n")) {
+    if (textfile::writeAtomic(store::UndoSlotFile(slot), text + "\r\n", textfile::Flush::Later)) {
         UndoIndex = slot;
     } else {
         failures.push_back(lastFileError());
     }
-    if (!RTB()->SaveFile(convert::kRtbSnapshotFile)) failures.push_back(lastFileError());
+    if (!textfile::writeAtomic(store::kRtbSnapshotFile, shown, textfile::Flush::Later))
+        failures.push_back(lastFileError());
+    failures.insert(failures.end(), listFailures.begin(), listFailures.end());
+    if (abbTracePending_) {
+        if (std::string failure = abbrev::WriteAbbTraceFile(AbbArray); !failure.empty()) failures.push_back(failure);
+    }
 
-    if (!converter_ || !converter_->BuiltFrom(store::CellCode))
-        converter_ = std::make_unique<convert::SegmentConverter>(store::CellCode);
-    WorkRtf = convert::SymbolPass(text, *converter_);
-    const convert::ExpansionTable expansions =
-        convert::AbbreviationPass(WorkRtf, AbbArray, [&] { return abbListReady(failures); });
+    WorkRtf = std::move(work);
     ExpPos = expansions.ExpPos;
     ExpPosCount = expansions.ExpPosCount;
     if (!IsLoaded()) return;  // the window was closed while the list loaded
 
     const std::string document =
         convert::LowerWindowDocument(WorkRtf, store::CellFontName, store::CellCharSet, store::CellFontSize);
-    if (!textfile::writeAtomic(convert::kSubtextFile, document + "\r\n")) failures.push_back(lastFileError());
+    if (!textfile::writeAtomic(store::kSubtextFile, document + "\r\n", textfile::Flush::Later))
+        failures.push_back(lastFileError());
     // The lines of the document as the file holds them, each with a paragraph
     // mark; taken from memory, so a file that could not be written loses nothing.
     WorkRtf = convert::WithParagraphMarks(document);
@@ -337,37 +374,86 @@ void Form1Form::convertCodeText() {
 
 bool Form1Form::abbListReady(std::vector<std::string>& failures) {
     if (store::AbbTracedVersion == store::AbbListVersion) return true;
-    const convert::AbbLoadServices services{
-        [this](const std::string& progress) {
-            RTB()->SetText(progress);
-            platform::PumpEvents();
-        },
-        [](const std::string& prompt, const std::string& title) {
-            return dlg::MsgBox(prompt, dlg::YesNo, title) == dlg::Yes;
-        },
-        [] { platform::PumpEvents(); }};
-    const convert::AbbLoadResult loaded = convert::LoadAbbTraceFile(AbbArray, store::AbbRetrace, services);
+    const abbrev::ListLoadUi ui{[this](const std::string& progress) {
+                                    lowerShowsProgress_ = true;
+                                    RTB()->SetText(progress);
+                                    platform::PumpEvents();
+                                },
+                                {},
+                                [](const std::string& prompt, const std::string& title) {
+                                    return dlg::MsgBox(prompt, dlg::YesNo, title) == dlg::Yes;
+                                },
+                                platform::PumpEvents};
+    const abbrev::ListLoadResult loaded = abbrev::LoadAbbTraceFile(AbbArray, store::AbbRetrace, ui);
     if (!loaded.failure.empty()) failures.push_back(loaded.failure);
-    if (!loaded.usable) return false;
+    if (!loaded.usable()) return false;
+    abbTracePending_ = loaded.traced;
     store::AbbTracedVersion = store::AbbListVersion;
     return true;
 }
 
-// One message while files keep failing; it comes again once a conversion has
-// written all its files.
+namespace {
+
+std::string runawayCause(convert::Runaway what, const char* listFile) {
+    return what == convert::Runaway::ListMeanings
+               ? std::string("the meanings of the abbreviation list in \"") + listFile + "\" expand into each other"
+               : std::string("the codings of the symbol table in \"") + store::kAssignmentFile +
+                     "\" expand into each other";
+}
+
+}  // namespace
+
+// While the user types nothing modal may appear: the hint line tells it in
+// short (its tip in full), once for a streak of stopped conversions, and gets
+// back what it showed when a conversion goes through again.
+void Form1Form::showRunawayWhileTyping(convert::Runaway what) {
+    if (runaway_.shown || !IsLoaded()) return;
+    QLabel* hint = Label1();
+    runaway_.shown = true;
+    runaway_.captionBefore = hint->text();
+    runaway_.line = ansi::toQString(what == convert::Runaway::ListMeanings
+                                        ? std::string("\"") + store::kAbbTraceFile + "\": meanings expand into each other"
+                                        : std::string("\"") + store::kAssignmentFile + "\": codings expand into each other");
+    hint->setText(runaway_.line);
+    hint->setToolTip(ansi::toQString("The conversion has stopped: " + runawayCause(what, store::kAbbTraceFile) +
+                                     ", which would make this text larger than 64 MB. Both windows and all files "
+                                     "are as they were."));
+}
+
+void Form1Form::runawayOver() {
+    if (!runaway_.shown) return;
+    runaway_.shown = false;
+    if (!IsLoaded()) return;
+    Label1()->setToolTip(QString());
+    if (Label1()->text() == runaway_.line) Label1()->setText(runaway_.captionBefore);
+}
+
+void Form1Form::showRunaway(convert::Runaway what) {
+    std::string text = "Reconvert has stopped: " + runawayCause(what, store::kBedTraceFile) +
+                       ", which would make this text more than 64 times as long and larger than 64 MB. Both windows "
+                       "and all files are as they were.\r\n\r\n";
+    text += what == convert::Runaway::ListMeanings
+                ? "Change the entries whose meanings hold an abbreviation of the list (or \"*\") with \"Abb list\"."
+                : "Change the cells whose codings hold \"#\" with \"Assign characters\".";
+    dlg::MsgBox(text, dlg::OKOnly | dlg::Exclamation);
+}
+
+// Nothing modal may appear while the user types, so a failure is told in the
+// hint line: once when files start failing, naming the first one and why.
+// When a conversion writes all its files again, the hint line gets back what
+// it showed before, unless something else has set it meanwhile.
 void Form1Form::reportWriteFailures(const std::vector<std::string>& failures) {
+    QLabel* hint = Label1();
     if (failures.empty()) {
+        if (writeFailureShown_ && hint->text() == failureLine_) hint->setText(captionBeforeFailure_);
         writeFailureShown_ = false;
         return;
     }
     if (writeFailureShown_) return;
     writeFailureShown_ = true;
-    std::string text = "The conversion could not write its files in the current folder:\r\n";
-    for (const std::string& f : failures) text.append("\r\n").append(f);
-    text += "\r\n\r\nThe lower window shows the conversion all the same, but undo cannot bring back a "
-            "text whose undo file was not written. Check that the folder can be written and that the disk "
-            "has room.";
-    dlg::MsgBox(text, dlg::OKOnly | dlg::Exclamation);
+    captionBeforeFailure_ = hint->text();
+    failureLine_ = ansi::toQString(failures.front());
+    hint->setText(failureLine_);
 }
 
 // --- Caret sync and quote indicators ------------------------------------------

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <QString>
+
 #include "app/form1_layout.h"
 #include "convert/abbrev_pass.h"
 #include "platform/lazyform.h"
@@ -20,6 +22,10 @@ namespace platform {
 class RichTextBox;
 class TextBox;
 }  // namespace platform
+
+namespace abbrev {
+struct ListLoadResult;
+}
 
 namespace convert {
 class SegmentConverter;
@@ -96,8 +102,8 @@ public:
     void Hilfe_Click();
 
     // Opens "EXPORT.RTF" with the program registered for RTF files; the
-    // argument is not used.
-    void OpenFile(std::string& Filename);
+    // argument is not used. False when no program could be started.
+    bool OpenFile(std::string& Filename);
 
 protected:
     void CreateControls(QWidget* window) override;
@@ -119,10 +125,16 @@ private:
 
     void convertCodeText();
     bool abbListReady(std::vector<std::string>& failures);
+    // What a command stopped by the bound of its working text tells: Reconvert
+    // in a message, the conversion while typing in the hint line.
+    void showRunaway(convert::Runaway what);
+    void showRunawayWhileTyping(convert::Runaway what);
+    void runawayOver();
     void reportWriteFailures(const std::vector<std::string>& failures);
     void SyncCaretSimple();
     void showLowerSelection(const caret::Selection& lower);
     void UpdateQuoteIndicators();
+    abbrev::ListLoadResult loadBedList();
     void RetraceAfterFailure();
     void stepUndoRing(int direction);
 
@@ -133,7 +145,16 @@ private:
     bool converting_ = false;
     bool changePending_ = false;
     bool writeFailureShown_ = false;
+    QString failureLine_;           // the hint line while files fail to be written
+    QString captionBeforeFailure_;  // and what it showed before
     bool reconverting_ = false;
+    bool abbTracePending_ = false;     // the list loaded by this conversion was traced
+    bool lowerShowsProgress_ = false;  // the list load put its progress text there
+    struct {
+        bool shown = false;      // the hint line tells of conversions that keep stopping
+        QString line;            // what it tells
+        QString captionBefore;   // and what it showed before
+    } runaway_;
 };
 
 Form1Form& Form1();

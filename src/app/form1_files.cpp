@@ -14,6 +14,7 @@
 #include "platform/shell.h"
 #include "platform/textbox.h"
 #include "platform/windowlist.h"
+#include "store/filenames.h"
 
 #include <QLabel>
 
@@ -58,7 +59,7 @@ void Form1Form::stepUndoRing(int direction) {
         SuppressConvert = false;
         // Undo shows the lower window as it stood before the latest conversion;
         // without that snapshot the lower window stays as it is.
-        if (direction < 0) RTB()->LoadFile("RTB.RTF");
+        if (direction < 0) RTB()->LoadFile(store::kRtbSnapshotFile);
     }
     SuppressConvert = false;
 }
@@ -67,18 +68,18 @@ void Form1Form::UnDo_Click() { stepUndoRing(-1); }
 
 void Form1Form::ReDo_Click() { stepUndoRing(+1); }
 
-void Form1Form::OpenFile(std::string& /*Filename*/) { platform::ShellOpen("EXPORT.RTF"); }
+bool Form1Form::OpenFile(std::string& /*Filename*/) { return platform::ShellOpen(store::kExportFile); }
 
 void Form1Form::Export_Click() {
     platform::RichTextBox* rtb = RTB();
     if (rtb->Text().empty()) return;
-    if (!rtb->SaveFile("EXPORT.RTF")) {
+    if (!rtb->SaveFile(store::kExportFile)) {
         reportExportFailure();
         return;
     }
     platform::PumpEvents();
     std::string unused;
-    OpenFile(unused);
+    const bool opened = OpenFile(unused);
 
     // The whole lower text goes to the clipboard, as RTF and as plain text.
     rtb->SetFocus();
@@ -97,11 +98,13 @@ void Form1Form::Export_Click() {
     }
 
     platform::PumpEvents();
-    if (!rtb->LoadFile("EXPORT.RTF")) {
+    if (!rtb->LoadFile(store::kExportFile)) {
         reportExportFailure();
         return;
     }
-    OpenFile(unused);
+    // Without a program for the file the export would end without a word.
+    if (!OpenFile(unused) && !opened)
+        dlg::MsgBox(platform::NotOpenedMessage(store::kExportFile, true), dlg::OKOnly | dlg::Exclamation);
 }
 
 void Form1Form::AbbModeC_Click() {

@@ -1,18 +1,10 @@
 #include "app/masterfiles.h"
 
-#include <cctype>
-
 #include "platform/textfile.h"
+#include "store/filenames.h"
 
 namespace app {
 namespace {
-
-bool endsWithTxt(const std::string& name) {
-    if (name.size() < 4) return false;
-    std::string ext = name.substr(name.size() - 4);
-    for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return ext == ".TXT";
-}
 
 std::string textOfLines(const std::vector<std::string>& lines) { return textfile::joinLines(lines); }
 
@@ -27,7 +19,7 @@ std::optional<std::string> ReadMasterText(const std::string& path) {
 MasterSave PlanMasterSave(const std::string& chosen) {
     // The dialog may hand back a name without its extension; without this the
     // last four characters of the name itself would be cut ("notes" -> "n").
-    const std::string name = endsWithTxt(chosen) ? chosen : chosen + ".TXT";
+    const std::string name = textfile::endsWithTxt(chosen) ? chosen : chosen + ".TXT";
     const std::string base = name.substr(0, name.size() - 4);
     MasterSave plan;
     if (!base.empty() && base.back() == 'M') {
@@ -63,8 +55,6 @@ std::string MasterSaveText(const MasterSave& plan) {
            "the file name while saving. Avoid double Ms";
 }
 
-std::string UndoSlotName(int slot) { return "UNDO" + std::to_string(slot) + ".TXT"; }
-
 UndoStep StepUndoRing(int index, int direction, const std::string& current,
                       const std::function<std::optional<std::string>(int slot)>& readSlot) {
     UndoStep step;
@@ -82,7 +72,7 @@ UndoStep StepUndoRing(int index, int direction, const std::string& current,
 }
 
 std::optional<std::string> ReadUndoSlot(int slot) {
-    auto lines = textfile::readLines(UndoSlotName(slot));
+    auto lines = textfile::readLines(store::UndoSlotFile(slot));
     if (!lines || lines->empty()) return std::nullopt;
     return textOfLines(*lines);
 }

@@ -29,9 +29,6 @@ bool WriteMaster(const MasterSave& plan, const std::string& text);
 std::string MasterSaveTitle(const MasterSave& plan);
 std::string MasterSaveText(const MasterSave& plan);
 
-// The name of an undo slot: "UNDO" & slot & ".TXT".
-std::string UndoSlotName(int slot);
-
 // One undo (direction -1) or redo (+1) through the ring: steps from `index`,
 // skipping slots whose text equals the current one, for at most ten slots. A
 // slot that is missing or holds no line ends the search without a change.

@@ -3,26 +3,39 @@
 #include <QApplication>
 
 #include "app/form1.h"
+#include "platform/dialogs.h"
 #include "platform/single_instance.h"
 #include "platform/textfile.h"
 #include "platform/windowlist.h"
 #include "platform/x11windows.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 namespace app {
 
-bool CheckAssignmentFile() {
+bool CheckAssignmentFile(std::string* notice) {
     textfile::ensureExists(store::kAssignmentFile);
     // A file that cannot be read is no short file: it stays for the user.
     const std::int64_t lines = textfile::countLines(store::kAssignmentFile, store::kUsableAssignmentLines);
-    if (lines >= 0 && lines < store::kUsableAssignmentLines) {
+    if (lines < 0 || lines >= store::kUsableAssignmentLines) return false;
+    if (textfile::length(store::kAssignmentFile) <= 0) {
         textfile::remove(store::kAssignmentFile);
         return true;
     }
-    return false;
+    // What the user wrote into it is not lost with it.
+    const bool kept = store::KeepAssignmentFileAside();
+    if (notice) {
+        *notice = store::BackupNotice(
+            std::string("\"") + store::kAssignmentFile + "\" holds " + std::to_string(lines) +
+                (lines == 1 ? " line" : " lines") + ", fewer than the " +
+                std::to_string(store::kUsableAssignmentLines) + " an assignment file needs.",
+            kept, "the program starts with an empty symbol table.", "it stays and is read as far as it goes.");
+    }
+    return kept;
 }
 
 int Main(QApplication& application) {
+    textfile::FailWritesPastSizeLimit();
     store::CellFontName = "Arial";
     store::CellCharSet = 0;
     store::CellFontSize = 12;
@@ -35,7 +48,9 @@ int Main(QApplication& application) {
                      [] { platform::ActivateWindow(platform::FindAppWindow("Runemill")); });
 
     platform::InstallX11WindowList();
-    CheckAssignmentFile();
+    std::string notice;
+    CheckAssignmentFile(&notice);
+    if (!notice.empty()) dlg::MsgBox(notice, dlg::OKOnly | dlg::Information);
     Form1().Show();
     return application.exec();
 }

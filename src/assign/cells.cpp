@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/rtf_writer.h"
+#include "rtf/shape.h"
 #include "store/store.h"
 
 namespace assign {
@@ -175,7 +175,7 @@ std::optional<std::string> CutCellString(std::string_view rtf, int cellFontSize)
     size_t p = rtf.find(needle);
     while (p != std::string_view::npos && p + needle.size() < rtf.size() && isDigit(rtf[p + needle.size()]))
         p = rtf.find(needle, p + 1);
-    if (p == std::string_view::npos) return std::nullopt;
+    if (p == std::string_view::npos || !rtf.ends_with(rtf::kTextRtfTail)) return std::nullopt;
     const size_t start = p + needle.size();
     if (rtf.size() - start < kRtfTailLength) return std::nullopt;
     return WithoutLineBreaks(rtf.substr(start, rtf.size() - start - kRtfTailLength));
@@ -190,7 +190,10 @@ std::optional<std::string> CellStringFromText(std::string_view text, std::string
 
 std::string CellStringFromRtf(std::string_view rtf, const std::string& stored, bool lockUni, int cellFontSize) {
     if (lockUni && stored.starts_with("\\u")) return stored;
-    return CutCellString(rtf, cellFontSize).value_or(stored);
+    // The box shows text (rules 1 and 2 took the others), so a cut that gives
+    // nothing has cut in the wrong place: the cell must not be wiped by it.
+    auto cut = CutCellString(rtf, cellFontSize);
+    return cut && !cut->empty() ? *cut : stored;
 }
 
 std::string CollectCell(std::string_view text, std::string_view caption, std::string_view rtf,

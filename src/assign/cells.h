@@ -32,8 +32,8 @@ struct CellPlace {
 const std::vector<CellPlace>& Page1Cells();
 const std::vector<CellPlace>& Page2Cells();
 
-// The order in which page 2's boxes are stacked, lowest first (it decides
-// which box lies on top where the taller boxes overlap the row below).
+// The order in which page 2's window lists its boxes; where two boxes
+// overlap, the one listed earlier lies on top.
 const std::vector<int>& Page2StackingOrder();
 
 // A blank, the character of the code and the code right-aligned in four
@@ -58,7 +58,7 @@ std::string UnicodeEscape(int value);
 // The box's content out of the RTF it writes after its text was set to
 // `cellFontSize` points: what lies between the size word "\fs" 2*size and the
 // writer's fixed tail, with line breaks taken out. Nothing when the size word
-// is missing or the text is too short for the tail.
+// or the tail is missing.
 std::optional<std::string> CutCellString(std::string_view rtf, int cellFontSize);
 
 // Removes CR and LF from a fragment that follows a control word's number (as
@@ -71,8 +71,9 @@ std::string WithoutLineBreaks(std::string_view fragment);
 // RTF must decide. `text` and `caption` are Windows-1252.
 std::optional<std::string> CellStringFromText(std::string_view text, std::string_view caption);
 
-// The cell string taken from the box's RTF (read after the size change).
-// LOCK UNI keeps a stored "\u" string; a cut that fails keeps the stored one.
+// The cell string taken from the box's RTF (read after the size change), for
+// a box that shows text. LOCK UNI keeps a stored "\u" string; a cut that
+// fails, or gives nothing for the text shown, keeps the stored one.
 std::string CellStringFromRtf(std::string_view rtf, const std::string& stored, bool lockUni, int cellFontSize);
 
 // The whole per-cell rule, for callers that already hold the box's RTF.

@@ -2,12 +2,9 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
-#include <QStyleOptionButton>
-#include <QStylePainter>
 
-#include "assign/charass.h"
 #include "platform/ansi.h"
+#include "platform/captions.h"
 #include "platform/controls.h"
 #include "platform/richtextbox.h"
 #include "store/store.h"
@@ -17,34 +14,10 @@ namespace {
 
 void place(QWidget* w, const TwipsRect& r) { platform::SetTwipsGeometry(w, r.left, r.top, r.width, r.height); }
 
-// A button whose caption wraps at word boundaries when it is wider than the
-// button and the button is high enough, as the program's captions do.
-class WrappingButton : public QPushButton {
-public:
-    using QPushButton::QPushButton;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QStylePainter painter(this);
-        QStyleOptionButton option;
-        initStyleOption(&option);
-        option.text.clear();
-        painter.drawControl(QStyle::CE_PushButton, option);
-        const QRect area = rect().adjusted(1, 1, -1, -1);
-        int flags = Qt::AlignCenter;
-        const QFontMetrics metrics(font());
-        // Only where the wrapped lines fit: a low button keeps one line.
-        if (metrics.horizontalAdvance(text()) > area.width() &&
-            metrics.boundingRect(area, flags | Qt::TextWordWrap, text()).height() <= area.height())
-            flags |= Qt::TextWordWrap;
-        style()->drawItemText(&painter, area, flags, palette(), isEnabled(), text(), QPalette::ButtonText);
-    }
-};
-
 }  // namespace
 
 QLabel* NewLabel(QWidget* window, const QString& caption, const TwipsRect& where, const QFont& font) {
-    auto* label = new QLabel(caption, window);
+    auto* label = new platform::Label(caption, window);
     label->setFont(font);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -59,7 +32,8 @@ QPushButton* NewButton(QWidget* window, const QString& caption, const TwipsRect&
 }
 
 QPushButton* NewButton(QWidget* window, const QString& caption, const TwipsRect& where) {
-    auto* button = new WrappingButton(caption, window);
+    // In the window's font, as the design leaves it.
+    auto* button = new platform::Button(caption, window);
     place(button, where);
     return button;
 }
@@ -81,7 +55,11 @@ void CellWindow::CreateCells(QWidget* window, const std::vector<CellPlace>& plac
         box->SetHideSelection(true);
         place(box, byCode.at(code)->box);
         cells_[code].box = box;
+        QObject::connect(box, &platform::RichTextBox::Click, this, [this, code] { RichTextBox_Click(code); });
+        QObject::connect(box, &platform::RichTextBox::DblClick, this, [this, code] { RichTextBox_DblClick(code); });
     }
+    // Made in list order (which the tab order follows), stacked the other way.
+    for (auto it = stacking.rbegin(); it != stacking.rend(); ++it) cells_[*it].box->raise();
 }
 
 std::vector<int> CellWindow::codesBetween(int first, int last) const {
@@ -101,12 +79,12 @@ platform::RichTextBox* CellWindow::CellBox(int code) {
     return cells_.at(code).box;
 }
 
-void CellWindow::FillCells(int first, int last) {
+void CellWindow::FillCells(int first, int last, const std::function<void()>& readSettings) {
     const std::vector<int> codes = codesBetween(first, last);
     // The first caption is the first touch of the page: an unloaded page runs
     // its whole load here, before this fill goes on.
     for (int code : codes) CellLabel(code)->setText(ansi::toQString(LabelCaption(code)));
-    CharAss().ReadINI();
+    readSettings();
     for (int code : codes) CellBox(code)->SetFontName(store::CellFontName);
     for (int code : codes)
         CellBox(code)->SetTextRTF(CellDocument(store::CellCode[static_cast<size_t>(code)], store::CellFontName,

@@ -3,6 +3,7 @@
 // cell's character and code beside a rich-text box holding the assigned
 // symbol, filled from the symbol table and collected back into it.
 #include <QString>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -25,18 +26,29 @@ public:
     // `Label<code>` and `RichTextBox<code>`; the window is loaded first.
     QLabel* CellLabel(int code);
     platform::RichTextBox* CellBox(int code);
+    // The hint label, where the cell inspection writes.
+    virtual QLabel* Label5() = 0;
+
+    // A click on a cell box shows its saved coding (inspection.cpp); a
+    // double-click enlarges it or gives it the normal size (zoom.cpp).
+    void RichTextBox_Click(int code);
+    void RichTextBox_DblClick(int code);
 
 protected:
     using LazyForm::LazyForm;
 
-    // The labels in code order, then the boxes in `stacking` order, so that a
-    // later box lies above an earlier one and every box above the labels.
+    // The labels in code order, then the boxes in `stacking` order, each
+    // wired to its click and double-click. An earlier box lies above a later
+    // one, and every box above the controls made before it, so that an
+    // enlarged box shows over what it grows over.
     void CreateCells(QWidget* window, const std::vector<CellPlace>& places, const std::vector<int>& stacking);
     void DiscardCells() { cells_.clear(); }
 
-    // The fill of the cells `first`..`last`: captions, a reload of the settings
-    // files, box fonts, documents, each step over all cells before the next.
-    void FillCells(int first, int last);
+    // The fill of the cells `first`..`last`: captions, the reload of the
+    // settings files (`readSettings`: ReadINI of page 1, which also sets its
+    // LOCK UNI button), box fonts, documents, each step over all cells before
+    // the next.
+    void FillCells(int first, int last, const std::function<void()>& readSettings);
     // The collection of the cells `first`..`last` into the symbol table.
     void CollectCells(int first, int last);
 

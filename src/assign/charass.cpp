@@ -1,17 +1,17 @@
 #include "assign/charass.h"
 
-#include <QCursor>
 #include <QLabel>
-#include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
 #include <QWidget>
 
-#include "assign/charass2.h"
+#include "assign/fontchooser.h"
+#include "assign/settings.h"
+#include "assign/zoom.h"
 #include "platform/ansi.h"
 #include "platform/controls.h"
-#include "platform/dialogs.h"
 #include "platform/richtextbox.h"
+#include "platform/dialogs.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 using assign::NewButton;
@@ -22,24 +22,6 @@ namespace {
 
 constexpr int kLastCode = assign::kPage2FirstCode - 1;
 
-// The pointer over the LOCK UNI button: a yellow note saying that a right
-// click tells more, below nine transparent rows.
-QCursor lockUniCursor() {
-    QPixmap image(32, 32);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.fillRect(0, 9, 32, 23, QColor(255, 255, 0));
-    p.setPen(Qt::black);
-    p.drawRect(0, 9, 31, 22);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(8);
-    p.setFont(font);
-    p.drawText(QRect(1, 10, 30, 10), Qt::AlignCenter, QStringLiteral("Rclick"));
-    p.drawText(QRect(1, 20, 30, 10), Qt::AlignCenter, QStringLiteral("for info"));
-    p.end();
-    return QCursor(image, 0, 0);
-}
-
 }  // namespace
 
 CharAssForm::CharAssForm() : CellWindow(QStringLiteral("Character Assignment ANSI 1")) {}
@@ -48,14 +30,11 @@ CharAssForm& CharAss() { return platform::Instance<CharAssForm>(); }
 
 void CharAssForm::CreateControls(QWidget* window) {
     platform::SetClientSizeTwips(window, 11850, 7665);
-    // Labels lie beneath every box and button, as the old toolkit drew them.
+    // Labels lie beneath every box and button, as the old toolkit drew them;
+    // the boxes come last, so an enlarged box shows over the preset buttons.
     createLabels(window);
-    CreateCells(window, assign::Page1Cells(), [] {
-        std::vector<int> order;
-        for (const auto& c : assign::Page1Cells()) order.push_back(c.code);
-        return order;
-    }());
     createButtons(window);
+    CreateCells(window, assign::Page1Cells(), assign::BoxList(1));
 }
 
 void CharAssForm::createLabels(QWidget* window) {
@@ -105,7 +84,6 @@ void CharAssForm::createButtons(QWidget* window) {
     platform::SetBackColor(selectFont_, 0xC0C0FF);
     clearAll_ = NewButton(window, QStringLiteral("Clear All"), {240, 4440, 855, 300});
     lockUniCB_ = NewButton(window, QStringLiteral("Lock Uni"), {1200, 4440, 975, 300});
-    lockUniCB_->setCursor(lockUniCursor());
 
     const auto preset = [&](const char* caption, int top) {
         return NewButton(window, QString::fromLatin1(caption), {10560, top, 1095, 255});
@@ -123,9 +101,19 @@ void CharAssForm::createButtons(QWidget* window) {
         custom_[static_cast<size_t>(i)] = b;
     }
 
-    QObject::connect(command1_, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    QObject::connect(save_, &QPushButton::clicked, this, [this] { Save_Click(); });
-    QObject::connect(selectFont_, &QPushButton::clicked, this, [this] { SelectFont_Click(); });
+    QObject::connect(command1_, &QPushButton::clicked, this, &CharAssForm::Command1_Click);
+    QObject::connect(save_, &QPushButton::clicked, this, &CharAssForm::Save_Click);
+    QObject::connect(selectFont_, &QPushButton::clicked, this, &CharAssForm::SelectFont_Click);
+    QObject::connect(arab_, &QPushButton::clicked, this, &CharAssForm::Arab_Click);
+    QObject::connect(arabANSI_, &QPushButton::clicked, this, &CharAssForm::ArabANSI_Click);
+    QObject::connect(russANSI_, &QPushButton::clicked, this, &CharAssForm::RussANSI_Click);
+    QObject::connect(hebrew_, &QPushButton::clicked, this, &CharAssForm::Hebrew_Click);
+    QObject::connect(hiragana_, &QPushButton::clicked, this, &CharAssForm::Hiragana_Click);
+    QObject::connect(cyrillic_, &QPushButton::clicked, this, &CharAssForm::Cyrillic_Click);
+    QObject::connect(greek_, &QPushButton::clicked, this, &CharAssForm::Greek_Click);
+    QObject::connect(clearAll_, &QPushButton::clicked, this, &CharAssForm::ClearAll_Click);
+    connectLockUniCB();
+    connectCustomButtons();
 }
 
 void CharAssForm::ControlsDiscarded() {
@@ -161,44 +149,30 @@ QPushButton* CharAssForm::Custom(int i) {
     return custom_.at(static_cast<size_t>(i));
 }
 
-void CharAssForm::Form_Load() {
-    FillFieldsPage1();
-    GetSignsPage1();
+void CharAssForm::ShowCustomTitles() {
     for (int i = 1; i <= 16; ++i)
         custom_[static_cast<size_t>(i)]->setText(ansi::toQString(store::CustomTitle[static_cast<size_t>(i)]));
 }
 
 void CharAssForm::ReadINI() {
-    store::ReadSettingsFiles();
+    const store::SettingsRead read = store::ReadSettingsFiles();
+    // Every fill reads the file again: one message for one face name.
+    if (read.refusedFaceName && *read.refusedFaceName != lastRefusedFace_) {
+        dlg::MsgBox(std::string("Line 193 of \"") + store::kAssignmentFile + "\" names the symbol font \"" +
+                        *read.refusedFaceName + "\". A font name with \"{\", \"}\", \"\\\" or \";\" cannot stand in "
+                        "rich text, so the font \"" + store::CellFontName + "\" stays in use.",
+                    dlg::OKOnly | dlg::Exclamation);
+    }
+    lastRefusedFace_ = read.refusedFaceName.value_or(std::string());
     // The first touch of the button loads this window (hidden) at start-up;
     // its load reads and writes the settings files before we go on.
-    QPushButton* button = LockUniCB();
-    if (store::LockUni) {
-        button->setText(QStringLiteral("Unlock Uni"));
-        platform::SetBackColor(button, 255);
-    } else {
-        button->setText(QStringLiteral("Lock Uni"));
-        platform::SetBackColor(button, platform::kButtonFace);
-    }
+    assign::ShowLockUni(LockUniCB(), store::LockUni);
 }
 
-void CharAssForm::WriteINI() {
-    QString error;
-    if (store::WriteSettingsFiles(&error)) {
-        lastWriteError_.clear();
-        return;
-    }
-    // The table is written many times per command; one message per failure
-    // is enough until a write succeeds again.
-    if (error == lastWriteError_) return;
-    lastWriteError_ = error;
-    dlg::MsgBox("The settings could not be saved completely; a file that could not be written keeps its "
-                "former content.\r\n\r\n" + ansi::fromQString(error),
-                dlg::OKOnly | dlg::Exclamation);
-}
+void CharAssForm::WriteINI() { assign::WriteSettings(); }
 
 void CharAssForm::FillFieldsPage1() {
-    FillCells(64, kLastCode);
+    FillCells(64, kLastCode, [this] { ReadINI(); });
     QLabel* label = Label4();
     QFont font = label->font();
     font.setFamily(ansi::toQString(store::CellFontName));
@@ -213,19 +187,3 @@ void CharAssForm::GetSignsPage1() {
     WriteINI();
 }
 
-void CharAssForm::Command1_Click() { CharAss2().Show(); }
-
-void CharAssForm::Save_Click() {
-    GetSignsPage1();
-    FillFieldsPage1();
-    GetSignsPage1();
-    CharAss2Form& page2 = CharAss2();
-    page2.GetSigns1();
-    page2.GetSigns2();
-    page2.FillFields();
-    page2.GetSigns1();
-    page2.GetSigns2();
-    page2.UpdateFontLabel();
-}
-
-void CharAssForm::SelectFont_Click() {}

@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "assign/charass.h"
+#include "assign/settings.h"
 #include "platform/ansi.h"
 #include "platform/controls.h"
 #include "store/store.h"
@@ -26,13 +26,13 @@ void CharAss2Form::CreateControls(QWidget* window) {
                        {120, 840, 1815, 1215}, MakeFont(QStringLiteral("Courier New"), 8.25));
     platform::SetForeColor(label5_, 0xFF0000);
     label2_ = NewLabel(window, QString(), {9260, 7545, 1935, 495}, window->font());
-    CreateCells(window, assign::Page2Cells(), assign::Page2StackingOrder());
     command1_ = NewButton(window, QStringLiteral("Back to ANSI 1"), {1560, 50, 1215, 615},
                           MakeFont(QStringLiteral("Courier New"), 9.75));
     save_ = NewButton(window, QStringLiteral("Save/ Refresh"), {2880, 50, 855, 615},
                       MakeFont(QStringLiteral("Arial"), 9, true));
-    QObject::connect(command1_, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    QObject::connect(save_, &QPushButton::clicked, this, [this] { Save_Click(); });
+    CreateCells(window, assign::Page2Cells(), assign::Page2StackingOrder());
+    QObject::connect(command1_, &QPushButton::clicked, this, &CharAss2Form::Command1_Click);
+    QObject::connect(save_, &QPushButton::clicked, this, &CharAss2Form::Save_Click);
 }
 
 void CharAss2Form::ControlsDiscarded() {
@@ -47,20 +47,11 @@ QLabel* CharAss2Form::Label5() { return Touch(label5_); }
 QPushButton* CharAss2Form::Command1() { return Touch(command1_); }
 QPushButton* CharAss2Form::Save() { return Touch(save_); }
 
-void CharAss2Form::Form_Load() {
-    FillFields();
-    GetSigns1();
-    GetSigns2();
-    UpdateFontLabel();
-}
-
-void CharAss2Form::FillFields() { FillCells(assign::kPage2FirstCode, 255); }
-
 void CharAss2Form::GetSigns1() { CollectCells(assign::kPage2FirstCode, assign::kSecondHalfFirstCode - 1); }
 
 void CharAss2Form::GetSigns2() {
     CollectCells(assign::kSecondHalfFirstCode, 255);
-    CharAss().WriteINI();
+    assign::WriteSettings();
 }
 
 void CharAss2Form::UpdateFontLabel() {
@@ -71,7 +62,3 @@ void CharAss2Form::UpdateFontLabel() {
     label->setText(
         ansi::toQString(assign::FontLabelPage2(store::CellFontName, store::CellCharSet, store::CellFontSize)));
 }
-
-void CharAss2Form::Command1_Click() { CharAss().Show(); }
-
-void CharAss2Form::Save_Click() { CharAss().Save_Click(); }

@@ -1,7 +1,10 @@
 #pragma once
 // The second assignment window (page 2): codes 133..255, a font label naming
 // the symbol font and its own "Save/ Refresh". The commands of page 1 fill and
-// collect it through its public operations.
+// collect it through its public operations, in the sequences of the page
+// refresh protocol. Form_Load, FillFields (whose settings reload is page 1's
+// ReadINI), Command1_Click and Save_Click are defined with that protocol, in
+// pages.cpp.
 #include "assign/cellwindow.h"
 
 class QLabel;
@@ -27,7 +30,7 @@ public:
 
     QLabel* Label1();
     QLabel* Label2();
-    QLabel* Label5();
+    QLabel* Label5() override;
     QPushButton* Command1();
     QPushButton* Save();
 

@@ -3,8 +3,6 @@
 #include <algorithm>
 
 #include "convert/exchange_sort.h"
-#include "platform/ansi.h"
-#include "platform/textfile.h"
 
 namespace convert {
 
@@ -145,17 +143,32 @@ void AbbTable::findAt(std::string_view text, size_t from, size_t to, size_t afte
 
 // Entries apply in list order, but an entry whose abbreviation does not occur
 // in the group changes nothing. So only the entries found in the group are
-// queued, and after each replacement the text around the inserted meanings is
-// searched for abbreviations that now occur.
-void AbbTable::ExpandInto(std::string_view group, std::string& text) const {
+// queued (each once: entries are taken in ascending order and only later ones
+// are queued), and after each replacement the text around the inserted
+// meanings is searched for abbreviations that now occur.
+void AbbTable::ExpandInto(std::string_view group, std::string& text, size_t limit) const {
     text.assign(group);
     if (nodes_.size() < 2) return;  // no usable entry
     // Working space kept from group to group.
     thread_local std::vector<int> queue;  // a min-heap of entry indices
+    thread_local std::vector<unsigned> queuedIn;  // the call that queued an entry
+    thread_local unsigned call = 0;
     thread_local std::string out;
-    thread_local std::vector<size_t> inserted;  // where each meaning begins in `out`
+    // Where to search after a replacement: the stretches around the inserted
+    // meanings, neighbours joined, each with the first meaning's start.
+    struct Stretch {
+        size_t first, last, after;
+    };
+    thread_local std::vector<Stretch> stretches;
     queue.clear();
+    if (queuedIn.size() < entry_.size()) queuedIn.resize(entry_.size(), 0);
+    if (++call == 0) {  // the counter wrapped: no stamp may look current
+        std::fill(queuedIn.begin(), queuedIn.end(), 0u);
+        call = 1;
+    }
     auto push = [](int entry) {
+        if (queuedIn[static_cast<size_t>(entry)] == call) return;
+        queuedIn[static_cast<size_t>(entry)] = call;
         queue.push_back(entry);
         std::push_heap(queue.begin(), queue.end(), std::greater<int>());
     };
@@ -165,30 +178,37 @@ void AbbTable::ExpandInto(std::string_view group, std::string& text) const {
         std::pop_heap(queue.begin(), queue.end(), std::greater<int>());
         const int entry = queue.back();
         queue.pop_back();
-        if (entry == current) continue;
         current = entry;
         const std::string_view find = abb(entry);
         const std::string_view with = meaning(entry);
         size_t at = text.find(find);
         if (at == std::string::npos) continue;
+        const bool joins = entry_[static_cast<size_t>(entry)].meaningJoins;
+        const bool grows = with.size() > find.size();
         out.clear();
-        inserted.clear();
+        stretches.clear();
         size_t from = 0;
         for (; at != std::string::npos; at = text.find(find, from)) {
             out.append(text, from, at - from);
-            inserted.push_back(out.size());
+            if (joins) {
+                // Abbreviations that overlap the meaning, or span the join when it is empty.
+                const size_t begin = out.size();
+                const size_t first = begin >= longest_ ? begin - longest_ + 1 : 0;
+                const size_t last = begin + std::max<size_t>(with.size(), 1);
+                if (!stretches.empty() && first <= stretches.back().last) stretches.back().last = last;
+                else stretches.push_back({first, last, begin});
+            }
             out.append(with);
             from = at + find.size();
+            // What is done and what is left: the least the result will be.
+            if (grows && out.size() + (text.size() - from) > limit) {
+                std::string().swap(out);  // the memory goes back at once
+                throw RunawayExpansion(Runaway::ListMeanings);
+            }
         }
         out.append(text, from, std::string::npos);
         std::swap(text, out);
-        if (!entry_[static_cast<size_t>(entry)].meaningJoins) continue;
-        for (size_t begin : inserted) {
-            // Abbreviations that overlap the meaning, or span the join when it is empty.
-            const size_t first = begin >= longest_ ? begin - longest_ + 1 : 0;
-            const size_t last = std::min(text.size(), begin + std::max<size_t>(with.size(), 1));
-            findAt(text, first, last, begin, current, push);
-        }
+        for (const Stretch& s : stretches) findAt(text, s.first, std::min(text.size(), s.last), s.after, current, push);
     }
 }
 
@@ -199,9 +219,11 @@ std::string AbbTable::Expand(std::string_view group) const {
 }
 
 ExpansionTable AbbreviationPass(std::string& work, const AbbTable& table,
-                                const std::function<bool()>& listReady) {
+                                const std::function<bool()>& listReady, const WorkBound& bound) {
     ExpansionTable result;
-    const std::string scan = std::move(work);
+    // Kept as it came until the pass has gone through: a pass stopped by the
+    // bound leaves it alone.
+    const std::string& scan = work;
 
     // While no expansion has brought a "*" into the working text, the working
     // text is `done` followed by the rest of the scan copy from `rest`, and its
@@ -223,7 +245,8 @@ ExpansionTable AbbreviationPass(std::string& work, const AbbTable& table,
         const size_t close = scan.find('*', open + 1);
         if (close == std::string::npos || close == open + 1) break;
         const std::string_view group = std::string_view(scan).substr(open + 1, close - open - 1);
-        table.ExpandInto(group, expansion);
+        const size_t workSize = literal ? whole.size() : done.size() + (scan.size() - rest);
+        table.ExpandInto(group, expansion, bound.Left(workSize - (group.size() + 2)));
 
         std::int64_t start = 0;
         if (!literal) {
@@ -263,44 +286,6 @@ ExpansionTable AbbreviationPass(std::string& work, const AbbTable& table,
         done.append(scan, rest, std::string::npos);
         work = std::move(done);
     }
-    return result;
-}
-
-const char* const kRetracePrompt =
-    "Retrace array? To save time chose NO if you didn't alter the structure of the Abb list.\r\n\r\n"
-    "If you alter Abb list and do not retrace array, the short abbs may be translated before the long "
-    "ones and thus prevent the translation of the long abbs if they are parts of them, as AGE is a part "
-    "of CAGE. E.g. if your traced abb list (see RunemillIni3LAbb.TXT) contains 'AGE=how old are you' "
-    "before 'CAGE=you can swallow a cage but not cage a swallow', you will get after typing CAGE: "
-    "'Chow old are you'.";
-const char* const kRetraceTitle = "Retrace Abb list?";
-
-AbbLoadResult LoadAbbTraceFile(AbbTable& table, bool retrace, const AbbLoadServices& services) {
-    AbbLoadResult result;
-    textfile::ensureExists(kAbbTraceFile);
-    if (textfile::length(kAbbTraceFile) < 3) return result;
-    // A lone LF ends a line too, as in every list file: a list saved by a Linux
-    // editor and loaded as a database must not run together into one entry.
-    auto read = textfile::readLines(kAbbTraceFile);
-    if (!read) {
-        result.failure = ansi::fromQString(textfile::lastError());
-        return result;
-    }
-    std::vector<std::string> lines = std::move(*read);
-    const size_t n = lines.size();
-    lines.emplace_back();  // the spare slot
-
-    services.showProgress("Preparing " + std::to_string(n) + " entries in the Abb list for work. Please wait!");
-    if (retrace) {
-        const bool yes = n < static_cast<size_t>(kRetraceQuestionLines) || services.askYesNo(kRetracePrompt, kRetraceTitle);
-        if (yes) {
-            services.pumpEvents();
-            TraceAbbList(lines);
-            if (!textfile::writeLinesAtomic(kAbbTraceFile, lines)) result.failure = ansi::fromQString(textfile::lastError());
-        }
-    }
-    table = AbbTable(std::move(lines));
-    result.usable = true;
     return result;
 }
 

@@ -13,11 +13,9 @@
 #include <string_view>
 #include <vector>
 
-namespace convert {
+#include "convert/work_bound.h"
 
-inline constexpr const char* kAbbTraceFile = "RunemillIni3LAbb.TXT";
-// Lists this long are traced only when the user agrees.
-inline constexpr int kRetraceQuestionLines = 1000;
+namespace convert {
 
 // Characters as the lower window shows them: an RTF Unicode escape ("\u",
 // digits, "?") and a byte escape ("\'" and two hex digits) count one each,
@@ -53,9 +51,10 @@ public:
 
     const std::vector<std::string>& Lines() const { return lines_; }
 
-    // The group with every entry applied in list order.
+    // The group with every entry applied in list order. A replacement that
+    // would make it longer than `limit` throws RunawayExpansion.
     std::string Expand(std::string_view group) const;
-    void ExpandInto(std::string_view group, std::string& expanded) const;
+    void ExpandInto(std::string_view group, std::string& expanded, size_t limit = SIZE_MAX) const;
 
 private:
     // The trie of the abbreviations, flat: a node's children and entries are
@@ -97,29 +96,9 @@ struct ExpansionTable {
 
 // Runs the pass on `work`. `listReady` runs at each opening "*" before its
 // group is looked at (it loads the list when it has changed); false ends the
-// pass there.
+// pass there. An expansion that would make the text larger than `bound`
+// throws RunawayExpansion (Runaway::ListMeanings) and leaves `work` alone.
 ExpansionTable AbbreviationPass(std::string& work, const AbbTable& table,
-                                const std::function<bool()>& listReady);
-
-// Loading the Abb trace file.
-struct AbbLoadServices {
-    // Shows the progress text in the lower window and lets it paint.
-    std::function<void(const std::string&)> showProgress;
-    // Asks a Yes/No question; true for Yes.
-    std::function<bool(const std::string& prompt, const std::string& title)> askYesNo;
-    std::function<void()> pumpEvents;
-};
-
-struct AbbLoadResult {
-    bool usable = false;     // false: the file has under 3 bytes (or cannot be read)
-    std::string failure;     // what could not be read or written, for the user
-};
-
-extern const char* const kRetracePrompt;
-extern const char* const kRetraceTitle;
-
-// Reads the trace file into `table`, traced and written back (with one empty
-// line more) when `retrace` is set and the user agrees.
-AbbLoadResult LoadAbbTraceFile(AbbTable& table, bool retrace, const AbbLoadServices& services);
+                                const std::function<bool()>& listReady, const WorkBound& bound = {});
 
 }  // namespace convert

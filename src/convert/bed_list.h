@@ -1,19 +1,12 @@
 #pragma once
-// The reverse trace copy of the abbreviation list ("Bed": meanings): loaded
-// when the list has changed since the last load, sorted longest meaning first
-// when asked to, and written back with one empty line more.
-#include <cstdint>
-#include <functional>
+// The order of the reverse trace copy of the abbreviation list ("Bed":
+// meanings): longest meaning first, so that Reconvert meets a long meaning
+// before a short one that is part of it.
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace convert {
-
-inline constexpr const char* kBedTraceFile = "RunemillIni3LBed.TXT";
-
-// From this many lines on the user is asked before the list is sorted.
-inline constexpr std::int32_t kBedQuestionLines = 1000;
 
 // The sort key: the length after the first "=", the whole length without one.
 long long MeaningLength(std::string_view line);
@@ -21,31 +14,5 @@ long long MeaningLength(std::string_view line);
 // Descending meaning length, equal lengths in the order of the plain exchange
 // loop over all pairs (stored trace files carry that order).
 void TraceBedList(std::vector<std::string>& list);
-
-// What the load needs of the main window.
-struct BedListUi {
-    std::function<std::string()> caption;                   // Label1's caption
-    std::function<void(const std::string&)> setCaption;
-    std::function<int(const std::string& prompt)> ask;      // Yes/No question, dlg answer
-    std::function<void()> pump;                             // the event pump, once
-};
-
-enum class BedLoad {
-    Kept,      // the list is current: BedList from an earlier load serves
-    Loaded,    // read (and sorted and written back when asked to)
-    TooShort,  // under 3 bytes: no meanings this time, the next click loads again
-    Failed,    // the file could not be created or read: the user has been told
-};
-
-// Loads the trace file into BedList (its lines and one empty slot) when
-// BedTracedVersion differs from AbbListVersion, retracing it when BedRetrace
-// is set. A file that cannot be written back keeps its old content; the user
-// is told and the loaded list serves all the same.
-BedLoad LoadBedList(std::vector<std::string>& BedList, std::int32_t& BedLineCount, const BedListUi& ui);
-
-// The recovery's reload: BedLineCount + 1 slots, the first ones filled from
-// the file in file order (as far as the file goes). False, with BedList left
-// alone and the user told, when the file cannot be read.
-bool ReloadBedList(std::vector<std::string>& BedList, std::int32_t BedLineCount);
 
 }  // namespace convert

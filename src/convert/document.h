@@ -6,8 +6,6 @@
 
 namespace convert {
 
-inline constexpr const char* kSubtextFile = "SUBTEXT.TXT";
-inline constexpr const char* kRtbSnapshotFile = "RTB.RTF";
 
 // The converted text in the lower window's envelope: the symbol font as the
 // only font, its size in half-points, and the text unescaped, so RTF typed

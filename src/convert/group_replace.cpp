@@ -38,8 +38,10 @@ private:
 // replaced by groups, and where the two font tags still stand in it.
 class EditedText {
 public:
-    EditedText(std::string_view base, std::set<size_t> symbolTags, std::set<size_t> plainTags)
-        : base_(base), shift_(base.size()), tags_{std::move(symbolTags), std::move(plainTags)} {}
+    EditedText(std::string_view base, std::set<size_t> symbolTags, std::set<size_t> plainTags, const WorkBound& bound,
+               Runaway what)
+        : base_(base), shift_(base.size()), tags_{std::move(symbolTags), std::move(plainTags)}, size_(base.size()),
+          bound_(bound), what_(what) {}
 
     bool Empty() const { return spans_.empty(); }
 
@@ -49,6 +51,8 @@ public:
     }
 
     void Replace(size_t b, size_t e, size_t rule, size_t groupLength) {
+        size_ = size_ - (e - b) + groupLength;
+        CheckBound(size_, bound_, what_);
         spans_.emplace(b, Span{e, rule});
         shift_.Add(b, static_cast<long long>(groupLength) - static_cast<long long>(e - b));
         for (auto& starts : tags_) {
@@ -101,7 +105,17 @@ private:
     std::map<size_t, Span> spans_;
     PrefixSums shift_;
     std::set<size_t> tags_[2];
+    size_t size_;  // of the edited text
+    WorkBound bound_;
+    Runaway what_;
 };
+
+// The occurrences a replacement of every occurrence would replace.
+size_t CountOccurrences(std::string_view text, std::string_view what) {
+    size_t count = 0;
+    for (size_t at = FindText(text, what); at != npos; at = FindText(text, what, at + what.size())) ++count;
+    return count;
+}
 
 // Every substring of the inners put in so far.
 class InnerParts {
@@ -143,16 +157,24 @@ private:
 // needed the direct way. A text inside another is found where it stands on
 // its own; where it stands inside a group put in before, it is taken as
 // touched and left alone, as the replacement one after the other leaves it.
-void ReplaceByGroups(std::string& text, char mark, const std::vector<GroupRule>& rules, const FontTags& tags) {
+void ReplaceByGroups(std::string& text, char mark, const std::vector<GroupRule>& rules, const FontTags& tags,
+                     const WorkBound& bound, Runaway what) {
     const auto& symbol = tags.SymbolFontTag;
     const auto& plain = tags.AnsiFontTag;
     const bool symbolRuns = symbol && !(plain && *plain == *symbol);
     const bool tagsHoldMark = (symbol && symbol->find(mark) != npos) || (plain && plain->find(mark) != npos);
     auto applyDirectly = [&](const GroupRule& rule) {
-        if (rule.symbolFontOnly)
+        if (rule.symbolFontOnly) {
+            // A byte escape ("\'" and more) becomes three characters: the text
+            // grows by half at most, so the bound is checked afterwards.
             ReplaceCodeInSymbolFont(text, rule.find, rule.inner.empty() ? '\0' : rule.inner[0], tags);
-        else
+            CheckBound(text.size(), bound, what);
+        } else {
+            const size_t groupLength = rule.inner.size() + 2;
+            if (groupLength > rule.find.size())
+                CheckBound(text.size() + CountOccurrences(text, rule.find) * (groupLength - rule.find.size()), bound, what);
             ReplaceAll(text, rule.find, mark + std::string(rule.inner) + mark);
+        }
     };
 
     int searches = 0;
@@ -172,9 +194,10 @@ void ReplaceByGroups(std::string& text, char mark, const std::vector<GroupRule>&
             return;
         }
 
-        EditedText edited(text, symbol ? std::set<size_t>(starts[symbolAt].begin(), starts[symbolAt].end())
-                                       : std::set<size_t>(),
-                          plain ? std::set<size_t>(starts[plainAt].begin(), starts[plainAt].end()) : std::set<size_t>());
+        EditedText edited(text,
+                          symbol ? std::set<size_t>(starts[symbolAt].begin(), starts[symbolAt].end()) : std::set<size_t>(),
+                          plain ? std::set<size_t>(starts[plainAt].begin(), starts[plainAt].end()) : std::set<size_t>(),
+                          bound, what);
         InnerParts putIn;
         std::vector<char> replacedAll(patterns.size(), 0);  // a plain rule of this search has taken the text
         size_t k = first;

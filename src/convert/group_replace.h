@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "convert/reverse.h"
+#include "convert/work_bound.h"
 
 namespace convert {
 
@@ -20,7 +21,9 @@ struct GroupRule {
 
 // Exactly what applying the rules one after the other gives: each replaces
 // from left to right without overlap, continuing after the group it put in,
-// and later rules also see the groups earlier ones put in.
-void ReplaceByGroups(std::string& text, char mark, const std::vector<GroupRule>& rules, const FontTags& tags);
+// and later rules also see the groups earlier ones put in. A rule that would
+// make the text larger than `bound` throws RunawayExpansion(`what`).
+void ReplaceByGroups(std::string& text, char mark, const std::vector<GroupRule>& rules, const FontTags& tags,
+                     const WorkBound& bound = {}, Runaway what = Runaway::ListMeanings);
 
 }  // namespace convert

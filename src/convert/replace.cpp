@@ -6,7 +6,9 @@ namespace convert {
 
 size_t FindText(std::string_view text, std::string_view what, size_t from) {
     if (what.empty() || from >= text.size() || text.size() - from < what.size()) return std::string_view::npos;
-    const void* hit = memmem(text.data() + from, text.size() - from, what.data(), what.size());
+    // One character is a memchr, which reads only up to what it finds.
+    const void* hit = what.size() == 1 ? memchr(text.data() + from, what[0], text.size() - from)
+                                       : memmem(text.data() + from, text.size() - from, what.data(), what.size());
     return hit ? static_cast<size_t>(static_cast<const char*>(hit) - text.data()) : std::string_view::npos;
 }
 

@@ -6,7 +6,7 @@
 
 #include "convert/group_replace.h"
 #include "convert/replace.h"
-#include "platform/rtf_writer.h"
+#include "rtf/shape.h"
 #include "store/store.h"
 
 namespace convert {
@@ -87,14 +87,14 @@ void RemoveWordLoop(std::string& text, std::string_view word, CutFn cut) {
 
 // --- Recognition --------------------------------------------------------------
 
-void ReplaceMeanings(std::string& rtf, const std::vector<std::string>& bedList) {
+void ReplaceMeanings(std::string& rtf, const std::vector<std::string>& bedList, const WorkBound& bound) {
     std::vector<GroupRule> rules;
     for (const std::string& line : bedList) {
         const size_t q = line.find('=');
         if (q == npos || q == 0) continue;
         rules.push_back({std::string_view(line).substr(q + 1), std::string_view(line).substr(0, q)});
     }
-    ReplaceByGroups(rtf, '*', rules, FontTags{});
+    ReplaceByGroups(rtf, '*', rules, FontTags{}, bound, Runaway::ListMeanings);
 }
 
 // Every replacement of mark & g & mark by g only deletes two marks, so the text
@@ -259,7 +259,7 @@ void ReplaceCodeInSymbolFont(std::string& rtf, std::string_view CodingToFind, ch
     rtf = std::move(out);
 }
 
-void ReplaceCells(std::string& rtf, const CellTable& cells, const FontTags& tags) {
+void ReplaceCells(std::string& rtf, const CellTable& cells, const FontTags& tags, const WorkBound& bound) {
     static const std::array<char, 256> kChars = [] {
         std::array<char, 256> chars{};
         for (size_t n = 0; n < chars.size(); ++n) chars[n] = static_cast<char>(n);
@@ -271,13 +271,14 @@ void ReplaceCells(std::string& rtf, const CellTable& cells, const FontTags& tags
         const bool byteEscape = coding.size() >= 2 && coding[0] == '\\' && coding[1] == '\'';
         rules.push_back({coding, std::string_view(&kChars[static_cast<size_t>(code)], 1), byteEscape});
     }
-    ReplaceByGroups(rtf, '#', rules, tags);
+    ReplaceByGroups(rtf, '#', rules, tags, bound, Runaway::Cells);
 }
 
 void RecognizeSymbols(std::string& rtf, const std::vector<std::string>* bedList, const CellTable& cells,
                       int charSet, int fontSize) {
+    const WorkBound bound = WorkBound::For(rtf.size());
     if (bedList) {
-        ReplaceMeanings(rtf, *bedList);
+        ReplaceMeanings(rtf, *bedList, bound);
         FuseStarGroups(rtf);
     }
     const FontTags tags = FindFontTags(rtf, charSet);
@@ -285,7 +286,7 @@ void RecognizeSymbols(std::string& rtf, const std::vector<std::string>* bedList,
         ReplaceCharSet(rtf, charSet);
         InsertDefaultFontTag(rtf, tags, fontSize);
     }
-    ReplaceCells(rtf, cells, tags);
+    ReplaceCells(rtf, cells, tags, bound);
 }
 
 // --- Clean-up -----------------------------------------------------------------

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/work_bound.h"
+
 namespace convert {
 
 // CellCode[n] is the coding of ANSI code n; only codes with a cell are read.
@@ -29,8 +31,10 @@ struct FontTags {
 // --- Recognition --------------------------------------------------------------
 
 // Each usable "ABB=MEANING" line in list order: every occurrence of the
-// meaning anywhere in the text becomes "*ABB*".
-void ReplaceMeanings(std::string& rtf, const std::vector<std::string>& bedList);
+// meaning anywhere in the text becomes "*ABB*". Meanings that hold "*" can
+// make every line multiply the text; a line that would take it past `bound`
+// throws RunawayExpansion (Runaway::ListMeanings).
+void ReplaceMeanings(std::string& rtf, const std::vector<std::string>& bedList, const WorkBound& bound = {});
 
 // Looks at the stretch between each two neighbouring marks of the text as it
 // stands on entry; a stretch of 1 to 5 characters all below "A" replaces every
@@ -61,12 +65,14 @@ void ReplaceCodeInSymbolFont(std::string& rtf, std::string_view CodingToFind, ch
                              const FontTags& tags);
 
 // The cells in ascending code order: byte escapes through
-// ReplaceCodeInSymbolFont, every other non-empty coding everywhere.
-void ReplaceCells(std::string& rtf, const CellTable& cells, const FontTags& tags);
+// ReplaceCodeInSymbolFont, every other non-empty coding everywhere. Past
+// `bound` it throws RunawayExpansion (Runaway::Cells).
+void ReplaceCells(std::string& rtf, const CellTable& cells, const FontTags& tags, const WorkBound& bound = {});
 
 // The whole recognition after the list load: meanings and star groups only
 // when a list is given (a trace file under 3 bytes gives none), then the font
-// tags, character set, default-font tag and cells.
+// tags, character set, default-font tag and cells. The text may grow to
+// WorkBound::For its size on entry; past that it throws RunawayExpansion.
 void RecognizeSymbols(std::string& rtf, const std::vector<std::string>* bedList, const CellTable& cells,
                       int charSet, int fontSize);
 

@@ -167,8 +167,8 @@ private:
 class GapList {
 public:
     // `marks` are the places of the "#" in `text`; the segments lie between
-    // marks 0 and 1, 2 and 3, and so on.
-    GapList(std::string_view text, const std::vector<size_t>& marks);
+    // marks 0 and 1, 2 and 3, and so on. The text may not grow past `bound`.
+    GapList(std::string_view text, const std::vector<size_t>& marks, const WorkBound& bound);
 
     // The hash of pair k's segment.
     const TextHash& SegmentKey(size_t pair) const { return segmentKeys_[pair]; }
@@ -218,9 +218,12 @@ private:
     std::vector<Entry> entries_;
     std::vector<unsigned> candidateStamp_;
     unsigned stamp_ = 0;
+    size_t size_ = 0;  // of the text the list holds
+    WorkBound bound_;
 };
 
-GapList::GapList(std::string_view text, const std::vector<size_t>& marks) {
+GapList::GapList(std::string_view text, const std::vector<size_t>& marks, const WorkBound& bound)
+    : size_(text.size()), bound_(bound) {
     size_t from = 0;
     for (size_t k = 0; k <= marks.size(); ++k) {
         const size_t to = k < marks.size() ? marks[k] : text.size();
@@ -383,6 +386,15 @@ void GapList::ReplaceAllQuoted(const TextHash& key, std::string_view segment, st
             take = !take;
         }
     }
+    // Each replaced gap held the segment between its two marks. The lists that
+    // describe the text count too: a replacement adds a gap for each mark it
+    // puts in, and a chunk and an entry for each gap it changes.
+    const size_t grown = size_ - matched.size() * (segment.size() + 2) + matched.size() * converted.size();
+    const size_t marks = static_cast<size_t>(std::count(converted.begin(), converted.end(), '#'));
+    const size_t listBytes = gaps_.size() * sizeof(Gap) + chunks_.size() * sizeof(Chunk) + entries_.size() * sizeof(Entry);
+    const size_t grownLists = matched.size() * (marks * sizeof(Gap) + (marks + 2) * (sizeof(Chunk) + sizeof(Entry)));
+    CheckBound(grown + listBytes + grownLists, bound_, Runaway::Cells);
+    size_ = grown;
     for (int g : matched) replace(g, converted);
 
     // Keep only the entries that still describe their gap.
@@ -411,12 +423,12 @@ std::string GapList::Text() const {
 
 }  // namespace
 
-std::string SymbolPass(std::string_view text, const SegmentConverter& converter) {
+std::string SymbolPass(std::string_view text, const SegmentConverter& converter, const WorkBound& bound) {
     std::vector<size_t> marks;
     for (size_t i = text.find('#'); i != std::string_view::npos; i = text.find('#', i + 1)) marks.push_back(i);
     if (marks.size() < 2) return std::string(text);
 
-    GapList work(text, marks);
+    GapList work(text, marks, bound);
     TextArena arena;
     std::unordered_map<std::string_view, std::string_view> converted;
     std::string out, scratch;

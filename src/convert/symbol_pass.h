@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "convert/work_bound.h"
+
 namespace convert {
 
 using CellTable = std::array<std::string, 256>;
@@ -41,7 +43,11 @@ private:
 // `cell`.
 std::string HexLetterStep(std::string_view text, char letter, std::string_view cell);
 
-std::string SymbolPass(std::string_view text, const SegmentConverter& converter);
+// A cell whose coding holds "#" groups can make each pair's replacement grow
+// the text again; a replacement that would take the text, with the lists that
+// describe it while the pass works, past `bound` throws RunawayExpansion
+// (Runaway::Cells).
+std::string SymbolPass(std::string_view text, const SegmentConverter& converter, const WorkBound& bound = {});
 std::string SymbolPass(std::string_view text, const CellTable& cells);
 
 }  // namespace convert

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/codepage.h"
+#include "rtf/codepage.h"
 
 namespace ansi {
 

@@ -39,6 +39,8 @@ int MsgBox(const std::string& prompt, int style, const std::string& title) {
 
     QMessageBox box(activeParent());
     box.setWindowTitle(ansi::toQString(call.title));
+    // Prompts carry what the user typed (a face name, a set's title): never markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(ansi::toQString(prompt));
     switch (style & 0x70) {
     case Critical: box.setIcon(QMessageBox::Critical); break;
@@ -100,22 +102,30 @@ std::string QtFilterFor(const std::string& filter) {
     return description + " (" + patterns + ")";
 }
 
+void SetUpFileDialog(QFileDialog& dialog, const FileDialogCall& call) {
+    // The program's descriptions name their pattern already ("Master files
+    // (*M.TXT)"): the dialog shows the description alone, and the patterns
+    // Qt reads from the end of the filter only choose the files.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog.setNameFilter(ansi::toQString(QtFilterFor(call.filter)));
+    dialog.setDirectory(QDir::current());
+    if (call.save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (!(call.flags & 2)) dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode((call.flags & 4096) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    }
+}
+
 std::optional<std::string> ShowFileDialog(const FileDialogCall& call) {
     std::optional<std::string> chosen;
     if (g_fileDialogHook) {
         chosen = g_fileDialogHook(call);
     } else {
         QFileDialog dialog(activeParent());
-        dialog.setNameFilter(ansi::toQString(QtFilterFor(call.filter)));
-        dialog.setDirectory(QDir::current());
-        if (call.save) {
-            dialog.setAcceptMode(QFileDialog::AcceptSave);
-            dialog.setFileMode(QFileDialog::AnyFile);
-            if (!(call.flags & 2)) dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-        } else {
-            dialog.setAcceptMode(QFileDialog::AcceptOpen);
-            dialog.setFileMode((call.flags & 4096) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-        }
+        SetUpFileDialog(dialog, call);
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             chosen = ansi::fromQString(dialog.selectedFiles().first());
     }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+class QFileDialog;
 class QWidget;
 
 namespace dlg {
@@ -47,8 +48,12 @@ struct FileDialogCall {
 };
 std::optional<std::string> ShowFileDialog(const FileDialogCall& call);
 
-// Qt's name-filter form of a "Description|pattern" filter.
+// Qt's name-filter form of a "Description|pattern" filter: the description,
+// then the patterns in parentheses.
 std::string QtFilterFor(const std::string& filter);
+
+// Sets up the platform's dialog for the call, as ShowFileDialog shows it.
+void SetUpFileDialog(QFileDialog& dialog, const FileDialogCall& call);
 
 // Hooks for tests: when set they answer instead of a window.
 using MsgBoxHook = std::function<int(const MsgBoxCall&)>;

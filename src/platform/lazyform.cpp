@@ -7,6 +7,8 @@
 #include <map>
 #include <vector>
 
+#include "platform/captions.h"
+
 namespace platform {
 namespace {
 
@@ -36,6 +38,7 @@ void LazyForm::Load() {
     window_ = new QWidget(nullptr);
     window_->setAttribute(Qt::WA_DeleteOnClose, false);
     window_->setWindowTitle(caption_);
+    window_->setFont(WindowFont());
     window_->installEventFilter(this);
     ++loadCount_;
     CreateControls(window_);
@@ -44,6 +47,7 @@ void LazyForm::Load() {
 
 void LazyForm::Show() {
     Load();
+    if (!window_) return;  // its load procedure unloaded it again
     if (window_->isMinimized()) window_->showNormal();
     else window_->show();
     window_->raise();

@@ -40,7 +40,9 @@ protected:
 
     // Creates the controls on the freshly made window.
     virtual void CreateControls(QWidget* window) = 0;
-    // The window's load procedure; runs after the controls exist.
+    // The window's load procedure; runs after the controls exist. It may
+    // unload the window again (a window that cannot show what it is for):
+    // Show then shows nothing.
     virtual void Form_Load() {}
     // The user closes the window: return false to keep it (the subclass then
     // decides what happens), true to unload it.

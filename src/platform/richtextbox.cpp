@@ -17,9 +17,9 @@
 #include "platform/crlf_positions.h"
 #include "platform/dialogs.h"
 #include "platform/events.h"
-#include "platform/rtf_reader.h"
-#include "platform/rtf_writer.h"
 #include "platform/text_layout.h"
+#include "rtf/reader.h"
+#include "rtf/writer.h"
 #include "platform/textfile.h"
 
 namespace platform {

@@ -25,7 +25,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/rtf_document.h"
+#include "rtf/document.h"
 
 class QMimeData;
 

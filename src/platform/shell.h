@@ -14,4 +14,9 @@ bool ShellOpen(const std::string& name);
 using ShellOpenHook = std::function<bool(const std::string& name)>;
 void SetShellOpenHook(ShellOpenHook hook);
 
+// What to tell the user when `name` was written but nothing could open it:
+// the file, the folder it lies in and what to do. `onClipboard`: its text is
+// on the clipboard too.
+std::string NotOpenedMessage(const std::string& name, bool onClipboard);
+
 }  // namespace platform

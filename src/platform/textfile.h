@@ -4,9 +4,12 @@
 // CR LF when written; when read, a line ends at CR LF, at a lone CR and (unless
 // asked otherwise) at a lone LF, so a file saved by a Linux editor still reads
 // as lines. Whole-file writes go through a temporary file and a rename, so a
-// crash or a full disk never leaves a file short.
+// crash or a full disk never leaves a file short; the user's files are flushed
+// to the disk before the rename, so that not even a power loss right after a
+// save can leave one empty.
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,15 +46,47 @@ std::int64_t countLines(std::string_view name, std::int64_t limit);
 // Each line followed by CR LF.
 std::string joinLines(const std::vector<std::string>& lines);
 
-bool writeAtomic(std::string_view name, std::string_view bytes);
-bool writeLinesAtomic(std::string_view name, const std::vector<std::string>& lines);
+// Whether a whole-file write waits until its bytes are on the disk before the
+// file is replaced. Files written at every keystroke (the undo ring, the
+// conversion's snapshots) and scratch files are left to the system.
+enum class Flush { ToDisk, Later };
+
+bool writeAtomic(std::string_view name, std::string_view bytes, Flush flush = Flush::ToDisk);
+bool writeLinesAtomic(std::string_view name, const std::vector<std::string>& lines, Flush flush = Flush::ToDisk);
+
+// Files that belong together (the list and its two trace copies): all are
+// written to temporary files and flushed to the disk before the first is
+// renamed, and the renames follow one right after another. A failed write
+// replaces none of them.
+struct FileBytes {
+    std::string name;
+    std::string bytes;
+};
+bool writeAtomicGroup(const std::vector<FileBytes>& files);
+
 bool append(std::string_view name, std::string_view bytes);
 bool remove(std::string_view name);
+
+// Renames `from` to `to`, replacing a file of that name.
+bool moveOver(std::string_view from, std::string_view to);
 
 // Replaces `to` by a copy of `from` (atomically); false when `from` is missing.
 bool copyOver(std::string_view from, std::string_view to);
 
+// Whether the name ends in ".TXT", in either letter case.
+bool endsWithTxt(std::string_view name);
+
 // A readable reason for the last failure of this module.
 QString lastError();
+
+// A write past the user's file-size limit fails with an error the program
+// reports, instead of the signal ending the process with the data unsaved.
+void FailWritesPastSizeLimit();
+
+// For tests: runs before each step of a whole-file write with the step and
+// the file's name; an errno value other than 0 makes that step fail with it
+// (ENOSPC for a full disk, say).
+enum class WriteStep { Write, Flush, Rename };
+void SetWriteFaultHook(std::function<int(WriteStep step, std::string_view name)> hook);
 
 }  // namespace textfile

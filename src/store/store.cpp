@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/ansi.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 
 namespace store {
 
@@ -167,7 +169,10 @@ std::vector<std::string> OptionsLines() {
             AbbListVersion != AbbTracedVersion ? "1" : "0"};
 }
 
-void ApplyAssignmentLines(const std::vector<std::string>& lines) {
+bool UsableFaceName(std::string_view face) { return face.find_first_of("{}\\;") == std::string_view::npos; }
+
+SettingsRead ApplyAssignmentLines(const std::vector<std::string>& lines) {
+    SettingsRead read;
     const int count = static_cast<int>(std::min<size_t>(lines.size(), kAssignmentLines));
     for (int k = 1; k <= count; ++k) {
         const std::string& line = lines[static_cast<size_t>(k - 1)];
@@ -175,7 +180,8 @@ void ApplyAssignmentLines(const std::vector<std::string>& lines) {
             const int code = 63 + k;
             if (HasCell(code)) CellCode[static_cast<size_t>(code)] = line;
         } else if (k == kFontNameLine) {
-            CellFontName = line;
+            if (UsableFaceName(line)) CellFontName = line;
+            else read.refusedFaceName = line;
         } else if (k == kCharSetLine) {
             // A line that is no whole number keeps the character set in use.
             int v = 0;
@@ -187,6 +193,7 @@ void ApplyAssignmentLines(const std::vector<std::string>& lines) {
     static_assert(kFirstCellLine == 1);
     for (int i = 1; i <= 16; ++i)
         if (CustomTitle[static_cast<size_t>(i)].empty()) CustomTitle[static_cast<size_t>(i)] = defaultTitle(i);
+    return read;
 }
 
 void ApplyOptionsLines(const std::vector<std::string>& lines) {
@@ -197,28 +204,66 @@ void ApplyOptionsLines(const std::vector<std::string>& lines) {
     AbbRetrace = flagFromLine(line(3, "0"), AbbRetrace);
 }
 
-void ReadSettingsFiles() {
+SettingsRead ReadSettingsFiles() {
     ++Io.reads;
     textfile::ensureExists(kAssignmentFile);
     auto assignment = textfile::readLines(kAssignmentFile);
     g_assignmentUnreadable = !assignment && textfile::exists(kAssignmentFile);
-    ApplyAssignmentLines(assignment.value_or(std::vector<std::string>{}));
+    SettingsRead read = ApplyAssignmentLines(assignment.value_or(std::vector<std::string>{}));
     textfile::ensureExists(kOptionsFile);
     if (auto lines = textfile::readLines(kOptionsFile)) ApplyOptionsLines(*lines);
+    return read;
 }
 
-bool WriteSettingsFiles(QString* error) {
+bool IsWholeAssignmentFile(std::string_view bytes) {
+    return bytes.find('\0') == std::string_view::npos &&
+           textfile::splitLines(bytes).size() == static_cast<size_t>(kAssignmentLines);
+}
+
+bool KeepAssignmentFileAside() { return textfile::moveOver(kAssignmentFile, kAssignmentBackupFile); }
+
+std::string BackupNotice(const std::string& what, bool kept, const std::string& then, const std::string& otherwise) {
+    if (kept) return what + "\r\n\r\nThe file as it was has been kept as \"" + kAssignmentBackupFile + "\"; " + then;
+    return what + "\r\n\r\nIt could not be kept as \"" + kAssignmentBackupFile + "\" (" +
+           ansi::fromQString(textfile::lastError()) + "), so " + otherwise;
+}
+
+namespace {
+
+// Before the first rewrite of an assignment file that the program cannot have
+// written (a hand-edited file, one whose line ends were converted twice), the
+// user's file is kept aside: the rewrite would drop or shift what it holds.
+bool keepUnwholeAssignmentFile(std::string* notice, std::string& why) {
+    const auto bytes = textfile::readAll(kAssignmentFile);
+    if (!bytes || bytes->empty() || IsWholeAssignmentFile(*bytes)) return true;
+    const size_t lines = textfile::splitLines(*bytes).size();
+    const std::string held = bytes->find('\0') != std::string::npos
+                                 ? std::string("NUL bytes")
+                                 : std::to_string(lines) + (lines == 1 ? " line" : " lines");
+    const std::string what = std::string("\"") + kAssignmentFile + "\" did not hold the " +
+                             std::to_string(kAssignmentLines) + " lines of an assignment file (it held " + held + ").";
+    const bool kept = KeepAssignmentFileAside();
+    const std::string message = BackupNotice(what, kept, "the settings are written anew from the table in use.",
+                                             "it has not been rewritten.");
+    if (!kept) why = message;
+    else if (notice) *notice = message;
+    return kept;
+}
+
+}  // namespace
+
+bool WriteSettingsFiles(std::string* error, std::string* notice) {
     ++Io.writes;
     bool ok = false;
-    QString why;
+    std::string why;
     if (g_assignmentUnreadable) {
-        why = QStringLiteral("\"%1\" cannot be read, so it is not overwritten.").arg(kAssignmentFile);
-    } else {
+        why = "\"" + std::string(kAssignmentFile) + "\" cannot be read, so it is not overwritten.";
+    } else if (keepUnwholeAssignmentFile(notice, why)) {
         ok = textfile::writeLinesAtomic(kAssignmentFile, AssignmentLines());
-        if (!ok) why = textfile::lastError();
+        if (!ok) why = ansi::fromQString(textfile::lastError());
     }
     if (!textfile::writeLinesAtomic(kOptionsFile, OptionsLines())) {
-        if (ok) why = textfile::lastError();
+        if (ok) why = ansi::fromQString(textfile::lastError());
         ok = false;
     }
     if (error) *error = why;

@@ -2,17 +2,16 @@
 // The shared store: symbol table, symbol font, LOCK UNI, custom set titles and
 // the abbreviation list versions, with the two settings files that keep them.
 // Plain module-level state, read and written directly all over the program.
-#include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace store {
 
 inline constexpr int kCellCount = 189;
-inline constexpr const char* kAssignmentFile = "RUNEMILLINI.TXT";
-inline constexpr const char* kOptionsFile = "RUNEMILLINI2.TXT";
 inline constexpr int kAssignmentLines = 210;
 // Lines a usable assignment file must reach: all cells, the font name and the
 // character set (the titles may be missing).
@@ -60,16 +59,42 @@ int SizeFromOptionsLine(const std::string& line);
 std::vector<std::string> AssignmentLines();
 std::vector<std::string> OptionsLines();
 
+// A face name can name the font of an RTF font table only without "{", "}",
+// "\" and ";": these would end the entry or the table, and every cell would
+// read back empty.
+bool UsableFaceName(std::string_view face);
+
+// What a read of the settings found that the user should know.
+struct SettingsRead {
+    // The face name of line 193, not taken because it is not usable; the face
+    // in use stays.
+    std::optional<std::string> refusedFaceName;
+};
+
 // Takes the lines of both files into the shared state; missing lines keep
 // their values (options lines read as the file layout says).
-void ApplyAssignmentLines(const std::vector<std::string>& lines);
+SettingsRead ApplyAssignmentLines(const std::vector<std::string>& lines);
 void ApplyOptionsLines(const std::vector<std::string>& lines);
 
 // Both files into memory (each created empty when missing).
-void ReadSettingsFiles();
+SettingsRead ReadSettingsFiles();
+
+// Whether a file holds exactly the 210 lines of text of an assignment file,
+// so that a rewrite keeps all it holds.
+bool IsWholeAssignmentFile(std::string_view bytes);
+
+// Moves the assignment file to kAssignmentBackupFile, replacing an older
+// backup; false when it cannot (textfile::lastError() says why).
+bool KeepAssignmentFileAside();
+// The message about it, naming both files: `what` is wrong with the file,
+// then that it was kept and `then` follows, or why it was not and
+// `otherwise` follows.
+std::string BackupNotice(const std::string& what, bool kept, const std::string& then, const std::string& otherwise);
+
 // Memory into both files, each written whole through a temporary file. On
-// failure the old files stay and `error` says why.
-bool WriteSettingsFiles(QString* error = nullptr);
+// failure the old files stay and `error` says why. An assignment file that is
+// not whole is first kept aside, and `notice` says so.
+bool WriteSettingsFiles(std::string* error = nullptr, std::string* notice = nullptr);
 
 // How often the settings files have been read and written in this run.
 struct SettingsIo {

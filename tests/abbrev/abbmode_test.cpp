@@ -3,13 +3,19 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QWidget>
+#include <set>
 
 #include "abbrev/abbmode.h"
 #include "abbrev/listfiles.h"
+#include "platform/dialogs.h"
+#include "platform/fontdialog.h"
 #include "platform/richtextbox.h"
 #include "platform/shell.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 #include "support/testing.h"
 
@@ -42,6 +48,28 @@ std::string numberedList(int lines) {
     return text;
 }
 
+// The font chooser's answer to the next "Adjust font": face and size.
+void chooseSymbolFont(const char* face, int size) {
+    platform::SetChooseFontHook([=](const platform::FontRecord&) -> std::optional<platform::FontRecord> {
+        return platform::FontRecord{face, size * 10, platform::kRegularWeight, false, false, false, 0};
+    });
+}
+
+using FontSet = std::set<std::pair<QString, double>>;
+
+// Every face and size the editor's text is shown in.
+FontSet editorFonts() {
+    FontSet fonts;
+    QTextDocument* doc = AbbMode().RTB()->document();
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            fonts.insert({f.fontFamilies().toStringList().value(0), f.fontPointSize()});
+        }
+    }
+    return fonts;
+}
+
 }  // namespace
 
 TEST(EditorWindow, ControlsAndCaptions) {
@@ -64,11 +92,11 @@ TEST(EditorWindow, ControlsAndCaptions) {
 
 TEST(EditorWindow, FirstShowSeedsAndKeepsFileOrder) {
     openEditor();
-    EXPECT_EQ(ReadFile(abbrev::kListFile), kSeeded);
-    EXPECT_EQ(ReadFile(abbrev::kBedTraceFile), "ty=Truly yours\r\nmu=\xB5\r\n");
+    EXPECT_EQ(ReadFile(store::kListFile), kSeeded);
+    EXPECT_EQ(ReadFile(store::kBedTraceFile), "ty=Truly yours\r\nmu=\xB5\r\n");
     EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
     EXPECT_EQ(AbbMode().ListLineCount(), 2);
-    EXPECT_FALSE(textfile::exists(abbrev::kDisplayFile));
+    EXPECT_FALSE(textfile::exists(store::kListDisplayFile));
 }
 
 TEST(EditorWindow, SaveWritesAllFilesAndShowsTheListSorted) {
@@ -76,10 +104,10 @@ TEST(EditorWindow, SaveWritesAllFilesAndShowsTheListSorted) {
     typeText("\r\nab=c");
     AbbMode().Speichern_Click();
     const std::string saved = "mu=\\'b5\r\nty=Truly yours\r\nab=c\r\n";
-    EXPECT_EQ(ReadFile(abbrev::kListFile), saved);
-    EXPECT_EQ(ReadFile(abbrev::kAbbTraceFile), saved);
-    EXPECT_EQ(ReadFile(abbrev::kBedTraceFile), saved);
-    EXPECT_EQ(ReadFile(abbrev::kUndoListFile), kSeeded);
+    EXPECT_EQ(ReadFile(store::kListFile), saved);
+    EXPECT_EQ(ReadFile(store::kAbbTraceFile), saved);
+    EXPECT_EQ(ReadFile(store::kBedTraceFile), saved);
+    EXPECT_EQ(ReadFile(store::kUndoListFile), kSeeded);
     EXPECT_EQ(store::AbbListVersion, 2);
     EXPECT_TRUE(store::AbbRetrace);
     // Sorted: the spare slot's empty paragraph first, the micro sign shown again.
@@ -89,24 +117,24 @@ TEST(EditorWindow, SaveWritesAllFilesAndShowsTheListSorted) {
 
     // A second Save keeps one empty first line: the list is stable.
     AbbMode().Speichern_Click();
-    EXPECT_EQ(ReadFile(abbrev::kListFile), "\r\nab=c\r\nmu=\\'b5\r\nty=Truly yours\r\n");
+    EXPECT_EQ(ReadFile(store::kListFile), "\r\nab=c\r\nmu=\\'b5\r\nty=Truly yours\r\n");
     AbbMode().Speichern_Click();
-    EXPECT_EQ(ReadFile(abbrev::kListFile), "\r\nab=c\r\nmu=\\'b5\r\nty=Truly yours\r\n");
+    EXPECT_EQ(ReadFile(store::kListFile), "\r\nab=c\r\nmu=\\'b5\r\nty=Truly yours\r\n");
 }
 
 TEST(EditorWindow, EscapesSurviveSaveAndShowAsCharacters) {
-    WriteFile(abbrev::kListFile, "he=\\u1488?\\u-4000?\r\nfirst=\\'e4\r\n");
+    WriteFile(store::kListFile, "he=\\u1488?\\u-4000?\r\nfirst=\\'e4\r\n");
     openEditor();
     EXPECT_EQ(AbbMode().RTB()->TextW(), QString::fromUtf16(u"he=\u05D0\uF060\r\nfirst=\u00E4"));
     AbbMode().Speichern_Click();
-    EXPECT_EQ(ReadFile(abbrev::kListFile), "he=\\u1488?\\u-4000?\r\nfirst=\\'e4\r\n");
+    EXPECT_EQ(ReadFile(store::kListFile), "he=\\u1488?\\u-4000?\r\nfirst=\\'e4\r\n");
 }
 
 TEST(EditorWindow, AnEntryBeginningWithAnEscapeKeepsItsBackslash) {
-    WriteFile(abbrev::kListFile, "\\'e4=ae\r\n");
+    WriteFile(store::kListFile, "\\'e4=ae\r\n");
     openEditor();
     AbbMode().Speichern_Click();
-    EXPECT_EQ(ReadFile(abbrev::kListFile), "\\'e4=ae\r\n");
+    EXPECT_EQ(ReadFile(store::kListFile), "\\'e4=ae\r\n");
 }
 
 TEST(EditorWindow, FormattingIsNormalisedOnSave) {
@@ -121,7 +149,7 @@ TEST(EditorWindow, FormattingIsNormalisedOnSave) {
     rtb->SetSelFontSize(20);
     rtb->SetSelFontName("Courier New");
     AbbMode().Speichern_Click();
-    EXPECT_EQ(ReadFile(abbrev::kListFile), kSeeded.substr(0, 3) + "\\'b5\r\nty=Truly yours\r\n");
+    EXPECT_EQ(ReadFile(store::kListFile), kSeeded.substr(0, 3) + "\\'b5\r\nty=Truly yours\r\n");
 }
 
 TEST(EditorWindow, SavingAnEmptyEditorEmptiesOnlyTheListFile) {
@@ -130,9 +158,9 @@ TEST(EditorWindow, SavingAnEmptyEditorEmptiesOnlyTheListFile) {
     AbbMode().Delete_Click();
     EXPECT_EQ(editorText(), "");
     AbbMode().Speichern_Click();
-    EXPECT_EQ(ReadFile(abbrev::kListFile), "");
-    EXPECT_EQ(ReadFile(abbrev::kAbbTraceFile), kSeeded);
-    EXPECT_EQ(ReadFile(abbrev::kUndoListFile), kSeeded);
+    EXPECT_EQ(ReadFile(store::kListFile), "");
+    EXPECT_EQ(ReadFile(store::kAbbTraceFile), kSeeded);
+    EXPECT_EQ(ReadFile(store::kUndoListFile), kSeeded);
     EXPECT_TRUE(store::AbbRetrace);
     EXPECT_EQ(store::AbbListVersion, 1);
     // The next load seeds the emptied file again.
@@ -143,12 +171,12 @@ TEST(EditorWindow, SavingAnEmptyEditorEmptiesOnlyTheListFile) {
 
 TEST(EditorWindow, LongListsAskBeforeSorting) {
     store::AbbListVersion = 2;
-    WriteFile(abbrev::kListFile, numberedList(999));
+    WriteFile(store::kListFile, numberedList(999));
     openEditor();
     EXPECT_TRUE(editorText().starts_with("\r\na100=x\r\na101=x"));  // sorted without a question
     AbbMode().Unload();
 
-    WriteFile(abbrev::kListFile, numberedList(1000));
+    WriteFile(store::kListFile, numberedList(1000));
     MsgBoxRecorder boxes;
     boxes.Answer(dlg::No);
     openEditor();
@@ -160,22 +188,22 @@ TEST(EditorWindow, LongListsAskBeforeSorting) {
 }
 
 TEST(EditorWindow, UnbalancedBracesKeepTheEntriesAfterThem) {
-    WriteFile(abbrev::kListFile, "a=}\r\nb={x\r\nc={\\b bold}\r\nd=y\r\n");
+    WriteFile(store::kListFile, "a=}\r\nb={x\r\nc={\\b bold}\r\nd=y\r\n");
     openEditor();
     EXPECT_EQ(editorText(), "a=}\r\nb={x\r\nc=bold\r\nd=y");
     AbbMode().Speichern_Click();
     // The braces are saved as byte escapes, which the conversions show as braces.
-    EXPECT_EQ(ReadFile(abbrev::kListFile), "a=\\'7d\r\nb=\\'7bx\r\nc=bold\r\nd=y\r\n");
+    EXPECT_EQ(ReadFile(store::kListFile), "a=\\'7d\r\nb=\\'7bx\r\nc=bold\r\nd=y\r\n");
 }
 
 TEST(EditorWindow, ControlWordsActOnlyInTheirOwnEntry) {
     // A destination hides the rest of its own entry, and a zero fallback
     // count shows its own entry's "?"; the entries after them stay as they were.
-    WriteFile(abbrev::kListFile, "a=\\*x\r\nb=c\r\nd=\\info y\r\ne=\\uc0\\u1488?\r\nf=\\u1488?\r\ng=h\r\n");
+    WriteFile(store::kListFile, "a=\\*x\r\nb=c\r\nd=\\info y\r\ne=\\uc0\\u1488?\r\nf=\\u1488?\r\ng=h\r\n");
     openEditor();
     EXPECT_EQ(AbbMode().RTB()->TextW(), QString::fromUtf16(u"a=\r\nb=c\r\nd=\r\ne=\u05D0?\r\nf=\u05D0\r\ng=h"));
     AbbMode().Speichern_Click();
-    EXPECT_EQ(ReadFile(abbrev::kListFile), "a=\r\nb=c\r\nd=\r\ne=\\u1488??\r\nf=\\u1488?\r\ng=h\r\n");
+    EXPECT_EQ(ReadFile(store::kListFile), "a=\r\nb=c\r\nd=\r\ne=\\u1488??\r\nf=\\u1488?\r\ng=h\r\n");
 }
 
 TEST(EditorWindow, ClosingDiscardsUnsavedEdits) {
@@ -196,7 +224,7 @@ TEST(ListUndo, BeforeAnySaveSaysSoAndChangesNothing) {
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly | dlg::Information);
     EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yoursx");
-    EXPECT_EQ(ReadFile(abbrev::kListFile), kSeeded);
+    EXPECT_EQ(ReadFile(store::kListFile), kSeeded);
 }
 
 TEST(ListUndo, TwiceEqualsOnce) {
@@ -204,18 +232,18 @@ TEST(ListUndo, TwiceEqualsOnce) {
     typeText("\r\nab=c");
     AbbMode().Speichern_Click();
     AbbMode().UnDo_Click();
-    EXPECT_EQ(ReadFile(abbrev::kListFile), kSeeded);
+    EXPECT_EQ(ReadFile(store::kListFile), kSeeded);
     const std::string once = editorText();
     AbbMode().UnDo_Click();
-    EXPECT_EQ(ReadFile(abbrev::kListFile), kSeeded);
-    EXPECT_EQ(ReadFile(abbrev::kAbbTraceFile), kSeeded);
+    EXPECT_EQ(ReadFile(store::kListFile), kSeeded);
+    EXPECT_EQ(ReadFile(store::kAbbTraceFile), kSeeded);
     EXPECT_EQ(editorText(), once);
     EXPECT_EQ(store::AbbListVersion, 2);
 }
 
 TEST(SaveFailure, AFullDiskKeepsFilesAndEdits) {
     const std::string list = numberedList(20);
-    WriteFile(abbrev::kListFile, list);
+    WriteFile(store::kListFile, list);
     openEditor();
     const std::string typed = "new=" + std::string(300, 'e');  // the new list outgrows the disk
     typeText("\r\n" + typed);
@@ -226,7 +254,7 @@ TEST(SaveFailure, AFullDiskKeepsFilesAndEdits) {
     }
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly | dlg::Exclamation);
-    EXPECT_EQ(ReadFile(abbrev::kListFile), list);
+    EXPECT_EQ(ReadFile(store::kListFile), list);
     EXPECT_TRUE(editorText().ends_with(typed));
     EXPECT_EQ(store::AbbListVersion, 1);
 }
@@ -246,7 +274,7 @@ TEST(Databases, LoadDatabaseThroughTheDialog) {
     EXPECT_EQ(seen.flags, 4096);
     // The dialog left the current directory in the database's folder.
     EXPECT_TRUE(QDir::currentPath().endsWith("/db"));
-    EXPECT_EQ(ReadFile(abbrev::kListFile), "g=\\u947?\r\n");
+    EXPECT_EQ(ReadFile(store::kListFile), "g=\\u947?\r\n");
     EXPECT_EQ(ReadFile("GreekA.TXT"), "g=\\u947?\r\n");
     EXPECT_EQ(AbbMode().RTB()->TextW(), QString::fromUtf16(u"g=\u03B3"));
 }
@@ -262,7 +290,7 @@ TEST(Databases, CancelledDialogsCopyNothing) {
     EXPECT_EQ(boxes.calls()[0].title, "Damned! :-)");
     EXPECT_EQ(boxes.calls()[1].prompt, "Perhaps no such disk available, or list not traced, or you have cancelled.");
     EXPECT_EQ(boxes.calls()[1].style, dlg::OKCancel | dlg::Question);
-    EXPECT_EQ(ReadFile(abbrev::kListFile), kSeeded);
+    EXPECT_EQ(ReadFile(store::kListFile), kSeeded);
 }
 
 TEST(Databases, SaveListAsNotesLongListsOnly) {
@@ -279,7 +307,7 @@ TEST(Databases, SaveListAsNotesLongListsOnly) {
     EXPECT_EQ(seen.flags, 2);
     EXPECT_EQ(ReadFile("GreekL.TXT"), kSeeded);
 
-    WriteFile(abbrev::kListFile, numberedList(200));
+    WriteFile(store::kListFile, numberedList(200));
     chosen = "BigL.TXT";
     MsgBoxRecorder boxes;
     AbbMode().SaveListAs_Click();
@@ -301,25 +329,165 @@ TEST(Export, WritesAndOpensTheListOrReportsAndOpensNothing) {
     AbbMode().SelAll_Click();
     AbbMode().Delete_Click();
     AbbMode().Export_Click();  // empty: nothing
-    EXPECT_FALSE(textfile::exists(abbrev::kExportFile));
+    EXPECT_FALSE(textfile::exists(store::kListExportFile));
     EXPECT_TRUE(opened.empty());
 
     typeText("x=y");
     AbbMode().Export_Click();
     EXPECT_EQ(opened, std::vector<std::string>{"Abb List.RTF"});
-    EXPECT_NE(ReadFile(abbrev::kExportFile)->find("\\fs24 x=y\\par"), std::string::npos);
+    EXPECT_NE(ReadFile(store::kListExportFile)->find("\\fs24 x=y\\par"), std::string::npos);
 
-    textfile::remove(abbrev::kExportFile);
-    QDir().mkdir(abbrev::kExportFile);  // cannot be written as a file
+    textfile::remove(store::kListExportFile);
+    QDir().mkdir(store::kListExportFile);  // cannot be written as a file
     MsgBoxRecorder boxes;
     AbbMode().Export_Click();
     EXPECT_EQ(boxes.count(), 1u);
     EXPECT_EQ(opened.size(), 1u);
 }
 
-TEST(FontButton, ReloadsTheListFromTheFile) {
+TEST(Export, WhenNoProgramCanOpenTheListTheUserIsTold) {
+    platform::SetShellOpenHook([](const std::string&) { return false; });
     openEditor();
-    typeText("unsaved");
-    AbbMode().Font_Click();
-    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+    MsgBoxRecorder boxes;
+    AbbMode().Export_Click();
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls()[0].prompt, "\"Abb List.RTF\" was written in " + QDir::currentPath().toStdString() +
+                                           ", but no program could open the file. Open it in your word processor.");
+    EXPECT_TRUE(textfile::exists(store::kListExportFile));
 }
+
+// A full disk while the list is shown: the display document cannot be written.
+TEST(LoadFailure, TheEditorStaysClosedAndNoListFileChanges) {
+    WriteFile(store::kListFile, numberedList(5));
+    WriteFile(store::kAbbTraceFile, numberedList(5));
+    WriteFile(store::kBedTraceFile, numberedList(5));
+    const auto before = testing_support::FolderSnapshot();
+    MsgBoxRecorder boxes;
+    {
+        testing_support::WriteFault full(store::kListDisplayFile, textfile::WriteStep::Write, ENOSPC);
+        openEditor();
+    }
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls()[0].title, "Load failed");
+    EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly | dlg::Information);
+    EXPECT_EQ(boxes.calls()[0].prompt,
+              "Please, retry.\r\n\r\nCannot write \"TMP111.TMP\": No space left on device");
+    EXPECT_FALSE(AbbMode().IsLoaded());
+
+    // Nothing can save an empty editor over the list, not even a stray Save.
+    AbbMode().Speichern_Click();
+    EXPECT_EQ(boxes.count(), 2u);
+    EXPECT_FALSE(AbbMode().IsLoaded());
+    EXPECT_EQ(testing_support::FolderSnapshot(), before);
+
+    // Once there is room again the list shows as it was.
+    openEditor();
+    EXPECT_TRUE(editorText().starts_with("a5=x\r\na4=x"));
+}
+
+TEST(LoadFailure, AfterAFailedReloadSaveIsRefusedUntilALoadSucceeds) {
+    WriteFile(store::kListFile, numberedList(5));
+    openEditor();
+    const auto before = testing_support::FolderSnapshot();
+    MsgBoxRecorder boxes;
+    {
+        testing_support::WriteFault full(store::kListDisplayFile, textfile::WriteStep::Write, ENOSPC);
+        EXPECT_FALSE(AbbMode().LoadList());
+    }
+    typeText("\r\nnew=entry");
+    AbbMode().Speichern_Click();
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(boxes.calls()[0].title, "Load failed");
+    EXPECT_NE(boxes.calls()[1].prompt.find("The list was not saved"), std::string::npos);
+    EXPECT_NE(boxes.calls()[1].prompt.find(store::kListFile), std::string::npos);
+    EXPECT_EQ(testing_support::FolderSnapshot(), before);
+    EXPECT_EQ(store::AbbListVersion, 1);
+
+    ASSERT_TRUE(AbbMode().LoadList());
+    typeText("\r\nnew=entry");
+    AbbMode().Speichern_Click();
+    EXPECT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(ReadFile(store::kListFile), numberedList(5) + "new=entry\r\n");
+}
+
+// A Save that fails while its files are written leaves the list and both
+// trace copies as they were: the conversions never see them out of step.
+TEST(SaveFailure, TheThreeListFilesChangeTogetherOrNotAtAll) {
+    WriteFile(store::kListFile, numberedList(3));
+    WriteFile(store::kAbbTraceFile, numberedList(3));
+    WriteFile(store::kBedTraceFile, numberedList(3));
+    openEditor();
+    typeText("\r\nnew=entry");
+    AbbMode().Speichern_Click();  // the undo copies exist from now on
+    typeText("\r\nmore=entry");
+    const auto before = testing_support::FolderSnapshot();
+    MsgBoxRecorder boxes;
+    for (const char* failing : {store::kAbbTraceFile, store::kBedTraceFile}) {
+        testing_support::WriteFault full(failing, textfile::WriteStep::Flush, ENOSPC);
+        AbbMode().Speichern_Click();
+    }
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_NE(boxes.calls()[1].prompt.find(store::kBedTraceFile), std::string::npos);
+    EXPECT_EQ(testing_support::FolderSnapshot(), before);
+}
+
+TEST(SaveFailure, TheListFilesReachTheDiskBeforeAnyIsReplaced) {
+    openEditor();
+    typeText("\r\nab=c");
+    testing_support::WriteLog log;
+    AbbMode().Speichern_Click();
+    std::vector<std::string> listSteps;
+    for (const std::string& step : log.steps()) {
+        for (const char* name : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile})
+            if (step.ends_with(std::string(" ") + name) && step.find("UNDO") == std::string::npos)
+                listSteps.push_back(step);
+    }
+    EXPECT_EQ(listSteps, (std::vector<std::string>{
+                             "write RUNEMILLINI3.TXT", "flush RUNEMILLINI3.TXT", "write RunemillIni3LAbb.TXT",
+                             "flush RunemillIni3LAbb.TXT", "write RunemillIni3LBed.TXT", "flush RunemillIni3LBed.TXT",
+                             "rename RUNEMILLINI3.TXT", "rename RunemillIni3LAbb.TXT",
+                             "rename RunemillIni3LBed.TXT"}));
+    for (const char* undo : {store::kUndoListFile, store::kUndoAbbTraceFile, store::kUndoBedTraceFile})
+        EXPECT_TRUE(log.Flushed(undo)) << undo;
+    EXPECT_FALSE(log.Flushed(store::kListDisplayFile));
+}
+
+TEST(FontButton, WithoutUnsavedEditsReloadsTheListInTheNewFont) {
+    openEditor();
+    chooseSymbolFont("Liberation Serif", 14);
+    AbbMode().Font_Click();  // no question: the unexpected-box hook would fail
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+    EXPECT_EQ(editorFonts(), (FontSet{{"Liberation Serif", 14}}));
+
+    // After a save nothing is unsaved either.
+    typeText("\r\nab=c");
+    AbbMode().Speichern_Click();
+    chooseSymbolFont("Liberation Mono", 10);
+    AbbMode().Font_Click();
+    EXPECT_EQ(editorFonts(), (FontSet{{"Liberation Mono", 10}}));
+}
+
+TEST(FontButton, WithUnsavedEditsAsksAndNoKeepsThemInTheNewFont) {
+    openEditor();
+    typeText("\r\nnew=entry");
+    AbbMode().RTB()->SetSelStart(3);
+    chooseSymbolFont("Liberation Serif", 14);
+    MsgBoxRecorder boxes;
+    boxes.Answer(dlg::No);
+    AbbMode().Font_Click();
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls()[0].prompt, "The list has unsaved changes. Discard them?");
+    EXPECT_EQ(boxes.calls()[0].style, dlg::YesNo | dlg::Question | dlg::DefaultButton2);  // No, keep them, by default
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\nnew=entry");
+    EXPECT_EQ(editorFonts(), (FontSet{{"Liberation Serif", 14}}));
+    EXPECT_EQ(AbbMode().RTB()->SelStart(), 3);
+    EXPECT_EQ(ReadFile(store::kListFile), kSeeded);  // nothing saved or reloaded
+
+    // The edits are still unsaved: the next time Yes discards them.
+    boxes.Answer(dlg::Yes);
+    AbbMode().Font_Click();
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+    EXPECT_EQ(editorFonts(), (FontSet{{"Liberation Serif", 14}}));
+}
+

@@ -7,6 +7,7 @@
 #include "abbrev/listfiles.h"
 #include "platform/ansi.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "support/testing.h"
 
 using testing_support::ReadFile;
@@ -36,29 +37,29 @@ std::string editorRtf(const std::string& body) {
 }  // namespace
 
 TEST(Seeding, EachFileIsSeededByItsOwnLength) {
-    WriteFile(abbrev::kListFile, "x");
-    WriteFile(abbrev::kAbbTraceFile, "\r\n");
+    WriteFile(store::kListFile, "x");
+    WriteFile(store::kAbbTraceFile, "\r\n");
     ASSERT_TRUE(abbrev::SeedListFiles());
-    EXPECT_EQ(ReadFile(abbrev::kListFile), "x" + kMu + kTy);  // appended to the one byte
-    EXPECT_EQ(ReadFile(abbrev::kAbbTraceFile), "\r\n");       // two bytes stay
-    EXPECT_EQ(ReadFile(abbrev::kBedTraceFile), kTy + kMu);    // created, other order
+    EXPECT_EQ(ReadFile(store::kListFile), "x" + kMu + kTy);  // appended to the one byte
+    EXPECT_EQ(ReadFile(store::kAbbTraceFile), "\r\n");       // two bytes stay
+    EXPECT_EQ(ReadFile(store::kBedTraceFile), kTy + kMu);    // created, other order
 }
 
 TEST(Seeding, EmptyFilesGetBothEntries) {
-    WriteFile(abbrev::kListFile, "");
-    WriteFile(abbrev::kBedTraceFile, "");
+    WriteFile(store::kListFile, "");
+    WriteFile(store::kBedTraceFile, "");
     ASSERT_TRUE(abbrev::SeedListFiles());
-    EXPECT_EQ(ReadFile(abbrev::kListFile), kMu + kTy);
-    EXPECT_EQ(ReadFile(abbrev::kAbbTraceFile), kMu + kTy);
-    EXPECT_EQ(ReadFile(abbrev::kBedTraceFile), kTy + kMu);
+    EXPECT_EQ(ReadFile(store::kListFile), kMu + kTy);
+    EXPECT_EQ(ReadFile(store::kAbbTraceFile), kMu + kTy);
+    EXPECT_EQ(ReadFile(store::kBedTraceFile), kTy + kMu);
 }
 
 TEST(ReadList, LinesAndTheSpareSlot) {
-    WriteFile(abbrev::kListFile, "a=1\r\nb=2\rc=3");
+    WriteFile(store::kListFile, "a=1\r\nb=2\rc=3");
     EXPECT_EQ(abbrev::ReadListLines(), (std::vector<std::string>{"a=1", "b=2", "c=3", ""}));
-    WriteFile(abbrev::kListFile, "\r\n");
+    WriteFile(store::kListFile, "\r\n");
     EXPECT_EQ(abbrev::ReadListLines(), (std::vector<std::string>{"", ""}));
-    WriteFile(abbrev::kListFile, "");
+    WriteFile(store::kListFile, "");
     EXPECT_EQ(abbrev::ReadListLines(), (std::vector<std::string>{"", ""}));
 }
 
@@ -148,35 +149,33 @@ TEST(CleanUp, ControlWordsGoAndCharacterEscapesStay) {
 TEST(Undo, NoCopiesBeforeTheFirstSave) {
     EXPECT_FALSE(abbrev::HasUndoCopies());
     EXPECT_FALSE(abbrev::RestoreUndoCopies());
-    EXPECT_FALSE(textfile::exists(abbrev::kListFile));
+    EXPECT_FALSE(textfile::exists(store::kListFile));
 }
 
 TEST(Undo, TwiceEqualsOnce) {
     ASSERT_TRUE(abbrev::SeedListFiles());
-    WriteFile(abbrev::kAbbTraceFile, "traced\r\n");
-    ASSERT_TRUE(abbrev::TakeUndoCopies());
-    ASSERT_TRUE(abbrev::WriteSavedList("new=entry"));
-    EXPECT_EQ(ReadFile(abbrev::kBedTraceFile), "new=entry\r\n");
+    WriteFile(store::kAbbTraceFile, "traced\r\n");
+    ASSERT_TRUE(abbrev::SaveList("new=entry"));
+    EXPECT_EQ(ReadFile(store::kBedTraceFile), "new=entry\r\n");
     ASSERT_TRUE(abbrev::HasUndoCopies());
     for (int i = 0; i < 2; ++i) {
         ASSERT_TRUE(abbrev::RestoreUndoCopies());
-        EXPECT_EQ(ReadFile(abbrev::kListFile), kMu + kTy);
-        EXPECT_EQ(ReadFile(abbrev::kAbbTraceFile), "traced\r\n");
-        EXPECT_EQ(ReadFile(abbrev::kBedTraceFile), kTy + kMu);
+        EXPECT_EQ(ReadFile(store::kListFile), kMu + kTy);
+        EXPECT_EQ(ReadFile(store::kAbbTraceFile), "traced\r\n");
+        EXPECT_EQ(ReadFile(store::kBedTraceFile), kTy + kMu);
     }
 }
 
 TEST(SaveWrite, AFullDiskLeavesEveryFileWhole) {
     const std::string old(200, 'o');
-    for (const char* f : {abbrev::kListFile, abbrev::kAbbTraceFile, abbrev::kBedTraceFile}) WriteFile(f, old);
+    for (const char* f : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile}) WriteFile(f, old);
     {
-        testing_support::DiskFull full(100);
-        EXPECT_FALSE(abbrev::TakeUndoCopies());
-        EXPECT_FALSE(abbrev::WriteSavedList(std::string(300, 'n')));
+        testing_support::DiskFull full(250);
+        EXPECT_FALSE(abbrev::SaveList(std::string(300, 'n')));
     }
-    for (const char* f : {abbrev::kListFile, abbrev::kAbbTraceFile, abbrev::kBedTraceFile})
+    for (const char* f : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile})
         EXPECT_EQ(ReadFile(f), old) << f;
-    EXPECT_FALSE(textfile::exists(abbrev::kUndoListFile));
+    EXPECT_FALSE(textfile::exists(store::kUndoListFile));
 }
 
 TEST(Databases, SaveAsNamesFromTheChosenName) {
@@ -187,8 +186,13 @@ TEST(Databases, SaveAsNamesFromTheChosenName) {
     EXPECT_EQ(ReadFile("GreekLL.TXT"), kMu + kTy);
     EXPECT_EQ(ReadFile("GreekLA.TXT"), kMu + kTy);
     EXPECT_EQ(ReadFile("GreekLB.TXT"), kTy + kMu);
-    EXPECT_EQ(abbrev::DatabaseBaseForSave("Greek"), "G");
-    EXPECT_EQ(abbrev::DatabaseBaseForSave("abc"), std::nullopt);
+    // A name typed without ".TXT" is the base as it stands; ".TXT" in any case is cut.
+    EXPECT_EQ(abbrev::DatabaseBaseForSave("/db/Greek"), "/db/Greek");
+    EXPECT_EQ(abbrev::DatabaseBaseForSave("abc"), "abc");
+    EXPECT_EQ(abbrev::DatabaseBaseForSave("/db/Greek.txt"), "/db/Greek");
+    EXPECT_EQ(abbrev::DatabaseBaseForSave("/db/GreekL.Txt"), "/db/GreekL");
+    EXPECT_EQ(abbrev::DatabaseBaseForSave("/db/Greek.RTF"), "/db/Greek.RTF");
+    EXPECT_EQ(abbrev::DatabaseBaseForSave(""), std::nullopt);
 }
 
 TEST(Databases, LoadTakesTheTracesOrFillsThemFromTheList) {
@@ -196,15 +200,15 @@ TEST(Databases, LoadTakesTheTracesOrFillsThemFromTheList) {
     WriteFile("GreekA.TXT", "abb\r\n");
     WriteFile("GreekB.TXT", "\r\n");  // too short: filled from the list first
     ASSERT_TRUE(abbrev::LoadDatabase("GreekL.TXT"));
-    EXPECT_EQ(ReadFile(abbrev::kListFile), "a=1\r\n");
-    EXPECT_EQ(ReadFile(abbrev::kAbbTraceFile), "abb\r\n");
-    EXPECT_EQ(ReadFile(abbrev::kBedTraceFile), "a=1\r\n");
+    EXPECT_EQ(ReadFile(store::kListFile), "a=1\r\n");
+    EXPECT_EQ(ReadFile(store::kAbbTraceFile), "abb\r\n");
+    EXPECT_EQ(ReadFile(store::kBedTraceFile), "a=1\r\n");
     EXPECT_EQ(ReadFile("GreekB.TXT"), "a=1\r\n");
 }
 
 TEST(Databases, AFailedLoadChangesNoWorkingFile) {
     ASSERT_TRUE(abbrev::SeedListFiles());
     EXPECT_FALSE(abbrev::LoadDatabase("MissingL.TXT"));
-    EXPECT_EQ(ReadFile(abbrev::kListFile), kMu + kTy);
+    EXPECT_EQ(ReadFile(store::kListFile), kMu + kTy);
     EXPECT_FALSE(textfile::exists("MissingA.TXT"));
 }

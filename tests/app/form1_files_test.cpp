@@ -238,6 +238,26 @@ TEST(Export, AFileThatCannotBeLoadedBackIsReportedAndNotOpenedAgain) {
     EXPECT_EQ(f.RTB()->TextW(), QString::fromUtf8("α"));
 }
 
+TEST(Export, WhenNoProgramCanOpenTheFileOneMessageSaysWhereTheTextIs) {
+    auto& f = loaded();
+    f.TEX()->SetText("#a#");
+    shellOpens.clear();
+    platform::SetShellOpenHook([](const std::string& name) {
+        shellOpens.push_back(name);
+        return false;  // nothing registered for RTF files
+    });
+    MsgBoxRecorder boxes;
+    f.Export_Click();
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls()[0].prompt, "\"EXPORT.RTF\" was written in " + QDir::currentPath().toStdString() +
+                                           " and the text is on the clipboard, but no program could open the "
+                                           "file. Open it in your word processor, or paste the text there.");
+    EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly | dlg::Exclamation);
+    EXPECT_EQ(shellOpens.size(), 2u);
+    EXPECT_TRUE(ReadFile("EXPORT.RTF").has_value());
+    EXPECT_EQ(QApplication::clipboard()->text(), QString::fromUtf8("α"));
+}
+
 // The exported file read by a real word processor, when one is installed.
 TEST(Export, AWordProcessorReadsTheSameText) {
     const QString soffice = QStandardPaths::findExecutable("soffice");

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -13,8 +14,10 @@
 #include "assign/charass.h"
 #include "convert/abbrev_pass.h"
 #include "platform/dialogs.h"
+#include "platform/lazyform.h"
 #include "platform/richtextbox.h"
 #include "platform/textbox.h"
+#include "store/filenames.h"
 #include "store/store.h"
 #include "form1_testing.h"
 #include "support/testing.h"
@@ -40,6 +43,17 @@ QWidget* nextTabStop(QWidget* w) {
         w = w->nextInFocusChain();
     } while (!(w->focusPolicy() & Qt::TabFocus) || w->focusProxy());
     return w;
+}
+
+// A file name taken by a folder cannot be written as a file.
+void blockFiles(std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+        QFile::remove(name);
+        QDir().mkdir(name);
+    }
+}
+void unblockFiles(std::initializer_list<const char*> names) {
+    for (const char* name : names) QDir().rmdir(name);
 }
 
 int undoSlotsOnDisk() {
@@ -180,7 +194,7 @@ TEST(Form1Window, RightAlignmentSurvivesEveryConversion) {
 }
 
 TEST(Form1Window, AbbreviationsExpandAndTheCaretFollowsIntoThem) {
-    WriteFile(convert::kAbbTraceFile, "ty=Truly yours\r\n");
+    WriteFile(store::kAbbTraceFile, "ty=Truly yours\r\n");
     Form1Form& f = loaded();
     f.TEX()->SetText("a*ty*b");
     EXPECT_EQ(f.RTB()->Text(), "aTruly yoursb");
@@ -203,12 +217,12 @@ TEST(Form1Window, AbbreviationsExpandAndTheCaretFollowsIntoThem) {
 }
 
 TEST(Form1Window, AShortTraceFileExpandsNothingAndIsTriedAgain) {
-    WriteFile(convert::kAbbTraceFile, "\r\n");
+    WriteFile(store::kAbbTraceFile, "\r\n");
     Form1Form& f = loaded();
     f.TEX()->SetText("*ty*");
     EXPECT_EQ(f.RTB()->Text(), "*ty*");
     EXPECT_EQ(store::AbbTracedVersion, 0);
-    WriteFile(convert::kAbbTraceFile, "ty=T\r\n");
+    WriteFile(store::kAbbTraceFile, "ty=T\r\n");
     f.TEX()->SetText("*ty* ");
     EXPECT_EQ(f.RTB()->Text(), "T ");
 }
@@ -227,7 +241,7 @@ TEST(Form1Window, TheQuoteIndicatorsBlinkWhileMarksRemain) {
     EXPECT_FALSE(f.Timer1()->isActive());
     EXPECT_FALSE(f.Label7()->isHidden());
 
-    WriteFile(convert::kAbbTraceFile, "\r\n");
+    WriteFile(store::kAbbTraceFile, "\r\n");
     f.TEX()->SetText("a ** b");
     EXPECT_TRUE(f.Timer2()->isActive());
     f.Timer2_Timer();
@@ -243,34 +257,61 @@ TEST(Form1Window, TheQuoteIndicatorsBlinkWhileMarksRemain) {
     EXPECT_FALSE(f.Label3()->isHidden());
 }
 
-TEST(Form1Window, FilesThatCannotBeWrittenAreReportedOnceAndLoseNothingShown) {
+TEST(Form1Window, TypingGoesOnWithoutAMessageBoxWhileFilesCannotBeWritten) {
+    WriteFile(store::kAbbTraceFile, "ty=Truly yours\r\n");
     Form1Form& f = loaded();
-    for (const char* name : {"UNDO1.TXT", "RTB.RTF", "SUBTEXT.TXT"}) QDir().mkdir(name);
-    testing_support::MsgBoxRecorder boxes;
+    f.Show();
+    const QString hint = f.Label1()->text();
+    blockFiles({"UNDO1.TXT", "RTB.RTF"});
+    // Any message box here fails the test: none may take the keystrokes.
+    type("ab #ab# *ty*");
+    EXPECT_EQ(f.TEX()->Text(), "ab #ab# *ty*");
+    EXPECT_EQ(f.RTB()->TextW(), QStringLiteral("ab \u03B1\u03B2 Truly yours"));
+    const QString told = f.Label1()->text();
+    EXPECT_TRUE(told.startsWith("Cannot write \"UNDO1.TXT\": ")) << told.toStdString();
+    EXPECT_GT(told.size(), QString("Cannot write \"UNDO1.TXT\": ").size());  // and why
+    EXPECT_EQ(f.UndoIndex, 0);  // the slot that was not written is not taken
+
+    unblockFiles({"UNDO1.TXT", "RTB.RTF"});
+    type("!");
+    EXPECT_EQ(f.Label1()->text(), hint);
+    EXPECT_EQ(ReadFile("UNDO1.TXT"), "ab #ab# *ty*!\r\n");
+}
+
+TEST(Form1Window, AFailureStreakIsToldOnceAndTheHintComesBackAfterIt) {
+    Form1Form& f = loaded();
+    const QString hint = f.Label1()->text();
+    blockFiles({"UNDO1.TXT", "RTB.RTF", "SUBTEXT.TXT"});
     f.TEX()->SetText("x#a#");
     EXPECT_EQ(f.RTB()->TextW(), QStringLiteral("x\u03B1"));
-    EXPECT_EQ(f.UndoIndex, 0);
-    ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_NE(boxes.calls()[0].prompt.find("UNDO1.TXT"), std::string::npos);
-    EXPECT_NE(boxes.calls()[0].prompt.find("SUBTEXT.TXT"), std::string::npos);
+    EXPECT_TRUE(f.Label1()->text().startsWith("Cannot write \"UNDO1.TXT\": "));
+    // While the streak lasts the line is not set again over another caption.
+    f.Label1()->setText("another caption");
     f.TEX()->SetText("y");
-    EXPECT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(f.Label1()->text(), "another caption");
     EXPECT_EQ(f.RTB()->Text(), "y");
-
-    for (const char* name : {"UNDO1.TXT", "RTB.RTF", "SUBTEXT.TXT"}) QDir().rmdir(name);
+    // Writing works again: a caption set meanwhile is left as it is.
+    unblockFiles({"UNDO1.TXT", "RTB.RTF", "SUBTEXT.TXT"});
     f.TEX()->SetText("z");
+    EXPECT_EQ(f.Label1()->text(), "another caption");
     EXPECT_EQ(f.UndoIndex, 1);
     EXPECT_EQ(ReadFile("UNDO1.TXT"), "z\r\n");
-    QDir().mkdir("UNDO2.TXT");
+
+    // A new streak is told again, and its end restores the caption before it.
+    f.Label1()->setText(hint);
+    blockFiles({"SUBTEXT.TXT"});
     f.TEX()->SetText("w");
-    EXPECT_EQ(boxes.count(), 2u);
+    EXPECT_TRUE(f.Label1()->text().startsWith("Cannot write \"SUBTEXT.TXT\": "));
+    unblockFiles({"SUBTEXT.TXT"});
+    f.TEX()->SetText("v");
+    EXPECT_EQ(f.Label1()->text(), hint);
 }
 
 TEST(Form1Window, AChangeDuringTheListLoadIsConvertedAfterwardsNotInside) {
     std::string list;
     for (int i = 0; i < 1000; ++i) list.append("k").append(std::to_string(i)).append("=v\r\n");
     list += "ty=Truly yours\r\n";
-    WriteFile(convert::kAbbTraceFile, list);
+    WriteFile(store::kAbbTraceFile, list);
     Form1Form& f = loaded();
     store::AbbRetrace = true;
     std::vector<std::string> lowerAtQuestion;
@@ -287,7 +328,7 @@ TEST(Form1Window, AChangeDuringTheListLoadIsConvertedAfterwardsNotInside) {
     EXPECT_EQ(f.UndoIndex, 2);
     EXPECT_EQ(ReadFile("UNDO1.TXT"), "*ty*\r\n");
     EXPECT_EQ(ReadFile("UNDO2.TXT"), "*ty* again\r\n");
-    EXPECT_EQ(ReadFile(convert::kAbbTraceFile), list);  // No: not traced
+    EXPECT_EQ(ReadFile(store::kAbbTraceFile), list);  // No: not traced
 }
 
 TEST(Form1Window, AssignCharactersShowsTheFirstAssignmentWindow) {
@@ -295,4 +336,66 @@ TEST(Form1Window, AssignCharactersShowsTheFirstAssignmentWindow) {
     click("Command2");
     EXPECT_TRUE(CharAss().Window()->isVisible());
     EXPECT_EQ(CharAss().LoadCount(), 1);
+}
+
+// "a=aa" saved thirty times: "*a*" would take a gigabyte. The conversion stops
+// at its bound and leaves both windows and every file as they were.
+TEST(Form1Window, AListWhoseMeaningsExpandIntoEachOtherStopsTheConversionAndChangesNothing) {
+    std::string list;
+    for (int i = 0; i < 30; ++i) list += "a=aa\r\n";
+    WriteFile(store::kAbbTraceFile, list);
+    Form1Form& f = loaded();
+    store::AbbRetrace = true;  // the list load traces it, which rewrites the file once a conversion is through
+    f.TEX()->SetText("plain #a#");
+    f.RTB()->SetSelStart(2);
+    f.RTB()->SetSelLength(3);
+    const auto files = testing_support::FolderSnapshot();
+    const std::string lower = f.RTB()->TextRTF();
+    const auto expPos = f.ExpPos;
+    const int undo = f.UndoIndex;
+
+    const QString hint = f.Label1()->text();
+
+    // Nothing modal while typing (a message box would fail the test): the
+    // hint line tells it.
+    f.TEX()->SetText("x *a* y");
+    const std::string told = f.Label1()->text().toStdString();
+    EXPECT_NE(told.find("expand into each other"), std::string::npos) << told;
+    EXPECT_NE(told.find(std::string("\"") + store::kAbbTraceFile + "\""), std::string::npos) << told;
+    EXPECT_TRUE(f.Label1()->toolTip().contains(QStringLiteral("larger than 64 MB")));
+    EXPECT_EQ(testing_support::FolderSnapshot(), files);
+    EXPECT_EQ(f.RTB()->TextRTF(), lower);
+    EXPECT_EQ(f.RTB()->SelStart(), 2);
+    EXPECT_EQ(f.RTB()->SelLength(), 3);
+    EXPECT_EQ(f.TEX()->Text(), "x *a* y");  // what the user typed stays
+    EXPECT_EQ(f.UndoIndex, undo);
+    EXPECT_EQ(f.ExpPos, expPos);
+    EXPECT_EQ(store::AbbTracedVersion, 0);
+
+    // Typing on changes nothing more; once a conversion goes through, the
+    // hint line shows what it showed.
+    f.TEX()->SetText("x *a* yz");
+    EXPECT_EQ(testing_support::FolderSnapshot(), files);
+    f.TEX()->SetText("x a y");
+    EXPECT_EQ(f.RTB()->Text(), "x a y");
+    EXPECT_EQ(f.Label1()->text(), hint);
+    EXPECT_EQ(f.Label1()->toolTip(), QString());
+}
+
+TEST(Form1Window, ExitTellsOfSettingsItCouldNotSaveEvenWhenToldBefore) {
+    loaded();
+    int ended = 0;
+    platform::SetEndProgramHook([&] { ++ended; });
+    const auto assignment = ReadFile(store::kAssignmentFile);
+    store::LockUni = !store::LockUni;
+    testing_support::MsgBoxRecorder boxes;
+    {
+        testing_support::DiskFull full(8);
+        CharAss().WriteINI();
+        ASSERT_EQ(boxes.count(), 1u);
+        click("Quit");
+    }
+    EXPECT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(ReadFile(store::kAssignmentFile), assignment);
 }

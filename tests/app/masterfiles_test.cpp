@@ -6,6 +6,7 @@
 #include "app/helpdoc.h"
 #include "platform/richtextbox.h"
 #include "app/masterfiles.h"
+#include "store/filenames.h"
 #include "support/testing.h"
 
 using testing_support::ReadFile;
@@ -84,10 +85,10 @@ TEST(UndoRing, TenEqualSlotsChangeNothing) {
 }
 
 TEST(UndoRing, SlotsAreReadAsLinesEachEndingInALineBreak) {
-    WriteFile(app::UndoSlotName(3), "ab\r\ncd\r\n");
-    WriteFile(app::UndoSlotName(4), "");
-    WriteFile(app::UndoSlotName(5), "\r\n");
-    EXPECT_EQ(app::UndoSlotName(3), "UNDO3.TXT");
+    WriteFile(store::UndoSlotFile(3), "ab\r\ncd\r\n");
+    WriteFile(store::UndoSlotFile(4), "");
+    WriteFile(store::UndoSlotFile(5), "\r\n");
+    EXPECT_EQ(store::UndoSlotFile(3), "UNDO3.TXT");
     EXPECT_EQ(app::ReadUndoSlot(3), "ab\r\ncd\r\n");
     EXPECT_FALSE(app::ReadUndoSlot(4));
     EXPECT_EQ(app::ReadUndoSlot(5), "\r\n");

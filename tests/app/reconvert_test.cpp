@@ -15,6 +15,7 @@
 #include "platform/richtextbox.h"
 #include "platform/textbox.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 #include "form1_testing.h"
 #include "support/testing.h"
@@ -70,7 +71,7 @@ TEST(Reconvert, AnEmptyLowerWindowDoesNothing) {
     EXPECT_EQ(f.SavedRtbCaret, 42);
     EXPECT_EQ(f.UndoIndex, undo);
     EXPECT_EQ(f.Label1()->text(), hint);
-    EXPECT_FALSE(ReadFile(convert::kBedTraceFile));
+    EXPECT_FALSE(ReadFile(store::kBedTraceFile));
 }
 
 TEST(Reconvert, TypedCodeTextComesBack) {
@@ -89,7 +90,7 @@ TEST(Reconvert, TypedCodeTextComesBack) {
         {"a ** b *1*", "a ** b *1*"},
     };
     for (const auto& [typed, back] : cases) EXPECT_EQ(roundTrip(typed), back) << typed;
-    EXPECT_EQ(ReadFile(convert::kBedTraceFile), "");
+    EXPECT_EQ(ReadFile(store::kBedTraceFile), "");
 }
 
 TEST(Reconvert, EverySettingOfTheUpperTextIsAConversionWithItsUndoSlot) {
@@ -105,8 +106,8 @@ TEST(Reconvert, EverySettingOfTheUpperTextIsAConversionWithItsUndoSlot) {
 }
 
 TEST(Reconvert, ExpansionsComeBackAsTheirAbbreviations) {
-    WriteFile(convert::kAbbTraceFile, "ty=Truly yours\r\nmu=\\'b5\r\n");
-    WriteFile(convert::kBedTraceFile, "ty=Truly yours\r\nmu=\\'b5\r\n");
+    WriteFile(store::kAbbTraceFile, "ty=Truly yours\r\nmu=\\'b5\r\n");
+    WriteFile(store::kBedTraceFile, "ty=Truly yours\r\nmu=\\'b5\r\n");
     Form1Form& f = withSymbols();
     EXPECT_EQ(roundTrip("*ty* and *mu*\r\n*ty*, *mu*"), "*ty* and *mu*\r\n*ty, mu*");
     EXPECT_EQ(f.BedLineCount, 2);
@@ -168,7 +169,7 @@ TEST(Reconvert, TheLowerWindowIsNormalisedFirst) {
 TEST(Reconvert, ALongListIsRetracedOnlyWhenTheUserAgrees) {
     Form1Form& f = withSymbols();
     const std::vector<std::string> list = lines(1000);
-    WriteFile(convert::kBedTraceFile, textfile::joinLines(list));
+    WriteFile(store::kBedTraceFile, textfile::joinLines(list));
     store::BedRetrace = true;
     std::vector<std::string> captions;
     dlg::SetMsgBoxHook([&](const dlg::MsgBoxCall& call) {
@@ -182,7 +183,7 @@ TEST(Reconvert, ALongListIsRetracedOnlyWhenTheUserAgrees) {
     EXPECT_EQ(roundTrip("ab"), "ab");
     EXPECT_EQ(captions, std::vector<std::string>{"Preparing 1000 list entries for work... Please wait!"});
     EXPECT_EQ(f.Label1()->text(), hint);
-    EXPECT_EQ(ReadFile(convert::kBedTraceFile), textfile::joinLines(list));
+    EXPECT_EQ(ReadFile(store::kBedTraceFile), textfile::joinLines(list));
     // Asked once per list version.
     EXPECT_EQ(roundTrip("ab"), "ab");
     EXPECT_EQ(captions.size(), 1u);
@@ -190,7 +191,7 @@ TEST(Reconvert, ALongListIsRetracedOnlyWhenTheUserAgrees) {
 
 TEST(Reconvert, NothingThatRunsWhileTheListLoadsDisturbsIt) {
     Form1Form& f = withSymbols();
-    WriteFile(convert::kBedTraceFile, textfile::joinLines(lines(1000)));
+    WriteFile(store::kBedTraceFile, textfile::joinLines(lines(1000)));
     store::BedRetrace = true;
     int questions = 0;
     dlg::SetMsgBoxHook([&](const dlg::MsgBoxCall&) {
@@ -207,7 +208,7 @@ TEST(Reconvert, NothingThatRunsWhileTheListLoadsDisturbsIt) {
 }
 
 TEST(Reconvert, AFailureAnsweredNoLeavesEverythingAsItIs) {
-    WriteFile(convert::kBedTraceFile, "x=ab\r\ny=cd\r\n");
+    WriteFile(store::kBedTraceFile, "x=ab\r\ny=cd\r\n");
     Form1Form& f = withSymbols();
     f.TEX()->SetText("ab");
     const std::string snapshot = *ReadFile("RTB.RTF");
@@ -239,7 +240,7 @@ TEST(Reconvert, AFailureAfterTheResultKeepsTheUntrimmedText) {
 }
 
 TEST(Reconvert, AFailureAnsweredYesRestoresTheLowerWindowAndReloadsTheList) {
-    WriteFile(convert::kBedTraceFile, "x=ab\r\ny=cd\r\n");
+    WriteFile(store::kBedTraceFile, "x=ab\r\ny=cd\r\n");
     Form1Form& f = withSymbols();
     f.TEX()->SetText("ab");
     std::string shownAtQuestion;
@@ -249,7 +250,7 @@ TEST(Reconvert, AFailureAnsweredYesRestoresTheLowerWindowAndReloadsTheList) {
     });
     {
         // The file changes under the loaded list: the reload takes its order.
-        ForcedFailure failure("recognition", [] { WriteFile(convert::kBedTraceFile, "a=b\r\nc=ddd\r\ne=ff\r\n"); });
+        ForcedFailure failure("recognition", [] { WriteFile(store::kBedTraceFile, "a=b\r\nc=ddd\r\ne=ff\r\n"); });
         reconvert();
     }
     EXPECT_EQ(f.RTB()->TextRTF(), shownAtQuestion);
@@ -259,7 +260,7 @@ TEST(Reconvert, AFailureAnsweredYesRestoresTheLowerWindowAndReloadsTheList) {
 
     // A file that has become shorter fills what it can.
     {
-        ForcedFailure failure("recognition", [] { WriteFile(convert::kBedTraceFile, "q=r\r\n"); });
+        ForcedFailure failure("recognition", [] { WriteFile(store::kBedTraceFile, "q=r\r\n"); });
         reconvert();
     }
     EXPECT_EQ(f.BedList, (std::vector<std::string>{"q=r", "", ""}));
@@ -287,10 +288,122 @@ TEST(Reconvert, ARecoveryThatCannotSaveTheLowerWindowStillRestoresIt) {
 TEST(Reconvert, AnUnreadableListIsReportedAndChangesNothing) {
     Form1Form& f = withSymbols();
     f.TEX()->SetText("ab");
-    ASSERT_TRUE(QDir().mkdir(convert::kBedTraceFile));
+    ASSERT_TRUE(QDir().mkdir(store::kBedTraceFile));
     testing_support::MsgBoxRecorder boxes;
     reconvert();
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_NE(boxes.calls()[0].prompt.find("could not be read"), std::string::npos);
     EXPECT_EQ(f.TEX()->Text(), "ab");
+}
+
+TEST(Reconvert, TheListIsReadAgainOnlyWhenItsVersionChanged) {
+    Form1Form& f = withSymbols();
+    store::AbbListVersion = 2;
+    WriteFile(store::kBedTraceFile, "\r\n");
+    EXPECT_EQ(roundTrip("ab"), "ab");
+    EXPECT_EQ(store::BedTracedVersion, 0);  // too short: read again next time
+    WriteFile(store::kBedTraceFile, "x=ab\r\n");
+    roundTrip("ab");
+    EXPECT_EQ(store::BedTracedVersion, 2);
+    EXPECT_EQ(f.BedList, (std::vector<std::string>{"x=ab", ""}));
+    WriteFile(store::kBedTraceFile, "new=y\r\n");
+    roundTrip("ab");
+    EXPECT_EQ(f.BedList, (std::vector<std::string>{"x=ab", ""}));
+}
+
+TEST(Reconvert, ASortedListThatCannotBeSavedIsReportedAndUsed) {
+    Form1Form& f = withSymbols();
+    f.TEX()->SetText("ab");
+    std::vector<std::string> list = lines(200);
+    WriteFile(store::kBedTraceFile, textfile::joinLines(list));
+    store::BedRetrace = true;
+    testing_support::MsgBoxRecorder boxes;
+    {
+        testing_support::DiskFull full(static_cast<unsigned long>(textfile::joinLines(list).size()));
+        reconvert();
+    }
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_NE(boxes.calls()[0].prompt.find("keeps its former content"), std::string::npos);
+    EXPECT_EQ(ReadFile(store::kBedTraceFile), textfile::joinLines(list));
+    list.push_back("");
+    convert::TraceBedList(list);
+    EXPECT_EQ(f.BedList, list);
+}
+
+TEST(Reconvert, ARecoveryThatCannotReadTheListAgainKeepsTheSessionsList) {
+    WriteFile(store::kBedTraceFile, "x=ab\r\ny=cd\r\n");
+    Form1Form& f = withSymbols();
+    f.TEX()->SetText("ab");
+    testing_support::MsgBoxRecorder boxes;
+    {
+        ForcedFailure failure("recognition", [] {
+            QDir().remove(store::kBedTraceFile);
+            QDir().mkdir(store::kBedTraceFile);
+        });
+        reconvert();
+    }
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_NE(boxes.calls()[1].prompt.find("could not be read again"), std::string::npos);
+    EXPECT_EQ(f.BedList, (std::vector<std::string>{"y=cd", "x=ab", ""}));
+}
+
+// Meanings "*": every list entry puts stars around every star of the text.
+TEST(Reconvert, MeaningsThatExpandIntoEachOtherStopTheCommandAndChangeNothing) {
+    Form1Form& f = withSymbols();
+    f.TEX()->SetText("x*y #ab#");
+    f.RTB()->SetSelStart(0);
+    f.RTB()->SetSelLength(1);
+    f.RTB()->SetSelBold(true);  // the normalisation of the command would take this back
+    f.RTB()->SetSelStart(2);
+    f.RTB()->SetSelLength(2);
+    std::string list;
+    for (int i = 0; i < 30; ++i) list.append("k").append(std::to_string(i)).append("=*\r\n");
+    WriteFile(store::kBedTraceFile, list);
+    store::BedRetrace = true;
+    const auto files = testing_support::FolderSnapshot();
+    const std::string lower = f.RTB()->TextRTF();
+    const std::string work = f.WorkRtf;
+    const QString hint = f.Label1()->text();
+    const int undo = f.UndoIndex;
+
+    testing_support::MsgBoxRecorder boxes;
+    reconvert();
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_NE(boxes.calls()[0].prompt.find("expand into each other"), std::string::npos);
+    EXPECT_NE(boxes.calls()[0].prompt.find(std::string("\"") + store::kBedTraceFile + "\""), std::string::npos);
+    EXPECT_NE(boxes.calls()[0].prompt.find("Reconvert has stopped"), std::string::npos);
+    EXPECT_EQ(testing_support::FolderSnapshot(), files);
+    EXPECT_EQ(f.RTB()->TextRTF(), lower);
+    EXPECT_EQ(f.RTB()->SelStart(), 2);
+    EXPECT_EQ(f.RTB()->SelLength(), 2);
+    EXPECT_EQ(f.TEX()->Text(), "x*y #ab#");
+    EXPECT_EQ(f.WorkRtf, work);
+    EXPECT_EQ(f.Label1()->text(), hint);
+    EXPECT_EQ(f.UndoIndex, undo);
+    EXPECT_EQ(store::BedTracedVersion, 0);
+
+    // With the list mended the command goes through, and the traced list is
+    // written back then.
+    WriteFile(store::kBedTraceFile, "k=zz\r\n");
+    reconvert();
+    EXPECT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(f.TEX()->Text(), "x*y #ab#");
+    EXPECT_EQ(ReadFile(store::kBedTraceFile), "k=zz\r\n\r\n");
+}
+
+TEST(Reconvert, CodingsThatExpandIntoEachOtherStopTheCommandToo) {
+    Form1Form& f = withSymbols();
+    f.TEX()->SetText("x#y");
+    for (int code = 65; code < 95; ++code)
+        if (code != 92) store::CellCode[static_cast<size_t>(code)].assign(1, '#');
+    WriteFile(store::kBedTraceFile, "");  // no list: the load only creates a missing one
+    const auto files = testing_support::FolderSnapshot();
+    const std::string lower = f.RTB()->TextRTF();
+    testing_support::MsgBoxRecorder boxes;
+    reconvert();
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_NE(boxes.calls()[0].prompt.find("\"RUNEMILLINI.TXT\""), std::string::npos);
+    EXPECT_EQ(testing_support::FolderSnapshot(), files);
+    EXPECT_EQ(f.RTB()->TextRTF(), lower);
+    EXPECT_EQ(f.TEX()->Text(), "x#y");
 }

@@ -11,7 +11,10 @@
 #include "app/form1.h"
 #include "app/startup.h"
 #include "assign/charass.h"
+#include "platform/lazyform.h"
+#include "platform/richtextbox.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 #include "support/testing.h"
 
@@ -82,7 +85,10 @@ TEST(StartupSequence, TitlesFromTheFileNameTheCustomButtons) {
     ls.push_back(" 0 ");
     ls.push_back("Greek set");
     WriteFile(store::kAssignmentFile, textfile::joinLines(ls));
+    testing_support::MsgBoxRecorder boxes;  // the short file is kept aside before it is rewritten
     Form1().Load();
+    EXPECT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(ReadFile(store::kAssignmentBackupFile), textfile::joinLines(ls));
     EXPECT_EQ(CharAss().Custom(1)->text(), "Greek set");
     EXPECT_EQ(CharAss().Custom(2)->text(), "Custom2");
     EXPECT_EQ(CharAss().LockUniCB()->text(), "Lock Uni");
@@ -179,4 +185,133 @@ TEST(StartupSequence, ASettingsWriteFailureIsReportedOnceUntilAWriteSucceeds) {
     QDir().mkdir(store::kOptionsFile);
     CharAss().WriteINI();
     EXPECT_EQ(boxes.count(), 2u);
+}
+
+namespace {
+
+// A whole assignment file: 52 cells of page 1 hold Greek letters.
+std::string tableFile(const std::string& face) {
+    std::vector<std::string> ls(192);
+    int n = 0;
+    for (int code = 65; code <= 132 && n < 52; ++code) {
+        if (!store::HasCell(code)) continue;
+        ls[static_cast<size_t>(code - 64)] = "\\u" + std::to_string(913 + n++) + "?";
+    }
+    ls.push_back(face);
+    ls.push_back(" 0 ");
+    for (int i = 1; i <= 16; ++i) ls.push_back("Custom" + std::to_string(i));
+    return textfile::joinLines(ls);
+}
+
+void freshStart() {
+    platform::DestroyAllForms();
+    store::ResetSharedState();
+}
+
+bool mentions(const dlg::MsgBoxCall& call, const std::string& text) {
+    return call.prompt.find(text) != std::string::npos;
+}
+
+}  // namespace
+
+// A brace in the face name would end the font table of every cell's document,
+// every box would read back empty and the start-up would save an empty table.
+TEST(StartupSettings, AFaceNameThatCannotStandInRtfKeepsTheTableAndTheFont) {
+    for (const char* face : {"Ari}al", "Ar{ial", "Arial;}}{\\info"}) {
+        freshStart();
+        WriteFile(store::kAssignmentFile, tableFile(face));
+        testing_support::MsgBoxRecorder boxes;
+        Form1().Load();
+        ASSERT_EQ(boxes.count(), 1u) << face;
+        EXPECT_TRUE(mentions(boxes.calls()[0], std::string("\"") + store::kAssignmentFile + "\"")) << face;
+        EXPECT_TRUE(mentions(boxes.calls()[0], std::string("\"") + face + "\"")) << face;
+        EXPECT_TRUE(mentions(boxes.calls()[0], "\"Arial\" stays in use")) << face;
+        // Every cell as it was; only the face line holds the font in use.
+        EXPECT_EQ(ReadFile(store::kAssignmentFile), tableFile("Arial")) << face;
+        EXPECT_EQ(CharAss().CellBox(65)->TextW(), QString::fromUtf8("Α"));
+        EXPECT_EQ(store::CellFontName, "Arial");
+    }
+}
+
+TEST(StartupBackup, AShortFileIsKeptAsideInsteadOfDeleted) {
+    WriteFile(store::kAssignmentBackupFile, "an older backup");
+    const std::string file = fileOfLines(193);
+    WriteFile(store::kAssignmentFile, file);
+    std::string notice;
+    EXPECT_TRUE(app::CheckAssignmentFile(&notice));
+    EXPECT_FALSE(textfile::exists(store::kAssignmentFile));
+    EXPECT_EQ(ReadFile(store::kAssignmentBackupFile), file);
+    EXPECT_NE(notice.find("\"RUNEMILLINI.TXT\" holds 193 lines"), std::string::npos) << notice;
+    EXPECT_NE(notice.find("\"RUNEMILLINI.TXT.bak\""), std::string::npos) << notice;
+    EXPECT_NE(notice.find("empty symbol table"), std::string::npos) << notice;
+
+    // The start goes on with the defaults and says nothing more.
+    testing_support::MsgBoxRecorder boxes;
+    Form1().Load();
+    EXPECT_EQ(boxes.count(), 0u);
+    EXPECT_EQ(ReadFile(store::kAssignmentBackupFile), file);
+    EXPECT_EQ(ReadLines(store::kAssignmentFile).size(), 210u);
+    EXPECT_EQ(store::CellFontName, "Arial");
+}
+
+TEST(StartupBackup, AnEmptyOrMissingFileLeavesTheBackupAlone) {
+    WriteFile(store::kAssignmentBackupFile, "the backup");
+    for (bool missing : {false, true}) {
+        if (missing) textfile::remove(store::kAssignmentFile);
+        else WriteFile(store::kAssignmentFile, "");
+        std::string notice;
+        EXPECT_TRUE(app::CheckAssignmentFile(&notice));
+        EXPECT_EQ(notice, "");
+        EXPECT_FALSE(textfile::exists(store::kAssignmentFile));
+    }
+    testing_support::MsgBoxRecorder boxes;
+    Form1().Load();
+    EXPECT_EQ(boxes.count(), 0u);
+    EXPECT_EQ(ReadFile(store::kAssignmentBackupFile), "the backup");
+}
+
+// A file the program reads, but whose lines a rewrite would drop or shift.
+TEST(StartupBackup, AFileThatIsNotWholeIsKeptBeforeItsFirstRewriteAndTheUserToldOnce) {
+    std::string doubled = tableFile("Times New Roman");
+    for (size_t at = doubled.find("\r\n"); at != std::string::npos; at = doubled.find("\r\n", at + 3))
+        doubled.insert(at, "\r");  // line ends converted twice: CR CR LF
+    std::string withNul = tableFile("Arial");
+    withNul[0] = '\0';
+    const std::pair<std::string, std::string> cases[] = {{fileOfLines(194), "194 lines"},
+                                                         {fileOfLines(209), "209 lines"},
+                                                         {fileOfLines(211), "211 lines"},
+                                                         {doubled, "420 lines"},
+                                                         {withNul, "NUL bytes"}};
+    for (const auto& [file, held] : cases) {
+        freshStart();
+        WriteFile(store::kAssignmentFile, file);
+        std::string notice;
+        EXPECT_FALSE(app::CheckAssignmentFile(&notice));
+        EXPECT_EQ(notice, "");
+        testing_support::MsgBoxRecorder boxes;
+        Form1().Load();
+        ASSERT_EQ(boxes.count(), 1u) << held;
+        EXPECT_TRUE(mentions(boxes.calls()[0], "\"RUNEMILLINI.TXT\" did not hold the 210 lines")) << held;
+        EXPECT_TRUE(mentions(boxes.calls()[0], "(it held " + held + ")")) << boxes.calls()[0].prompt;
+        EXPECT_TRUE(mentions(boxes.calls()[0], "\"RUNEMILLINI.TXT.bak\"")) << held;
+        EXPECT_EQ(ReadFile(store::kAssignmentBackupFile), file) << held;
+        EXPECT_EQ(ReadLines(store::kAssignmentFile).size(), 210u);
+        // Later writes find a whole file: no second backup, no second word.
+        CharAss().WriteINI();
+        CharAss().WriteINI();
+        EXPECT_EQ(boxes.count(), 1u) << held;
+        EXPECT_EQ(ReadFile(store::kAssignmentBackupFile), file) << held;
+    }
+}
+
+TEST(StartupBackup, AWholeFileIsRewrittenWithoutABackup) {
+    std::string lfOnly = tableFile("Arial");
+    for (size_t at = lfOnly.find('\r'); at != std::string::npos; at = lfOnly.find('\r', at)) lfOnly.erase(at, 1);
+    for (const std::string& file : {tableFile("Arial"), lfOnly}) {
+        freshStart();
+        WriteFile(store::kAssignmentFile, file);
+        Form1().Load();  // no message box is expected
+        EXPECT_FALSE(textfile::exists(store::kAssignmentBackupFile));
+        EXPECT_EQ(ReadFile(store::kAssignmentFile), tableFile("Arial"));
+    }
 }

@@ -6,8 +6,8 @@
 #include <set>
 
 #include "assign/cells.h"
-#include "platform/rtf_reader.h"
-#include "platform/rtf_writer.h"
+#include "rtf/reader.h"
+#include "rtf/writer.h"
 #include "store/store.h"
 
 using namespace assign;
@@ -231,4 +231,18 @@ TEST(CellCut, WithoutLineBreaksKeepsTheMeaningOfRandomBodies) {
         ASSERT_EQ(stripped.find_first_of("\r\n"), std::string::npos) << body;
         ASSERT_EQ(document(stripped), document(body)) << body;
     }
+}
+
+// Whatever made the box's RTF take another shape: a box that shows text never
+// wipes its cell.
+TEST(CellRule, ACutThatGivesNothingForTheTextShownKeepsTheStoredString) {
+    const std::string caption = LabelCaption(70);
+    const std::string sizeWordLast = "{\\rtf1\\ansi{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}\r\n\\uc1\\pard x\\f0\\fs24"
+                                     "\\par\r\n}\r\n" + std::string(1, '\0');
+    EXPECT_EQ(CollectCell("x", caption, sizeWordLast, "\\u1070?", false, 12), "\\u1070?");
+    EXPECT_EQ(CollectCell("x", caption, sizeWordLast, "", false, 12), "");
+    // Without the writer's tail the cut would take a piece of something else.
+    std::string noTail = boxRtf("\\u945?");
+    noTail.pop_back();
+    EXPECT_EQ(CollectCell("x", caption, noTail, "\\u1070?", false, 12), "\\u1070?");
 }

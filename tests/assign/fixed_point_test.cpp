@@ -7,8 +7,9 @@
 #include "assign/charass.h"
 #include "assign/charass2.h"
 #include "platform/ansi.h"
-#include "platform/codepage.h"
 #include "platform/richtextbox.h"
+#include "rtf/codepage.h"
+#include "store/filenames.h"
 #include "store/store.h"
 #include "support/testing.h"
 

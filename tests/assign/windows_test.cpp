@@ -8,29 +8,20 @@
 #include "assign/cells.h"
 #include "assign/charass.h"
 #include "assign/charass2.h"
+#include "assign/zoom.h"
+#include "assign/pages.h"
 #include "platform/ansi.h"
 #include "platform/dialogs.h"
 #include "platform/richtextbox.h"
+#include "store/filenames.h"
 #include "store/store.h"
 #include "support/testing.h"
+#include "assign/settings_io.h"
 
 using testing_support::ReadFile;
 using testing_support::ReadLines;
 
 namespace {
-
-struct Counts {
-    int reads, writes;
-    bool operator==(const Counts&) const = default;
-};
-
-// How often `step` reads and writes the settings files.
-template <class Step>
-Counts ioOf(Step step) {
-    const auto before = store::Io;
-    step();
-    return {store::Io.reads - before.reads, store::Io.writes - before.writes};
-}
 
 // The start of the program as far as the assignment windows see it: the main
 // window's load calls ReadINI, which loads page 1 hidden.
@@ -74,22 +65,26 @@ TEST(AssignWindows, EveryCellStandsWhereItsPageSays) {
     EXPECT_EQ(CharAss2().Window()->size(), QSize(dlg::TwipsToPixelsX(11205), dlg::TwipsToPixelsY(8040)));
 }
 
-TEST(AssignWindows, PageTwoStacksItsBoxesInTheDesignedOrderAboveTheLabels) {
-    QWidget* window = CharAss2().Window();
-    std::vector<int> boxes;
-    int lastLabel = -1, firstBox = -1;
-    const QObjectList& children = window->children();
-    for (int i = 0; i < children.size(); ++i) {
-        if (auto* box = qobject_cast<platform::RichTextBox*>(children[i])) {
-            for (int code : store::CellCodes())
-                if (code >= 133 && CharAss2().CellBox(code) == box) boxes.push_back(code);
-            if (firstBox < 0) firstBox = i;
-        } else if (qobject_cast<QLabel*>(children[i])) {
-            lastLabel = i;
+TEST(AssignWindows, BothPagesStackTheEarlierListedBoxOnTopAndEveryBoxAboveTheOtherControls) {
+    const auto check = [](assign::CellWindow& page, const std::vector<int>& list) {
+        std::map<QObject*, int> codeOf;
+        for (int code : list) codeOf[page.CellBox(code)] = code;
+        std::vector<int> bottomUp;
+        int lastOther = -1, firstBox = -1;
+        const QObjectList& children = page.Window()->children();
+        for (int i = 0; i < children.size(); ++i) {
+            if (codeOf.count(children[i])) {
+                bottomUp.push_back(codeOf[children[i]]);
+                if (firstBox < 0) firstBox = i;
+            } else if (children[i]->isWidgetType()) {
+                lastOther = i;
+            }
         }
-    }
-    EXPECT_EQ(boxes, assign::Page2StackingOrder());
-    EXPECT_LT(lastLabel, firstBox);
+        EXPECT_EQ(bottomUp, std::vector<int>(list.rbegin(), list.rend()));
+        EXPECT_LT(lastOther, firstBox);
+    };
+    check(CharAss(), assign::BoxList(1));
+    check(CharAss2(), assign::Page2StackingOrder());
 }
 
 TEST(AssignWindows, FillsCaptionTheCellsAndNameTheSymbolFont) {
@@ -215,6 +210,71 @@ TEST(Protocol, PageTwosSaveRefreshIsPageOnes) {
     // Page 1, closed, is loaded again by the first touch of its cells.
     EXPECT_EQ(io, (Counts{3, 5}));
     EXPECT_TRUE(CharAss().IsLoaded());
+}
+
+// A preset or a custom set writes the files first; the refresh then shows
+// them on both pages and drops what only the boxes held.
+TEST(Protocol, TheRefreshesAfterAWriteShowTheStoredTableOnBothPages) {
+    for (auto refresh : {assign::PresetRefresh, assign::CustomSetRefresh}) {
+        platform::DestroyAllForms();
+        start();
+        paste(CharAss().CellBox(66), QString::fromUtf8("Ж"));
+        store::CellFontName = "Times New Roman";
+        storeTable({{65, "\\u913?"}, {200, "\\u1488?"}});
+        // Page 2 untouched: its load runs inside the refresh, reading once and
+        // writing once more.
+        EXPECT_EQ(ioOf(refresh), (Counts{3, 3}));
+        EXPECT_FALSE(CharAss2().Window()->isVisible());
+        EXPECT_EQ(CharAss().CellBox(65)->TextW(), QString::fromUtf8("Α"));
+        EXPECT_EQ(CharAss().CellBox(66)->TextW(), QString());
+        EXPECT_EQ(CharAss2().CellBox(200)->TextW(), QString::fromUtf8("א"));
+        EXPECT_EQ(CharAss2().Label2()->text(), "Times New Roman 0\r\n12");
+        EXPECT_EQ(store::CellCode[200], "\\u1488?");
+        EXPECT_EQ(ioOf(refresh), (Counts{2, 2}));
+    }
+}
+
+TEST(Protocol, CollectingAllCellsKeepsWhatTheBoxesHoldAndWritesIt) {
+    start();
+    CharAss2().Show();
+    paste(CharAss().CellBox(70), QString::fromUtf8("Ж"));
+    CharAss2().CellBox(250)->SetText("U+042E");
+    EXPECT_EQ(ioOf(assign::CollectAllCells), (Counts{0, 2}));
+    EXPECT_EQ(cellLine(70), "\\u1046?");
+    EXPECT_EQ(cellLine(250), "\\u1070?");
+}
+
+TEST(Protocol, ASaveRefreshWhoseWriteFailsEndsThereAndKeepsTheEdits) {
+    start();
+    CharAss2().Show();
+    const auto assignment = ReadFile(store::kAssignmentFile), options = ReadFile(store::kOptionsFile);
+    paste(CharAss().CellBox(70), QString::fromUtf8("Ж"));
+    paste(CharAss2().CellBox(140), QString::fromUtf8("א"));
+    testing_support::MsgBoxRecorder boxes;
+    {
+        testing_support::DiskFull full(8);
+        CharAss().Save_Click();
+    }
+    EXPECT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(ReadFile(store::kAssignmentFile), assignment);
+    EXPECT_EQ(ReadFile(store::kOptionsFile), options);
+    // No fill re-read the old files over the edits.
+    EXPECT_EQ(store::CellCode[70], "\\u1046?");
+    EXPECT_EQ(CharAss().CellBox(70)->TextW(), QString::fromUtf8("Ж"));
+    EXPECT_EQ(CharAss2().CellBox(140)->TextW(), QString::fromUtf8("א"));
+    // Clicked again while the disk is still full: the click says so again,
+    // once, rather than doing nothing without a word.
+    {
+        testing_support::DiskFull full(8);
+        CharAss().Save_Click();
+        CharAss2().Save()->click();
+    }
+    EXPECT_EQ(boxes.count(), 3u);
+    EXPECT_EQ(CharAss().CellBox(70)->TextW(), QString::fromUtf8("Ж"));
+    // Once the disk takes them again, the next Save / Refresh stores both.
+    CharAss().Save_Click();
+    EXPECT_EQ(cellLine(70), "\\u1046?");
+    EXPECT_EQ(cellLine(140), "\\u1488?");
 }
 
 TEST(Editing, PastedSymbolsAndTypedCodesBecomeCellStringsOnSaveRefresh) {

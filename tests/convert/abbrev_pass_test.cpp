@@ -5,14 +5,10 @@
 #include <random>
 
 #include "literal_forward.h"
-#include "platform/textfile.h"
-#include "support/testing.h"
 
 using convert::AbbTable;
 using convert::DisplayLength;
 using convert::ExpansionTable;
-using testing_support::ReadFile;
-using testing_support::WriteFile;
 
 namespace {
 
@@ -209,102 +205,42 @@ TEST(AbbreviationPass, AgreesWithTheStepByStepPassOnLongListsAndGroups) {
         ASSERT_EQ(places.ExpPos, expected.expPos);
     }
 }
+TEST(WorkBound, SixtyFourMegabytesOrSixtyFourTimesTheStartWhicheverIsMore) {
+    EXPECT_EQ(convert::WorkBound::For(0).bytes, size_t{64} << 20);
+    EXPECT_EQ(convert::WorkBound::For(size_t{1} << 20).bytes, size_t{64} << 20);
+    EXPECT_EQ(convert::WorkBound::For(size_t{2} << 20).bytes, size_t{128} << 20);
+    EXPECT_EQ(convert::WorkBound::For(SIZE_MAX / 2).bytes, SIZE_MAX);
+    EXPECT_EQ(convert::WorkBound{100}.Left(30), 70u);
+    EXPECT_EQ(convert::WorkBound{100}.Left(130), 0u);
+}
 
-namespace {
-
-struct LoadLog {
-    std::vector<std::string> progress;
-    std::vector<std::string> questions;
-    int pumps = 0;
-    bool answer = true;
-    convert::AbbLoadServices services() {
-        return {[this](const std::string& text) { progress.push_back(text); },
-                [this](const std::string& prompt, const std::string& title) {
-                    questions.push_back(title + "|" + prompt);
-                    return answer;
-                },
-                [this] { ++pumps; }};
+// "a=aa" entered again and again: every entry doubles the group.
+TEST(AbbreviationPass, MeaningsThatExpandIntoEachOtherStopAtTheBound) {
+    auto doubling = [](int entries) {
+        std::vector<std::string> lines(static_cast<size_t>(entries), "a=aa");
+        lines.emplace_back();
+        return AbbTable(lines);
+    };
+    const auto ready = [] { return true; };
+    std::string work = "x *a* y *a*";
+    try {
+        convert::AbbreviationPass(work, doubling(7), ready, convert::WorkBound{100});
+        ADD_FAILURE() << "no stop";
+    } catch (const convert::RunawayExpansion& stopped) {
+        EXPECT_EQ(stopped.What(), convert::Runaway::ListMeanings);
     }
-};
+    EXPECT_EQ(work, "x *a* y *a*");
+    // The second group would take the text past the bound, the first not.
+    EXPECT_THROW(convert::AbbreviationPass(work, doubling(6), ready, convert::WorkBound{100}), convert::RunawayExpansion);
+    EXPECT_EQ(work, "x *a* y *a*");
+    // Up to the bound itself the text may grow.
+    work = "x *a* y *aaa*";
+    convert::AbbreviationPass(work, doubling(4), ready, convert::WorkBound{2 + 16 + 3 + 48});
+    EXPECT_EQ(work, "x " + std::string(16, 'a') + " y " + std::string(48, 'a'));
 
-std::string listFile(int lines) {
-    std::string s;
-    for (int i = 0; i < lines; ++i) s += (i % 2 ? "abc" : "a") + std::to_string(i) + "=m\r\n";
-    return s;
-}
-
-}  // namespace
-
-TEST(LoadAbbTraceFile, AFileUnderThreeBytesIsNotUsable) {
-    LoadLog log;
-    AbbTable table;
-    EXPECT_FALSE(convert::LoadAbbTraceFile(table, true, log.services()).usable);
-    EXPECT_EQ(ReadFile(convert::kAbbTraceFile), "");  // created empty
-    WriteFile(convert::kAbbTraceFile, "\r\n");
-    EXPECT_FALSE(convert::LoadAbbTraceFile(table, true, log.services()).usable);
-    EXPECT_TRUE(log.progress.empty());
-    EXPECT_EQ(ReadFile(convert::kAbbTraceFile), "\r\n");
-}
-
-TEST(LoadAbbTraceFile, ASmallListIsTracedWithoutAQuestionAndGainsAnEmptyLine) {
-    WriteFile(convert::kAbbTraceFile, listFile(12));
-    LoadLog log;
-    AbbTable table;
-    const convert::AbbLoadResult r = convert::LoadAbbTraceFile(table, true, log.services());
-    EXPECT_TRUE(r.usable);
-    EXPECT_TRUE(r.failure.empty());
-    EXPECT_EQ(log.progress, std::vector<std::string>{"Preparing 12 entries in the Abb list for work. Please wait!"});
-    EXPECT_TRUE(log.questions.empty());
-    EXPECT_EQ(log.pumps, 1);
-    const auto lines = textfile::readLines(convert::kAbbTraceFile).value();
-    ASSERT_EQ(lines.size(), 13u);
-    EXPECT_EQ(lines.back(), "");
-    EXPECT_EQ(lines.front().substr(0, 3), "abc");
-    EXPECT_EQ(table.Lines(), lines);
-    EXPECT_EQ(ReadFile(convert::kAbbTraceFile)->substr(ReadFile(convert::kAbbTraceFile)->size() - 4), "\r\n\r\n");
-}
-
-TEST(LoadAbbTraceFile, WithoutRetraceTheFileOrderIsUsedAndTheFileLeftAlone) {
-    WriteFile(convert::kAbbTraceFile, "a=1\rbb=2\nx\r\n");
-    LoadLog log;
-    AbbTable table;
-    EXPECT_TRUE(convert::LoadAbbTraceFile(table, false, log.services()).usable);
-    // A lone CR or a lone LF ends a line, as CR LF does.
-    EXPECT_EQ(table.Lines(), (std::vector<std::string>{"a=1", "bb=2", "x", ""}));
-    EXPECT_EQ(ReadFile(convert::kAbbTraceFile), "a=1\rbb=2\nx\r\n");
-    EXPECT_EQ(log.pumps, 0);
-}
-
-TEST(LoadAbbTraceFile, ALongListIsTracedOnlyWhenTheUserAgrees) {
-    WriteFile(convert::kAbbTraceFile, listFile(1000));
-    LoadLog log;
-    log.answer = false;
-    AbbTable table;
-    EXPECT_TRUE(convert::LoadAbbTraceFile(table, true, log.services()).usable);
-    ASSERT_EQ(log.questions.size(), 1u);
-    EXPECT_EQ(log.questions[0].substr(0, 44), "Retrace Abb list?|Retrace array? To save tim");
-    EXPECT_EQ(ReadFile(convert::kAbbTraceFile), listFile(1000));
-    EXPECT_EQ(table.Lines().front(), "a0=m");
-    EXPECT_EQ(table.Lines().size(), 1001u);
-
-    log.answer = true;
-    EXPECT_TRUE(convert::LoadAbbTraceFile(table, true, log.services()).usable);
-    EXPECT_EQ(log.questions.size(), 2u);
-    EXPECT_EQ(table.Lines().front().substr(0, 3), "abc");
-    EXPECT_EQ(textfile::readLines(convert::kAbbTraceFile)->size(), 1001u);
-}
-
-TEST(LoadAbbTraceFile, ATraceThatCannotBeWrittenIsReportedAndStillUsed) {
-    WriteFile(convert::kAbbTraceFile, listFile(12));
-    LoadLog log;
-    AbbTable table;
-    convert::AbbLoadResult r;
-    {
-        testing_support::DiskFull full(16);
-        r = convert::LoadAbbTraceFile(table, true, log.services());
-    }
-    EXPECT_TRUE(r.usable);
-    EXPECT_FALSE(r.failure.empty());
-    EXPECT_EQ(ReadFile(convert::kAbbTraceFile), listFile(12));
-    EXPECT_EQ(table.Lines().front().substr(0, 3), "abc");
+    // The bound for real lets a megabyte of one letter through (the main
+    // window's tests take the conversion to the bound itself).
+    work = "*a*";
+    convert::AbbreviationPass(work, doubling(20), ready, convert::WorkBound::For(work.size()));
+    EXPECT_EQ(work.size(), size_t{1} << 20);
 }

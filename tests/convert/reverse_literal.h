@@ -44,11 +44,20 @@ inline std::string Reversed(std::string s) {
     return s;
 }
 
+// mark + text + mark, built by appending (GCC 12 warns falsely on the
+// operator+ form when inlined here).
+inline std::string Enclosed(char mark, const std::string& text) {
+    std::string out(1, mark);
+    out.append(text);
+    out.push_back(mark);
+    return out;
+}
+
 inline void Meanings(std::string& w, const std::vector<std::string>& list) {
     for (const std::string& line : list) {
         const long q = InStr(1, line, "=") - 1;
         if (q > 0 && q < static_cast<long>(line.size()))
-            w = Replace(w, Mid(line, q + 2), "*" + line.substr(0, static_cast<size_t>(q)) + "*");
+            w = Replace(w, Mid(line, q + 2), Enclosed('*', line.substr(0, static_cast<size_t>(q))));
     }
 }
 
@@ -126,7 +135,7 @@ inline void Cells(std::string& w, const std::array<std::string, 256>& cells, con
         if (cell.substr(0, 2) == "\\'")
             ReplaceCodeInSymbolFont(w, cell, static_cast<char>(n), t);
         else
-            w = Replace(w, cell, "#" + std::string(1, static_cast<char>(n)) + "#");
+            w = Replace(w, cell, Enclosed('#', std::string(1, static_cast<char>(n))));
     }
 }
 

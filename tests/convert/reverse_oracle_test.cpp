@@ -172,11 +172,20 @@ TEST(ReconvertOracle, RepeatedMeaningsMatchTheLiteralSteps) {
     std::vector<std::string> list;
     for (int i = 0; i < 3000; ++i) {
         const int meaning = i % 3 == 2 ? i / 3 % 4 : i;
-        list.push_back("e" + std::to_string(i) + "=M" + std::to_string(meaning) + ";");
+        std::string line = "e";
+        line += std::to_string(i);
+        line += "=M";
+        line += std::to_string(meaning);
+        line += ';';
+        list.push_back(line);
     }
     convert::TraceBedList(list);
     std::string text;
-    for (int i = 0; i < 3000; ++i) text += "M" + std::to_string(i % 7 == 0 ? i : i % 4) + "; ";
+    for (int i = 0; i < 3000; ++i) {
+        text += 'M';
+        text += std::to_string(i % 7 == 0 ? i : i % 4);
+        text += "; ";
+    }
     std::string expected = text;
     literal::Meanings(expected, list);
     convert::ReplaceMeanings(text, list);

@@ -283,3 +283,31 @@ TEST(ReconvertTrims, ThreeTrimsInOrder) {
     EXPECT_FALSE(convert::TrimResult(2, "x "));
     EXPECT_FALSE(convert::TrimResult(3, "x"));
 }
+
+// Meanings "*": every entry puts stars around stars, and the text doubles.
+TEST(Recognition, MeaningsOrCodingsThatExpandIntoEachOtherStopAtTheBound) {
+    std::vector<std::string> list;
+    for (int i = 0; i < 30; ++i) list.push_back(std::string(1, 'k').append(std::to_string(i)).append("=*"));
+    list.emplace_back();
+    std::string text = "a*b";
+    try {
+        convert::ReplaceMeanings(text, list, convert::WorkBound{4096});
+        ADD_FAILURE() << "no stop";
+    } catch (const convert::RunawayExpansion& stopped) {
+        EXPECT_EQ(stopped.What(), convert::Runaway::ListMeanings);
+    }
+    std::string small = "a*b";
+    convert::ReplaceMeanings(small, {"k=*", ""}, convert::WorkBound{6});
+    EXPECT_EQ(small, "a*k*b");
+
+    CellTable cells;
+    for (int code = 64; code < 94; ++code)
+        if (code != 92) cells[static_cast<size_t>(code)] = "#";
+    std::string rtf = ControlRtf(kArial, "\\pard\\f0\\fs24 a#b");
+    try {
+        convert::RecognizeSymbols(rtf, nullptr, cells, 0, 12);
+        ADD_FAILURE() << "no stop";
+    } catch (const convert::RunawayExpansion& stopped) {
+        EXPECT_EQ(stopped.What(), convert::Runaway::Cells);
+    }
+}

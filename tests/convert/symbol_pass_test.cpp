@@ -126,3 +126,22 @@ TEST(SymbolPass, AgreesWithTheStepByStepPassOnRandomTexts) {
         }
     }
 }
+
+// A cell whose coding holds its own quoted character: every pair of the text
+// replaces all the groups the pairs before it made.
+TEST(SymbolPass, CodingsThatExpandIntoEachOtherStopAtTheBound) {
+    CellTable cells = namedCells();
+    cells['a'] = "#a##a#";
+    std::string text;
+    for (int i = 0; i < 40; ++i) text += "#a#";
+    const convert::SegmentConverter converter(cells);
+    try {
+        SymbolPass(text, converter, convert::WorkBound::For(text.size()));
+        ADD_FAILURE() << "no stop";
+    } catch (const convert::RunawayExpansion& stopped) {
+        EXPECT_EQ(stopped.What(), convert::Runaway::Cells);
+    }
+    // Below the bound the pass goes on as before: ten pairs, each doubling.
+    const std::string ten = text.substr(0, 10 * 3);
+    EXPECT_EQ(SymbolPass(ten, converter, convert::WorkBound::For(ten.size())).size(), size_t{3 * 10} << 10);
+}

@@ -9,8 +9,8 @@
 
 #include "platform/dialogs.h"
 #include "platform/richtextbox.h"
-#include "platform/rtf_writer.h"
-#include "rtf_test_support.h"
+#include "rtf/writer.h"
+#include "rtf/rtf_test_support.h"
 #include "support/testing.h"
 
 using platform::RichTextBox;

@@ -8,9 +8,9 @@
 #include <QTextDocument>
 
 #include "platform/richtextbox.h"
-#include "platform/rtf_writer.h"
 #include "platform/text_layout.h"
-#include "rtf_test_support.h"
+#include "rtf/rtf_test_support.h"
+#include "rtf/writer.h"
 #include "support/testing.h"
 
 using platform::RichTextBox;
@@ -133,18 +133,21 @@ void edit(Random& r, rtf::Document& d, const std::vector<rtf::CharFormat>& fs) {
 // Everything the document holds: per paragraph its format, and per character
 // run its format, as Qt keeps them.
 std::string structure(const QTextDocument& doc) {
-    std::string out;
+    QString out;
     for (QTextBlock b = doc.firstBlock(); b.isValid(); b = b.next()) {
-        out += "|" + std::to_string(static_cast<int>(b.blockFormat().alignment())) + ":" +
-               std::to_string(b.blockFormat().properties().size()) + ":" +
-               std::to_string(b.charFormat().properties().size());
+        out += QStringLiteral("|%1:%2:%3")
+                   .arg(static_cast<int>(b.blockFormat().alignment()))
+                   .arg(b.blockFormat().properties().size())
+                   .arg(b.charFormat().properties().size());
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextCharFormat f = it.fragment().charFormat();
-            out += "[" + it.fragment().text().toStdString() + "/" + f.fontFamilies().toStringList().join(',').toStdString() +
-                   "/" + std::to_string(f.fontPointSize()) + "/" + std::to_string(f.fontWeight()) + "]";
+            out += QStringLiteral("[%1/%2/%3/%4]")
+                       .arg(it.fragment().text(), f.fontFamilies().toStringList().join(u','))
+                       .arg(f.fontPointSize())
+                       .arg(f.fontWeight());
         }
     }
-    return out;
+    return out.toStdString();
 }
 
 void expectSame(RichTextBox& updated, RichTextBox& built, const std::string& what) {

@@ -4,11 +4,11 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <QKeyEvent>
-#include <QScrollBar>
 #include <QTextLayout>
 
 #include "platform/richtextbox.h"

@@ -1,5 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <csignal>
+
 #include "platform/textfile.h"
 #include "support/testing.h"
 
@@ -70,4 +80,93 @@ TEST(TextFileNames, AnsiNamesReachTheFileSystem) {
     ASSERT_TRUE(textfile::writeAtomic("Gr\xfc\xdf.TXT", "x"));
     EXPECT_TRUE(textfile::exists("Gr\xfc\xdf.TXT"));
     EXPECT_EQ(ReadFile("Gr\xfc\xdf.TXT"), "x");
+}
+
+// Files that belong together are all written and flushed before the first
+// rename, and the renames follow one right after another.
+TEST(TextFileGroup, AllAreFlushedBeforeTheFirstRename) {
+    testing_support::WriteLog log;
+    ASSERT_TRUE(textfile::writeAtomicGroup({{"l.txt", "L"}, {"a.txt", "A"}, {"b.txt", "B"}}));
+    EXPECT_EQ(log.steps(), (std::vector<std::string>{"write l.txt", "flush l.txt", "write a.txt", "flush a.txt",
+                                                      "write b.txt", "flush b.txt", "rename l.txt", "rename a.txt",
+                                                      "rename b.txt"}));
+    EXPECT_EQ(ReadFile("l.txt"), "L");
+    EXPECT_EQ(ReadFile("b.txt"), "B");
+}
+
+TEST(TextFileGroup, AFailedWriteReplacesNoneAndLeavesNoTemporary) {
+    for (const char* failing : {"l.txt", "b.txt"}) {
+        for (auto step : {textfile::WriteStep::Write, textfile::WriteStep::Flush}) {
+            WriteFile("l.txt", "old list\r\n");
+            WriteFile("a.txt", "old abb\r\n");
+            WriteFile("b.txt", "old bed\r\n");
+            const auto before = testing_support::FolderSnapshot();
+            {
+                testing_support::WriteFault full(failing, step, ENOSPC);
+                EXPECT_FALSE(textfile::writeAtomicGroup({{"l.txt", "L"}, {"a.txt", "A"}, {"b.txt", "B"}}));
+            }
+            EXPECT_EQ(testing_support::FolderSnapshot(), before) << failing;
+            EXPECT_NE(textfile::lastError().indexOf(QStringLiteral("No space left on device")), -1);
+            EXPECT_NE(textfile::lastError().indexOf(QString::fromLatin1(failing)), -1);
+        }
+    }
+}
+
+TEST(TextFileWrite, WholeFileWritesFlushUnlessToldOtherwise) {
+    testing_support::WriteLog log;
+    ASSERT_TRUE(textfile::writeAtomic("user.txt", "x"));
+    ASSERT_TRUE(textfile::writeAtomic("scratch.txt", "y", textfile::Flush::Later));
+    ASSERT_TRUE(textfile::copyOver("user.txt", "copy.txt"));
+    EXPECT_TRUE(log.Flushed("user.txt"));
+    EXPECT_TRUE(log.Flushed("copy.txt"));
+    EXPECT_FALSE(log.Flushed("scratch.txt"));
+    EXPECT_EQ(ReadFile("scratch.txt"), "y");
+}
+
+TEST(TextFileWrite, AReplacedFileKeepsItsPermissionsAndALinkItsTarget) {
+    WriteFile("target.txt", "old");
+    ASSERT_TRUE(QFile::setPermissions(QStringLiteral("target.txt"), QFile::ReadOwner | QFile::WriteOwner));
+    const auto permissions = QFile::permissions(QStringLiteral("target.txt"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("target.txt"), QStringLiteral("link.txt")));
+    ASSERT_TRUE(textfile::writeAtomic("link.txt", "new"));
+    EXPECT_TRUE(QFileInfo(QStringLiteral("link.txt")).isSymLink());
+    EXPECT_EQ(ReadFile("target.txt"), "new");
+    EXPECT_EQ(QFile::permissions(QStringLiteral("target.txt")), permissions);
+}
+
+// A write past the user's file-size limit ends a process by default. The
+// program fails that write instead; a child process shows both.
+TEST(TextFileWrite, AWritePastTheFileSizeLimitFailsInsteadOfEndingTheProgram) {
+    WriteFile("keep.txt", "old content\r\n");
+    const auto before = testing_support::FolderSnapshot();
+    auto runChild = [](bool failWrites) {
+        const pid_t child = fork();
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_DFL);
+            if (failWrites) textfile::FailWritesPastSizeLimit();
+            struct rlimit limit {};
+            getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = 64;
+            setrlimit(RLIMIT_FSIZE, &limit);
+            const bool written = textfile::writeAtomic("keep.txt", std::string(4096, 'x'));
+            const bool reported = textfile::lastError().contains(QStringLiteral("File too large")) &&
+                                  textfile::lastError().contains(QStringLiteral("keep.txt"));
+            _exit(written ? 1 : reported ? 0 : 2);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        return status;
+    };
+    const int ended = runChild(false);
+    ASSERT_TRUE(WIFSIGNALED(ended));
+    EXPECT_EQ(WTERMSIG(ended), SIGXFSZ);
+    // What the killed process left half-written is its temporary file alone.
+    for (const QString& left : QDir::current().entryList({QStringLiteral("keep.txt.tmp*")}, QDir::Files))
+        QFile::remove(left);
+    EXPECT_EQ(testing_support::FolderSnapshot(), before);
+
+    const int status = runChild(true);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(testing_support::FolderSnapshot(), before);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 #include "support/testing.h"
 
@@ -169,7 +170,7 @@ TEST(SettingsFiles, AWriteThatFailsKeepsTheOldFiles) {
     store::CellFontSize = 20;
 
     // The disk fills up: writes beyond 64 bytes are refused.
-    QString error;
+    std::string error;
     bool ok = true;
     {
         testing_support::DiskFull full(64);
@@ -177,8 +178,36 @@ TEST(SettingsFiles, AWriteThatFailsKeepsTheOldFiles) {
     }
 
     EXPECT_FALSE(ok);
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(error.empty());
     EXPECT_EQ(ReadFile(store::kAssignmentFile), before);
     // The small options file fits and is written.
     EXPECT_EQ(ReadLines(store::kOptionsFile)[0], " 20 ");
+}
+
+TEST(SettingsFiles, AFaceNameThatCannotStandInRtfIsRefusedAndTheFaceInUseKept) {
+    for (const char* face : {"Ari}al", "Ar{ial", "Arial;}}{\\info", "Ari\\al", "Arial;"}) {
+        auto file = assignmentFile(210);
+        file[192] = face;
+        WriteFile(store::kAssignmentFile, lines(file));
+        store::CellFontName = "Kept";
+        const store::SettingsRead read = store::ReadSettingsFiles();
+        EXPECT_EQ(read.refusedFaceName, std::optional<std::string>(face));
+        EXPECT_EQ(store::CellFontName, "Kept");
+        EXPECT_EQ(store::CellCode[64], "c64");
+        EXPECT_EQ(store::CellCharSet, 177);
+    }
+    for (const char* face : {"Times New Roman", "", "MS Mincho", "Arial (Hebrew)"}) {
+        auto file = assignmentFile(210);
+        file[192] = face;
+        WriteFile(store::kAssignmentFile, lines(file));
+        EXPECT_FALSE(store::ReadSettingsFiles().refusedFaceName);
+        EXPECT_EQ(store::CellFontName, face);
+    }
+}
+
+TEST(SettingsFiles, BothFilesReachTheDiskBeforeTheyReplaceTheOldOnes) {
+    testing_support::WriteLog log;
+    ASSERT_TRUE(store::WriteSettingsFiles());
+    EXPECT_TRUE(log.Flushed(store::kAssignmentFile));
+    EXPECT_TRUE(log.Flushed(store::kOptionsFile));
 }

@@ -1,6 +1,6 @@
 // The main of every test program: a QApplication on the offscreen platform,
 // and for each test a fresh temporary working directory, the shared store at
-// its start values, no window loaded and no dialog that could wait for a person.
+// its start values, no settings write failed yet, no cell zoomed, no window loaded and no dialog that could wait for a person.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,8 +8,11 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "assign/settings.h"
+#include "assign/zoom.h"
 #include "platform/dialogs.h"
 #include "platform/lazyform.h"
+#include "platform/textfile.h"
 #include "store/store.h"
 #include "testing.h"
 
@@ -21,6 +24,8 @@ public:
         dir_ = std::make_unique<QTemporaryDir>();
         QDir::setCurrent(dir_->path());
         store::ResetSharedState();
+        assign::ZoomedCell = false;
+        assign::ForgetSettingsWriteFailure();
         platform::SetEndProgramHook([] {});
         testing_support::InstallUnexpectedDialogHooks();
     }
@@ -39,6 +44,8 @@ private:
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    // As the program does at its start: a write past the file-size limit fails.
+    textfile::FailWritesPastSizeLimit();
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new FreshWorkDir);
     return RUN_ALL_TESTS();

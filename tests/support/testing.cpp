@@ -5,9 +5,9 @@
 #include <sys/resource.h>
 
 #include <QDir>
-#include <csignal>
 #include <QFile>
 
+#include "platform/fontdialog.h"
 #include "platform/shell.h"
 #include "platform/textfile.h"
 
@@ -47,6 +47,10 @@ void InstallUnexpectedDialogHooks() {
         ADD_FAILURE() << "unexpected file dialog: " << call.filter;
         return std::nullopt;
     });
+    platform::SetChooseFontHook([](const platform::FontRecord&) -> std::optional<platform::FontRecord> {
+        ADD_FAILURE() << "unexpected font chooser";
+        return std::nullopt;
+    });
     platform::SetShellOpenHook([](const std::string& name) {
         ADD_FAILURE() << "unexpected shell open: " << name;
         return false;
@@ -57,7 +61,6 @@ DiskFull::DiskFull(unsigned long bytes) {
     struct rlimit limit {};
     getrlimit(RLIMIT_FSIZE, &limit);
     oldLimit_ = limit.rlim_cur;
-    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
     limit.rlim_cur = bytes;
     setrlimit(RLIMIT_FSIZE, &limit);
 }
@@ -67,7 +70,44 @@ DiskFull::~DiskFull() {
     getrlimit(RLIMIT_FSIZE, &limit);
     limit.rlim_cur = static_cast<rlim_t>(oldLimit_);
     setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, oldHandler_);
+}
+
+WriteFault::WriteFault(std::string name, textfile::WriteStep step, int error) {
+    textfile::SetWriteFaultHook([name = std::move(name), step, error](textfile::WriteStep at, std::string_view file) {
+        return at == step && file == name ? error : 0;
+    });
+}
+
+WriteFault::~WriteFault() { textfile::SetWriteFaultHook({}); }
+
+WriteLog::WriteLog() {
+    textfile::SetWriteFaultHook([this](textfile::WriteStep step, std::string_view file) {
+        static const char* const kNames[] = {"write ", "flush ", "rename "};
+        steps_.push_back(kNames[static_cast<int>(step)] + std::string(file));
+        return 0;
+    });
+}
+
+WriteLog::~WriteLog() { textfile::SetWriteFaultHook({}); }
+
+bool WriteLog::Flushed(const std::string& name) const {
+    bool flushed = false;
+    for (const std::string& step : steps_) {
+        if (step == "flush " + name) flushed = true;
+        if (step == "rename " + name) return flushed;
+    }
+    return false;
+}
+
+std::map<std::string, std::string> FolderSnapshot() {
+    std::map<std::string, std::string> files;
+    for (const QString& name : QDir::current().entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        QFile f(name);
+        if (!f.open(QIODevice::ReadOnly)) abort();
+        const QByteArray bytes = f.readAll();
+        files[name.toStdString()] = std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+    }
+    return files;
 }
 
 std::optional<std::string> ReadFile(const std::string& name) { 

@@ -3,12 +3,14 @@
 // directory with the shared store at its start values and no window loaded.
 #include <QString>
 #include <deque>
+#include <map>
 #include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "platform/dialogs.h"
+#include "platform/textfile.h"
 
 namespace testing_support {
 
@@ -45,7 +47,7 @@ private:
 void InstallUnexpectedDialogHooks();
 
 // While it lives, files cannot grow beyond `bytes`: a write past that fails
-// as on a full disk.
+// ("File too large"), as the program makes it fail instead of ending.
 class DiskFull {
 public:
     explicit DiskFull(unsigned long bytes = 64);
@@ -55,8 +57,37 @@ public:
 
 private:
     unsigned long long oldLimit_ = 0;
-    void (*oldHandler_)(int) = nullptr;
 };
+
+// While it lives, every whole-file write of the file `name` fails at `step`
+// with the error `error` (ENOSPC: "No space left on device").
+class WriteFault {
+public:
+    WriteFault(std::string name, textfile::WriteStep step, int error);
+    ~WriteFault();
+    WriteFault(const WriteFault&) = delete;
+    WriteFault& operator=(const WriteFault&) = delete;
+};
+
+// While it lives, records the steps of every whole-file write in order, as
+// "write NAME", "flush NAME" and "rename NAME".
+class WriteLog {
+public:
+    WriteLog();
+    ~WriteLog();
+    WriteLog(const WriteLog&) = delete;
+    WriteLog& operator=(const WriteLog&) = delete;
+    const std::vector<std::string>& steps() const { return steps_; }
+    // Whether the file was flushed to the disk before its rename.
+    bool Flushed(const std::string& name) const;
+
+private:
+    std::vector<std::string> steps_;
+};
+
+// Every file in the working directory with its bytes, to compare a whole
+// folder before and after.
+std::map<std::string, std::string> FolderSnapshot();
 
 // The content of a file in the working directory, or nullopt when missing.
 std::optional<std::string> ReadFile(const std::string& name);

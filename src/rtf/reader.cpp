@@ -1,4 +1,4 @@
-#include "platform/rtf_reader.h"
+#include "rtf/reader.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/codepage.h"
+#include "rtf/codepage.h"
 
 namespace rtf {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/rtf_document.h"
-#include "platform/rtf_reader.h"
+#include "rtf/document.h"
+#include "rtf/reader.h"
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 

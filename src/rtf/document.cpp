@@ -1,4 +1,4 @@
-#include "platform/rtf_document.h"
+#include "rtf/document.h"
 
 #include <QFont>
 #include <QTextBlock>

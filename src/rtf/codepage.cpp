@@ -1,4 +1,4 @@
-#include "platform/codepage.h"
+#include "rtf/codepage.h"
 
 #include <iconv.h>
 
@@ -10,7 +10,7 @@
 namespace codepage {
 namespace {
 
-#include "platform/codepage_tables.inc"
+#include "rtf/codepage_tables.inc"
 
 const char16_t* upperTable(int cp) {
     switch (cp) {

@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/rtf_document.h"
-#include "platform/rtf_tokenizer.h"
+#include "rtf/document.h"
+#include "rtf/tokenizer.h"
 
 class QTextDocument;
 

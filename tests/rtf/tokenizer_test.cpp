@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/rtf_tokenizer.h"
+#include "rtf/tokenizer.h"
 
 namespace {
 

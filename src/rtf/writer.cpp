@@ -1,11 +1,11 @@
-#include "platform/rtf_writer.h"
+#include "rtf/writer.h"
 
 #include <QTextDocument>
 #include <cstdint>
 #include <map>
 #include <utility>
 
-#include "platform/codepage.h"
+#include "rtf/codepage.h"
 
 namespace rtf {
 namespace {

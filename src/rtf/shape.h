@@ -1,6 +1,6 @@
 #pragma once
-// The RTF writer of the rich-text control. It writes one fixed shape, which
-// the program cuts at fixed places:
+// The one shape in which the rich-text control writes its RTF, which the
+// program cuts at fixed places:
 //
 //   {\rtf1\ansi\ansicpg1252\deff0{\fonttbl{\f0\fnil\fcharset0 Arial;}}CR LF
 //   \uc1\pard[\qr][\b][\i][\ul][\cfN]\fN\fsM text\par CR LF
@@ -16,12 +16,10 @@
 // the run's character set holds as one byte is written "\'hh", any other
 // "\uN?" per UTF-16 unit. Every paragraph ends in "\par" CR LF, and lines are
 // never wrapped.
-#include <string>
+//
+// Plain constants only: the code that cuts the control's RTF includes this
+// without the writer or any toolkit header.
 #include <string_view>
-
-#include "platform/rtf_document.h"
-
-class QTextDocument;
 
 namespace rtf {
 
@@ -29,9 +27,5 @@ namespace rtf {
 // the closing brace and the NUL the Windows control's property carries.
 // Whoever cuts the body out of a TextRTF drops exactly these.
 inline constexpr std::string_view kTextRtfTail{"\\par\r\n}\r\n\0", 10};
-
-// Windows-1252 bytes (all ASCII in fact), without the NUL.
-std::string write(const Document& doc);
-std::string write(const QTextDocument& doc);
 
 }  // namespace rtf

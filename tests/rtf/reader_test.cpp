@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "platform/rtf_reader.h"
-#include "rtf_test_support.h"
+#include "rtf/reader.h"
+#include "rtf/rtf_test_support.h"
 
 using rtf_test::paragraphs;
 using rtf_test::Q;

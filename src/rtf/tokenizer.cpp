@@ -1,4 +1,4 @@
-#include "platform/rtf_tokenizer.h"
+#include "rtf/tokenizer.h"
 
 #include <limits>
 

@@ -4,10 +4,10 @@
 #include <random>
 #include <string>
 
-#include "platform/codepage.h"
-#include "platform/rtf_reader.h"
-#include "platform/rtf_writer.h"
-#include "rtf_test_support.h"
+#include "rtf/codepage.h"
+#include "rtf/reader.h"
+#include "rtf/writer.h"
+#include "rtf/rtf_test_support.h"
 
 using rtf_test::format;
 using rtf_test::Q;

@@ -1,0 +1,170 @@
+#include "assign/setfiles.h"
+
+#include <vector>
+
+#include "platform/ansi.h"
+#include "platform/textfile.h"
+#include "store/filenames.h"
+#include "store/store.h"
+
+namespace assign {
+namespace {
+
+using filegroup::Change;
+using filegroup::Result;
+
+constexpr std::size_t kMaxNameBytes = 255;
+
+// The files the program keeps under fixed names; a set file must never be one.
+std::vector<std::string> ownFileNames() {
+    std::vector<std::string> names = {store::kAssignmentFile, store::kOptionsFile,       store::kListFile,
+                                      store::kAbbTraceFile,   store::kBedTraceFile,      store::kUndoListFile,
+                                      store::kUndoAbbTraceFile, store::kUndoBedTraceFile, store::kSubtextFile};
+    for (int slot = 0; slot <= 9; ++slot) names.push_back(store::UndoSlotFile(slot));
+    return names;
+}
+
+bool sameNameIgnoringCase(const std::string& a, const std::string& b) { return ansi::toUpper(a) == ansi::toUpper(b); }
+
+std::string refusal(const std::string& title, const std::string& why) {
+    return "The title \"" + title + "\" cannot name a custom set: " + why;
+}
+
+}  // namespace
+
+std::string SetFileName(const std::string& title) { return title + ".TXT"; }
+std::string SetOptionsFileName(const std::string& title) { return title + "II.TXT"; }
+
+std::optional<std::string> TitleRefusal(const std::string& title) {
+    if (title.find_first_not_of(' ') == std::string::npos) return std::string("A custom set needs a title.");
+    if (title.find('\0') != std::string::npos) return refusal(title, "it holds a NUL character.");
+    if (title.find_first_of("\r\n") != std::string::npos) return refusal(title, "it holds a line break.");
+    if (title.find_first_of("/\\") != std::string::npos)
+        return refusal(title, "\"/\" and \"\\\" separate folders in a file name.");
+    if (title == "." || title == "..") return refusal(title, "\".\" and \"..\" name folders.");
+    for (const std::string& file : {SetFileName(title), SetOptionsFileName(title)}) {
+        for (const std::string& own : ownFileNames())
+            if (sameNameIgnoringCase(file, own))
+                return refusal(title, "its file \"" + file + "\" would be the program's own file \"" + own + "\".");
+        if (filegroup::NameBytesOnDisk(file) > kMaxNameBytes)
+            return refusal(title, "the file name \"" + file + "\" is longer than " + std::to_string(kMaxNameBytes) +
+                                      " bytes.");
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> NewTitleRefusal(const std::string& title, const std::array<std::string, 17>& titles,
+                                           int index) {
+    if (auto why = TitleRefusal(title)) return why;
+    for (int i = 1; i <= 16; ++i) {
+        const std::string& other = titles[static_cast<size_t>(i)];
+        if (i == index || other.empty() || other == title) continue;
+        const std::pair<std::string, std::string> crossings[] = {
+            {SetFileName(title), SetOptionsFileName(other)},
+            {SetOptionsFileName(title), SetFileName(other)},
+        };
+        for (const auto& [mine, theirs] : crossings)
+            if (sameNameIgnoringCase(mine, theirs))
+                return refusal(title, "its file \"" + mine + "\" is also a file of the set \"" + other + "\".");
+    }
+    return std::nullopt;
+}
+
+Result CreateSetFiles(const std::string& title) {
+    bool created = false;
+    if (auto f = filegroup::EnsureExists(SetFileName(title), &created)) return f;
+    if (auto f = filegroup::EnsureExists(SetOptionsFileName(title))) {
+        if (created) filegroup::Remove(SetFileName(title));
+        return f;
+    }
+    return std::nullopt;
+}
+
+Result SetLength(const std::string& title, std::int64_t& bytes) { return filegroup::Length(SetFileName(title), bytes); }
+
+Result SaveSettingsAsSet(const std::string& title) {
+    return filegroup::CopyFiles({{store::kAssignmentFile, SetFileName(title)},
+                                 {store::kOptionsFile, SetOptionsFileName(title)}});
+}
+
+Result RenameSetFiles(const std::string& oldTitle, const std::string& newTitle) {
+    const std::pair<std::string, std::string> moves[] = {
+        {SetFileName(oldTitle), SetFileName(newTitle)},
+        {SetOptionsFileName(oldTitle), SetOptionsFileName(newTitle)},
+    };
+    std::vector<Change> changes;
+    std::vector<std::string> oldNames;
+    for (const auto& [from, to] : moves) {
+        // One file under two spellings: copying it onto itself and deleting
+        // the old name would delete the set.
+        if (filegroup::SameFile(from, to)) {
+            changes.push_back(Change::Move(from, to));
+            continue;
+        }
+        std::string bytes;
+        if (auto f = filegroup::ReadAll(from, bytes)) return f;
+        changes.push_back(Change::Write(to, std::move(bytes)));
+        oldNames.push_back(from);
+    }
+    // An old file that is also one of the new ones stays: it will hold data.
+    for (const std::string& from : oldNames) {
+        bool kept = false;
+        for (const auto& move : moves) kept = kept || filegroup::SameFile(from, move.second);
+        if (!kept) changes.push_back(Change::Delete(from));
+    }
+    return filegroup::Apply(changes);
+}
+
+Result ReadSetLines(const std::string& title, SetLines& lines) {
+    constexpr size_t kSetLines = store::kUsableAssignmentLines;
+    std::string bytes;
+    if (auto f = filegroup::ReadAll(SetFileName(title), bytes)) return f;
+    const std::vector<std::string> all = textfile::splitLines(bytes);
+    lines = SetLines{};
+    if (all.empty()) {
+        lines.outcome = SetData::FileEmpty;
+    } else if (all.size() < kSetLines) {
+        lines.outcome = SetData::DataCorrupt;
+    } else {
+        for (size_t k = 0; k < kSetLines; ++k) {
+            if (k > 0) lines.text += "\r\n";
+            lines.text += all[k];
+        }
+    }
+    return std::nullopt;
+}
+
+Result ReadOptionsCopy(const std::string& title, OptionsCopy& copy) {
+    std::string bytes;
+    if (auto f = filegroup::ReadAll(SetOptionsFileName(title), bytes)) return f;
+    const std::vector<std::string> lines = textfile::splitLines(bytes);
+    copy = OptionsCopy{};
+    if (lines.size() >= 1) copy.size = lines[0];
+    if (lines.size() >= 2) copy.lockUni = lines[1];
+    return std::nullopt;
+}
+
+void TakeOptionsCopy(const OptionsCopy& copy, std::int16_t& size, bool& lockUni) {
+    if (const int s = store::SizeFromOptionsLine(copy.size); s > 0) size = static_cast<std::int16_t>(s);
+    if (copy.lockUni == "0") lockUni = false;
+    else if (copy.lockUni == "1") lockUni = true;
+}
+
+std::string AssignmentFileFromSet(const std::string& setLines, const std::array<std::string, 17>& titles) {
+    std::string text = setLines + "\r\n";
+    for (int i = 1; i <= 16; ++i) text += titles[static_cast<size_t>(i)] + "\r\n";
+    return text;
+}
+
+std::string OptionsFileFromSet(std::int16_t size, bool lockUni) {
+    return textfile::joinLines({store::IntLine(size), lockUni ? "1" : "0"});
+}
+
+Result WriteSettingsFromSet(const std::string& setLines, const std::array<std::string, 17>& titles,
+                            std::int16_t size, bool lockUni) {
+    ++store::Io.writes;
+    return filegroup::Apply({Change::Write(store::kAssignmentFile, AssignmentFileFromSet(setLines, titles)),
+                             Change::Write(store::kOptionsFile, OptionsFileFromSet(size, lockUni))});
+}
+
+}  // namespace assign

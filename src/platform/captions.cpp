@@ -1,0 +1,110 @@
+#include "platform/captions.h"
+
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+#include "platform/controls.h"
+
+namespace platform {
+namespace {
+
+// A framed label's caption keeps this many pixels clear of its frame on
+// either side; a button's keeps clear of its bevel.
+constexpr int kFramePadding = 2;
+constexpr int kButtonPaddingX = 3;
+constexpr int kButtonPaddingY = 1;
+
+bool fits(const QFont& font, const QString& text, const QRect& area, int flags) {
+    const QRect needed = QFontMetrics(font).boundingRect(area, flags, text);
+    return needed.width() <= area.width() && needed.height() <= area.height();
+}
+
+}  // namespace
+
+QFont WindowFont() {
+    QFont font = MakeFont(QStringLiteral("Liberation Sans"), 8.25);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+CaptionLayout FitCaption(const QFont& designed, const QString& text, const QRect& area, int alignment, bool mayWrap) {
+    const int oneLine = alignment;
+    const int wrapped = alignment | Qt::TextWordWrap;
+    auto attempt = [&](const QFont& font) -> std::optional<CaptionLayout> {
+        if (fits(font, text, area, oneLine)) return CaptionLayout{font, area, oneLine};
+        if (mayWrap && fits(font, text, area, wrapped)) return CaptionLayout{font, area, wrapped};
+        return std::nullopt;
+    };
+    if (text.isEmpty() || area.isEmpty()) return {designed, area, oneLine};
+    if (auto layout = attempt(designed)) return *layout;
+    QFont font = designed;
+    for (int pixels = QFontInfo(designed).pixelSize(); pixels > 1; --pixels) {
+        font.setPixelSize(pixels);
+        if (auto layout = attempt(font)) return *layout;
+    }
+    // Nothing can be smaller: the caption is as long as its box is small.
+    font.setPixelSize(1);
+    return {font, area, mayWrap ? wrapped : oneLine};
+}
+
+const CaptionLayout& CaptionFitter::Fit(const QFont& designed, const QString& text, const QRect& area, int alignment,
+                                        bool mayWrap) {
+    if (!valid_ || designed_ != designed || text_ != text || layout_.area != area || alignment_ != alignment ||
+        mayWrap_ != mayWrap) {
+        layout_ = FitCaption(designed, text, area, alignment, mayWrap);
+        designed_ = designed;
+        text_ = text;
+        alignment_ = alignment;
+        mayWrap_ = mayWrap;
+        valid_ = true;
+    }
+    return layout_;
+}
+
+Label::Label(const QString& text, QWidget* parent) : QLabel(text, parent) { setTextFormat(Qt::PlainText); }
+
+CaptionLayout Label::Caption() const {
+    QRect area = contentsRect();
+    const int m = margin();
+    area.adjust(m, m, -m, -m);
+    if (frameWidth() > 0) area.adjust(kFramePadding, 0, -kFramePadding, 0);
+    return fitter_.Fit(font(), text(), area, static_cast<int>(alignment()), wordWrap());
+}
+
+void Label::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    drawFrame(&painter);
+    const CaptionLayout caption = Caption();
+    painter.setFont(caption.font);
+    style()->drawItemText(&painter, caption.area, caption.flags, palette(), isEnabled(), text(), foregroundRole());
+}
+
+Button::Button(const QString& text, QWidget* parent) : QPushButton(text, parent) {}
+
+CaptionLayout Button::Caption() const {
+    const QRect area = rect().adjusted(kButtonPaddingX, kButtonPaddingY, -kButtonPaddingX, -kButtonPaddingY);
+    return fitter_.Fit(font(), text(), area, Qt::AlignCenter, true);
+}
+
+void Button::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text.clear();
+    painter.drawControl(QStyle::CE_PushButton, option);
+    const CaptionLayout caption = Caption();
+    painter.setFont(caption.font);
+    style()->drawItemText(&painter, caption.area, caption.flags, palette(), isEnabled(), text(), QPalette::ButtonText);
+}
+
+std::optional<CaptionLayout> CaptionOf(const QWidget* control) {
+    if (auto* label = dynamic_cast<const Label*>(control)) return label->Caption();
+    if (auto* button = dynamic_cast<const Button*>(control)) return button->Caption();
+    return std::nullopt;
+}
+
+}  // namespace platform

@@ -1,0 +1,79 @@
+#include "platform/dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "support/testing.h"
+
+namespace {
+
+// What the user reads in the file type list of the dialog set up for a filter.
+QString shownFileType(QFileDialog& dialog) {
+    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    return types ? types->currentText() : QString();
+}
+
+// Answers the message box that is open with OK, after noting the text its
+// label shows and whether that label takes it as plain text.
+struct OpenBox {
+    QString shown;
+    bool plain = false;
+    void answerSoon(int tries = 50) {
+        QTimer::singleShot(0, [this, tries] {
+            QMessageBox* box = nullptr;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) box = b;
+            if (!box) {
+                if (tries > 0) answerSoon(tries - 1);
+                else ADD_FAILURE() << "no message box opened";
+                return;
+            }
+            if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+                shown = label->text();
+                plain = label->textFormat() == Qt::PlainText;
+            }
+            box->button(QMessageBox::Ok)->click();
+        });
+    }
+};
+
+}  // namespace
+
+TEST(MessageBoxes, ShowTheirTextAsWrittenEvenWhenItLooksLikeMarkup) {
+    // A face typed into the font chooser, a set's title: texts the user wrote
+    // go into prompts, and must read there as typed.
+    dlg::SetMsgBoxHook(nullptr);
+    OpenBox open;
+    open.answerSoon();
+    const std::string prompt = "There is no font named \"<b>Arial</b> <img src=x>\".";
+    EXPECT_EQ(dlg::MsgBox(prompt, dlg::OKOnly | dlg::Exclamation, "Font"), dlg::OK);
+    testing_support::InstallUnexpectedDialogHooks();
+    EXPECT_EQ(open.shown, QString::fromStdString(prompt));
+    EXPECT_TRUE(open.plain);
+}
+
+TEST(FileDialogs, ShowEachFilterAsTheProgramWritesItAndMatchEitherCase) {
+    const std::pair<const char*, const char*> filters[] = {
+        {"Master files(*M.TXT)|*M.TXT", "Master files(*M.TXT)"},
+        {"Master files (*M.TXT)|*M.TXT", "Master files (*M.TXT)"},
+        {"Abb list files(*L.TXT)|*L.TXT", "Abb list files(*L.TXT)"},
+        {"Abb list files (*L.TXT)|*L.TXT", "Abb list files (*L.TXT)"},
+    };
+    for (const auto& [filter, shown] : filters) {
+        for (const bool save : {false, true}) {
+            QFileDialog dialog;
+            dlg::SetUpFileDialog(dialog, {save, filter, save ? 2 : 4096});
+            EXPECT_EQ(shownFileType(dialog), shown) << filter;
+            EXPECT_EQ(dialog.acceptMode(), save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        }
+    }
+    EXPECT_EQ(dlg::QtFilterFor("Master files (*M.TXT)|*M.TXT"), "Master files (*M.TXT) (*M.TXT *M.txt)");
+    EXPECT_EQ(dlg::QtFilterFor("Abb list files(*L.TXT)|*L.TXT"), "Abb list files(*L.TXT) (*L.TXT *L.txt)");
+}

@@ -1,0 +1,162 @@
+#include "platform/filegroup.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+
+#include "support/file_faults.h"
+#include "support/testing.h"
+
+using filegroup::Change;
+using testing_support::CaseBlindFolder;
+using testing_support::ExpectEachFailureChangesNothing;
+using testing_support::FolderContents;
+using testing_support::ReadFile;
+using testing_support::WriteFile;
+
+namespace {
+
+// A group of every kind: one file replaced, one created, one deleted.
+std::vector<Change> mixedGroup() {
+    return {Change::Write("a.TXT", "new a\r\n"), Change::Write("b.TXT", "new b\r\n"), Change::Delete("c.TXT")};
+}
+
+void mixedFolder() {
+    WriteFile("a.TXT", "old a\r\n");
+    WriteFile("c.TXT", "old c\r\n");
+    WriteFile("other.TXT", "untouched");
+}
+
+}  // namespace
+
+TEST(FileGroup, AGroupReplacesCreatesAndDeletesAndLeavesNoTemporaryFile) {
+    mixedFolder();
+    EXPECT_FALSE(filegroup::Apply(mixedGroup()));
+    const std::map<std::string, std::string> expected = {
+        {"a.TXT", "new a\r\n"}, {"b.TXT", "new b\r\n"}, {"other.TXT", "untouched"}};
+    EXPECT_EQ(FolderContents(), expected);
+}
+
+TEST(FileGroup, AFailureAtAnyStepLeavesEveryFileAsItWas) {
+    const int steps = ExpectEachFailureChangesNothing(mixedFolder, [] { return filegroup::Apply(mixedGroup()); });
+    // Two reads of old contents, two temporary writes, two renames, one delete.
+    EXPECT_EQ(steps, 7);
+}
+
+TEST(FileGroup, AMoveRenamesOneFileInPlaceAndIsUndoneOnFailure) {
+    CaseBlindFolder caseBlind;
+    const auto prepare = [] { WriteFile("MY SET.TXT", "set data"); };
+    const auto move = [] {
+        return filegroup::Apply({Change::Move("My set.TXT", "MY SET.TXT"), Change::Delete("gone.TXT")});
+    };
+    ExpectEachFailureChangesNothing(prepare, move);
+
+    testing_support::ClearFolder();
+    prepare();
+    ASSERT_TRUE(filegroup::SameFile("My set.TXT", "my SET.txt"));
+    EXPECT_FALSE(move());
+    EXPECT_EQ(ReadFile("MY SET.TXT"), "set data");
+}
+
+TEST(FileGroup, AMoveOntoAnotherExistingFileIsRefused) {
+    WriteFile("x.TXT", "x");
+    WriteFile("y.TXT", "y");
+    const auto failure = filegroup::Apply({Change::Move("x.TXT", "y.TXT")});
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->file, "y.TXT");
+    EXPECT_EQ(ReadFile("x.TXT"), "x");
+    EXPECT_EQ(ReadFile("y.TXT"), "y");
+}
+
+TEST(FileGroup, ARealFailureNamesTheFileAndPutsTheEarlierWritesBack) {
+    WriteFile("a.TXT", "old a");
+    QDir().mkdir(QStringLiteral("b.TXT"));  // a folder where the second file should go
+    const auto before = FolderContents();
+    const auto failure = filegroup::Apply({Change::Write("a.TXT", "new a"), Change::Write("b.TXT", "new b")});
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->file, "b.TXT");
+    EXPECT_FALSE(failure->reason.empty());
+    EXPECT_EQ(FolderContents(), before);
+}
+
+TEST(FileGroup, AReadOnlyFileIsNotReplacedAndAReplacedFileKeepsItsPermissions) {
+    const auto modeOf = [](const char* name) {
+        struct stat st {};
+        EXPECT_EQ(::stat(name, &st), 0) << name;
+        return st.st_mode & 07777;
+    };
+    const mode_t oldMask = ::umask(022);
+    WriteFile("ro.TXT", "protected");
+    ASSERT_EQ(::chmod("ro.TXT", 0444), 0);
+    const auto before = FolderContents();
+    const auto failure = filegroup::Apply({Change::Write("new.TXT", "n"), Change::Write("ro.TXT", "replaced")});
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->file, "ro.TXT");
+    EXPECT_EQ(FolderContents(), before);
+    EXPECT_EQ(modeOf("ro.TXT"), 0444u);
+
+    WriteFile("shared.TXT", "old");
+    ASSERT_EQ(::chmod("shared.TXT", 0664), 0);
+    EXPECT_FALSE(filegroup::Apply({Change::Write("shared.TXT", "new"), Change::Write("fresh.TXT", "new")}));
+    EXPECT_EQ(modeOf("shared.TXT"), 0664u);
+    EXPECT_EQ(modeOf("fresh.TXT"), 0644u);  // as a plain create gives it
+    ::umask(oldMask);
+}
+
+TEST(FileGroup, CopyFilesCopiesBytesExactly) {
+    const std::string binary("\0\r\n\x81\xff no line end", 17);
+    WriteFile("src.TXT", binary);
+    WriteFile("src2.TXT", "");
+    EXPECT_FALSE(filegroup::CopyFiles({{"src.TXT", "dst.TXT"}, {"src2.TXT", "dst2.TXT"}}));
+    EXPECT_EQ(ReadFile("dst.TXT"), binary);
+    EXPECT_EQ(ReadFile("dst2.TXT"), "");
+
+    const auto missing = filegroup::CopyFiles({{"src.TXT", "d3.TXT"}, {"nothing.TXT", "d4.TXT"}});
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->file, "nothing.TXT");
+    EXPECT_FALSE(ReadFile("d3.TXT"));
+}
+
+TEST(FileGroup, SingleStepsReportTheirFile) {
+    bool created = false;
+    EXPECT_FALSE(filegroup::EnsureExists("n.TXT", &created));
+    EXPECT_TRUE(created);
+    WriteFile("n.TXT", "12345");
+    EXPECT_FALSE(filegroup::EnsureExists("n.TXT", &created));
+    EXPECT_FALSE(created);
+    EXPECT_EQ(ReadFile("n.TXT"), "12345");
+
+    std::int64_t length = -1;
+    EXPECT_FALSE(filegroup::Length("n.TXT", length));
+    EXPECT_EQ(length, 5);
+    const auto missing = filegroup::Length("none.TXT", length);
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->file, "none.TXT");
+
+    const auto noFolder = filegroup::EnsureExists("no folder/x.TXT");
+    ASSERT_TRUE(noFolder);
+    EXPECT_EQ(noFolder->file, "no folder/x.TXT");
+
+    EXPECT_FALSE(filegroup::Remove("n.TXT"));
+    EXPECT_FALSE(filegroup::Remove("n.TXT"));  // already gone
+    EXPECT_FALSE(ReadFile("n.TXT"));
+}
+
+TEST(FileGroup, SameFileFollowsIdentityNotSpelling) {
+    WriteFile("one.TXT", "1");
+    WriteFile("two.TXT", "1");
+    ASSERT_TRUE(QFile::link(QDir::current().filePath(QStringLiteral("one.TXT")), QStringLiteral("link.TXT")));
+    EXPECT_TRUE(filegroup::SameFile("one.TXT", "one.TXT"));
+    EXPECT_FALSE(filegroup::SameFile("one.TXT", "two.TXT"));
+    EXPECT_FALSE(filegroup::SameFile("one.TXT", "ONE.TXT"));  // this folder tells case apart
+    EXPECT_FALSE(filegroup::SameFile("one.TXT", "missing.TXT"));
+    EXPECT_TRUE(filegroup::SameFile("one.TXT", "link.TXT"));
+}
+
+TEST(FileGroup, NamesAreMeasuredAsStoredOnDisk) {
+    EXPECT_EQ(filegroup::NameBytesOnDisk("abc.TXT"), 7u);
+    EXPECT_EQ(filegroup::NameBytesOnDisk("\xe9\x80.TXT"), 2u + 3u + 4u);  // é and € in UTF-8
+}

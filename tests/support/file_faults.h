@@ -1,0 +1,101 @@
+#pragma once
+// Failing file steps on purpose, and looking at the whole working folder
+// before and after, for the tests of steps that must change all files or none.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "platform/ansi.h"
+#include "platform/filegroup.h"
+
+namespace testing_support {
+
+// Every file of the working folder, hidden ones included: name to content.
+inline std::map<std::string, std::string> FolderContents() {
+    std::map<std::string, std::string> files;
+    const QDir dir(QDir::currentPath());
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::Dirs |
+                                             QDir::NoDotAndDotDot)) {
+        QFile f(dir.filePath(name));
+        std::string content = "<folder>";
+        if (f.open(QIODevice::ReadOnly)) content = f.readAll().toStdString();
+        files[ansi::fromQString(name)] = content;
+    }
+    return files;
+}
+
+// Empties the working folder (it stays the current directory).
+inline void ClearFolder() {
+    QDir dir(QDir::currentPath());
+    for (const QFileInfo& entry :
+         dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (entry.isDir() && !entry.isSymLink()) QDir(entry.filePath()).removeRecursively();
+        else QFile::remove(entry.filePath());
+    }
+}
+
+// While it lives, the file step number `failAt` (counting from 1) fails with
+// the reason "Injected fault"; 0 fails none. It counts the steps it saw.
+class FailFileStep {
+public:
+    explicit FailFileStep(int failAt = 0) {
+        filegroup::SetFaultHook([this, failAt](filegroup::Op, const std::string& name) -> std::optional<std::string> {
+            if (++steps_ != failAt) return std::nullopt;
+            failedFile_ = name;
+            return std::string("Injected fault");
+        });
+    }
+    ~FailFileStep() { filegroup::SetFaultHook(nullptr); }
+    FailFileStep(const FailFileStep&) = delete;
+    FailFileStep& operator=(const FailFileStep&) = delete;
+    int steps() const { return steps_; }
+    const std::string& failedFile() const { return failedFile_; }
+
+private:
+    int steps_ = 0;
+    std::string failedFile_;
+};
+
+// While it lives, every name is stored on disk in capitals, so the folder
+// acts as a file system that ignores letter case.
+class CaseBlindFolder {
+public:
+    CaseBlindFolder() {
+        filegroup::SetNameHook([](const std::string& name) { return ansi::toUpper(name); });
+    }
+    ~CaseBlindFolder() { filegroup::SetNameHook(nullptr); }
+    CaseBlindFolder(const CaseBlindFolder&) = delete;
+    CaseBlindFolder& operator=(const CaseBlindFolder&) = delete;
+};
+
+// Runs `step` once with each of its file steps failing in turn (after
+// `prepare` set the folder up each time) and expects every run to report the
+// failed file and to leave the folder exactly as it was. Returns how many
+// file steps a complete run takes.
+inline int ExpectEachFailureChangesNothing(const std::function<void()>& prepare,
+                                           const std::function<filegroup::Result()>& step) {
+    for (int failAt = 1;; ++failAt) {
+        ClearFolder();
+        prepare();
+        const auto before = FolderContents();
+        FailFileStep fault(failAt);
+        const filegroup::Result result = step();
+        if (fault.steps() < failAt) {
+            EXPECT_FALSE(result.has_value()) << "a run without a fault failed";
+            return failAt - 1;
+        }
+        EXPECT_TRUE(result.has_value()) << "step " << failAt << " failed but the failure was not reported";
+        if (result) {
+            EXPECT_EQ(result->file, fault.failedFile()) << "step " << failAt;
+            EXPECT_NE(result->reason.find("Injected fault"), std::string::npos) << "step " << failAt;
+        }
+        EXPECT_EQ(FolderContents(), before) << "step " << failAt << " (" << fault.failedFile() << ") changed files";
+    }
+}
+
+}  // namespace testing_support
