@@ -504,17 +504,19 @@ void Form1Form::RTB_Click() {
 }
 
 void Form1Form::UpdateQuoteIndicators() {
-    const std::string& lower = RTB()->Text();
+    // The marks are ASCII: the text with its real characters answers as the
+    // ANSI text would, without being turned into it.
+    const QString lower = RTB()->TextW();
     auto keepRunning = [](QTimer* t) {
         if (!t->isActive()) t->start();
     };
-    if (lower.find('#') != std::string::npos) {
+    if (lower.contains(u'#')) {
         keepRunning(c_->Timer1);
     } else {
         c_->Timer1->stop();
         c_->Label7->setHidden(false);
     }
-    if (lower.find('*') != std::string::npos) {
+    if (lower.contains(u'*')) {
         keepRunning(c_->Timer2);
     } else {
         c_->Timer2->stop();
