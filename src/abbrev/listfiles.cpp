@@ -12,6 +12,8 @@
 namespace abbrev {
 namespace {
 
+using filegroup::Change;
+
 constexpr std::string_view kSeedMu = "mu=\xB5\r\n";  // the micro sign as the ANSI byte B5
 constexpr std::string_view kSeedTy = "ty=Truly yours\r\n";
 constexpr std::string_view kCrLf = "\r\n";
@@ -70,7 +72,8 @@ struct DatabaseFiles {
 // The three files of a list change together: a save stopped half way must not
 // leave a list whose trace copies the conversions read out of step with it.
 bool writeTriple(const std::string& list, const std::string& abb, const std::string& bed, const DatabaseFiles& files) {
-    return textfile::writeAtomicGroup({{list, files.list}, {abb, files.abb}, {bed, files.bed}});
+    return textfile::writeAtomicGroup(
+        {Change::Write(list, files.list), Change::Write(abb, files.abb), Change::Write(bed, files.bed)});
 }
 
 bool writeWorkingFiles(const DatabaseFiles& files) {
@@ -217,19 +220,20 @@ std::string CleanListText(std::string text) {
 }
 
 bool SaveList(const std::optional<std::string>& text) {
-    std::vector<textfile::FileBytes> files;
+    std::vector<Change> files;
     const std::pair<const char*, const char*> copies[] = {
         {store::kListFile, store::kUndoListFile}, {store::kAbbTraceFile, store::kUndoAbbTraceFile}, {store::kBedTraceFile, store::kUndoBedTraceFile}};
     for (const auto& [from, to] : copies) {
         auto held = textfile::exists(from) ? textfile::readAll(from) : std::string();
         if (!held) return false;
-        files.push_back({to, std::move(*held)});
+        files.push_back(Change::Write(to, std::move(*held)));
     }
     if (!text) {
-        files.push_back({store::kListFile, std::string()});
+        files.push_back(Change::Write(store::kListFile, std::string()));
     } else {
         const std::string bytes = *text + std::string(kCrLf);
-        for (const char* name : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile}) files.push_back({name, bytes});
+        for (const char* name : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile})
+            files.push_back(Change::Write(name, bytes));
     }
     return textfile::writeAtomicGroup(files);
 }

@@ -1,11 +1,14 @@
 #pragma once
-// File steps that report which file failed and why, and a group of file
-// changes carried out as one: every new content is written to a temporary
-// file in the destination's folder first, then the temporaries are renamed
-// over their destinations, then files are renamed in place or deleted. When
-// any step fails, the steps already done are undone, so every file of the
-// group keeps the content it had before. A replaced file keeps its
-// permissions, and a read-only one is not replaced.
+// The one way the program replaces, renames and deletes files, and file steps
+// that report which file failed and why. A group of changes is carried out as
+// one: every new content is written to a temporary file in the folder of the
+// file it replaces and flushed to the disk, the folder is flushed, then the
+// temporaries are renamed over their files one right after another, then
+// files are renamed in place or deleted. When any step fails, the steps
+// already done are undone, so every file of the group keeps the content it
+// had before. A replaced file keeps its permissions, a read-only one is not
+// replaced, and a symbolic link stays while its target gets the new content.
+// A single file written alone is the one-change case of a group.
 // Names are Windows-1252 byte strings; a bare name is in the current folder.
 #include <cstdint>
 #include <functional>
@@ -39,6 +42,9 @@ Result ReadAll(std::string_view name, std::string& bytes);
 // Removes the file; a missing file is no failure.
 Result Remove(std::string_view name);
 
+// Renames `from` to `to`, replacing a file of that name.
+Result MoveOver(std::string_view from, std::string_view to);
+
 // True when both names lead to one existing file (same device and inode), as
 // two spellings of a name do on a file system that ignores letter case.
 bool SameFile(std::string_view a, std::string_view b);
@@ -59,22 +65,24 @@ struct Change {
     static Change Delete(std::string name);
 };
 
+// Whether the new contents reach the disk (and the renames last) before the
+// call returns. Files written at every keystroke (the undo ring, the
+// conversion's snapshots) and scratch files are left to the system.
+enum class Flush { ToDisk, Later };
+
 // Carries out all changes or none: writes first (in the order given), then
 // moves, then deletes. The failure names the file of the first step that
 // failed; if undoing a step fails too, the reason says so.
-Result Apply(const std::vector<Change>& changes);
+Result Apply(const std::vector<Change>& changes, Flush flush = Flush::ToDisk);
 
 // Copies each source over its destination as one group.
 Result CopyFiles(const std::vector<std::pair<std::string, std::string>>& fromTo);
 
-// Test hooks. Every step above asks the fault hook first, with the kind of
-// step and the file's name; a reason returned makes the step fail with it.
-// Undoing a group does not ask. The name hook gives the spelling a name has
-// on disk (a test uses it to act as a file system that ignores letter case).
-enum class Op { Create, Length, Read, Write, Rename, Delete };
+// Test hook. Every step above asks it first, with the kind of step and the
+// file's name (a flush only when the content is flushed); a reason returned
+// makes the step fail with it. Undoing a group does not ask.
+enum class Op { Create, Length, Read, Write, Flush, Rename, Delete };
 using FaultHook = std::function<std::optional<std::string>(Op, const std::string& name)>;
-using NameHook = std::function<std::string(const std::string& name)>;
 void SetFaultHook(FaultHook hook);
-void SetNameHook(NameHook hook);
 
 }  // namespace filegroup

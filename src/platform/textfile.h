@@ -3,10 +3,9 @@
 // strings; a bare name resolves in the current working directory. Lines end in
 // CR LF when written; when read, a line ends at CR LF, at a lone CR and (unless
 // asked otherwise) at a lone LF, so a file saved by a Linux editor still reads
-// as lines. Whole-file writes go through a temporary file and a rename, so a
-// crash or a full disk never leaves a file short; the user's files are flushed
-// to the disk before the rename, so that not even a power loss right after a
-// save can leave one empty.
+// as lines. Whole-file writes are changes of the file group module (temporary
+// file, flushed to the disk, rename), so a crash, a full disk or a power loss
+// never leaves a file short or empty.
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -15,8 +14,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/filegroup.h"
+
 namespace textfile {
 
+// The path a name has on disk.
 QString qpath(std::string_view name);
 
 bool exists(std::string_view name);
@@ -46,32 +48,20 @@ std::int64_t countLines(std::string_view name, std::int64_t limit);
 // Each line followed by CR LF.
 std::string joinLines(const std::vector<std::string>& lines);
 
-// Whether a whole-file write waits until its bytes are on the disk before the
-// file is replaced. Files written at every keystroke (the undo ring, the
-// conversion's snapshots) and scratch files are left to the system.
-enum class Flush { ToDisk, Later };
+using filegroup::Flush;
 
 bool writeAtomic(std::string_view name, std::string_view bytes, Flush flush = Flush::ToDisk);
 bool writeLinesAtomic(std::string_view name, const std::vector<std::string>& lines, Flush flush = Flush::ToDisk);
 
 // Files that belong together (the list and its two trace copies): all are
-// written to temporary files and flushed to the disk before the first is
-// renamed, and the renames follow one right after another. A failed write
-// replaces none of them.
-struct FileBytes {
-    std::string name;
-    std::string bytes;
-};
-bool writeAtomicGroup(const std::vector<FileBytes>& files);
+// written or none, as filegroup::Apply does it.
+bool writeAtomicGroup(const std::vector<filegroup::Change>& files);
 
 bool append(std::string_view name, std::string_view bytes);
 bool remove(std::string_view name);
 
 // Renames `from` to `to`, replacing a file of that name.
 bool moveOver(std::string_view from, std::string_view to);
-
-// Replaces `to` by a copy of `from` (atomically); false when `from` is missing.
-bool copyOver(std::string_view from, std::string_view to);
 
 // Whether the name ends in ".TXT", in either letter case.
 bool endsWithTxt(std::string_view name);
@@ -83,10 +73,8 @@ QString lastError();
 // reports, instead of the signal ending the process with the data unsaved.
 void FailWritesPastSizeLimit();
 
-// For tests: runs before each step of a whole-file write with the step and
-// the file's name; an errno value other than 0 makes that step fail with it
-// (ENOSPC for a full disk, say).
-enum class WriteStep { Write, Flush, Rename };
-void SetWriteFaultHook(std::function<int(WriteStep step, std::string_view name)> hook);
+// For tests: gives the spelling a name has on disk (a test uses it to act as
+// a file system that ignores letter case).
+void SetNameHook(std::function<std::string(const std::string& name)> hook);
 
 }  // namespace textfile

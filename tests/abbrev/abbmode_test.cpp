@@ -364,7 +364,7 @@ TEST(LoadFailure, TheEditorStaysClosedAndNoListFileChanges) {
     const auto before = testing_support::FolderSnapshot();
     MsgBoxRecorder boxes;
     {
-        testing_support::WriteFault full(store::kListDisplayFile, textfile::WriteStep::Write, ENOSPC);
+        testing_support::WriteFault full(store::kListDisplayFile, filegroup::Op::Write, ENOSPC);
         openEditor();
     }
     ASSERT_EQ(boxes.count(), 1u);
@@ -391,7 +391,7 @@ TEST(LoadFailure, AfterAFailedReloadSaveIsRefusedUntilALoadSucceeds) {
     const auto before = testing_support::FolderSnapshot();
     MsgBoxRecorder boxes;
     {
-        testing_support::WriteFault full(store::kListDisplayFile, textfile::WriteStep::Write, ENOSPC);
+        testing_support::WriteFault full(store::kListDisplayFile, filegroup::Op::Write, ENOSPC);
         EXPECT_FALSE(AbbMode().LoadList());
     }
     typeText("\r\nnew=entry");
@@ -423,7 +423,7 @@ TEST(SaveFailure, TheThreeListFilesChangeTogetherOrNotAtAll) {
     const auto before = testing_support::FolderSnapshot();
     MsgBoxRecorder boxes;
     for (const char* failing : {store::kAbbTraceFile, store::kBedTraceFile}) {
-        testing_support::WriteFault full(failing, textfile::WriteStep::Flush, ENOSPC);
+        testing_support::WriteFault full(failing, filegroup::Op::Flush, ENOSPC);
         AbbMode().Speichern_Click();
     }
     ASSERT_EQ(boxes.count(), 2u);

@@ -42,8 +42,9 @@ TEST(FileGroup, AGroupReplacesCreatesAndDeletesAndLeavesNoTemporaryFile) {
 
 TEST(FileGroup, AFailureAtAnyStepLeavesEveryFileAsItWas) {
     const int steps = ExpectEachFailureChangesNothing(mixedFolder, [] { return filegroup::Apply(mixedGroup()); });
-    // Two reads of old contents, two temporary writes, two renames, one delete.
-    EXPECT_EQ(steps, 7);
+    // Two reads of old contents, two temporary writes and their flushes, two
+    // renames, one delete.
+    EXPECT_EQ(steps, 9);
 }
 
 TEST(FileGroup, AMoveRenamesOneFileInPlaceAndIsUndoneOnFailure) {

@@ -41,18 +41,14 @@ TEST(TextFileLines, CountingStopsAtTheLimitAndCountsAnUnendedLastLine) {
     EXPECT_EQ(textfile::countLines("missing.txt", 100), -1);
 }
 
-TEST(TextFileWrite, LinesAreWrittenWithCrLfAndCopiesReplaceTheTarget) {
+TEST(TextFileWrite, LinesAreWrittenWithCrLfThenAppendedAndRemoved) {
     ASSERT_TRUE(textfile::writeLinesAtomic("a.txt", {"x", "", "\xb5"}));
     EXPECT_EQ(ReadFile("a.txt"), "x\r\n\r\n\xb5\r\n");
     ASSERT_TRUE(textfile::append("a.txt", "more\r\n"));
     EXPECT_EQ(textfile::length("a.txt"), 14);
-    ASSERT_TRUE(textfile::copyOver("a.txt", "b.txt"));
-    EXPECT_EQ(ReadFile("b.txt"), ReadFile("a.txt"));
-    EXPECT_FALSE(textfile::copyOver("missing.txt", "b.txt"));
-    EXPECT_EQ(ReadFile("b.txt"), ReadFile("a.txt"));
-    EXPECT_TRUE(textfile::remove("b.txt"));
-    EXPECT_FALSE(textfile::exists("b.txt"));
-    EXPECT_EQ(textfile::length("b.txt"), -1);
+    EXPECT_TRUE(textfile::remove("a.txt"));
+    EXPECT_FALSE(textfile::exists("a.txt"));
+    EXPECT_EQ(textfile::length("a.txt"), -1);
 }
 
 TEST(TextFileWrite, EnsureExistsCreatesButNeverChanges) {
@@ -80,13 +76,24 @@ TEST(TextFileNames, AnsiNamesReachTheFileSystem) {
     ASSERT_TRUE(textfile::writeAtomic("Gr\xfc\xdf.TXT", "x"));
     EXPECT_TRUE(textfile::exists("Gr\xfc\xdf.TXT"));
     EXPECT_EQ(ReadFile("Gr\xfc\xdf.TXT"), "x");
+    // The temporary file's name fits wherever the file's own name does.
+    const std::string longest = std::string(251, 'n') + ".TXT";
+    ASSERT_TRUE(textfile::writeAtomic(longest, "y")) << textfile::lastError().toStdString();
+    EXPECT_EQ(ReadFile(longest), "y");
 }
+
+namespace {
+std::vector<filegroup::Change> group() {
+    using filegroup::Change;
+    return {Change::Write("l.txt", "L"), Change::Write("a.txt", "A"), Change::Write("b.txt", "B")};
+}
+}  // namespace
 
 // Files that belong together are all written and flushed before the first
 // rename, and the renames follow one right after another.
 TEST(TextFileGroup, AllAreFlushedBeforeTheFirstRename) {
     testing_support::WriteLog log;
-    ASSERT_TRUE(textfile::writeAtomicGroup({{"l.txt", "L"}, {"a.txt", "A"}, {"b.txt", "B"}}));
+    ASSERT_TRUE(textfile::writeAtomicGroup(group()));
     EXPECT_EQ(log.steps(), (std::vector<std::string>{"write l.txt", "flush l.txt", "write a.txt", "flush a.txt",
                                                       "write b.txt", "flush b.txt", "rename l.txt", "rename a.txt",
                                                       "rename b.txt"}));
@@ -94,18 +101,19 @@ TEST(TextFileGroup, AllAreFlushedBeforeTheFirstRename) {
     EXPECT_EQ(ReadFile("b.txt"), "B");
 }
 
-TEST(TextFileGroup, AFailedWriteReplacesNoneAndLeavesNoTemporary) {
+// A failed rename puts back the files renamed before it.
+TEST(TextFileGroup, AFailedStepReplacesNoneAndLeavesNoTemporary) {
     for (const char* failing : {"l.txt", "b.txt"}) {
-        for (auto step : {textfile::WriteStep::Write, textfile::WriteStep::Flush}) {
+        for (auto step : {filegroup::Op::Write, filegroup::Op::Flush, filegroup::Op::Rename}) {
             WriteFile("l.txt", "old list\r\n");
             WriteFile("a.txt", "old abb\r\n");
             WriteFile("b.txt", "old bed\r\n");
             const auto before = testing_support::FolderSnapshot();
             {
                 testing_support::WriteFault full(failing, step, ENOSPC);
-                EXPECT_FALSE(textfile::writeAtomicGroup({{"l.txt", "L"}, {"a.txt", "A"}, {"b.txt", "B"}}));
+                EXPECT_FALSE(textfile::writeAtomicGroup(group()));
             }
-            EXPECT_EQ(testing_support::FolderSnapshot(), before) << failing;
+            EXPECT_EQ(testing_support::FolderSnapshot(), before) << failing << " " << static_cast<int>(step);
             EXPECT_NE(textfile::lastError().indexOf(QStringLiteral("No space left on device")), -1);
             EXPECT_NE(textfile::lastError().indexOf(QString::fromLatin1(failing)), -1);
         }
@@ -116,7 +124,7 @@ TEST(TextFileWrite, WholeFileWritesFlushUnlessToldOtherwise) {
     testing_support::WriteLog log;
     ASSERT_TRUE(textfile::writeAtomic("user.txt", "x"));
     ASSERT_TRUE(textfile::writeAtomic("scratch.txt", "y", textfile::Flush::Later));
-    ASSERT_TRUE(textfile::copyOver("user.txt", "copy.txt"));
+    ASSERT_FALSE(filegroup::CopyFiles({{"user.txt", "copy.txt"}}));
     EXPECT_TRUE(log.Flushed("user.txt"));
     EXPECT_TRUE(log.Flushed("copy.txt"));
     EXPECT_FALSE(log.Flushed("scratch.txt"));
@@ -161,7 +169,7 @@ TEST(TextFileWrite, AWritePastTheFileSizeLimitFailsInsteadOfEndingTheProgram) {
     ASSERT_TRUE(WIFSIGNALED(ended));
     EXPECT_EQ(WTERMSIG(ended), SIGXFSZ);
     // What the killed process left half-written is its temporary file alone.
-    for (const QString& left : QDir::current().entryList({QStringLiteral("keep.txt.tmp*")}, QDir::Files))
+    for (const QString& left : QDir::current().entryList({QStringLiteral(".runemill-*")}, QDir::Files | QDir::Hidden))
         QFile::remove(left);
     EXPECT_EQ(testing_support::FolderSnapshot(), before);
 

@@ -12,6 +12,7 @@
 
 #include "platform/ansi.h"
 #include "platform/filegroup.h"
+#include "platform/textfile.h"
 
 namespace testing_support {
 
@@ -66,9 +67,9 @@ private:
 class CaseBlindFolder {
 public:
     CaseBlindFolder() {
-        filegroup::SetNameHook([](const std::string& name) { return ansi::toUpper(name); });
+        textfile::SetNameHook([](const std::string& name) { return ansi::toUpper(name); });
     }
-    ~CaseBlindFolder() { filegroup::SetNameHook(nullptr); }
+    ~CaseBlindFolder() { textfile::SetNameHook(nullptr); }
     CaseBlindFolder(const CaseBlindFolder&) = delete;
     CaseBlindFolder& operator=(const CaseBlindFolder&) = delete;
 };

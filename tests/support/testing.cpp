@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <cstring>
 
 #include "platform/fontdialog.h"
 #include "platform/shell.h"
@@ -72,23 +73,26 @@ DiskFull::~DiskFull() {
     setrlimit(RLIMIT_FSIZE, &limit);
 }
 
-WriteFault::WriteFault(std::string name, textfile::WriteStep step, int error) {
-    textfile::SetWriteFaultHook([name = std::move(name), step, error](textfile::WriteStep at, std::string_view file) {
-        return at == step && file == name ? error : 0;
+WriteFault::WriteFault(std::string name, filegroup::Op step, int error) {
+    filegroup::SetFaultHook([name = std::move(name), step, error](filegroup::Op at,
+                                                                  const std::string& file) -> std::optional<std::string> {
+        if (at != step || file != name) return std::nullopt;
+        return std::string(std::strerror(error));
     });
 }
 
-WriteFault::~WriteFault() { textfile::SetWriteFaultHook({}); }
+WriteFault::~WriteFault() { filegroup::SetFaultHook(nullptr); }
 
 WriteLog::WriteLog() {
-    textfile::SetWriteFaultHook([this](textfile::WriteStep step, std::string_view file) {
-        static const char* const kNames[] = {"write ", "flush ", "rename "};
-        steps_.push_back(kNames[static_cast<int>(step)] + std::string(file));
-        return 0;
+    filegroup::SetFaultHook([this](filegroup::Op step, const std::string& file) -> std::optional<std::string> {
+        if (step == filegroup::Op::Write) steps_.push_back("write " + file);
+        if (step == filegroup::Op::Flush) steps_.push_back("flush " + file);
+        if (step == filegroup::Op::Rename) steps_.push_back("rename " + file);
+        return std::nullopt;
     });
 }
 
-WriteLog::~WriteLog() { textfile::SetWriteFaultHook({}); }
+WriteLog::~WriteLog() { filegroup::SetFaultHook(nullptr); }
 
 bool WriteLog::Flushed(const std::string& name) const {
     bool flushed = false;

@@ -60,10 +60,11 @@ private:
 };
 
 // While it lives, every whole-file write of the file `name` fails at `step`
-// with the error `error` (ENOSPC: "No space left on device").
+// (Write, Flush or Rename) with the error `error` (ENOSPC: "No space left on
+// device").
 class WriteFault {
 public:
-    WriteFault(std::string name, textfile::WriteStep step, int error);
+    WriteFault(std::string name, filegroup::Op step, int error);
     ~WriteFault();
     WriteFault(const WriteFault&) = delete;
     WriteFault& operator=(const WriteFault&) = delete;
