@@ -4,7 +4,12 @@
 // should cost little more than writing its three files.
 #include <benchmark/benchmark.h>
 
+#include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
 #include <QDir>
+#include <QKeyEvent>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTemporaryDir>
 #include <random>
 #include <string>
@@ -20,6 +25,8 @@
 #include "platform/richtextbox.h"
 #include "platform/textbox.h"
 #include "platform/textfile.h"
+#include "rtf/document.h"
+#include "rtf/writer.h"
 #include "store/filenames.h"
 #include "store/store.h"
 
@@ -151,30 +158,58 @@ void BM_TraceAbbListLiteralLoop(benchmark::State& state) {
 }
 BENCHMARK(BM_TraceAbbListLiteralLoop)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
-// A main window in a folder of its own, with a 10 KB code text.
+// A main window in a folder of its own, with a code text and the
+// 1,000-entry list; shown (offscreen) as the user sees it, or hidden.
 class KeystrokeWindow {
 public:
-    KeystrokeWindow() {
+    explicit KeystrokeWindow(const std::string& code, bool shown = false) {
         QDir::setCurrent(dir_.path());
         store::ResetSharedState();
         dlg::SetMsgBoxHook([](const dlg::MsgBoxCall&) { return static_cast<int>(dlg::OK); });
+        if (shown) Form1().Show();
         Form1().Load();
         store::CellCode = allCells();
         textfile::writeLinesAtomic(store::kAbbTraceFile, abbList(1000));
-        Form1().TEX()->SetText(codeText(10 * 1024, 1000));
+        Form1().TEX()->SetText(code);
+        Settle();
     }
     ~KeystrokeWindow() {
         platform::DestroyAllForms();
         QDir::setCurrent(QDir::tempPath());
     }
 
+    // Everything the keystroke left to do: pending events (painting
+    // included) and the whole layout of the lower window.
+    static void Settle() {
+        QCoreApplication::processEvents();
+        QTextDocument* lower = Form1().RTB()->document();
+        lower->documentLayout()->blockBoundingRect(lower->lastBlock());
+        QCoreApplication::processEvents();
+    }
+
 private:
     QTemporaryDir dir_;
 };
 
+// Code text as codeText gives it, without a blank or a line break: one word.
+std::string codeTextWithoutBlanks(size_t bytes, size_t entries) {
+    std::string text;
+    for (size_t more = bytes; text.size() < bytes; more += bytes / 4) {
+        text.clear();
+        for (char c : codeText(more, entries))
+            if (c != ' ' && c != '\r' && c != '\n') text.push_back(c);
+    }
+    return text;
+}
+
+void perKeystroke(benchmark::State& state) {
+    state.counters["per_keystroke"] = benchmark::Counter(2, benchmark::Counter::kIsIterationInvariantRate |
+                                                                benchmark::Counter::kInvert);
+}
+
 // Typing a character and taking it back: two conversions an iteration.
 void BM_Keystroke(benchmark::State& state) {
-    KeystrokeWindow window;
+    KeystrokeWindow window(codeText(10 * 1024, 1000));
     platform::TextBox* tex = Form1().TEX();
     const int end = tex->TextLength();
     for (auto _ : state) {
@@ -184,29 +219,87 @@ void BM_Keystroke(benchmark::State& state) {
         tex->SetSelLength(1);
         tex->SetSelText("");
     }
-    state.counters["per_keystroke"] = benchmark::Counter(2, benchmark::Counter::kIsIterationInvariantRate |
-                                                                benchmark::Counter::kInvert);
+    perKeystroke(state);
 }
 BENCHMARK(BM_Keystroke)->Unit(benchmark::kMillisecond);
 
-// Only the three files a keystroke writes, twice an iteration.
+// A key typed in the middle of the shown upper window and taken back with
+// Backspace, each followed by what the user waits for: the events it causes
+// and the lower window laid out.
+void typeAndTakeBack(benchmark::State& state, const std::string& code) {
+    KeystrokeWindow window(code, true);
+    platform::TextBox* tex = Form1().TEX();
+    tex->SetFocus();
+    tex->SetSelStart(tex->TextLength() / 2);
+    KeystrokeWindow::Settle();
+    for (auto _ : state) {
+        QKeyEvent x(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        QCoreApplication::sendEvent(tex, &x);
+        KeystrokeWindow::Settle();
+        QKeyEvent back(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+        QCoreApplication::sendEvent(tex, &back);
+        KeystrokeWindow::Settle();
+    }
+    if (tex->Text() != code) state.SkipWithError("the keys did not reach the upper window");
+    perKeystroke(state);
+}
+
+void BM_KeystrokeShown(benchmark::State& state) {
+    typeAndTakeBack(state, codeText(static_cast<size_t>(state.range(0)) * 1024, 1000));
+}
+BENCHMARK(BM_KeystrokeShown)->ArgName("KB")->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+void BM_KeystrokeShownNoBlanks(benchmark::State& state) {
+    typeAndTakeBack(state, codeTextWithoutBlanks(static_cast<size_t>(state.range(0)) * 1024, 1000));
+}
+BENCHMARK(BM_KeystrokeShownNoBlanks)->ArgName("KB")->Arg(100)->Unit(benchmark::kMillisecond);
+
+// Only the three files a keystroke writes, twice an iteration: the floor.
+// The lower window's RTF is written from its content as the control does it
+// once the content has changed (the control keeps what it wrote until then).
+// The keystroke leaves its files to the system to put on the disk (to_disk
+// 0); with to_disk 1 each is flushed to the disk first, as every file was
+// written before.
 void BM_KeystrokeFilesOnly(benchmark::State& state) {
-    KeystrokeWindow window;
+    KeystrokeWindow window(codeText(static_cast<size_t>(state.range(0)) * 1024, 1000));
+    const textfile::Flush flush = state.range(1) ? textfile::Flush::ToDisk : textfile::Flush::Later;
     const std::string text = Form1().TEX()->Text();
     const std::string document = convert::LowerWindowDocument(Form1().WorkRtf, "Arial", 0, 12);
-    platform::RichTextBox* rtb = Form1().RTB();
+    const rtf::Document lower = rtf::toModel(*Form1().RTB()->document());
     int slot = 0;
     for (auto _ : state) {
         for (int k = 0; k < 2; ++k) {
             slot = (slot + 1) % 10;
-            textfile::writeAtomic(store::UndoSlotFile(slot), text + "\r\n");
-            rtb->SaveFile(store::kRtbSnapshotFile);
-            textfile::writeAtomic(store::kSubtextFile, document + "\r\n");
+            textfile::writeAtomic(store::UndoSlotFile(slot), text + "\r\n", flush);
+            textfile::writeAtomic(store::kRtbSnapshotFile, rtf::write(lower), flush);
+            textfile::writeAtomic(store::kSubtextFile, document + "\r\n", flush);
         }
     }
-    state.counters["per_keystroke"] = benchmark::Counter(2, benchmark::Counter::kIsIterationInvariantRate |
-                                                                benchmark::Counter::kInvert);
+    perKeystroke(state);
 }
-BENCHMARK(BM_KeystrokeFilesOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeystrokeFilesOnly)
+    ->ArgNames({"KB", "to_disk"})
+    ->ArgsProduct({{10, 100}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
+
+// One cell holding a symbol string of the given size in KB (Hebrew letters
+// as Unicode escapes): the code text "#x#" set into the shown window, until
+// the lower window is laid out.
+void BM_LongCellShown(benchmark::State& state) {
+    const size_t bytes = static_cast<size_t>(state.range(0)) * 1024;
+    KeystrokeWindow window("", true);
+    std::string cell;
+    for (int n = 0; cell.size() < bytes; ++n) cell += "\\u" + std::to_string(1488 + n % 27) + "?";
+    store::CellCode['x'] = cell;
+    for (auto _ : state) {
+        Form1().TEX()->SetText("#x#");
+        KeystrokeWindow::Settle();
+        state.PauseTiming();
+        Form1().TEX()->SetText("");
+        KeystrokeWindow::Settle();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_LongCellShown)->ArgName("KB")->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,7 +1,11 @@
 // "Reconvert" of the main window holding the forward result, and the reverse list trace.
 #include <benchmark/benchmark.h>
 
+#include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
 #include <QDir>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTemporaryDir>
 #include <random>
 #include <string>
@@ -43,12 +47,21 @@ convert::CellTable AllCells() {
     return cells;
 }
 
-std::vector<std::string> MeaningList() {
+// "ab0000" ..: as many digits as the number of entries has.
+std::string Abbreviation(int i, int entries) {
+    const int digits = static_cast<int>(std::to_string(entries).size());
+    char abb[32];
+    snprintf(abb, sizeof abb, "ab%0*d", digits, i);
+    return abb;
+}
+
+// With `repeating`, every third entry shares its meaning with thousands of
+// others: they take turns over the meanings of the first ten entries.
+std::vector<std::string> MeaningList(int entries = kListEntries, bool repeating = false) {
     std::vector<std::string> list;
-    for (int i = 0; i < kListEntries; ++i) {
-        char line[64];
-        snprintf(line, sizeof line, "ab%04d=Truly yours %04d", i, i);
-        list.push_back(line);
+    for (int i = 0; i < entries; ++i) {
+        const int meaning = repeating && i % 3 == 2 ? i / 3 % 10 : i;
+        list.push_back(Abbreviation(i, entries) + "=Truly yours " + Abbreviation(meaning, entries).substr(2));
     }
     list.emplace_back();
     convert::TraceBedList(list);
@@ -57,16 +70,14 @@ std::vector<std::string> MeaningList() {
 
 // About `bytes` of code text: plain words, a quoted group of twelve symbols
 // and an abbreviation every 50 characters, a line break every 200.
-std::string CodeText(size_t bytes) {
+std::string CodeText(size_t bytes, int entries = kListEntries) {
     std::mt19937 rng(1);
     const auto& codes = store::CellCodes();
     std::string text;
     while (text.size() < bytes) {
         text += " plain text, 12 #";
         for (int k = 0; k < 12; ++k) text += static_cast<char>(codes[rng() % codes.size()]);
-        char group[32];
-        snprintf(group, sizeof group, "# *ab%04u* ", static_cast<unsigned>(rng() % kListEntries));
-        text += group;
+        text += "# *" + Abbreviation(static_cast<int>(rng() % static_cast<unsigned>(entries)), entries) + "* ";
         if (text.size() % 200 < 50) text += "\r\n";
     }
     while (text.back() == '\n' || text.back() == '\r') text.pop_back();
@@ -77,18 +88,21 @@ std::string CodeText(size_t bytes) {
 // and the forward result of `kb` KB of code text in the lower window.
 class MainWindowWithResult {
 public:
-    explicit MainWindowWithResult(benchmark::State& state) : home_(QDir::currentPath()) {
+    explicit MainWindowWithResult(benchmark::State& state, int entries = kListEntries, bool repeating = false,
+                                  bool shown = false)
+        : home_(QDir::currentPath()) {
         QDir::setCurrent(dir_.path());
         store::ResetSharedState();
+        if (shown) Form1().Show();
         Form1().Load();
         store::CellFontName = "Times New Roman";
         store::CellCharSet = kCharSet;
         store::CellFontSize = kFontSize;
         store::CellCode = AllCells();
-        const std::vector<std::string> list = MeaningList();
+        const std::vector<std::string> list = MeaningList(entries, repeating);
         textfile::writeLinesAtomic(store::kAbbTraceFile, list);
         textfile::writeLinesAtomic(store::kBedTraceFile, list);
-        code_ = CodeText(static_cast<size_t>(state.range(0)) * 1024);
+        code_ = CodeText(static_cast<size_t>(state.range(0)) * 1024, entries);
         Form1().TEX()->SetText(code_);
     }
     ~MainWindowWithResult() {
@@ -138,6 +152,32 @@ void BM_ReconvertClick(benchmark::State& state) {
     SetTimePerCodeKb(state);
 }
 BENCHMARK(BM_ReconvertClick)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+// "Reconvert" in the shown window with a 100,000-entry list, until the
+// events it caused are processed and the lower window is laid out: meanings
+// that repeat (range 1 = 1) against the same list made unique.
+void BM_ReconvertLongList(benchmark::State& state) {
+    const bool repeating = state.range(1) != 0;
+    MainWindowWithResult window(state, 100000, repeating, true);
+    auto settle = [] {
+        QCoreApplication::processEvents();
+        QTextDocument* lower = Form1().RTB()->document();
+        lower->documentLayout()->blockBoundingRect(lower->lastBlock());
+        QCoreApplication::processEvents();
+    };
+    Form1().Reconvert_Click();  // the list loads once
+    settle();
+    if (!repeating && Form1().TEX()->Text() != window.code()) state.SkipWithError("the code text did not come back");
+    for (auto _ : state) {
+        Form1().Reconvert_Click();
+        settle();
+    }
+}
+BENCHMARK(BM_ReconvertLongList)
+    ->ArgNames({"KB", "repeating"})
+    ->Args({100, 0})
+    ->Args({100, 1})
+    ->Unit(benchmark::kMillisecond);
 
 std::vector<std::string> TraceInput(size_t n) {
     std::mt19937 rng(7);

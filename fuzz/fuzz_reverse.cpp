@@ -1,10 +1,11 @@
 // Differential fuzzing of the reverse conversion: the fast steps must give
 // exactly what the literal steps give, on any document, list and table.
 //
-// Input: a byte choosing the character set and one the size, then the RTF
-// text, "\x01", the list lines ("\n" between them), "\x01", the cells (lines
-// of the cell's character followed by its coding). Without the first "\x01"
-// there is no list.
+// Input: a byte choosing the character set and one the size (and, in its
+// upper bits, how often each list line repeats, so that many entries share a
+// meaning), then the RTF text, "\x01", the list lines ("\n" between them),
+// "\x01", the cells (lines of the cell's character followed by its coding).
+// Without the first "\x01" there is no list.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -41,7 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::vector<std::string> list;
     if (sections.size() > 1) {
-        list = Split(sections[1], '\n');
+        const int repeats = 1 + (data[1] >> 2) % 4;
+        for (const std::string& line : Split(sections[1], '\n'))
+            for (int k = 0; k < repeats; ++k) list.push_back(line);
         list.emplace_back();
     }
     convert::CellTable cells{};

@@ -363,12 +363,11 @@ void Form1Form::convertCodeText() {
     // The lines of the document as the file holds them, each with a paragraph
     // mark; taken from memory, so a file that could not be written loses nothing.
     WorkRtf = convert::WithParagraphMarks(document);
-    RTB()->SetTextRTF(WorkRtf);
-    if (RightAlign) {
-        RTB()->SetSelStart(0);
-        RTB()->SetSelLength(static_cast<int>(RTB()->Text().size()));
-        RTB()->SetSelAlignment(1);
-    }
+    // Right alignment comes with the new content rather than after it, so
+    // that the paragraphs left as they were need no new layout. The whole
+    // text selected and aligned would end the same: the caret sync sets the
+    // selection next.
+    RTB()->SetTextRTF(WorkRtf, RightAlign ? std::optional<int>(1) : std::nullopt);
     SyncCaret();
     reportWriteFailures(failures);
 }
@@ -470,7 +469,7 @@ std::string_view beforeCaret(const std::string& text, int caret) {
 }  // namespace
 
 void Form1Form::SyncCaret() {
-    const std::string text = TEX()->Text();
+    const std::string& text = TEX()->Text();
     const std::string_view p = beforeCaret(text, TEX()->SelStart());
     if (p.find('*') == std::string_view::npos) {
         SyncCaretSimple();
@@ -480,7 +479,7 @@ void Form1Form::SyncCaret() {
 }
 
 void Form1Form::SyncCaretSimple() {
-    const std::string text = TEX()->Text();
+    const std::string& text = TEX()->Text();
     showLowerSelection(caret::SimpleLowerSelectionFor(beforeCaret(text, TEX()->SelStart())));
 }
 
@@ -505,17 +504,19 @@ void Form1Form::RTB_Click() {
 }
 
 void Form1Form::UpdateQuoteIndicators() {
-    const std::string lower = RTB()->Text();
+    // The marks are ASCII: the text with its real characters answers as the
+    // ANSI text would, without being turned into it.
+    const QString lower = RTB()->TextW();
     auto keepRunning = [](QTimer* t) {
         if (!t->isActive()) t->start();
     };
-    if (lower.find('#') != std::string::npos) {
+    if (lower.contains(u'#')) {
         keepRunning(c_->Timer1);
     } else {
         c_->Timer1->stop();
         c_->Label7->setHidden(false);
     }
-    if (lower.find('*') != std::string::npos) {
+    if (lower.contains(u'*')) {
         keepRunning(c_->Timer2);
     } else {
         c_->Timer2->stop();

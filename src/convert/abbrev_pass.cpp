@@ -1,6 +1,7 @@
 #include "convert/abbrev_pass.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "convert/exchange_sort.h"
 
@@ -8,6 +9,12 @@ namespace convert {
 
 void DisplayLengthCounter::Feed(std::string_view more) {
     for (size_t i = 0; i < more.size(); ++i) {
+        if (!afterBackslash_ && pendingUnicode_ < 0) {
+            // Only a backslash can begin an escape: the rest is passed over at once.
+            const void* next = std::memchr(more.data() + i, '\\', more.size() - i);
+            if (!next) break;
+            i = static_cast<size_t>(static_cast<const char*>(next) - more.data());
+        }
         const char c = more[i];
         if (!afterBackslash_ && c != '\\' && c != '?') continue;
         const std::int64_t at = count_ + static_cast<std::int64_t>(i);

@@ -150,6 +150,13 @@ private:
 // The symbol-font rules need the tags as they stand before each occurrence;
 // a tag holding the mark could be made by a group, so then those rules are
 // applied directly too.
+//
+// Equal texts are searched once. A rule whose text an earlier rule of the
+// same search has already replaced finds nothing more: that rule took or
+// stepped over every occurrence, and one standing inside a group would have
+// needed the direct way. A text inside another is found where it stands on
+// its own; where it stands inside a group put in before, it is taken as
+// touched and left alone, as the replacement one after the other leaves it.
 void ReplaceByGroups(std::string& text, char mark, const std::vector<GroupRule>& rules, const FontTags& tags,
                      const WorkBound& bound, Runaway what) {
     const auto& symbol = tags.SymbolFontTag;
@@ -175,31 +182,39 @@ void ReplaceByGroups(std::string& text, char mark, const std::vector<GroupRule>&
     while (first < rules.size()) {
         std::vector<std::string_view> patterns;
         for (size_t k = first; k < rules.size(); ++k) patterns.push_back(rules[k].find);
-        const size_t symbolAt = patterns.size();
         patterns.push_back(symbol ? std::string_view(*symbol) : std::string_view());
         patterns.push_back(plain ? std::string_view(*plain) : std::string_view());
+        // Equal texts are found once, under the first of them.
+        const MultiSearch search(patterns);
+        const size_t symbolAt = search.First(patterns.size() - 2);
+        const size_t plainAt = search.First(patterns.size() - 1);
         std::vector<std::vector<size_t>> starts;
-        if (++searches > kMaxSearches || !MultiSearch(patterns).FindAll(text, 8 * text.size() + 4096, starts)) {
+        if (++searches > kMaxSearches || !search.FindAll(text, 8 * text.size() + 4096, starts)) {
             for (size_t k = first; k < rules.size(); ++k) applyDirectly(rules[k]);
             return;
         }
 
-        EditedText edited(text, {starts[symbolAt].begin(), starts[symbolAt].end()},
-                          {starts[symbolAt + 1].begin(), starts[symbolAt + 1].end()}, bound, what);
+        EditedText edited(text,
+                          symbol ? std::set<size_t>(starts[symbolAt].begin(), starts[symbolAt].end()) : std::set<size_t>(),
+                          plain ? std::set<size_t>(starts[plainAt].begin(), starts[plainAt].end()) : std::set<size_t>(),
+                          bound, what);
         InnerParts putIn;
+        std::vector<char> replacedAll(patterns.size(), 0);  // a plain rule of this search has taken the text
         size_t k = first;
         for (; k < rules.size(); ++k) {
             const GroupRule& rule = rules[k];
             if (rule.find.empty() || (rule.symbolFontOnly && !symbolRuns)) continue;
             const bool mayMeetGroups = rule.find.find(mark) != npos || putIn.Contains(rule.find);
             if ((mayMeetGroups && !edited.Empty()) || (rule.symbolFontOnly && tagsHoldMark)) break;
+            const size_t pattern = search.First(k - first);
+            if (replacedAll[pattern] && !rule.symbolFontOnly) continue;
             const size_t groupLength = rule.inner.size() + 2;
             bool any = false;
             if (rule.symbolFontOnly) {
                 // The search goes on after the group put in, or four characters
                 // after an occurrence that stays.
                 size_t pos = 0;
-                for (size_t q : starts[k - first]) {
+                for (size_t q : starts[pattern]) {
                     const size_t e = q + rule.find.size();
                     if (!edited.Untouched(q, e)) continue;
                     const size_t cq = edited.Current(q);
@@ -214,13 +229,14 @@ void ReplaceByGroups(std::string& text, char mark, const std::vector<GroupRule>&
                 }
             } else {
                 size_t end = 0;
-                for (size_t q : starts[k - first]) {
+                for (size_t q : starts[pattern]) {
                     const size_t e = q + rule.find.size();
                     if (q < end || !edited.Untouched(q, e)) continue;
                     edited.Replace(q, e, k, groupLength);
                     end = e;
                     any = true;
                 }
+                replacedAll[pattern] = 1;
             }
             if (any) putIn.Add(rule.inner);
         }

@@ -4,9 +4,11 @@
 
 namespace convert {
 
-MultiSearch::MultiSearch(const std::vector<std::string_view>& patterns) : patternCount_(patterns.size()) {
+MultiSearch::MultiSearch(const std::vector<std::string_view>& patterns)
+    : patternCount_(patterns.size()), first_(patterns.size()) {
     nodes_.emplace_back();
     for (size_t id = 0; id < patterns.size(); ++id) {
+        first_[id] = id;
         if (patterns[id].empty()) continue;
         int node = 0;
         for (unsigned char c : patterns[id]) {
@@ -20,7 +22,12 @@ MultiSearch::MultiSearch(const std::vector<std::string_view>& patterns) : patter
             }
             node = child;
         }
-        nodes_[static_cast<size_t>(node)].ends.push_back(static_cast<int>(id));
+        auto& ends = nodes_[static_cast<size_t>(node)].ends;
+        if (ends.empty()) {
+            ends.push_back(static_cast<int>(id));
+        } else {
+            first_[id] = static_cast<size_t>(ends.front());
+        }
     }
     std::fill(std::begin(rootNext_), std::end(rootNext_), 0);
     for (auto [c, child] : nodes_[0].next) rootNext_[c] = child;

@@ -1,12 +1,32 @@
 #include "platform/ansi.h"
 
+#include <array>
+#include <cstdint>
+#include <memory>
+
 #include "rtf/codepage.h"
 
 namespace ansi {
 
 char16_t toUnicode(unsigned char byte) { return codepage::byteToUnicode(1252, byte); }
 
-int fromUnicode(char32_t ch) { return codepage::unicodeToByte(1252, ch); }
+namespace {
+
+// Every character of the Basic Multilingual Plane to its byte (-1: none);
+// plain text is read through it on every keystroke.
+const std::array<std::int16_t, 0x10000>& bytesOf() {
+    static const auto table = [] {
+        auto t = std::make_unique<std::array<std::int16_t, 0x10000>>();
+        t->fill(-1);
+        for (int b = 0; b < 256; ++b) (*t)[toUnicode(static_cast<unsigned char>(b))] = static_cast<std::int16_t>(b);
+        return t;
+    }();
+    return *table;
+}
+
+}  // namespace
+
+int fromUnicode(char32_t ch) { return ch < 0x10000 ? bytesOf()[ch] : -1; }
 
 QString toQString(std::string_view bytes) {
     QString out;
@@ -20,9 +40,12 @@ QString toQString(std::string_view bytes) {
 std::string fromQString(const QString& text) {
     std::string out;
     out.reserve(static_cast<size_t>(text.size()));
-    const auto ucs4 = text.toUcs4();
-    for (char32_t ch : ucs4) {
-        int b = fromUnicode(ch);
+    const auto& bytes = bytesOf();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        // A surrogate pair is one character, outside Windows-1252 as a lone surrogate is.
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ++i;
+        const int b = bytes[c];
         out.push_back(b < 0 ? '?' : static_cast<char>(b));
     }
     return out;

@@ -5,15 +5,19 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/ansi.h"
 #include "platform/controls.h"
 #include "platform/crlf_positions.h"
 #include "platform/dialogs.h"
+#include "platform/events.h"
+#include "platform/text_layout.h"
 #include "rtf/reader.h"
 #include "rtf/writer.h"
 #include "platform/textfile.h"
@@ -35,6 +39,10 @@ std::string toAnsi(const QString& text) {
     return out;
 }
 
+rtf::Align alignmentOf(int alignment) {
+    return alignment == 1 ? rtf::Align::Right : alignment == 2 ? rtf::Align::Center : rtf::Align::Left;
+}
+
 // Paragraph separators of a text document become CR LF.
 QString withCrLf(QString text) {
     return text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
@@ -43,11 +51,46 @@ QString withCrLf(QString text) {
 }  // namespace
 
 RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
+    new TextLayout(document(), TextLayout::Sections::Long);
     setFont(MakeFont(QStringLiteral("Arial"), 12));
     document()->setDefaultFont(font());
+    connect(document(), &QTextDocument::contentsChange, this, &RichTextBox::contentChanged);
+    connect(this, &QTextEdit::selectionChanged, this, [this] {
+        if (!caretInSections().isEmpty()) viewport()->update();
+    });
 }
 
-std::string RichTextBox::Text() const { return toAnsi(TextW()); }
+QRectF RichTextBox::caretInSections() const {
+    const auto* layout = qobject_cast<const TextLayout*>(document()->documentLayout());
+    return layout ? layout->SectionCaretRect(textCursor().position()) : QRectF();
+}
+
+// Qt's caret code cannot see the lines of a paragraph laid out in sections
+// (a very long one): where the caret stands in one, the box scrolls to it.
+void RichTextBox::showCaret() {
+    const QRectF r = caretInSections();
+    if (r.isEmpty()) return;
+    QScrollBar* bar = verticalScrollBar();
+    const int top = static_cast<int>(std::floor(r.top()));
+    const int bottom = static_cast<int>(std::ceil(r.bottom()));
+    if (top < bar->value()) {
+        bar->setValue(top);
+    } else if (bottom > bar->value() + viewport()->height()) {
+        bar->setValue(bottom - viewport()->height());
+    }
+    viewport()->update();
+}
+
+void RichTextBox::contentChanged() {
+    text_.reset();
+    rtf_.reset();
+    if (!updating_) shownValid_ = false;
+}
+
+const std::string& RichTextBox::Text() const {
+    if (!text_) text_ = toAnsi(TextW());
+    return *text_;
+}
 
 QString RichTextBox::TextW() const { return withCrLf(document()->toRawText()); }
 
@@ -60,36 +103,56 @@ void RichTextBox::SetText(const std::string& text) {
     replaceContent(model);
 }
 
+// The model needs no walk through the document while it is known.
+const std::string& RichTextBox::writtenRtf() const {
+    if (!rtf_) rtf_ = shownValid_ ? rtf::write(shown_) : rtf::write(*document());
+    return *rtf_;
+}
+
 std::string RichTextBox::TextRTF() const {
-    std::string out = rtf::write(*document());
+    std::string out = writtenRtf();
     out.push_back('\0');
     return out;
 }
 
-void RichTextBox::SetTextRTF(const std::string& rtf) {
+void RichTextBox::SetTextRTF(const std::string& rtf, std::optional<int> alignment) {
     const rtf::CharFormat defaults = rtf::defaultFormat(*document());
-    if (rtf::looksLikeRtf(rtf)) {
-        replaceContent(rtf::read(rtf, defaults));
-    } else {
-        replaceContent(rtf::plainTextModel(ansi::toQString(rtf), defaults));
+    rtf::Document model = rtf::looksLikeRtf(rtf) ? rtf::read(rtf, defaults)
+                                                 : rtf::plainTextModel(ansi::toQString(rtf), defaults);
+    if (alignment) {
+        for (rtf::Paragraph& p : model.paragraphs) p.align = alignmentOf(*alignment);
     }
+    replaceContent(std::move(model));
 }
 
-void RichTextBox::replaceContent(const rtf::Document& model) {
+void RichTextBox::replaceContent(rtf::Document model) {
     QTextDocument* doc = document();
+    rtf::normalize(model, rtf::defaultFormat(*doc));
     doc->setUndoRedoEnabled(false);
-    rtf::setContent(*doc, model);
+    {
+        const ScopedFlag updating(updating_);
+        if (!shownValid_ || !rtf::updateContent(*doc, shown_, model)) rtf::setContent(*doc, model);
+    }
     doc->setUndoRedoEnabled(true);
+    shown_ = std::move(model);
+    shownValid_ = true;
     setTextCursor(QTextCursor(doc));
+    showCaret();
 }
 
 int RichTextBox::SelStart() const { return CrLfSelStart(textCursor()); }
 
 int RichTextBox::SelLength() const { return CrLfSelLength(textCursor()); }
 
-void RichTextBox::SetSelStart(int start) { SetCrLfSelStart(*this, start); }
+void RichTextBox::SetSelStart(int start) {
+    SetCrLfSelStart(*this, start);
+    showCaret();
+}
 
-void RichTextBox::SetSelLength(int length) { SetCrLfSelLength(*this, length); }
+void RichTextBox::SetSelLength(int length) {
+    SetCrLfSelLength(*this, length);
+    showCaret();
+}
 
 std::string RichTextBox::SelText() const { return toAnsi(withCrLf(textCursor().selectedText())); }
 
@@ -108,6 +171,7 @@ void RichTextBox::SetSelText(const std::string& text) {
     // paragraphs take the paragraph format of the one they split.
     c.insertText(ansi::toQString(text), rtf::toQt(selectionFormat()));
     setTextCursor(c);
+    showCaret();
 }
 
 void RichTextBox::applyToSelection(const QTextCharFormat& change) {
@@ -171,8 +235,14 @@ void RichTextBox::SetSelUnderline(bool on) {
 }
 
 void RichTextBox::SetSelAlignment(int alignment) {
-    const rtf::Align a = alignment == 1 ? rtf::Align::Right : alignment == 2 ? rtf::Align::Center : rtf::Align::Left;
-    textCursor().mergeBlockFormat(rtf::toQt(a));
+    const rtf::Align a = alignmentOf(alignment);
+    QTextCursor c = textCursor();
+    const ScopedFlag updating(updating_);
+    c.mergeBlockFormat(rtf::toQt(a));
+    if (!shownValid_) return;
+    const int last = document()->findBlock(c.selectionEnd()).blockNumber();
+    for (int i = document()->findBlock(c.selectionStart()).blockNumber(); i <= last; ++i)
+        shown_.paragraphs[static_cast<size_t>(i)].align = a;
 }
 
 bool RichTextBox::LoadFile(const std::string& name) {
@@ -182,7 +252,7 @@ bool RichTextBox::LoadFile(const std::string& name) {
     return true;
 }
 
-bool RichTextBox::SaveFile(const std::string& name) const { return textfile::writeAtomic(name, rtf::write(*document())); }
+bool RichTextBox::SaveFile(const std::string& name) const { return textfile::writeAtomic(name, writtenRtf()); }
 
 std::string RichTextBox::FontName() const { return ansi::fromQString(font().family()); }
 
@@ -191,6 +261,9 @@ void RichTextBox::SetFontName(const std::string& face) {
     f.setFamily(ansi::toQString(face));
     setFont(f);
     document()->setDefaultFont(f);
+    // Text whose RTF names no font now reads in another face.
+    shownValid_ = false;
+    rtf_.reset();
 }
 
 double RichTextBox::Width() const { return dlg::PixelsToTwipsX(width()); }
@@ -248,6 +321,7 @@ void RichTextBox::mouseDoubleClickEvent(QMouseEvent* e) {
 }
 
 void RichTextBox::keyPressEvent(QKeyEvent* e) {
+    if (moveInSections(e)) return;
     // Shift+Enter would insert a line separator, which the CR LF counting
     // cannot see; it ends a paragraph as Enter does.
     if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && (e->modifiers() & Qt::ShiftModifier)) {
@@ -258,6 +332,31 @@ void RichTextBox::keyPressEvent(QKeyEvent* e) {
         return;
     }
     QTextEdit::keyPressEvent(e);
+    showCaret();
+}
+
+// Up, Down, Home and End (with Shift: selecting) inside a paragraph laid out
+// in sections, whose lines Qt's caret code cannot see.
+bool RichTextBox::moveInSections(QKeyEvent* e) {
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+    if (mods != Qt::NoModifier && mods != Qt::ShiftModifier) return false;
+    QTextCursor::MoveOperation move;
+    switch (e->key()) {
+    case Qt::Key_Up: move = QTextCursor::Up; break;
+    case Qt::Key_Down: move = QTextCursor::Down; break;
+    case Qt::Key_Home: move = QTextCursor::StartOfLine; break;
+    case Qt::Key_End: move = QTextCursor::EndOfLine; break;
+    default: return false;
+    }
+    const auto* layout = qobject_cast<const TextLayout*>(document()->documentLayout());
+    QTextCursor c = textCursor();
+    const int to = layout ? layout->SectionMove(c.position(), move) : -1;
+    if (to < 0) return false;
+    c.setPosition(to, mods == Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+    setTextCursor(c);
+    showCaret();
+    e->accept();
+    return true;
 }
 
 QMimeData* RichTextBox::createMimeDataFromSelection() const {

@@ -15,8 +15,14 @@
 // Every run keeps the character set of the font it was read in, so RTF read
 // and written again keeps "\'hh" bytes as bytes. SetSelFontName changes the
 // face only.
+//
+// A new content replaces only the paragraphs that differ from those shown,
+// so that a small change of a long document costs a small layout; the result
+// is the same as building the document anew. Lines wrap at word boundaries
+// and anywhere inside a word longer than the line.
 #include <QTextEdit>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "rtf/document.h"
@@ -31,7 +37,7 @@ class RichTextBox : public QTextEdit {
 public:
     explicit RichTextBox(QWidget* parent = nullptr);
 
-    std::string Text() const;
+    const std::string& Text() const;
     // Replaces everything by plain text in the format of the first character;
     // CR LF, a lone CR and a lone LF each end a paragraph.
     void SetText(const std::string& text);
@@ -43,7 +49,9 @@ public:
     std::string TextRTF() const;
     // Replaces everything by the document; text that is no RTF is taken as
     // plain text. The caret goes to the start and the undo history is cleared.
-    void SetTextRTF(const std::string& rtf);
+    // With an alignment (as SetSelAlignment takes it) every paragraph is
+    // aligned so, as selecting the whole text and aligning it would leave it.
+    void SetTextRTF(const std::string& rtf, std::optional<int> alignment = std::nullopt);
 
     int SelStart() const;
     // Puts the caret there; nothing stays selected.
@@ -112,12 +120,25 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
-    void replaceContent(const rtf::Document& model);
+    void replaceContent(rtf::Document model);
+    QRectF caretInSections() const;
+    void showCaret();
+    bool moveInSections(QKeyEvent* e);
+    void contentChanged();
+    const std::string& writtenRtf() const;
     void applyToSelection(const QTextCharFormat& change);
     // The format of the first selected character, or of the caret.
     rtf::CharFormat selectionFormat() const;
 
     bool dblClickRelease_ = false;
+    // The model of what the document holds, while nothing but replaceContent
+    // and SetSelAlignment has changed it: new content is compared with it.
+    rtf::Document shown_;
+    bool shownValid_ = false;
+    bool updating_ = false;  // our own change: shown_ is kept up to date
+    // Text and TextRTF as last read, until the next change.
+    mutable std::optional<std::string> text_;
+    mutable std::optional<std::string> rtf_;
 };
 
 }  // namespace platform

@@ -4,20 +4,21 @@
 // typed, pasted or dropped that Windows-1252 lacks becomes "?".
 //
 // Text and positions count a line break as the two characters CR LF, and a
-// position is never left between them (see crlf_positions.h).
-#include <QPlainTextEdit>
+// position is never left between them (see crlf_positions.h). Lines wrap at
+// word boundaries and anywhere inside a word longer than the line.
+#include <QTextEdit>
 #include <string>
 
 namespace platform {
 
-class TextBox : public QPlainTextEdit {
+class TextBox : public QTextEdit {
     Q_OBJECT
 
 public:
     explicit TextBox(QWidget* parent = nullptr);
 
     // Windows-1252, lines joined by CR LF.
-    std::string Text() const;
+    const std::string& Text() const;
     // Replaces the text; CR LF, a lone CR and a lone LF each end a line. The
     // caret goes to the start. Change follows, as for every change.
     void SetText(const std::string& text);
@@ -50,13 +51,16 @@ signals:
     void Click();
 
 protected:
+    void changeEvent(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
+    QMimeData* createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData* source) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 
 private:
     void contentChanged();
+    void withoutShaping();
 
     mutable std::string text_;
     mutable bool textValid_ = false;

@@ -34,12 +34,16 @@ struct CharFormat {
 struct Run {
     QString text;  // UTF-16; never holds a paragraph break
     CharFormat format;
+
+    bool operator==(const Run&) const = default;
 };
 
 struct Paragraph {
     Align align = Align::Left;
     CharFormat mark;  // the format of the paragraph mark: what an empty paragraph shows
     std::vector<Run> runs;
+
+    bool operator==(const Paragraph&) const = default;
 };
 
 // Always at least one paragraph.
@@ -69,6 +73,20 @@ CharFormat defaultFormat(const QTextDocument& doc);
 
 // Replaces the document's content by the model (one edit block).
 void setContent(QTextDocument& doc, const Document& model);
+
+// Brings the model into the form a document holding it gives back (toModel):
+// no empty runs, neighbouring runs of one format joined, a font without a
+// face in the document's default face. Applying it gives the same document.
+void normalize(Document& model, const CharFormat& defaults);
+
+// Makes the document, which holds `shown` (as setContent or this left it),
+// hold `next` instead, with the same result as setContent: the paragraphs
+// that both share at the start and at the end stay, those between are
+// replaced in one edit block, so that only they are laid out again. False
+// where setContent must serve: the paragraphs to replace hold most of the
+// text (the document is then left untouched, as setContent lays out a whole
+// new document faster), or the document turns out not to have held `shown`.
+bool updateContent(QTextDocument& doc, const Document& shown, const Document& next);
 
 // Replaces the cursor's selection by the model; its first paragraph joins the
 // paragraph at the cursor, each further one follows a new paragraph mark.

@@ -72,6 +72,12 @@ const WordInfo& lookup(std::string_view name) {
         return m;
     }();
     static const WordInfo unknown;
+    // The words of every run of text first, without hashing.
+    static const WordInfo unicodeWord{Word::Unicode}, parWord{Word::Par}, fontWord{Word::Font}, sizeWord{Word::FontSize};
+    if (name == "u") return unicodeWord;
+    if (name == "par") return parWord;
+    if (name == "f") return fontWord;
+    if (name == "fs") return sizeWord;
     const auto it = words.find(name);
     return it == words.end() ? unknown : it->second;
 }
@@ -124,6 +130,8 @@ public:
         if (raw && b < 0x80) return static_cast<char16_t>(b);
         return (*table_)[b];
     }
+
+    bool pending() const { return lead_ >= 0; }
 
     // A lead byte with no partner.
     bool dropPending() {
@@ -196,13 +204,19 @@ public:
         const Dest dest = st().dest;
         if (dest == Dest::Skip) return;
         const WordInfo& w = lookup(name);
-        dirty_ = true;
+        switch (w.word) {
+        case Word::Unicode: unicode(hasParam, param); return;
+        case Word::UnicodeSkip: st().uc = std::max(0, param); return;
+        case Word::Unknown: return;
+        default: break;
+        }
+        // The format of what follows may change (a paragraph mark or a
+        // character word leaves it as it is).
+        if (w.word != Word::Par && w.word != Word::Character) dirty_ = true;
         switch (w.word) {
         case Word::FontTable: st().dest = Dest::FontTable; return;
         case Word::ColorTable: st().dest = Dest::ColorTable; return;
         case Word::SkipDestination: st().dest = Dest::Skip; return;
-        case Word::Unicode: unicode(hasParam, param); return;
-        case Word::UnicodeSkip: st().uc = std::max(0, param); return;
         default: break;
         }
         if (dest == Dest::FontTable) {
@@ -262,8 +276,26 @@ public:
                 if (c == ';') finishColor();
             return;
         case Dest::FontTable:
-        case Dest::Body:
             for (char c : bytes) feedByte(static_cast<unsigned char>(c), true);
+            return;
+        case Dest::Body:
+            while (!bytes.empty()) {
+                // Printable ASCII stands for itself in every code page, unless
+                // it completes a double-byte character.
+                size_t n = 0;
+                if (!decoder_.pending()) {
+                    while (n < bytes.size() && static_cast<unsigned char>(bytes[n]) >= 0x20 &&
+                           static_cast<unsigned char>(bytes[n]) < 0x80)
+                        ++n;
+                }
+                if (n > 0) {
+                    emitAscii(bytes.substr(0, n));
+                    bytes.remove_prefix(n);
+                } else {
+                    feedByte(static_cast<unsigned char>(bytes[0]), true);
+                    bytes.remove_prefix(1);
+                }
+            }
             return;
         }
     }
@@ -393,6 +425,25 @@ private:
     // A lead byte whose partner never came shows as the replacement character.
     void endBytes() {
         if (decoder_.dropPending()) emitText(u'\uFFFD');
+    }
+
+    // What emitText does for each of these characters (printable ASCII, in
+    // the body), at once.
+    void emitAscii(std::string_view chars) {
+        const CharFormat& f = format();
+        while (pendingBreak_ && !chars.empty() && chars.front() == ' ') {
+            emitText(u' ');
+            chars.remove_prefix(1);
+        }
+        if (chars.empty()) return;
+        openPendingParagraph();
+        Paragraph& p = paragraphs_.back();
+        if (!runCurrent_) {
+            if (p.runs.empty() || !(p.runs.back().format == f)) p.runs.push_back(Run{QString(), f});
+            runCurrent_ = true;
+        }
+        p.runs.back().text.append(QLatin1StringView(chars.data(), static_cast<qsizetype>(chars.size())));
+        lastTextAlign_ = st().align;
     }
 
     void emitText(char16_t ch) {

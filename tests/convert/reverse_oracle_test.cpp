@@ -2,23 +2,19 @@
 // symbol tables and lists.
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
 #include "convert/bed_list.h"
 #include "convert/reverse.h"
 #include "reverse_literal.h"
+#include "support/testing.h"
 
 namespace {
 
-class Random {
+class Random : public testing_support::Random {
 public:
-    explicit Random(unsigned seed) : rng_(seed) {}
-    size_t Below(size_t n) { return n == 0 ? 0 : rng_() % n; }
-    bool Chance(int percent) { return static_cast<int>(Below(100)) < percent; }
-    template <class T>
-    const T& Pick(const std::vector<T>& v) { return v[Below(v.size())]; }
+    using testing_support::Random::Random;
 
     // Text made of fragments; now and then any byte.
     std::string Text(const std::vector<std::string>& fragments, size_t count) {
@@ -27,9 +23,6 @@ public:
             s += Chance(5) ? std::string(1, static_cast<char>(Below(256))) : Pick(fragments);
         return s;
     }
-
-private:
-    std::mt19937 rng_;
 };
 
 const std::vector<std::string> kCodings = {
@@ -149,6 +142,54 @@ TEST(ReconvertOracle, MeaningsMatchTheLiteralStepsOnDenseLists) {
         convert::ReplaceMeanings(actual, list);
         EXPECT_EQ(actual, expected);
     }
+}
+
+TEST(ReconvertOracle, RepeatedMeaningsMatchTheLiteralSteps) {
+    // Many entries with one meaning, meanings inside other meanings and inside
+    // abbreviations, meanings with stars: the one search must give what one
+    // replacement per entry gives, also where the repeats are many enough to
+    // pass the search's limit on occurrences had each entry been searched.
+    Random r(8128);
+    const std::vector<std::string> meanings = {"ab", "b", "aba", "ab*", "*a", "ba", "abab", "a"};
+    for (int round = 0; round < 2000; ++round) {
+        const bool large = round % 50 == 0;
+        std::vector<std::string> list;
+        for (size_t n = r.Below(large ? 600 : 30); n > 0; --n) {
+            std::string abb;
+            for (size_t k = 1 + r.Below(3); k > 0; --k) abb += "abxy"[r.Chance(25) ? r.Below(4) : 2 + r.Below(2)];
+            list.push_back(abb + "=" + r.Pick(meanings));
+        }
+        if (r.Chance(50)) convert::TraceBedList(list);
+        std::string text;
+        for (size_t n = r.Below(large ? 4000 : 60); n > 0; --n) text += "abxy* "[r.Below(r.Chance(90) ? 2 : 6)];
+        std::string expected = text;
+        literal::Meanings(expected, list);
+        std::string actual = text;
+        convert::ReplaceMeanings(actual, list);
+        ASSERT_EQ(actual, expected) << "round " << round << ": " << text;
+    }
+    // A third of a long list sharing a few meanings that fill the text.
+    std::vector<std::string> list;
+    for (int i = 0; i < 3000; ++i) {
+        const int meaning = i % 3 == 2 ? i / 3 % 4 : i;
+        std::string line = "e";
+        line += std::to_string(i);
+        line += "=M";
+        line += std::to_string(meaning);
+        line += ';';
+        list.push_back(line);
+    }
+    convert::TraceBedList(list);
+    std::string text;
+    for (int i = 0; i < 3000; ++i) {
+        text += 'M';
+        text += std::to_string(i % 7 == 0 ? i : i % 4);
+        text += "; ";
+    }
+    std::string expected = text;
+    literal::Meanings(expected, list);
+    convert::ReplaceMeanings(text, list);
+    EXPECT_EQ(text, expected);
 }
 
 TEST(ReconvertOracle, ByteEscapeCellsMatchTheLiteralSearch) {

@@ -5,6 +5,7 @@
 #include <deque>
 #include <map>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,19 @@
 #include "platform/textfile.h"
 
 namespace testing_support {
+
+// The choices of a randomized test, the same on every run.
+class Random {
+public:
+    explicit Random(unsigned seed) : rng_(seed) {}
+    size_t Below(size_t n) { return n == 0 ? 0 : rng_() % n; }
+    bool Chance(int percent) { return static_cast<int>(Below(100)) < percent; }
+    template <class T>
+    const T& Pick(const std::vector<T>& v) { return v[Below(v.size())]; }
+
+private:
+    std::mt19937 rng_;
+};
 
 // Answers message boxes in order and keeps every box shown. With no answer
 // queued a box gets its first button (OK or Yes).

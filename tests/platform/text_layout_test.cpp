@@ -1,0 +1,205 @@
+// The layout of the text controls: where lines break, and paragraphs too
+// long to lay out whole on every change.
+#include <gtest/gtest.h>
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextLayout>
+
+#include "platform/richtextbox.h"
+#include "platform/text_layout.h"
+#include "platform/textbox.h"
+
+using platform::TextLayout;
+
+namespace {
+
+// A text edit of a fixed width with our layout and a fixed font.
+struct Edit {
+    explicit Edit(TextLayout::Sections sections = TextLayout::Sections::None) {
+        layout = new TextLayout(edit.document(), sections);
+        edit.document()->setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 12));
+        edit.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        edit.resize(320, 240);
+        edit.show();
+    }
+    QTextEdit edit;
+    TextLayout* layout;
+
+    QTextBlock block(int n = 0) const { return edit.document()->findBlockByNumber(n); }
+    // The lines of a paragraph laid out whole, as [start, end) in it.
+    std::vector<std::pair<int, int>> lines(int n = 0) {
+        layout->LayOutAll();
+        const QTextLayout* tl = block(n).layout();
+        std::vector<std::pair<int, int>> out;
+        for (int i = 0; i < tl->lineCount(); ++i)
+            out.emplace_back(tl->lineAt(i).textStart(), tl->lineAt(i).textStart() + tl->lineAt(i).textLength());
+        return out;
+    }
+};
+
+}  // namespace
+
+TEST(TextLayout, LinesBreakAfterBlanksAndAnywhereInALongWord) {
+    Edit e;
+    QString text;
+    for (int i = 0; i < 40; ++i) text += QStringLiteral("word%1 ").arg(i);
+    const QString word(600, u'x');
+    text += word + QStringLiteral(" tail");
+    e.edit.setPlainText(text);
+    const auto lines = e.lines();
+    ASSERT_GT(lines.size(), 10u);
+    const int wordStart = static_cast<int>(text.indexOf(word));
+    for (size_t i = 0; i + 1 < lines.size(); ++i) {
+        const auto [from, to] = lines[i];
+        EXPECT_EQ(lines[i + 1].first, to);  // the lines follow each other
+        if (to <= wordStart) {
+            EXPECT_EQ(text[to - 1], u' ') << "line " << i << " ends inside a word";
+        } else if (from < wordStart) {
+            EXPECT_EQ(to, wordStart) << "the long word begins a line of its own";
+        }
+    }
+    // Inside the long word every line but its last is full.
+    const QTextLayout* tl = e.block().layout();
+    const qreal width = tl->lineAt(0).width();
+    int full = 0;
+    for (int i = 0; i < tl->lineCount(); ++i) {
+        const QTextLine line = tl->lineAt(i);
+        if (line.textStart() >= wordStart && line.textStart() + line.textLength() < wordStart + word.size()) {
+            EXPECT_GT(line.naturalTextWidth(), width - 20) << "line " << i;
+            ++full;
+        }
+    }
+    EXPECT_GT(full, 5);
+}
+
+TEST(TextLayout, ParagraphsStackAndMoveWhenOneChanges) {
+    Edit e;
+    e.edit.setPlainText(QStringLiteral("one\ntwo two two two two two two two two two two two two two two two\nthree"));
+    e.layout->LayOutAll();
+    const QRectF first = e.layout->blockBoundingRect(e.block(0));
+    const QRectF second = e.layout->blockBoundingRect(e.block(1));
+    const QRectF third = e.layout->blockBoundingRect(e.block(2));
+    EXPECT_DOUBLE_EQ(second.top(), first.bottom());
+    EXPECT_DOUBLE_EQ(third.top(), second.bottom());
+    EXPECT_GT(second.height(), first.height());  // wrapped
+    // Shortening the second paragraph to one line moves the third up.
+    QTextCursor c(e.block(1));
+    c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    c.insertText(QStringLiteral("two"));
+    EXPECT_DOUBLE_EQ(e.layout->blockBoundingRect(e.block(2)).top(), second.top() + first.height());
+    EXPECT_DOUBLE_EQ(e.layout->documentSize().height(), e.layout->blockBoundingRect(e.block(2)).bottom() +
+                                                           e.edit.document()->documentMargin());
+    // A click lands on the character under it.
+    const QRectF r = e.layout->blockBoundingRect(e.block(2));
+    EXPECT_EQ(e.layout->hitTest(QPointF(r.left() + 1, r.center().y()), Qt::FuzzyHit), e.block(2).position());
+}
+
+TEST(TextLayout, ALongDocumentIsLaidOutWhileIdle) {
+    Edit e;
+    QString text;
+    for (int i = 0; i < 3000; ++i) text += QStringLiteral("line %1 of a long document\n").arg(i);
+    e.edit.setPlainText(text);
+    // Only what is shown is laid out at once; the size guessed for the rest
+    // stays near the size laid out in the end.
+    const qreal guessed = e.layout->documentSize().height();
+    for (int i = 0; i < 2000 && e.layout->documentSize().height() != 0; ++i) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (!e.edit.document()->lastBlock().layout()->lineCount()) continue;
+        break;
+    }
+    e.layout->LayOutAll();
+    const qreal laidOut = e.layout->documentSize().height();
+    EXPECT_NEAR(guessed, laidOut, laidOut * 0.5);
+    EXPECT_EQ(e.layout->blockBoundingRect(e.edit.document()->lastBlock()).bottom() + e.edit.document()->documentMargin(),
+              laidOut);
+}
+
+TEST(TextLayout, AVeryLongParagraphIsLaidOutInSections) {
+    Edit e(TextLayout::Sections::Long);
+    QString text;
+    while (text.size() < 50000) text += QStringLiteral("abcdefghij%1").arg(text.size());
+    e.edit.setPlainText(text);
+    e.layout->LayOutAll();
+    // Qt's own caret code finds no lines here; the layout answers for them.
+    EXPECT_EQ(e.block().layout()->lineCount(), 0);
+    qreal lastY = -1;
+    for (int pos : {0, 1, 4095, 4096, 4097, 20000, 33333, 49999, static_cast<int>(text.size())}) {
+        const QRectF caret = e.layout->SectionCaretRect(pos);
+        ASSERT_FALSE(caret.isEmpty()) << pos;
+        EXPECT_GE(caret.top(), lastY) << pos;
+        lastY = caret.top();
+        EXPECT_EQ(e.layout->hitTest(caret.center(), Qt::FuzzyHit), pos) << pos;
+    }
+    // Down and up again come back; start and end of a line enclose the caret.
+    const int pos = 20000;
+    const int below = e.layout->SectionMove(pos, QTextCursor::Down);
+    ASSERT_GT(below, pos);
+    EXPECT_GT(e.layout->SectionCaretRect(below).top(), e.layout->SectionCaretRect(pos).top());
+    EXPECT_EQ(e.layout->SectionMove(below, QTextCursor::Up), pos);
+    const int start = e.layout->SectionMove(pos, QTextCursor::StartOfLine);
+    const int end = e.layout->SectionMove(pos, QTextCursor::EndOfLine);
+    EXPECT_LE(start, pos);
+    EXPECT_GE(end, pos);
+    EXPECT_DOUBLE_EQ(e.layout->SectionCaretRect(start).top(), e.layout->SectionCaretRect(pos).top());
+    EXPECT_EQ(e.layout->SectionMove(0, QTextCursor::Up), -1);  // out of the paragraph: Qt's move
+
+    // A change lays out only its section: the lines before it stay where
+    // they were, those after it follow the text.
+    const QRectF before = e.layout->SectionCaretRect(1000);
+    const QRectF after = e.layout->SectionCaretRect(40000);
+    QTextCursor c(e.edit.document());
+    c.setPosition(30000);
+    c.insertText(QStringLiteral("inserted"));
+    EXPECT_EQ(e.layout->SectionCaretRect(1000), before);
+    EXPECT_EQ(e.layout->hitTest(e.layout->SectionCaretRect(40008).center(), Qt::FuzzyHit), 40008);
+    EXPECT_NEAR(e.layout->SectionCaretRect(40008).top(), after.top(), 3 * after.height());
+    // A paragraph that shrinks below the length is laid out whole again.
+    c.setPosition(100);
+    c.setPosition(45000, QTextCursor::KeepAnchor);
+    c.removeSelectedText();
+    e.layout->LayOutAll();
+    EXPECT_TRUE(e.layout->SectionCaretRect(10).isEmpty());
+    EXPECT_GT(e.block().layout()->lineCount(), 1);
+}
+
+TEST(TextLayout, TheControlsUseIt) {
+    platform::TextBox tex;
+    platform::RichTextBox rtb;
+    EXPECT_TRUE(qobject_cast<TextLayout*>(tex.document()->documentLayout()));
+    EXPECT_TRUE(qobject_cast<TextLayout*>(rtb.document()->documentLayout()));
+    // The text box needs no shaping for its Windows-1252 text, after any font change too.
+    tex.setFont(QFont(QStringLiteral("Courier New"), 10));
+    EXPECT_TRUE(tex.document()->defaultFont().styleStrategy() & QFont::PreferNoShaping);
+}
+
+TEST(TextLayout, RichTextBoxKeepsTheCaretOfALongParagraphInView) {
+    platform::RichTextBox box;
+    box.resize(300, 200);
+    box.show();
+    std::string text;
+    while (text.size() < 60000) text += "xyzzyxyzzy";
+    box.SetText(text);
+    box.SetSelStart(59000);
+    box.SetSelLength(1);
+    auto* layout = qobject_cast<TextLayout*>(box.document()->documentLayout());
+    const QRectF caret = layout->SectionCaretRect(box.textCursor().position());
+    ASSERT_FALSE(caret.isEmpty());
+    const int top = box.verticalScrollBar()->value();
+    EXPECT_GE(caret.top(), top);
+    EXPECT_LE(caret.bottom(), top + box.viewport()->height());
+    // Up, Down, Home and End move within its lines.
+    box.SetSelStart(30000);
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(&box, &down);
+    EXPECT_GT(box.SelStart(), 30000);
+    EXPECT_LT(box.SelStart(), 30100);
+    QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::ShiftModifier);
+    QApplication::sendEvent(&box, &home);
+    EXPECT_GT(box.SelLength(), 0);
+}
