@@ -241,7 +241,7 @@ TEST(CellRule, ACutThatGivesNothingForTheTextShownKeepsTheStoredString) {
                                      "\\par\r\n}\r\n" + std::string(1, '\0');
     EXPECT_EQ(CollectCell("x", caption, sizeWordLast, "\\u1070?", false, 12), "\\u1070?");
     EXPECT_EQ(CollectCell("x", caption, sizeWordLast, "", false, 12), "");
-    // Without the writer's tail the cut would take a piece of something else.
+    // Without the writer's tail the cut would take part of something else.
     std::string noTail = boxRtf("\\u945?");
     noTail.pop_back();
     EXPECT_EQ(CollectCell("x", caption, noTail, "\\u1070?", false, 12), "\\u1070?");
