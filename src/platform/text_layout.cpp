@@ -306,6 +306,7 @@ bool TextLayout::ready() const { return !document()->pageSize().isNull(); }
 
 void TextLayout::layOutUntil(int block, qreal y) const {
     if (laidOut_ >= blocks_ || !ready()) return;
+    const int from = laidOut_;
     QTextBlock b = document()->findBlockByNumber(laidOut_);
     while (b.isValid() && laidOut_ < blocks_ && (laidOut_ <= block || margin() + tops_.back() <= y)) {
         qreal& h = heights_[static_cast<size_t>(laidOut_)];
@@ -316,6 +317,15 @@ void TextLayout::layOutUntil(int block, qreal y) const {
         b = b.next();
     }
     if (laidOut_ >= blocks_) rest_ = 0;  // no rounding left over
+    if (laidOut_ > from) laidOutUnheard(top(from));
+}
+
+// Paragraphs laid out where they are needed (drawn, hit, asked for) may
+// change the document's size and move those after them: the control hears
+// of it once the event loop comes round.
+void TextLayout::laidOutUnheard(qreal fromY) const {
+    unheardFrom_ = unheardFrom_ < 0 ? fromY : std::min(unheardFrom_, fromY);
+    if (!idle_.isActive()) idle_.start(0, const_cast<TextLayout*>(this));
 }
 
 qreal TextLayout::top(int block) const { return margin() + tops_[static_cast<size_t>(block)]; }
@@ -334,6 +344,7 @@ QTextLayout* TextLayout::placed(const QTextBlock& block) const {
             heights_[static_cast<size_t>(i)] = h;
             for (int k = i; k < laidOut_; ++k)
                 tops_[static_cast<size_t>(k) + 1] = tops_[static_cast<size_t>(k)] + heights_[static_cast<size_t>(k)];
+            laidOutUnheard(top(i));
         }
     }
     tl->setPosition(QPointF(margin(), top(i)));
@@ -347,11 +358,10 @@ int TextLayout::blockAtY(qreal y) const {
 }
 
 void TextLayout::LayOutAll() {
-    const qreal before = height();
     const qreal from = tops_.back();
     layOutUntil(INT_MAX, kFar);
     idle_.stop();
-    emitChanged(margin() + from, height() != before);
+    emitChanged(margin() + from);
 }
 
 qreal TextLayout::height() const { return tops_.back() + rest_; }
@@ -518,7 +528,6 @@ void TextLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
     const QTextBlock lastBlock = doc->findBlock(from + charsAdded);
     const int last = std::max(first, lastBlock.isValid() ? lastBlock.blockNumber() : count - 1);
     const int oldLast = last - delta;  // the last paragraph changed, as numbered before the change
-    const qreal before = height();
 
     // A change inside one paragraph laid out in sections keeps those it does
     // not touch; any other changed paragraph is laid out anew, first with a
@@ -596,12 +605,18 @@ void TextLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
         emit update(QRectF(0, y, kFar, tops_[static_cast<size_t>(last) + 1] - tops_[static_cast<size_t>(first)]));
         return;
     }
-    emitChanged(y, height() != before);
+    emitChanged(y);
 }
 
-void TextLayout::emitChanged(qreal fromY, bool sizeChanged) {
+void TextLayout::emitChanged(qreal fromY) {
+    if (unheardFrom_ >= 0) fromY = std::min(fromY, unheardFrom_);
+    unheardFrom_ = -1;
     emit update(QRectF(0, fromY, kFar, kFar));
-    if (sizeChanged) emit documentSizeChanged(documentSize());
+    const QSizeF size = documentSize();
+    if (size != heardSize_) {
+        heardSize_ = size;
+        emit documentSizeChanged(size);
+    }
 }
 
 void TextLayout::timerEvent(QTimerEvent* e) {
@@ -609,13 +624,16 @@ void TextLayout::timerEvent(QTimerEvent* e) {
         QAbstractTextDocumentLayout::timerEvent(e);
         return;
     }
-    const qreal before = height();
     const qreal from = tops_.back();
     QElapsedTimer slice;
     slice.start();
     while (laidOut_ < blocks_ && ready() && slice.elapsed() < kSliceMs) layOutUntil(laidOut_, 0);
-    if (laidOut_ >= blocks_ || !ready()) idle_.stop();
-    emitChanged(margin() + from, height() != before);
+    if (laidOut_ >= blocks_ || !ready()) {
+        idle_.stop();
+    } else {
+        idle_.start(kPauseMs, this);
+    }
+    emitChanged(margin() + from);
 }
 
 }  // namespace platform

@@ -104,7 +104,10 @@ private:
     Guess guess() const;
     // The laid-out height and the guessed one of the rest.
     qreal height() const;
-    void emitChanged(qreal fromY, bool sizeChanged);
+    void laidOutUnheard(qreal fromY) const;
+    // Asks for the document to be drawn again from `fromY` (and from where
+    // paragraphs were laid out unheard), and tells of a new size.
+    void emitChanged(qreal fromY);
 
     const Sections sections_;
     // The paragraphs [0, laidOut_) are laid out: tops_[i] is the sum of the
@@ -120,7 +123,9 @@ private:
     mutable qreal widest_ = 0;  // the widest line laid out where lines are not broken
     int blocks_ = 0;            // the document's paragraphs as the layout last saw them
     int cursorWidth_ = 1;
-    QBasicTimer idle_;
+    mutable QBasicTimer idle_;
+    mutable qreal unheardFrom_ = -1;  // laid out since the last report from here down; -1: nothing
+    QSizeF heardSize_;                // the size the control last heard of
 };
 
 }  // namespace platform

@@ -203,3 +203,21 @@ TEST(TextLayout, RichTextBoxKeepsTheCaretOfALongParagraphInView) {
     QApplication::sendEvent(&box, &home);
     EXPECT_GT(box.SelLength(), 0);
 }
+
+TEST(TextLayout, TheScrollRangeFollowsParagraphsLaidOutWhereTheyAreNeeded) {
+    // The caret sent to the end lays out every paragraph at once, not in the
+    // idle pass: the scroll bar must still reach exactly the end, neither
+    // short of it nor into empty space past it.
+    Edit e;
+    QString text;
+    for (int i = 0; i < 800; ++i) text += QStringLiteral("w%1 ").arg(i).repeated(1 + i % 23) + u'\n';
+    e.edit.setPlainText(text);
+    QTextCursor end(e.edit.document());
+    end.movePosition(QTextCursor::End);
+    e.edit.setTextCursor(end);
+    for (int i = 0; i < 20; ++i) QApplication::processEvents();
+    QScrollBar* bar = e.edit.verticalScrollBar();
+    const QRectF last = e.layout->blockBoundingRect(e.edit.document()->lastBlock());
+    const int docHeight = static_cast<int>(last.bottom() + e.edit.document()->documentMargin());
+    EXPECT_EQ(bar->maximum(), docHeight - e.edit.viewport()->height());
+}
