@@ -112,9 +112,12 @@ signals:
     void DblClick();
 
 protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
     QMimeData* createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
@@ -122,7 +125,8 @@ protected:
 private:
     void replaceContent(rtf::Document model);
     QRectF caretInSections() const;
-    void showCaret();
+    template <class Change>
+    void showingCaret(Change&& change);
     bool moveInSections(QKeyEvent* e);
     void contentChanged();
     const std::string& writtenRtf() const;

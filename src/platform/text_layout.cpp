@@ -468,6 +468,27 @@ int TextLayout::SectionMove(int position, QTextCursor::MoveOperation move) const
     }
 }
 
+int TextLayout::SectionPageMove(int position, qreal dy) const {
+    const QTextBlock block = document()->findBlock(position);
+    if (!block.isValid()) return -1;
+    QRectF caret = SectionCaretRect(position);
+    const bool fromSections = !caret.isEmpty();
+    if (!fromSections) {
+        layOutUntil(block.blockNumber(), 0);
+        if (block.blockNumber() >= laidOut_) return -1;
+        const QTextLayout* tl = placed(block);
+        const QTextLine line = tl->lineForTextPosition(position - block.position());
+        if (!line.isValid()) return -1;
+        caret = QRectF(tl->position() + QPointF(line.cursorToX(position - block.position()), line.y()),
+                       QSizeF(1, line.height()));
+    }
+    const QPointF target(caret.left(), caret.center().y() + dy);
+    layOutUntil(-1, target.y());
+    const int to = hitTest(target, Qt::FuzzyHit);
+    if (!fromSections && !sectionsOf(document()->findBlock(to).blockNumber())) return -1;
+    return to;
+}
+
 void TextLayout::draw(QPainter* painter, const PaintContext& context) {
     const QRectF clip = context.clip.isValid() ? context.clip : QRectF(0, 0, kFar, kFar);
     layOutUntil(-1, clip.bottom());

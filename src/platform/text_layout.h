@@ -59,6 +59,10 @@ public:
     // down, or to the start or end of its line, inside a paragraph laid out
     // in sections; -1 elsewhere, or where the move leaves the paragraph.
     int SectionMove(int position, QTextCursor::MoveOperation move) const;
+    // The position a page up (negative `dy`) or down moves the caret to from
+    // `position`, `dy` below or above it, where the caret or that place lies in
+    // a paragraph laid out in sections; -1 elsewhere.
+    int SectionPageMove(int position, qreal dy) const;
 
     int cursorWidth() const { return cursorWidth_; }
     void setCursorWidth(int width);

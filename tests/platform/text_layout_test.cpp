@@ -5,6 +5,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -220,4 +221,49 @@ TEST(TextLayout, TheScrollRangeFollowsParagraphsLaidOutWhereTheyAreNeeded) {
     const QRectF last = e.layout->blockBoundingRect(e.edit.document()->lastBlock());
     const int docHeight = static_cast<int>(last.bottom() + e.edit.document()->documentMargin());
     EXPECT_EQ(bar->maximum(), docHeight - e.edit.viewport()->height());
+}
+
+TEST(TextLayout, RichTextBoxMovesAndTypesInALongParagraphWithoutJumping) {
+    // Qt's own caret code places the caret of such a paragraph at its top:
+    // neither a key nor a click may scroll the view there.
+    platform::RichTextBox box;
+    box.resize(300, 200);
+    box.show();
+    QString text;
+    for (int i = 0; text.size() < 60000; ++i) text += QStringLiteral("w%1%2").arg(i).arg(i % 7 ? "xyz" : " ");
+    box.SetText(text.toStdString());
+    QScrollBar* bar = box.verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    const int view = bar->value();
+    auto key = [&box](int k, const QString& typed = QString()) {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, typed);
+        QApplication::sendEvent(&box, &press);
+    };
+    const QPoint middle = box.viewport()->rect().center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent click(type, middle, box.viewport()->mapToGlobal(middle), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(box.viewport(), &click);
+    }
+    EXPECT_EQ(bar->value(), view);
+    const int at = box.SelStart();
+    key(Qt::Key_Right);
+    key(Qt::Key_Q, QStringLiteral("q"));
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(box.SelStart(), at + 1);
+    EXPECT_EQ(bar->value(), view);
+    box.SetSelStart(at);
+    EXPECT_EQ(bar->value(), view);
+
+    // A page down moves the caret and the view by a page, and back up again.
+    auto* layout = qobject_cast<TextLayout*>(box.document()->documentLayout());
+    const QRectF caret = layout->SectionCaretRect(box.textCursor().position());
+    key(Qt::Key_PageDown);
+    const QRectF down = layout->SectionCaretRect(box.textCursor().position());
+    EXPECT_GT(box.SelStart(), at + 100);
+    EXPECT_NEAR(down.top() - caret.top(), box.viewport()->height(), 2 * caret.height());
+    EXPECT_EQ(bar->value(), view + bar->pageStep());
+    key(Qt::Key_PageUp);
+    EXPECT_NEAR(box.SelStart(), at, 3);
+    EXPECT_EQ(bar->value(), view);
 }
