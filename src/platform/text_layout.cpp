@@ -67,20 +67,17 @@ std::vector<int> lineBreaks(const QString& text) {
     return at;
 }
 
-// How many characters, as the cursor steps over them, lie from `from` to `to`.
-int clustersBetween(const QTextLayout& tl, int from, int to) {
-    int n = 0;
-    for (int pos = from; pos < to; pos = tl.nextCursorPosition(pos)) ++n;
-    return n;
-}
-
 // Lays out the lines of `tl` (whose text is `text`): at the width, broken at
 // word boundaries, or anywhere in a word longer than the line; not broken at
 // all without a width. Gives the height of the lines.
 qreal breakLines(QTextLayout& tl, const QString& text, QTextOption option, qreal width, qreal& widest) {
     // With a long word every line is broken anywhere first, at the width, and
-    // then moved back to the last word boundary in it, if there is one.
+    // then laid out again broken at word boundaries where it holds one: Qt
+    // then looks for the end of the word it breaks in only once per long
+    // word, on the line where that word begins.
     std::vector<int> boundaries;
+    QTextOption atWords = option;
+    atWords.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     if (width <= 0) {
         option.setWrapMode(QTextOption::ManualWrap);
     } else if (tl.preeditAreaText().isEmpty() && hasLongWord(text)) {
@@ -104,8 +101,11 @@ qreal breakLines(QTextLayout& tl, const QString& text, QTextOption option, qreal
             const int end = from + line.textLength();
             if (end < text.size() && !std::binary_search(boundaries.begin(), boundaries.end(), end)) {
                 const auto after = std::lower_bound(boundaries.begin(), boundaries.end(), end);
-                if (after != boundaries.begin() && *std::prev(after) > from)
-                    line.setNumColumns(clustersBetween(tl, from, *std::prev(after)), width);
+                if (after != boundaries.begin() && *std::prev(after) > from) {
+                    tl.setTextOption(atWords);
+                    line.setLineWidth(width);
+                    tl.setTextOption(option);
+                }
             }
         }
         line.setPosition(QPointF(0, y));

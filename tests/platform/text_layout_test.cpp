@@ -79,6 +79,23 @@ TEST(TextLayout, LinesBreakAfterBlanksAndAnywhereInALongWord) {
     EXPECT_GT(full, 5);
 }
 
+TEST(TextLayout, WordsBesideALongWordBreakBetweenWordsInAnyScript) {
+    // Arabic letters join, and a lam with an alef makes one glyph of two
+    // characters: the lines still end between words.
+    Edit e;
+    QString text = QString(300, u'x') + u' ';
+    for (int i = 0; i < 60; ++i) text += QStringLiteral("\u0641\u0644\u0627\u062D\u0644\u0627 word ");
+    e.edit.setPlainText(text);
+    const auto lines = e.lines();
+    ASSERT_GT(lines.size(), 15u);
+    for (size_t i = 0; i + 1 < lines.size(); ++i) {
+        const auto [from, to] = lines[i];
+        if (from > 300) {
+            EXPECT_EQ(text[to - 1], u' ') << "line " << i << " ends inside a word";
+        }
+    }
+}
+
 TEST(TextLayout, ParagraphsStackAndMoveWhenOneChanges) {
     Edit e;
     e.edit.setPlainText(QStringLiteral("one\ntwo two two two two two two two two two two two two two two two\nthree"));
