@@ -362,17 +362,21 @@ bool RichTextBox::moveInSections(QKeyEvent* e) {
     const auto* layout = qobject_cast<const TextLayout*>(document()->documentLayout());
     if (!layout) return false;
     QTextCursor c = textCursor();
+    // Up and down keep to the place across where the first of them started.
+    const bool vertical = e->key() == Qt::Key_Up || e->key() == Qt::Key_Down || e->key() == Qt::Key_PageUp ||
+                          e->key() == Qt::Key_PageDown;
+    if (!vertical || c.position() != verticalAt_) verticalX_ = -1;
     int to = -1;
     switch (e->key()) {
-    case Qt::Key_Up: to = layout->SectionMove(c.position(), QTextCursor::Up); break;
-    case Qt::Key_Down: to = layout->SectionMove(c.position(), QTextCursor::Down); break;
+    case Qt::Key_Up: to = layout->SectionMove(c.position(), QTextCursor::Up, verticalX_); break;
+    case Qt::Key_Down: to = layout->SectionMove(c.position(), QTextCursor::Down, verticalX_); break;
     case Qt::Key_Home: to = layout->SectionMove(c.position(), QTextCursor::StartOfLine); break;
     case Qt::Key_End: to = layout->SectionMove(c.position(), QTextCursor::EndOfLine); break;
     case Qt::Key_PageUp:
     case Qt::Key_PageDown: {
         // As Qt pages: the caret a page up or down, the view with it.
         const bool down = e->key() == Qt::Key_PageDown;
-        to = layout->SectionPageMove(c.position(), down ? viewport()->height() : -viewport()->height());
+        to = layout->SectionPageMove(c.position(), down ? viewport()->height() : -viewport()->height(), verticalX_);
         if (to >= 0 && to != c.position())
             verticalScrollBar()->triggerAction(down ? QAbstractSlider::SliderPageStepAdd
                                                     : QAbstractSlider::SliderPageStepSub);
@@ -381,6 +385,10 @@ bool RichTextBox::moveInSections(QKeyEvent* e) {
     default: return false;
     }
     if (to < 0) return false;
+    if (vertical) {
+        if (verticalX_ < 0) verticalX_ = layout->CaretX(c.position());
+        verticalAt_ = to;
+    }
     c.setPosition(to, mods == Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
     showingCaret([&] { setTextCursor(c); });
     e->accept();

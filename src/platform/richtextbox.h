@@ -135,6 +135,11 @@ private:
     rtf::CharFormat selectionFormat() const;
 
     bool dblClickRelease_ = false;
+    // Where across the caret goes on moving up and down in a paragraph laid
+    // out in sections (-1: from where it stands), while it stays at
+    // verticalAt_, where the last such move put it.
+    qreal verticalX_ = -1;
+    int verticalAt_ = -1;
     // The model of what the document holds, while nothing but replaceContent
     // and SetSelAlignment has changed it: new content is compared with it.
     rtf::Document shown_;

@@ -429,18 +429,25 @@ QRectF TextLayout::SectionCaretRect(int position) const {
             line.height()};
 }
 
-int TextLayout::SectionMove(int position, QTextCursor::MoveOperation move) const {
+int TextLayout::SectionMove(int position, QTextCursor::MoveOperation move, qreal x) const {
     const QTextBlock block = document()->findBlock(position);
     if (!block.isValid()) return -1;
-    const int i = block.blockNumber();
-    const SectionList* list = sectionsOf(i);
+    if (move == QTextCursor::Up || move == QTextCursor::Down) {
+        // To the line above or below, wherever it lies: from a paragraph
+        // laid out in sections, or into one from the paragraph beside it.
+        const QRectF caret = caretRect(position);
+        if (caret.isEmpty()) return -1;
+        const qreal y = move == QTextCursor::Up ? caret.top() - 1 : caret.bottom() + 1;
+        if (y < margin() || y >= margin() + height()) return -1;
+        return moveTo(position, QPointF(x < 0 ? caret.left() : x, y));
+    }
+    const SectionList* list = sectionsOf(block.blockNumber());
     if (!list) return -1;
     const int rel = position - block.position();
-    auto sectionIt = list->items.begin() + (&list->at(rel) - list->items.data());
+    const auto sectionIt = list->items.begin() + (&list->at(rel) - list->items.data());
     const QTextLayout* tl = sectionIt->layout.get();
-    QTextLine line = tl->lineForTextPosition(rel - sectionIt->start);
+    const QTextLine line = tl->lineForTextPosition(rel - sectionIt->start);
     if (!line.isValid()) return -1;
-    const qreal x = line.cursorToX(rel - sectionIt->start);
     switch (move) {
     case QTextCursor::StartOfLine: return block.position() + sectionIt->start + line.textStart();
     case QTextCursor::EndOfLine: {
@@ -450,39 +457,37 @@ int TextLayout::SectionMove(int position, QTextCursor::MoveOperation move) const
         if (!lastLine && end > line.textStart() && tl->text()[end - 1].isSpace()) --end;
         return block.position() + sectionIt->start + end;
     }
-    case QTextCursor::Up:
-    case QTextCursor::Down: {
-        int next = line.lineNumber() + (move == QTextCursor::Up ? -1 : 1);
-        if (next < 0) {
-            if (sectionIt == list->items.begin()) return -1;
-            --sectionIt;
-            next = sectionIt->layout->lineCount() - 1;
-        } else if (next >= tl->lineCount()) {
-            if (std::next(sectionIt) == list->items.end()) return -1;
-            ++sectionIt;
-            next = 0;
-        }
-        return block.position() + sectionIt->start + sectionIt->layout->lineAt(next).xToCursor(x);
-    }
     default: return -1;
     }
 }
 
-int TextLayout::SectionPageMove(int position, qreal dy) const {
+int TextLayout::SectionPageMove(int position, qreal dy, qreal x) const {
+    const QRectF caret = caretRect(position);
+    if (caret.isEmpty()) return -1;
+    return moveTo(position, QPointF(x < 0 ? caret.left() : x, caret.center().y() + dy));
+}
+
+qreal TextLayout::CaretX(int position) const {
+    const QRectF caret = caretRect(position);
+    return caret.isEmpty() ? -1 : caret.left();
+}
+
+QRectF TextLayout::caretRect(int position) const {
+    const QRectF inSections = SectionCaretRect(position);
+    if (!inSections.isEmpty()) return inSections;
     const QTextBlock block = document()->findBlock(position);
-    if (!block.isValid()) return -1;
-    QRectF caret = SectionCaretRect(position);
-    const bool fromSections = !caret.isEmpty();
-    if (!fromSections) {
-        layOutUntil(block.blockNumber(), 0);
-        if (block.blockNumber() >= laidOut_) return -1;
-        const QTextLayout* tl = placed(block);
-        const QTextLine line = tl->lineForTextPosition(position - block.position());
-        if (!line.isValid()) return -1;
-        caret = QRectF(tl->position() + QPointF(line.cursorToX(position - block.position()), line.y()),
-                       QSizeF(1, line.height()));
-    }
-    const QPointF target(caret.left(), caret.center().y() + dy);
+    if (!block.isValid()) return {};
+    layOutUntil(block.blockNumber(), 0);
+    if (block.blockNumber() >= laidOut_ || sectionsOf(block.blockNumber())) return {};
+    const QTextLayout* tl = placed(block);
+    const QTextLine line = tl->lineForTextPosition(position - block.position());
+    if (!line.isValid()) return {};
+    return {tl->position() + QPointF(line.cursorToX(position - block.position()), line.y()),
+            QSizeF(1, line.height())};
+}
+
+int TextLayout::moveTo(int position, const QPointF& target) const {
+    const bool fromSections = sectionsOf(document()->findBlock(position).blockNumber());
     layOutUntil(-1, target.y());
     const int to = hitTest(target, Qt::FuzzyHit);
     if (!fromSections && !sectionsOf(document()->findBlock(to).blockNumber())) return -1;

@@ -56,13 +56,19 @@ public:
     // paragraph is not laid out yet.
     QRectF SectionCaretRect(int position) const;
     // The position the caret reaches from `position` by moving a line up or
-    // down, or to the start or end of its line, inside a paragraph laid out
-    // in sections; -1 elsewhere, or where the move leaves the paragraph.
-    int SectionMove(int position, QTextCursor::MoveOperation move) const;
+    // down where either line lies in a paragraph laid out in sections, or to
+    // the start or end of its line inside such a paragraph; -1 elsewhere, and
+    // where the move would leave the document. Up and down go to the place
+    // below or above `x` (document coordinates), or the caret's own when x is
+    // negative.
+    int SectionMove(int position, QTextCursor::MoveOperation move, qreal x = -1) const;
     // The position a page up (negative `dy`) or down moves the caret to from
     // `position`, `dy` below or above it, where the caret or that place lies in
     // a paragraph laid out in sections; -1 elsewhere.
-    int SectionPageMove(int position, qreal dy) const;
+    int SectionPageMove(int position, qreal dy, qreal x = -1) const;
+    // Where the caret at a position stands across (document coordinates); -1
+    // where its paragraph is not laid out.
+    qreal CaretX(int position) const;
 
     int cursorWidth() const { return cursorWidth_; }
     void setCursorWidth(int width);
@@ -94,6 +100,11 @@ private:
     void layOutUntil(int block, qreal y) const;
     // The paragraph's layout, placed where it stands; it must be laid out.
     QTextLayout* placed(const QTextBlock& block) const;
+    // The caret at a position of a laid-out paragraph (document coordinates).
+    QRectF caretRect(int position) const;
+    // The position at `target` where it or `position` lies in a paragraph
+    // laid out in sections; -1 otherwise.
+    int moveTo(int position, const QPointF& target) const;
     // The sections of a laid-out paragraph, or null.
     const SectionList* sectionsOf(int block) const;
     // The laid-out paragraph at `y`, or the nearest one.

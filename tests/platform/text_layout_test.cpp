@@ -240,6 +240,45 @@ TEST(TextLayout, TheScrollRangeFollowsParagraphsLaidOutWhereTheyAreNeeded) {
     EXPECT_EQ(bar->maximum(), docHeight - e.edit.viewport()->height());
 }
 
+TEST(TextLayout, UpAndDownGoIntoAndOutOfALongParagraphAtTheCaretsPlace) {
+    // Qt's caret code sees no lines in a paragraph laid out in sections: it
+    // would put the caret at its first character coming from either side.
+    platform::RichTextBox box;
+    box.resize(300, 200);
+    box.show();
+    std::string longOne;
+    while (longOne.size() < 40000) longOne += "abcdefgh ";
+    box.SetText("above\r\n" + longOne + "\r\nbelow");
+    const QTextBlock middle = box.document()->findBlockByNumber(1);
+    auto* layout = qobject_cast<TextLayout*>(box.document()->documentLayout());
+    auto key = [&box](int k) {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+        QApplication::sendEvent(&box, &press);
+    };
+    auto x = [&box, layout](int position) {
+        const QRectF r = layout->SectionCaretRect(position);
+        return r.isEmpty() ? box.cursorRect().left() + box.horizontalScrollBar()->value() : r.left();
+    };
+    const int belowAt = middle.next().position() + 3;
+    QTextCursor c(box.document());
+    c.setPosition(belowAt);
+    box.setTextCursor(c);
+    const qreal belowX = x(belowAt);
+    key(Qt::Key_Up);
+    const int up = box.textCursor().position();
+    EXPECT_GT(up, middle.position() + middle.length() - 60);
+    EXPECT_NEAR(x(up), belowX, 12);
+    key(Qt::Key_Down);
+    EXPECT_EQ(box.textCursor().position(), belowAt);
+
+    c.setPosition(3);
+    box.setTextCursor(c);
+    key(Qt::Key_Down);
+    EXPECT_EQ(box.textCursor().position(), middle.position() + 3);
+    key(Qt::Key_Up);
+    EXPECT_EQ(box.textCursor().position(), 3);
+}
+
 TEST(TextLayout, RichTextBoxMovesAndTypesInALongParagraphWithoutJumping) {
     // Qt's own caret code places the caret of such a paragraph at its top:
     // neither a key nor a click may scroll the view there.
