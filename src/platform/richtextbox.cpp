@@ -67,15 +67,23 @@ QRectF RichTextBox::caretInSections() const {
 
 // Qt's caret code cannot see the lines of a paragraph laid out in sections
 // (a very long one): where the caret stands in one, Qt scrolls to the
-// paragraph's top to show it. Around anything of Qt's that may show the
-// caret, the view stays where it was, and the box scrolls to the caret itself.
+// paragraph's top to show it, and draws the caret again there. Around
+// anything of Qt's that may move or show the caret, the view stays where it
+// was, the box scrolls to the caret itself, and draws where the caret was
+// and is.
 template <class Change>
 void RichTextBox::showingCaret(Change&& change) {
     QScrollBar* bar = verticalScrollBar();
     const int view = bar->value();
+    const bool wasInSections = !caretInSections().isEmpty();
     change();
     const QRectF r = caretInSections();
-    if (r.isEmpty()) return;
+    if (r.isEmpty()) {
+        if (wasInSections) viewport()->update();
+        return;
+    }
+    // The scroll range must reach the caret laid out just now.
+    qobject_cast<TextLayout*>(document()->documentLayout())->TellSize();
     bar->setValue(view);
     const int top = static_cast<int>(std::floor(r.top()));
     const int bottom = static_cast<int>(std::ceil(r.bottom()));
@@ -348,6 +356,17 @@ void RichTextBox::keyPressEvent(QKeyEvent* e) {
         }
         QTextEdit::keyPressEvent(e);
     });
+}
+
+// The caret comes and goes with the focus.
+void RichTextBox::focusInEvent(QFocusEvent* e) {
+    QTextEdit::focusInEvent(e);
+    if (!caretInSections().isEmpty()) viewport()->update();
+}
+
+void RichTextBox::focusOutEvent(QFocusEvent* e) {
+    QTextEdit::focusOutEvent(e);
+    if (!caretInSections().isEmpty()) viewport()->update();
 }
 
 void RichTextBox::inputMethodEvent(QInputMethodEvent* e) {

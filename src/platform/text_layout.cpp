@@ -638,11 +638,14 @@ void TextLayout::emitChanged(qreal fromY) {
     if (unheardFrom_ >= 0) fromY = std::min(fromY, unheardFrom_);
     unheardFrom_ = -1;
     emit update(QRectF(0, fromY, kFar, kFar));
+    TellSize();
+}
+
+void TextLayout::TellSize() {
     const QSizeF size = documentSize();
-    if (size != heardSize_) {
-        heardSize_ = size;
-        emit documentSizeChanged(size);
-    }
+    if (size == heardSize_) return;
+    heardSize_ = size;
+    emit documentSizeChanged(size);
 }
 
 void TextLayout::timerEvent(QTimerEvent* e) {

@@ -50,6 +50,9 @@ public:
 
     // Lays out whatever is not laid out yet.
     void LayOutAll();
+    // Tells the control of the document's size now where it has not heard
+    // of it yet (it hears of it once the event loop comes round).
+    void TellSize();
 
     // The caret at a document position in a paragraph laid out in sections
     // (document coordinates); an empty rectangle elsewhere, and where the

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -277,6 +278,48 @@ TEST(TextLayout, UpAndDownGoIntoAndOutOfALongParagraphAtTheCaretsPlace) {
     EXPECT_EQ(box.textCursor().position(), middle.position() + 3);
     key(Qt::Key_Up);
     EXPECT_EQ(box.textCursor().position(), 3);
+}
+
+namespace {
+
+// The parts of a widget painted since it was made.
+struct PaintedRegion : QObject {
+    explicit PaintedRegion(QWidget* w) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) region += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+    QRegion region;
+};
+
+}  // namespace
+
+TEST(TextLayout, TheCaretOfALongParagraphIsShownAtOnceAndLeavesNoCopyBehind) {
+    // The caret put far down in a new text is scrolled to, though the scroll
+    // range has not yet heard of the paragraphs laid out to find it. Leaving
+    // the paragraph, it is drawn away where it was: Qt draws it again where
+    // it thinks it stood, at the paragraph's top.
+    platform::RichTextBox box;
+    box.resize(300, 200);
+    box.show();
+    std::string longOne;
+    while (longOne.size() < 40000) longOne += "abcdefgh ";
+    box.SetText(longOne + "\r\nbelow");
+    auto* layout = qobject_cast<TextLayout*>(box.document()->documentLayout());
+    const int last = box.document()->firstBlock().length() - 3;
+    box.SetSelStart(last);
+    box.setFocus();
+    QApplication::processEvents();
+    const QRectF caret = layout->SectionCaretRect(last);
+    ASSERT_FALSE(caret.isEmpty());
+    const QPoint onScreen = caret.center().toPoint() - QPoint(0, box.verticalScrollBar()->value());
+    EXPECT_TRUE(box.viewport()->rect().contains(onScreen));
+    PaintedRegion painted(box.viewport());
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(&box, &down);
+    QApplication::processEvents();
+    EXPECT_EQ(box.textCursor().block().blockNumber(), 1);
+    EXPECT_TRUE(painted.region.contains(onScreen));
 }
 
 TEST(TextLayout, RichTextBoxMovesAndTypesInALongParagraphWithoutJumping) {
