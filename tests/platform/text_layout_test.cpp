@@ -45,6 +45,28 @@ struct Edit {
     }
 };
 
+// A rich-text box of a fixed size, shown, holding a text.
+struct ShownBox {
+    explicit ShownBox(const std::string& text) {
+        box.resize(300, 200);
+        box.show();
+        box.SetText(text);
+    }
+    TextLayout* layout() const { return qobject_cast<TextLayout*>(box.document()->documentLayout()); }
+    void key(int k, const QString& typed = QString()) {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, typed);
+        QApplication::sendEvent(&box, &press);
+    }
+    platform::RichTextBox box;
+};
+
+// One paragraph long enough to be laid out in sections.
+std::string longParagraph() {
+    std::string text;
+    while (text.size() < 40000) text += "abcdefgh ";
+    return text;
+}
+
 }  // namespace
 
 TEST(TextLayout, LinesBreakAfterBlanksAndAnywhereInALongWord) {
@@ -244,18 +266,11 @@ TEST(TextLayout, TheScrollRangeFollowsParagraphsLaidOutWhereTheyAreNeeded) {
 TEST(TextLayout, UpAndDownGoIntoAndOutOfALongParagraphAtTheCaretsPlace) {
     // Qt's caret code sees no lines in a paragraph laid out in sections: it
     // would put the caret at its first character coming from either side.
-    platform::RichTextBox box;
-    box.resize(300, 200);
-    box.show();
-    std::string longOne;
-    while (longOne.size() < 40000) longOne += "abcdefgh ";
-    box.SetText("above\r\n" + longOne + "\r\nbelow");
+    ShownBox shown("above\r\n" + longParagraph() + "\r\nbelow");
+    platform::RichTextBox& box = shown.box;
     const QTextBlock middle = box.document()->findBlockByNumber(1);
-    auto* layout = qobject_cast<TextLayout*>(box.document()->documentLayout());
-    auto key = [&box](int k) {
-        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
-        QApplication::sendEvent(&box, &press);
-    };
+    TextLayout* layout = shown.layout();
+    auto key = [&shown](int k) { shown.key(k); };
     auto x = [&box, layout](int position) {
         const QRectF r = layout->SectionCaretRect(position);
         return r.isEmpty() ? box.cursorRect().left() + box.horizontalScrollBar()->value() : r.left();
@@ -299,13 +314,9 @@ TEST(TextLayout, TheCaretOfALongParagraphIsShownAtOnceAndLeavesNoCopyBehind) {
     // range has not yet heard of the paragraphs laid out to find it. Leaving
     // the paragraph, it is drawn away where it was: Qt draws it again where
     // it thinks it stood, at the paragraph's top.
-    platform::RichTextBox box;
-    box.resize(300, 200);
-    box.show();
-    std::string longOne;
-    while (longOne.size() < 40000) longOne += "abcdefgh ";
-    box.SetText(longOne + "\r\nbelow");
-    auto* layout = qobject_cast<TextLayout*>(box.document()->documentLayout());
+    ShownBox shown(longParagraph() + "\r\nbelow");
+    platform::RichTextBox& box = shown.box;
+    TextLayout* layout = shown.layout();
     const int last = box.document()->firstBlock().length() - 3;
     box.SetSelStart(last);
     box.setFocus();
@@ -315,8 +326,7 @@ TEST(TextLayout, TheCaretOfALongParagraphIsShownAtOnceAndLeavesNoCopyBehind) {
     const QPoint onScreen = caret.center().toPoint() - QPoint(0, box.verticalScrollBar()->value());
     EXPECT_TRUE(box.viewport()->rect().contains(onScreen));
     PaintedRegion painted(box.viewport());
-    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-    QApplication::sendEvent(&box, &down);
+    shown.key(Qt::Key_Down);
     QApplication::processEvents();
     EXPECT_EQ(box.textCursor().block().blockNumber(), 1);
     EXPECT_TRUE(painted.region.contains(onScreen));
@@ -325,19 +335,14 @@ TEST(TextLayout, TheCaretOfALongParagraphIsShownAtOnceAndLeavesNoCopyBehind) {
 TEST(TextLayout, RichTextBoxMovesAndTypesInALongParagraphWithoutJumping) {
     // Qt's own caret code places the caret of such a paragraph at its top:
     // neither a key nor a click may scroll the view there.
-    platform::RichTextBox box;
-    box.resize(300, 200);
-    box.show();
     QString text;
     for (int i = 0; text.size() < 60000; ++i) text += QStringLiteral("w%1%2").arg(i).arg(i % 7 ? "xyz" : " ");
-    box.SetText(text.toStdString());
+    ShownBox shown(text.toStdString());
+    platform::RichTextBox& box = shown.box;
     QScrollBar* bar = box.verticalScrollBar();
     bar->setValue(bar->maximum() / 2);
     const int view = bar->value();
-    auto key = [&box](int k, const QString& typed = QString()) {
-        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, typed);
-        QApplication::sendEvent(&box, &press);
-    };
+    auto key = [&shown](int k, const QString& typed = QString()) { shown.key(k, typed); };
     const QPoint middle = box.viewport()->rect().center();
     for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
         QMouseEvent click(type, middle, box.viewport()->mapToGlobal(middle), Qt::LeftButton,
@@ -355,7 +360,7 @@ TEST(TextLayout, RichTextBoxMovesAndTypesInALongParagraphWithoutJumping) {
     EXPECT_EQ(bar->value(), view);
 
     // A page down moves the caret and the view by a page, and back up again.
-    auto* layout = qobject_cast<TextLayout*>(box.document()->documentLayout());
+    TextLayout* layout = shown.layout();
     const QRectF caret = layout->SectionCaretRect(box.textCursor().position());
     key(Qt::Key_PageDown);
     const QRectF down = layout->SectionCaretRect(box.textCursor().position());
