@@ -369,6 +369,15 @@ void RichTextBox::focusOutEvent(QFocusEvent* e) {
     if (!caretInSections().isEmpty()) viewport()->update();
 }
 
+QVariant RichTextBox::inputMethodQuery(Qt::InputMethodQuery query) const {
+    if (query == Qt::ImCursorRectangle) {
+        const QRectF r = caretInSections();
+        if (!r.isEmpty())
+            return r.translated(viewport()->pos() - QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+    }
+    return QTextEdit::inputMethodQuery(query);
+}
+
 void RichTextBox::inputMethodEvent(QInputMethodEvent* e) {
     showingCaret([&] { QTextEdit::inputMethodEvent(e); });
 }

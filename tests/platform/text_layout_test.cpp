@@ -4,6 +4,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QInputMethodQueryEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -325,6 +326,11 @@ TEST(TextLayout, TheCaretOfALongParagraphIsShownAtOnceAndLeavesNoCopyBehind) {
     ASSERT_FALSE(caret.isEmpty());
     const QPoint onScreen = caret.center().toPoint() - QPoint(0, box.verticalScrollBar()->value());
     EXPECT_TRUE(box.viewport()->rect().contains(onScreen));
+    // An input method places its window by the caret.
+    QInputMethodQueryEvent query(Qt::ImCursorRectangle);
+    QApplication::sendEvent(&box, &query);
+    const QRect forInput = query.value(Qt::ImCursorRectangle).toRect();
+    EXPECT_LE((forInput.center() - box.viewport()->mapTo(&box, onScreen)).manhattanLength(), 3);
     PaintedRegion painted(box.viewport());
     shown.key(Qt::Key_Down);
     QApplication::processEvents();
