@@ -57,6 +57,8 @@ bool writeLinesAtomic(std::string_view name, const std::vector<std::string>& lin
 // written or none, as filegroup::Apply does it.
 bool writeAtomicGroup(const std::vector<filegroup::Change>& files);
 
+// Adds the bytes at the end of the file (created when missing), written whole
+// like the other writes: a write cut short leaves the file as it was.
 bool append(std::string_view name, std::string_view bytes);
 bool remove(std::string_view name);
 

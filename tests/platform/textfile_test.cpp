@@ -72,6 +72,13 @@ TEST(TextFileWrite, AFailedWriteKeepsTheOldFile) {
     EXPECT_EQ(ReadFile("keep.txt"), "old content\r\n");
 }
 
+// The message names both files before the reason, as the user reads it.
+TEST(TextFileWrite, AFailedMoveNamesBothFilesThenTheReason) {
+    EXPECT_FALSE(textfile::moveOver("missing.txt", "kept.bak"));
+    EXPECT_EQ(textfile::lastError().toStdString(),
+              "Cannot move \"missing.txt\" to \"kept.bak\": No such file or directory");
+}
+
 TEST(TextFileNames, AnsiNamesReachTheFileSystem) {
     ASSERT_TRUE(textfile::writeAtomic("Gr\xfc\xdf.TXT", "x"));
     EXPECT_TRUE(textfile::exists("Gr\xfc\xdf.TXT"));
