@@ -13,6 +13,7 @@
 #include "platform/richtextbox.h"
 #include "platform/shell.h"
 #include "platform/textbox.h"
+#include "platform/textfile.h"
 #include "platform/windowlist.h"
 #include "store/filenames.h"
 
@@ -28,10 +29,12 @@ void reportExportFailure() {
 
 void Form1Form::OpenCode_Click() {
     const auto chosen = dlg::ShowFileDialog({false, "Master files(*M.TXT)|*M.TXT", 4096});
+    textfile::clearLastError();
     std::optional<std::string> text;
     if (chosen) text = app::ReadMasterText(*chosen);
     if (!text) {
-        dlg::MsgBox("Cancelled or load failed, check data.", dlg::OKOnly | dlg::Information, "Damned! :-)");
+        dlg::MsgBox(textfile::withLastError("Cancelled or load failed, check data."), dlg::OKOnly | dlg::Information,
+                    "Damned! :-)");
         return;
     }
     TEX()->SetText(*text);
@@ -39,6 +42,7 @@ void Form1Form::OpenCode_Click() {
 
 void Form1Form::SaveCode_Click() {
     const auto chosen = dlg::ShowFileDialog({true, "Master files (*M.TXT)|*M.TXT", 2});
+    textfile::clearLastError();
     if (chosen) {
         const app::MasterSave plan = app::PlanMasterSave(*chosen);
         if (app::WriteMaster(plan, TEX()->Text())) {
@@ -46,7 +50,7 @@ void Form1Form::SaveCode_Click() {
             return;
         }
     }
-    dlg::MsgBox("Perhaps no such disk available, or list not traced, or you have cancelled.",
+    dlg::MsgBox(textfile::withLastError("Perhaps no such disk available, or list not traced, or you have cancelled."),
                 dlg::OKCancel | dlg::Question, "Damned! :-)");
 }
 

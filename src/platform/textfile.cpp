@@ -168,6 +168,12 @@ bool endsWithTxt(std::string_view name) {
 
 QString lastError() { return g_lastError; }
 
+void clearLastError() { g_lastError.clear(); }
+
+std::string withLastError(const std::string& message) {
+    return g_lastError.isEmpty() ? message : message + "\r\n\r\n" + ansi::fromQString(g_lastError);
+}
+
 void FailWritesPastSizeLimit() { std::signal(SIGXFSZ, SIG_IGN); }
 
 void SetNameHook(std::function<std::string(const std::string&)> hook) { g_nameHook = std::move(hook); }

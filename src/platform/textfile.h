@@ -68,8 +68,13 @@ bool moveOver(std::string_view from, std::string_view to);
 // Whether the name ends in ".TXT", in either letter case.
 bool endsWithTxt(std::string_view name);
 
-// A readable reason for the last failure of this module.
+// A readable reason for the last failure of this module; clearLastError()
+// before a step tells whether the step itself failed in a file.
 QString lastError();
+void clearLastError();
+// A message followed by the last failure (after an empty line) when there
+// was one: the program's own words first, then which file and why.
+std::string withLastError(const std::string& message);
 
 // A write past the user's file-size limit fails with an error the program
 // reports, instead of the signal ending the process with the data unsaved.

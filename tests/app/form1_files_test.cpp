@@ -106,6 +106,28 @@ TEST(MasterFiles, ACancelledSaveWritesNothing) {
     EXPECT_TRUE(QDir::current().entryList({"*M.TXT"}, QDir::Files).isEmpty());
 }
 
+// After the program's own words, a failing file step says which file and why.
+TEST(MasterFiles, AFailedSaveOrOpenNamesTheFileAndWhy) {
+    auto& f = loaded();
+    f.TEX()->SetText("text");
+    const std::string dir = QDir::current().absolutePath().toStdString();
+    MsgBoxRecorder boxes;
+    {
+        testing_support::WriteFault full(dir + "/notesM.TXT", filegroup::Op::Write, ENOSPC);
+        chooseFile(dir + "/notes.TXT");
+        f.SaveCode_Click();
+    }
+    chooseFile(dir + "/missingM.TXT");
+    f.OpenCode_Click();
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(boxes.calls()[0].prompt, "Perhaps no such disk available, or list not traced, or you have cancelled.\r\n\r\n"
+                                       "Cannot write \"" + dir + "/notesM.TXT\": No space left on device");
+    EXPECT_EQ(boxes.calls()[1].prompt, "Cancelled or load failed, check data.\r\n\r\n"
+                                       "Cannot read \"" + dir + "/missingM.TXT\": No such file or directory");
+    EXPECT_FALSE(ReadFile("notesM.TXT").has_value());
+    EXPECT_EQ(f.TEX()->Text(), "text");
+}
+
 TEST(UndoRedo, StepThroughTheRingWithoutConverting) {
     auto& f = loaded();
     f.TEX()->SetText("#a#");   // slot 1
