@@ -21,8 +21,10 @@
 
 namespace {
 
+// The export's file steps set the reason given after the program's words.
 void reportExportFailure() {
-    dlg::MsgBox("Please set Windows WordPad as standard for opening of '*.RTF' files.", dlg::OKOnly, "RTF - WordPad");
+    dlg::MsgBox(textfile::withLastError("Please set Windows WordPad as standard for opening of '*.RTF' files."),
+                dlg::OKOnly, "RTF - WordPad");
 }
 
 }  // namespace
@@ -77,6 +79,7 @@ bool Form1Form::OpenFile(std::string& /*Filename*/) { return platform::ShellOpen
 void Form1Form::Export_Click() {
     platform::RichTextBox* rtb = RTB();
     if (rtb->Text().empty()) return;
+    textfile::clearLastError();
     if (!rtb->SaveFile(store::kExportFile)) {
         reportExportFailure();
         return;

@@ -253,11 +253,30 @@ TEST(Export, AFileThatCannotBeLoadedBackIsReportedAndNotOpenedAgain) {
     MsgBoxRecorder boxes;
     f.Export_Click();
     ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.calls()[0].prompt, "Please set Windows WordPad as standard for opening of '*.RTF' files.");
+    // The program's words, then which file and why.
+    EXPECT_TRUE(boxes.calls()[0].prompt.starts_with(
+        "Please set Windows WordPad as standard for opening of '*.RTF' files.\r\n\r\nCannot read \"EXPORT.RTF\": "))
+        << boxes.calls()[0].prompt;
     EXPECT_EQ(boxes.calls()[0].title, "RTF - WordPad");
     EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly);
     EXPECT_EQ(shellOpens.size(), 1u);
     EXPECT_EQ(f.RTB()->TextW(), QString::fromUtf8("α"));
+}
+
+TEST(Export, AFileThatCannotBeWrittenIsReportedWithItsReasonAndNotOpened) {
+    auto& f = loaded();
+    f.TEX()->SetText("#a#");
+    recordShellOpens();
+    MsgBoxRecorder boxes;
+    {
+        testing_support::WriteFault full("EXPORT.RTF", filegroup::Op::Write, ENOSPC);
+        f.Export_Click();
+    }
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls()[0].prompt, "Please set Windows WordPad as standard for opening of '*.RTF' files.\r\n\r\n"
+                                       "Cannot write \"EXPORT.RTF\": No space left on device");
+    EXPECT_TRUE(shellOpens.empty());
+    EXPECT_FALSE(ReadFile("EXPORT.RTF").has_value());
 }
 
 TEST(Export, WhenNoProgramCanOpenTheFileOneMessageSaysWhereTheTextIs) {
