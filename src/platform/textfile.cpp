@@ -31,6 +31,9 @@ QString qpath(std::string_view name) { return ansi::toQString(g_nameHook ? g_nam
 bool exists(std::string_view name) { return QFileInfo::exists(qpath(name)); }
 
 bool ensureExists(std::string_view name) {
+    // A file that is there is left as it is: one the user made read-only, or
+    // one on a read-only medium, can still be read.
+    if (QFileInfo(qpath(name)).isFile()) return true;
     QFile f(qpath(name));
     if (!f.open(QIODevice::Append)) return fail("Cannot create", f.fileName(), f.errorString());
     return true;

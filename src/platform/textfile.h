@@ -23,7 +23,8 @@ QString qpath(std::string_view name);
 
 bool exists(std::string_view name);
 
-// Opens the file for appending and closes it: creates it empty when missing.
+// Creates the file empty when missing, as opening it for appending would; a
+// file that is there is not opened, so a read-only one is no failure.
 bool ensureExists(std::string_view name);
 
 // Byte length, or -1 when the file is missing or unreadable.
