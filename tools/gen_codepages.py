@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes src/platform/codepage_tables.inc: the upper halves (bytes 80..FF) of
+"""Writes src/rtf/codepage_tables.inc: the upper halves (bytes 80..FF) of
 the Windows single-byte code pages behind the RTF character sets.
 
 A byte that a code page leaves undefined maps to the code point of the same

@@ -253,8 +253,10 @@ void AbbModeForm::UnDo_Click() {
 
 void AbbModeForm::Open_Click() {
     const auto chosen = dlg::ShowFileDialog({false, "Abb list files(*L.TXT)|*L.TXT", 4096});
+    textfile::clearLastError();
     if (!chosen || !abbrev::LoadDatabase(*chosen)) {
-        dlg::MsgBox("Cancelled or load failed, check data.", dlg::OKOnly | dlg::Information, "Damned! :-)");
+        dlg::MsgBox(textfile::withLastError("Cancelled or load failed, check data."), dlg::OKOnly | dlg::Information,
+                    "Damned! :-)");
         return;
     }
     LoadList();
@@ -262,10 +264,12 @@ void AbbModeForm::Open_Click() {
 
 void AbbModeForm::SaveListAs_Click() {
     const auto chosen = dlg::ShowFileDialog({true, "Abb list files (*L.TXT)|*L.TXT", 2});
+    textfile::clearLastError();
     const auto base = chosen ? abbrev::DatabaseBaseForSave(*chosen) : std::nullopt;
     if (!base || !abbrev::SaveDatabase(*base)) {
-        dlg::MsgBox("Perhaps no such disk available, or list not traced, or you have cancelled.",
-                    dlg::OKCancel | dlg::Question, "Damned! :-)");
+        dlg::MsgBox(
+            textfile::withLastError("Perhaps no such disk available, or list not traced, or you have cancelled."),
+            dlg::OKCancel | dlg::Question, "Damned! :-)");
         return;
     }
     if (textfile::length(store::kListFile) >= abbrev::kUntracedNoteBytes) {

@@ -13,6 +13,7 @@
 #include "platform/richtextbox.h"
 #include "platform/shell.h"
 #include "platform/textbox.h"
+#include "platform/textfile.h"
 #include "platform/windowlist.h"
 #include "store/filenames.h"
 
@@ -20,18 +21,22 @@
 
 namespace {
 
+// The export's file steps set the reason given after the program's words.
 void reportExportFailure() {
-    dlg::MsgBox("Please set Windows WordPad as standard for opening of '*.RTF' files.", dlg::OKOnly, "RTF - WordPad");
+    dlg::MsgBox(textfile::withLastError("Please set Windows WordPad as standard for opening of '*.RTF' files."),
+                dlg::OKOnly, "RTF - WordPad");
 }
 
 }  // namespace
 
 void Form1Form::OpenCode_Click() {
     const auto chosen = dlg::ShowFileDialog({false, "Master files(*M.TXT)|*M.TXT", 4096});
+    textfile::clearLastError();
     std::optional<std::string> text;
     if (chosen) text = app::ReadMasterText(*chosen);
     if (!text) {
-        dlg::MsgBox("Cancelled or load failed, check data.", dlg::OKOnly | dlg::Information, "Damned! :-)");
+        dlg::MsgBox(textfile::withLastError("Cancelled or load failed, check data."), dlg::OKOnly | dlg::Information,
+                    "Damned! :-)");
         return;
     }
     TEX()->SetText(*text);
@@ -39,6 +44,7 @@ void Form1Form::OpenCode_Click() {
 
 void Form1Form::SaveCode_Click() {
     const auto chosen = dlg::ShowFileDialog({true, "Master files (*M.TXT)|*M.TXT", 2});
+    textfile::clearLastError();
     if (chosen) {
         const app::MasterSave plan = app::PlanMasterSave(*chosen);
         if (app::WriteMaster(plan, TEX()->Text())) {
@@ -46,7 +52,7 @@ void Form1Form::SaveCode_Click() {
             return;
         }
     }
-    dlg::MsgBox("Perhaps no such disk available, or list not traced, or you have cancelled.",
+    dlg::MsgBox(textfile::withLastError("Perhaps no such disk available, or list not traced, or you have cancelled."),
                 dlg::OKCancel | dlg::Question, "Damned! :-)");
 }
 
@@ -73,6 +79,7 @@ bool Form1Form::OpenFile(std::string& /*Filename*/) { return platform::ShellOpen
 void Form1Form::Export_Click() {
     platform::RichTextBox* rtb = RTB();
     if (rtb->Text().empty()) return;
+    textfile::clearLastError();
     if (!rtb->SaveFile(store::kExportFile)) {
         reportExportFailure();
         return;

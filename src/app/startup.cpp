@@ -18,7 +18,9 @@ bool CheckAssignmentFile(std::string* notice) {
     // A file that cannot be read is no short file: it stays for the user.
     const std::int64_t lines = textfile::countLines(store::kAssignmentFile, store::kUsableAssignmentLines);
     if (lines < 0 || lines >= store::kUsableAssignmentLines) return false;
-    if (textfile::length(store::kAssignmentFile) <= 0) {
+    const auto bytes = textfile::readAll(store::kAssignmentFile);
+    if (!bytes) return false;
+    if (store::HoldsNoText(*bytes)) {
         textfile::remove(store::kAssignmentFile);
         return true;
     }

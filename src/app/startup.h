@@ -9,8 +9,8 @@ namespace app {
 
 // Creates "RUNEMILLINI.TXT" when missing and deletes it when it holds fewer
 // than 194 lines, so that the table starts empty; true when it is gone. A
-// file with anything in it is moved to the backup file instead of deleted,
-// and `notice` tells the user.
+// file with text in it (store::HoldsNoText) is moved to the backup file
+// instead of deleted, and `notice` tells the user.
 bool CheckAssignmentFile(std::string* notice = nullptr);
 
 // Runs the program; returns the process's exit code.

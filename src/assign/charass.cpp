@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "assign/fontchooser.h"
+#include "assign/lockuni.h"
 #include "assign/settings.h"
 #include "assign/zoom.h"
 #include "platform/ansi.h"

@@ -4,7 +4,7 @@
 #include <QPushButton>
 
 #include "assign/charass.h"
-#include "assign/fontchooser.h"
+#include "assign/lockuni.h"
 #include "assign/pages.h"
 #include "assign/setfiles.h"
 #include "assign/settings.h"

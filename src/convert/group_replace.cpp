@@ -17,6 +17,12 @@ constexpr size_t npos = std::string::npos;
 // After this many fresh searches of the text one search per rule is cheaper.
 constexpr int kMaxSearches = 8;
 
+// What one occurrence found costs while the text is edited: its position, and
+// when it is replaced, a span of the edited text. They count toward the bound
+// with the text, or a list whose meanings expand into each other would take
+// many times the bound in them before the text itself grew past it.
+constexpr size_t kBytesPerOccurrence = sizeof(size_t) + 64;
+
 // Sums over the positions before a given one (a Fenwick tree).
 class PrefixSums {
 public:
@@ -189,7 +195,8 @@ void ReplaceByGroups(std::string& text, char mark, const std::vector<GroupRule>&
         const size_t symbolAt = search.First(patterns.size() - 2);
         const size_t plainAt = search.First(patterns.size() - 1);
         std::vector<std::vector<size_t>> starts;
-        if (++searches > kMaxSearches || !search.FindAll(text, 8 * text.size() + 4096, starts)) {
+        const size_t maxOccurrences = std::min(8 * text.size() + 4096, bound.Left(text.size()) / kBytesPerOccurrence);
+        if (++searches > kMaxSearches || !search.FindAll(text, maxOccurrences, starts)) {
             for (size_t k = first; k < rules.size(); ++k) applyDirectly(rules[k]);
             return;
         }

@@ -197,6 +197,9 @@ private:
     };
 
     bool bounded(int g) const { return gaps_[g].prev >= 0 && gaps_[g].next >= 0; }
+    size_t listBytes() const {
+        return gaps_.size() * sizeof(Gap) + chunks_.size() * sizeof(Chunk) + entries_.size() * sizeof(Entry);
+    }
     bool current(const Entry& e) const {
         const Gap& g = gaps_[e.gap];
         return g.alive && g.version == e.version && bounded(e.gap);
@@ -220,6 +223,7 @@ private:
     unsigned stamp_ = 0;
     size_t size_ = 0;  // of the text the list holds
     WorkBound bound_;
+    size_t startListBytes_ = 0;  // of the lists that describe the code text
 };
 
 GapList::GapList(std::string_view text, const std::vector<size_t>& marks, const WorkBound& bound)
@@ -242,6 +246,7 @@ GapList::GapList(std::string_view text, const std::vector<size_t>& marks, const 
         segmentLength_[segment.size()] = true;
     }
     for (int g = 1; g + 1 < static_cast<int>(gaps_.size()); ++g) changed(g);
+    startListBytes_ = listBytes();
 }
 
 int GapList::newChunk(std::string_view text) {
@@ -386,14 +391,15 @@ void GapList::ReplaceAllQuoted(const TextHash& key, std::string_view segment, st
             take = !take;
         }
     }
-    // Each replaced gap held the segment between its two marks. The lists that
-    // describe the text count too: a replacement adds a gap for each mark it
-    // puts in, and a chunk and an entry for each gap it changes.
+    // Each replaced gap held the segment between its two marks. What the lists
+    // that describe the text have grown by counts too: a replacement adds a gap
+    // for each mark it puts in, and a chunk and an entry for each gap it
+    // changes. The lists of the code text itself are no growth: a long text
+    // dense in marks takes many times its size in them from the start.
     const size_t grown = size_ - matched.size() * (segment.size() + 2) + matched.size() * converted.size();
     const size_t marks = static_cast<size_t>(std::count(converted.begin(), converted.end(), '#'));
-    const size_t listBytes = gaps_.size() * sizeof(Gap) + chunks_.size() * sizeof(Chunk) + entries_.size() * sizeof(Entry);
     const size_t grownLists = matched.size() * (marks * sizeof(Gap) + (marks + 2) * (sizeof(Chunk) + sizeof(Entry)));
-    CheckBound(grown + listBytes + grownLists, bound_, Runaway::Cells);
+    CheckBound(grown + (listBytes() - startListBytes_) + grownLists, bound_, Runaway::Cells);
     size_ = grown;
     for (int g : matched) replace(g, converted);
 

@@ -13,27 +13,15 @@ namespace {
 QString g_lastError;
 std::function<std::string(const std::string&)> g_nameHook;
 
-// Writes every byte or reports failure. The device is opened unbuffered: a
-// buffered write counts bytes as written that a full disk later refuses.
-bool writeFully(QFileDevice& f, std::string_view bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const qint64 n = f.write(bytes.data() + done, static_cast<qint64>(bytes.size() - done));
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 bool fail(const QString& what, const QString& name, const QString& reason) {
     g_lastError = QStringLiteral("%1 \"%2\": %3").arg(what, name, reason);
     return false;
 }
 
 // True when the step worked; otherwise keeps its failure as the last error.
-bool worked(const char* what, const filegroup::Result& failure, const QString& more = {}) {
+bool worked(const char* what, const filegroup::Result& failure) {
     if (!failure) return true;
-    return fail(what, ansi::toQString(failure->file), ansi::toQString(failure->reason) + more);
+    return fail(what, ansi::toQString(failure->file), ansi::toQString(failure->reason));
 }
 
 }  // namespace
@@ -43,6 +31,9 @@ QString qpath(std::string_view name) { return ansi::toQString(g_nameHook ? g_nam
 bool exists(std::string_view name) { return QFileInfo::exists(qpath(name)); }
 
 bool ensureExists(std::string_view name) {
+    // A file that is there is left as it is: one the user made read-only, or
+    // one on a read-only medium, can still be read.
+    if (QFileInfo(qpath(name)).isFile()) return true;
     QFile f(qpath(name));
     if (!f.open(QIODevice::Append)) return fail("Cannot create", f.fileName(), f.errorString());
     return true;
@@ -147,11 +138,14 @@ bool writeAtomicGroup(const std::vector<filegroup::Change>& files) {
 }
 
 bool append(std::string_view name, std::string_view bytes) {
-    QFile f(qpath(name));
-    if (!f.open(QIODevice::Append | QIODevice::Unbuffered))
-        return fail("Cannot write", f.fileName(), f.errorString());
-    if (!writeFully(f, bytes)) return fail("Cannot write", f.fileName(), f.errorString());
-    return true;
+    std::string whole;
+    if (exists(name)) {
+        auto held = readAll(name);
+        if (!held) return false;
+        whole = std::move(*held);
+    }
+    whole.append(bytes);
+    return writeAtomic(name, whole);
 }
 
 bool remove(std::string_view name) {
@@ -162,7 +156,10 @@ bool remove(std::string_view name) {
 }
 
 bool moveOver(std::string_view from, std::string_view to) {
-    return worked("Cannot move", filegroup::MoveOver(from, to), QStringLiteral(" (to \"%1\")").arg(ansi::toQString(to)));
+    const filegroup::Result failure = filegroup::MoveOver(from, to);
+    if (!failure) return true;
+    return fail("Cannot move", QStringLiteral("%1\" to \"%2").arg(ansi::toQString(failure->file), ansi::toQString(to)),
+                ansi::toQString(failure->reason));
 }
 
 bool endsWithTxt(std::string_view name) {
@@ -173,6 +170,12 @@ bool endsWithTxt(std::string_view name) {
 }
 
 QString lastError() { return g_lastError; }
+
+void clearLastError() { g_lastError.clear(); }
+
+std::string withLastError(const std::string& message) {
+    return g_lastError.isEmpty() ? message : message + "\r\n\r\n" + ansi::fromQString(g_lastError);
+}
 
 void FailWritesPastSizeLimit() { std::signal(SIGXFSZ, SIG_IGN); }
 

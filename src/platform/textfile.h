@@ -23,7 +23,8 @@ QString qpath(std::string_view name);
 
 bool exists(std::string_view name);
 
-// Opens the file for appending and closes it: creates it empty when missing.
+// Creates the file empty when missing, as opening it for appending would; a
+// file that is there is not opened, so a read-only one is no failure.
 bool ensureExists(std::string_view name);
 
 // Byte length, or -1 when the file is missing or unreadable.
@@ -57,6 +58,8 @@ bool writeLinesAtomic(std::string_view name, const std::vector<std::string>& lin
 // written or none, as filegroup::Apply does it.
 bool writeAtomicGroup(const std::vector<filegroup::Change>& files);
 
+// Adds the bytes at the end of the file (created when missing), written whole
+// like the other writes: a write cut short leaves the file as it was.
 bool append(std::string_view name, std::string_view bytes);
 bool remove(std::string_view name);
 
@@ -66,8 +69,13 @@ bool moveOver(std::string_view from, std::string_view to);
 // Whether the name ends in ".TXT", in either letter case.
 bool endsWithTxt(std::string_view name);
 
-// A readable reason for the last failure of this module.
+// A readable reason for the last failure of this module; clearLastError()
+// before a step tells whether the step itself failed in a file.
 QString lastError();
+void clearLastError();
+// A message followed by the last failure (after an empty line) when there
+// was one: the program's own words first, then which file and why.
+std::string withLastError(const std::string& message);
 
 // A write past the user's file-size limit fails with an error the program
 // reports, instead of the signal ending the process with the data unsaved.

@@ -220,6 +220,10 @@ bool IsWholeAssignmentFile(std::string_view bytes) {
            textfile::splitLines(bytes).size() == static_cast<size_t>(kAssignmentLines);
 }
 
+bool HoldsNoText(std::string_view bytes) {
+    return bytes.find_first_not_of(std::string_view("\0\r\n \t", 5)) == std::string_view::npos;
+}
+
 bool KeepAssignmentFileAside() { return textfile::moveOver(kAssignmentFile, kAssignmentBackupFile); }
 
 std::string BackupNotice(const std::string& what, bool kept, const std::string& then, const std::string& otherwise) {
@@ -235,7 +239,7 @@ namespace {
 // user's file is kept aside: the rewrite would drop or shift what it holds.
 bool keepUnwholeAssignmentFile(std::string* notice, std::string& why) {
     const auto bytes = textfile::readAll(kAssignmentFile);
-    if (!bytes || bytes->empty() || IsWholeAssignmentFile(*bytes)) return true;
+    if (!bytes || HoldsNoText(*bytes) || IsWholeAssignmentFile(*bytes)) return true;
     const size_t lines = textfile::splitLines(*bytes).size();
     const std::string held = bytes->find('\0') != std::string::npos
                                  ? std::string("NUL bytes")

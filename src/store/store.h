@@ -83,6 +83,11 @@ SettingsRead ReadSettingsFiles();
 // so that a rewrite keeps all it holds.
 bool IsWholeAssignmentFile(std::string_view bytes);
 
+// Whether a file's bytes hold nothing but NUL bytes (what a crash can leave),
+// line ends and blanks: nothing of the user's to keep, and no file to put
+// over an older backup.
+bool HoldsNoText(std::string_view bytes);
+
 // Moves the assignment file to kAssignmentBackupFile, replacing an older
 // backup; false when it cannot (textfile::lastError() says why).
 bool KeepAssignmentFileAside();

@@ -293,6 +293,28 @@ TEST(Databases, CancelledDialogsCopyNothing) {
     EXPECT_EQ(ReadFile(store::kListFile), kSeeded);
 }
 
+// After the program's own words, a failing file step says which file and why.
+TEST(Databases, AFailedLoadOrSaveNamesTheFileAndWhy) {
+    openEditor();
+    const std::string dir = QDir::currentPath().toStdString();
+    MsgBoxRecorder boxes;
+    dlg::SetFileDialogHook([](const dlg::FileDialogCall&) { return std::string("NoneL.TXT"); });
+    AbbMode().Open_Click();
+    dlg::SetFileDialogHook([](const dlg::FileDialogCall&) { return std::string("Greek"); });
+    {
+        testing_support::WriteFault full(dir + "/GreekA.TXT", filegroup::Op::Write, ENOSPC);
+        AbbMode().SaveListAs_Click();
+    }
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(boxes.calls()[0].prompt, "Cancelled or load failed, check data.\r\n\r\n"
+                                       "Cannot read \"" + dir + "/NoneL.TXT\": No such file or directory");
+    EXPECT_EQ(boxes.calls()[1].prompt,
+              "Perhaps no such disk available, or list not traced, or you have cancelled.\r\n\r\n"
+              "Cannot write \"" + dir + "/GreekA.TXT\": No space left on device");
+    EXPECT_EQ(ReadFile(store::kListFile), kSeeded);
+    EXPECT_FALSE(ReadFile("GreekL.TXT").has_value());
+}
+
 TEST(Databases, SaveListAsNotesLongListsOnly) {
     openEditor();
     dlg::FileDialogCall seen;

@@ -106,6 +106,28 @@ TEST(MasterFiles, ACancelledSaveWritesNothing) {
     EXPECT_TRUE(QDir::current().entryList({"*M.TXT"}, QDir::Files).isEmpty());
 }
 
+// After the program's own words, a failing file step says which file and why.
+TEST(MasterFiles, AFailedSaveOrOpenNamesTheFileAndWhy) {
+    auto& f = loaded();
+    f.TEX()->SetText("text");
+    const std::string dir = QDir::current().absolutePath().toStdString();
+    MsgBoxRecorder boxes;
+    {
+        testing_support::WriteFault full(dir + "/notesM.TXT", filegroup::Op::Write, ENOSPC);
+        chooseFile(dir + "/notes.TXT");
+        f.SaveCode_Click();
+    }
+    chooseFile(dir + "/missingM.TXT");
+    f.OpenCode_Click();
+    ASSERT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(boxes.calls()[0].prompt, "Perhaps no such disk available, or list not traced, or you have cancelled.\r\n\r\n"
+                                       "Cannot write \"" + dir + "/notesM.TXT\": No space left on device");
+    EXPECT_EQ(boxes.calls()[1].prompt, "Cancelled or load failed, check data.\r\n\r\n"
+                                       "Cannot read \"" + dir + "/missingM.TXT\": No such file or directory");
+    EXPECT_FALSE(ReadFile("notesM.TXT").has_value());
+    EXPECT_EQ(f.TEX()->Text(), "text");
+}
+
 TEST(UndoRedo, StepThroughTheRingWithoutConverting) {
     auto& f = loaded();
     f.TEX()->SetText("#a#");   // slot 1
@@ -231,11 +253,30 @@ TEST(Export, AFileThatCannotBeLoadedBackIsReportedAndNotOpenedAgain) {
     MsgBoxRecorder boxes;
     f.Export_Click();
     ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.calls()[0].prompt, "Please set Windows WordPad as standard for opening of '*.RTF' files.");
+    // The program's words, then which file and why.
+    EXPECT_TRUE(boxes.calls()[0].prompt.starts_with(
+        "Please set Windows WordPad as standard for opening of '*.RTF' files.\r\n\r\nCannot read \"EXPORT.RTF\": "))
+        << boxes.calls()[0].prompt;
     EXPECT_EQ(boxes.calls()[0].title, "RTF - WordPad");
     EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly);
     EXPECT_EQ(shellOpens.size(), 1u);
     EXPECT_EQ(f.RTB()->TextW(), QString::fromUtf8("α"));
+}
+
+TEST(Export, AFileThatCannotBeWrittenIsReportedWithItsReasonAndNotOpened) {
+    auto& f = loaded();
+    f.TEX()->SetText("#a#");
+    recordShellOpens();
+    MsgBoxRecorder boxes;
+    {
+        testing_support::WriteFault full("EXPORT.RTF", filegroup::Op::Write, ENOSPC);
+        f.Export_Click();
+    }
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls()[0].prompt, "Please set Windows WordPad as standard for opening of '*.RTF' files.\r\n\r\n"
+                                       "Cannot write \"EXPORT.RTF\": No space left on device");
+    EXPECT_TRUE(shellOpens.empty());
+    EXPECT_FALSE(ReadFile("EXPORT.RTF").has_value());
 }
 
 TEST(Export, WhenNoProgramCanOpenTheFileOneMessageSaysWhereTheTextIs) {

@@ -39,6 +39,20 @@ TEST(MasterSave, AnyOtherBaseAppendsToTheFileWithAnM) {
     EXPECT_EQ(app::PlanMasterSave("roomm.TXT").file, "roommM.TXT");
 }
 
+// A text is added whole or not at all: a write cut short (a full disk, the
+// file-size limit) leaves the texts saved before as they were.
+TEST(MasterSave, AnAppendCutShortLeavesTheFileAsItWas) {
+    const auto plan = app::PlanMasterSave("notes.TXT");
+    ASSERT_TRUE(app::WriteMaster(plan, "kept"));
+    const auto before = testing_support::FolderSnapshot();
+    {
+        testing_support::DiskFull full(4096);
+        EXPECT_FALSE(app::WriteMaster(plan, std::string(8192, 'y')));
+    }
+    EXPECT_EQ(testing_support::FolderSnapshot(), before);
+    EXPECT_NE(textfile::lastError().indexOf(QStringLiteral("notesM.TXT")), -1) << textfile::lastError().toStdString();
+}
+
 TEST(MasterSave, TheSingleLetterMIsSavedAsMTxt) {
     const auto plan = app::PlanMasterSave("M.TXT");
     EXPECT_EQ(plan.file, "M.TXT");

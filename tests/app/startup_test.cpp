@@ -270,11 +270,32 @@ TEST(StartupBackup, AnEmptyOrMissingFileLeavesTheBackupAlone) {
     EXPECT_EQ(ReadFile(store::kAssignmentBackupFile), "the backup");
 }
 
+// A file of nothing but NUL bytes (what a crash can leave), line ends or
+// blanks holds nothing of the user's: it goes as an empty one does, and a
+// backup that holds a table stays.
+TEST(StartupBackup, AFileWithoutTextLeavesTheBackupAlone) {
+    std::string blankLines;
+    for (int i = 0; i < 300; ++i) blankLines += " \r\n";
+    for (const std::string& file : {std::string(4096, '\0'), std::string("\r\n"), blankLines}) {
+        freshStart();
+        WriteFile(store::kAssignmentBackupFile, "the backup");
+        WriteFile(store::kAssignmentFile, file);
+        std::string notice;
+        app::CheckAssignmentFile(&notice);
+        EXPECT_EQ(notice, "");
+        testing_support::MsgBoxRecorder boxes;
+        Form1().Load();
+        EXPECT_EQ(boxes.count(), 0u) << (boxes.count() ? boxes.calls()[0].prompt : std::string());
+        EXPECT_EQ(ReadFile(store::kAssignmentBackupFile), "the backup") << "a file of " << file.size() << " bytes";
+        EXPECT_EQ(ReadLines(store::kAssignmentFile).size(), 210u);
+    }
+}
+
 // A file the program reads, but whose lines a rewrite would drop or shift.
 TEST(StartupBackup, AFileThatIsNotWholeIsKeptBeforeItsFirstRewriteAndTheUserToldOnce) {
     std::string doubled = tableFile("Times New Roman");
     for (size_t at = doubled.find("\r\n"); at != std::string::npos; at = doubled.find("\r\n", at + 3))
-        doubled.insert(at, "\r");  // line ends converted twice: CR CR LF
+        doubled.insert(at, 1, '\r');  // line ends converted twice: CR CR LF
     std::string withNul = tableFile("Arial");
     withNul[0] = '\0';
     const std::pair<std::string, std::string> cases[] = {{fileOfLines(194), "194 lines"},

@@ -14,6 +14,7 @@
 #include "assign/charass.h"
 #include "assign/charass2.h"
 #include "assign/fontchooser.h"
+#include "assign/lockuni.h"
 #include "platform/controls.h"
 #include "platform/fontdialog.h"
 #include "platform/lazyform.h"

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -310,4 +316,42 @@ TEST(Recognition, MeaningsOrCodingsThatExpandIntoEachOtherStopAtTheBound) {
     } catch (const convert::RunawayExpansion& stopped) {
         EXPECT_EQ(stopped.What(), convert::Runaway::Cells);
     }
+}
+
+// The memory a runaway list takes before it stops stays near the bound: the
+// occurrences found and the spans replaced count, not only the text. Run in a
+// child so that its peak is its own.
+TEST(Recognition, ARunawayListStopsBeforeItsSearchTakesManyTimesTheBound) {
+    std::vector<std::string> list;
+    for (int i = 0; i < 24; ++i) list.push_back(std::string(1, 'k').append(std::to_string(i)).append("=*"));
+    list.emplace_back();
+    std::string text(100 * 1024, 'x');
+    for (size_t i = 0; i < text.size(); i += 2) text[i] = '*';
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        bool stopped = false;
+        try {
+            convert::ReplaceMeanings(text, list, convert::WorkBound::For(text.size()));
+        } catch (const convert::RunawayExpansion&) {
+            stopped = true;
+        }
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        const long peakMegabytes = usage.ru_maxrss / 1024;
+#ifdef __SANITIZE_ADDRESS__
+        // The sanitizer's quarantine keeps freed memory: only the stop counts.
+        const long limit = LONG_MAX;
+#else
+        // The bound is 64 MB here; the text, its copy and the search's
+        // bookkeeping together stay within a few times that.
+        const long limit = 400;
+#endif
+        if (peakMegabytes > limit) fprintf(stderr, "peak %ld MB\n", peakMegabytes);
+        _exit(stopped && peakMegabytes <= limit ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }

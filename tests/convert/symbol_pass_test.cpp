@@ -145,3 +145,20 @@ TEST(SymbolPass, CodingsThatExpandIntoEachOtherStopAtTheBound) {
     const std::string ten = text.substr(0, 10 * 3);
     EXPECT_EQ(SymbolPass(ten, converter, convert::WorkBound::For(ten.size())).size(), size_t{3 * 10} << 10);
 }
+
+// Only growth counts: a text quoted character by character grows to a few
+// times its size, far below 64 times, though the pass describes it in lists
+// many times larger than the text from the start. (The bound is set to 64
+// times this small text, as it is for a text of megabytes.)
+TEST(SymbolPass, ATextDenseInMarksIsNoRunaway) {
+    const CellTable cells = namedCells();
+    const convert::SegmentConverter converter(cells);
+    for (const char* unit : {"#a#", "#a# ", "#ab#"}) {
+        std::string text;
+        while (text.size() < 3000) text += unit;
+        const convert::WorkBound bound{convert::kWorkGrowthFactor * text.size()};
+        std::string converted;
+        EXPECT_NO_THROW(converted = SymbolPass(text, converter, bound)) << unit;
+        EXPECT_EQ(converted, SymbolPass(text, converter)) << unit;
+    }
+}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -59,6 +60,30 @@ TEST(TextFileWrite, EnsureExistsCreatesButNeverChanges) {
     EXPECT_EQ(ReadFile("old.txt"), "keep");
 }
 
+// A file the user made read-only (or a folder on a read-only medium) is there
+// to be read: making sure a file exists must not need to write it. A child
+// process shows it, as a user other than root where the tests run as root.
+TEST(TextFileWrite, EnsureExistsTakesAReadOnlyFileAsItIs) {
+    char folder[] = "/tmp/runemill-readonly-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string file = std::string(folder) + "/list.txt";
+    WriteFile(file, "ab=about\r\n");
+    chmod(file.c_str(), 0444);
+    chmod(folder, 0555);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+        _exit(textfile::ensureExists(file) ? 0 : textfile::lastError().contains(QStringLiteral("list.txt")) ? 1 : 2);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    chmod(folder, 0755);
+    EXPECT_EQ(ReadFile(file), "ab=about\r\n");
+    QDir(QString::fromLocal8Bit(folder)).removeRecursively();
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
 // A disk that fills up while a file is written: the old file must stay whole.
 TEST(TextFileWrite, AFailedWriteKeepsTheOldFile) {
     WriteFile("keep.txt", "old content\r\n");
@@ -70,6 +95,13 @@ TEST(TextFileWrite, AFailedWriteKeepsTheOldFile) {
     EXPECT_FALSE(ok);
     EXPECT_FALSE(textfile::lastError().isEmpty());
     EXPECT_EQ(ReadFile("keep.txt"), "old content\r\n");
+}
+
+// The message names both files before the reason, as the user reads it.
+TEST(TextFileWrite, AFailedMoveNamesBothFilesThenTheReason) {
+    EXPECT_FALSE(textfile::moveOver("missing.txt", "kept.bak"));
+    EXPECT_EQ(textfile::lastError().toStdString(),
+              "Cannot move \"missing.txt\" to \"kept.bak\": No such file or directory");
 }
 
 TEST(TextFileNames, AnsiNamesReachTheFileSystem) {
