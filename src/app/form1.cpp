@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
@@ -492,6 +493,13 @@ void Form1Form::showLowerSelection(const caret::Selection& lower) {
 void Form1Form::RTB_Click() {
     const int clicked = RTB()->SelStart();
     const int length = RTB()->SelLength();
+    // The selections pass through the ends of both texts on the way: the
+    // lower window stays where the user clicked it, and the upper one scrolls
+    // from where it stood only as far as its new selection needs.
+    QScrollBar* lowerView = RTB()->verticalScrollBar();
+    QScrollBar* upperView = TEX()->verticalScrollBar();
+    const int lowerTop = lowerView->value();
+    const int upperTop = upperView->value();
     // With the caret at the end, the forward sync records every "*" group.
     TEX()->SetSelStart(TEX()->TextLength());
     SyncCaret();
@@ -499,8 +507,11 @@ void Form1Form::RTB_Click() {
         TEX()->Text(), static_cast<std::int64_t>(RTB()->Text().size()), clicked, ExpPos, QuotePos);
     TEX()->SetSelStart(clampToInt(upper.start));
     TEX()->SetSelLength(clampToInt(upper.length));
+    upperView->setValue(upperTop);
+    TEX()->ensureCursorVisible();
     RTB()->SetSelStart(clicked);
     RTB()->SetSelLength(length);
+    lowerView->setValue(lowerTop);
 }
 
 void Form1Form::UpdateQuoteIndicators() {

@@ -66,11 +66,25 @@ QRectF RichTextBox::caretInSections() const {
 }
 
 // Qt's caret code cannot see the lines of a paragraph laid out in sections
-// (a very long one): where the caret stands in one, the box scrolls to it.
-void RichTextBox::showCaret() {
-    const QRectF r = caretInSections();
-    if (r.isEmpty()) return;
+// (a very long one): where the caret stands in one, Qt scrolls to the
+// paragraph's top to show it, and draws the caret again there. Around
+// anything of Qt's that may move or show the caret, the view stays where it
+// was, the box scrolls to the caret itself, and draws where the caret was
+// and is.
+template <class Change>
+void RichTextBox::showingCaret(Change&& change) {
     QScrollBar* bar = verticalScrollBar();
+    const int view = bar->value();
+    const bool wasInSections = !caretInSections().isEmpty();
+    change();
+    const QRectF r = caretInSections();
+    if (r.isEmpty()) {
+        if (wasInSections) viewport()->update();
+        return;
+    }
+    // The scroll range must reach the caret laid out just now.
+    qobject_cast<TextLayout*>(document()->documentLayout())->TellSize();
+    bar->setValue(view);
     const int top = static_cast<int>(std::floor(r.top()));
     const int bottom = static_cast<int>(std::ceil(r.bottom()));
     if (top < bar->value()) {
@@ -136,8 +150,7 @@ void RichTextBox::replaceContent(rtf::Document model) {
     doc->setUndoRedoEnabled(true);
     shown_ = std::move(model);
     shownValid_ = true;
-    setTextCursor(QTextCursor(doc));
-    showCaret();
+    showingCaret([&] { setTextCursor(QTextCursor(doc)); });
 }
 
 int RichTextBox::SelStart() const { return CrLfSelStart(textCursor()); }
@@ -145,13 +158,11 @@ int RichTextBox::SelStart() const { return CrLfSelStart(textCursor()); }
 int RichTextBox::SelLength() const { return CrLfSelLength(textCursor()); }
 
 void RichTextBox::SetSelStart(int start) {
-    SetCrLfSelStart(*this, start);
-    showCaret();
+    showingCaret([&] { SetCrLfSelStart(*this, start); });
 }
 
 void RichTextBox::SetSelLength(int length) {
-    SetCrLfSelLength(*this, length);
-    showCaret();
+    showingCaret([&] { SetCrLfSelLength(*this, length); });
 }
 
 std::string RichTextBox::SelText() const { return toAnsi(withCrLf(textCursor().selectedText())); }
@@ -170,8 +181,7 @@ void RichTextBox::SetSelText(const std::string& text) {
     // insertText ends a paragraph at CR LF, a lone CR or a lone LF, and the new
     // paragraphs take the paragraph format of the one they split.
     c.insertText(ansi::toQString(text), rtf::toQt(selectionFormat()));
-    setTextCursor(c);
-    showCaret();
+    showingCaret([&] { setTextCursor(c); });
 }
 
 void RichTextBox::applyToSelection(const QTextCharFormat& change) {
@@ -274,14 +284,18 @@ void RichTextBox::SetHeight(double twips) { resize(width(), dlg::TwipsToPixelsY(
 void RichTextBox::SetFocus() { setFocus(Qt::OtherFocusReason); }
 
 void RichTextBox::Copy() { copy(); }
-void RichTextBox::Cut() { cut(); }
-void RichTextBox::Paste() { paste(); }
+void RichTextBox::Cut() {
+    showingCaret([this] { cut(); });
+}
+void RichTextBox::Paste() {
+    showingCaret([this] { paste(); });
+}
 void RichTextBox::SelectAll() { selectAll(); }
 
 void RichTextBox::Delete() {
     QTextCursor c = textCursor();
     c.deleteChar();  // the selection, or the character (or paragraph mark) after the caret
-    setTextCursor(c);
+    showingCaret([&] { setTextCursor(c); });
 }
 
 void RichTextBox::SetZeroMargins() {
@@ -302,8 +316,16 @@ void RichTextBox::SetHideSelection(bool hide) {
     setPalette(p);
 }
 
+void RichTextBox::mousePressEvent(QMouseEvent* e) {
+    showingCaret([&] { QTextEdit::mousePressEvent(e); });
+}
+
+void RichTextBox::mouseMoveEvent(QMouseEvent* e) {
+    showingCaret([&] { QTextEdit::mouseMoveEvent(e); });
+}
+
 void RichTextBox::mouseReleaseEvent(QMouseEvent* e) {
-    QTextEdit::mouseReleaseEvent(e);
+    showingCaret([&] { QTextEdit::mouseReleaseEvent(e); });
     if (e->button() != Qt::LeftButton) return;
     // The release that ends a double-click is no click of its own.
     if (dblClickRelease_) {
@@ -314,7 +336,7 @@ void RichTextBox::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void RichTextBox::mouseDoubleClickEvent(QMouseEvent* e) {
-    QTextEdit::mouseDoubleClickEvent(e);
+    showingCaret([&] { QTextEdit::mouseDoubleClickEvent(e); });
     if (e->button() != Qt::LeftButton) return;
     dblClickRelease_ = true;
     emit DblClick();
@@ -322,39 +344,81 @@ void RichTextBox::mouseDoubleClickEvent(QMouseEvent* e) {
 
 void RichTextBox::keyPressEvent(QKeyEvent* e) {
     if (moveInSections(e)) return;
-    // Shift+Enter would insert a line separator, which the CR LF counting
-    // cannot see; it ends a paragraph as Enter does.
-    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && (e->modifiers() & Qt::ShiftModifier)) {
-        QKeyEvent plain(e->type(), e->key(), e->modifiers() & ~Qt::ShiftModifier, e->text(), e->isAutoRepeat(),
-                        static_cast<ushort>(e->count()));
-        QTextEdit::keyPressEvent(&plain);
-        e->setAccepted(plain.isAccepted());
-        return;
-    }
-    QTextEdit::keyPressEvent(e);
-    showCaret();
+    showingCaret([&] {
+        // Shift+Enter would insert a line separator, which the CR LF counting
+        // cannot see; it ends a paragraph as Enter does.
+        if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && (e->modifiers() & Qt::ShiftModifier)) {
+            QKeyEvent plain(e->type(), e->key(), e->modifiers() & ~Qt::ShiftModifier, e->text(), e->isAutoRepeat(),
+                            static_cast<ushort>(e->count()));
+            QTextEdit::keyPressEvent(&plain);
+            e->setAccepted(plain.isAccepted());
+            return;
+        }
+        QTextEdit::keyPressEvent(e);
+    });
 }
 
-// Up, Down, Home and End (with Shift: selecting) inside a paragraph laid out
-// in sections, whose lines Qt's caret code cannot see.
+// The caret comes and goes with the focus.
+void RichTextBox::focusInEvent(QFocusEvent* e) {
+    QTextEdit::focusInEvent(e);
+    if (!caretInSections().isEmpty()) viewport()->update();
+}
+
+void RichTextBox::focusOutEvent(QFocusEvent* e) {
+    QTextEdit::focusOutEvent(e);
+    if (!caretInSections().isEmpty()) viewport()->update();
+}
+
+QVariant RichTextBox::inputMethodQuery(Qt::InputMethodQuery query) const {
+    if (query == Qt::ImCursorRectangle) {
+        const QRectF r = caretInSections();
+        if (!r.isEmpty())
+            return r.translated(viewport()->pos() - QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+    }
+    return QTextEdit::inputMethodQuery(query);
+}
+
+void RichTextBox::inputMethodEvent(QInputMethodEvent* e) {
+    showingCaret([&] { QTextEdit::inputMethodEvent(e); });
+}
+
+// Up, Down, Home, End, Page Up and Page Down (with Shift: selecting) inside
+// a paragraph laid out in sections, whose lines Qt's caret code cannot see.
 bool RichTextBox::moveInSections(QKeyEvent* e) {
     const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
     if (mods != Qt::NoModifier && mods != Qt::ShiftModifier) return false;
-    QTextCursor::MoveOperation move;
+    const auto* layout = qobject_cast<const TextLayout*>(document()->documentLayout());
+    if (!layout) return false;
+    QTextCursor c = textCursor();
+    // Up and down keep to the place across where the first of them started.
+    const bool vertical = e->key() == Qt::Key_Up || e->key() == Qt::Key_Down || e->key() == Qt::Key_PageUp ||
+                          e->key() == Qt::Key_PageDown;
+    if (!vertical || c.position() != verticalAt_) verticalX_ = -1;
+    int to = -1;
     switch (e->key()) {
-    case Qt::Key_Up: move = QTextCursor::Up; break;
-    case Qt::Key_Down: move = QTextCursor::Down; break;
-    case Qt::Key_Home: move = QTextCursor::StartOfLine; break;
-    case Qt::Key_End: move = QTextCursor::EndOfLine; break;
+    case Qt::Key_Up: to = layout->SectionMove(c.position(), QTextCursor::Up, verticalX_); break;
+    case Qt::Key_Down: to = layout->SectionMove(c.position(), QTextCursor::Down, verticalX_); break;
+    case Qt::Key_Home: to = layout->SectionMove(c.position(), QTextCursor::StartOfLine); break;
+    case Qt::Key_End: to = layout->SectionMove(c.position(), QTextCursor::EndOfLine); break;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+        // As Qt pages: the caret a page up or down, the view with it.
+        const bool down = e->key() == Qt::Key_PageDown;
+        to = layout->SectionPageMove(c.position(), down ? viewport()->height() : -viewport()->height(), verticalX_);
+        if (to >= 0 && to != c.position())
+            verticalScrollBar()->triggerAction(down ? QAbstractSlider::SliderPageStepAdd
+                                                    : QAbstractSlider::SliderPageStepSub);
+        break;
+    }
     default: return false;
     }
-    const auto* layout = qobject_cast<const TextLayout*>(document()->documentLayout());
-    QTextCursor c = textCursor();
-    const int to = layout ? layout->SectionMove(c.position(), move) : -1;
     if (to < 0) return false;
+    if (vertical) {
+        if (verticalX_ < 0) verticalX_ = layout->CaretX(c.position());
+        verticalAt_ = to;
+    }
     c.setPosition(to, mods == Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
-    setTextCursor(c);
-    showCaret();
+    showingCaret([&] { setTextCursor(c); });
     e->accept();
     return true;
 }
@@ -390,8 +454,10 @@ void RichTextBox::insertFromMimeData(const QMimeData* source) {
     } else {
         return;
     }
-    setTextCursor(c);
-    ensureCursorVisible();
+    showingCaret([&] {
+        setTextCursor(c);
+        ensureCursorVisible();
+    });
 }
 
 }  // namespace platform

@@ -112,9 +112,15 @@ signals:
     void DblClick();
 
 protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
     QMimeData* createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
@@ -122,7 +128,8 @@ protected:
 private:
     void replaceContent(rtf::Document model);
     QRectF caretInSections() const;
-    void showCaret();
+    template <class Change>
+    void showingCaret(Change&& change);
     bool moveInSections(QKeyEvent* e);
     void contentChanged();
     const std::string& writtenRtf() const;
@@ -131,6 +138,11 @@ private:
     rtf::CharFormat selectionFormat() const;
 
     bool dblClickRelease_ = false;
+    // Where across the caret goes on moving up and down in a paragraph laid
+    // out in sections (-1: from where it stands), while it stays at
+    // verticalAt_, where the last such move put it.
+    qreal verticalX_ = -1;
+    int verticalAt_ = -1;
     // The model of what the document holds, while nothing but replaceContent
     // and SetSelAlignment has changed it: new content is compared with it.
     rtf::Document shown_;

@@ -67,20 +67,17 @@ std::vector<int> lineBreaks(const QString& text) {
     return at;
 }
 
-// How many characters, as the cursor steps over them, lie from `from` to `to`.
-int clustersBetween(const QTextLayout& tl, int from, int to) {
-    int n = 0;
-    for (int pos = from; pos < to; pos = tl.nextCursorPosition(pos)) ++n;
-    return n;
-}
-
 // Lays out the lines of `tl` (whose text is `text`): at the width, broken at
 // word boundaries, or anywhere in a word longer than the line; not broken at
 // all without a width. Gives the height of the lines.
 qreal breakLines(QTextLayout& tl, const QString& text, QTextOption option, qreal width, qreal& widest) {
     // With a long word every line is broken anywhere first, at the width, and
-    // then moved back to the last word boundary in it, if there is one.
+    // then laid out again broken at word boundaries where it holds one: Qt
+    // then looks for the end of the word it breaks in only once per long
+    // word, on the line where that word begins.
     std::vector<int> boundaries;
+    QTextOption atWords = option;
+    atWords.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     if (width <= 0) {
         option.setWrapMode(QTextOption::ManualWrap);
     } else if (tl.preeditAreaText().isEmpty() && hasLongWord(text)) {
@@ -104,8 +101,11 @@ qreal breakLines(QTextLayout& tl, const QString& text, QTextOption option, qreal
             const int end = from + line.textLength();
             if (end < text.size() && !std::binary_search(boundaries.begin(), boundaries.end(), end)) {
                 const auto after = std::lower_bound(boundaries.begin(), boundaries.end(), end);
-                if (after != boundaries.begin() && *std::prev(after) > from)
-                    line.setNumColumns(clustersBetween(tl, from, *std::prev(after)), width);
+                if (after != boundaries.begin() && *std::prev(after) > from) {
+                    tl.setTextOption(atWords);
+                    line.setLineWidth(width);
+                    tl.setTextOption(option);
+                }
             }
         }
         line.setPosition(QPointF(0, y));
@@ -306,6 +306,7 @@ bool TextLayout::ready() const { return !document()->pageSize().isNull(); }
 
 void TextLayout::layOutUntil(int block, qreal y) const {
     if (laidOut_ >= blocks_ || !ready()) return;
+    const int from = laidOut_;
     QTextBlock b = document()->findBlockByNumber(laidOut_);
     while (b.isValid() && laidOut_ < blocks_ && (laidOut_ <= block || margin() + tops_.back() <= y)) {
         qreal& h = heights_[static_cast<size_t>(laidOut_)];
@@ -316,6 +317,15 @@ void TextLayout::layOutUntil(int block, qreal y) const {
         b = b.next();
     }
     if (laidOut_ >= blocks_) rest_ = 0;  // no rounding left over
+    if (laidOut_ > from) laidOutUnheard(top(from));
+}
+
+// Paragraphs laid out where they are needed (drawn, hit, asked for) may
+// change the document's size and move those after them: the control hears
+// of it once the event loop comes round.
+void TextLayout::laidOutUnheard(qreal fromY) const {
+    unheardFrom_ = unheardFrom_ < 0 ? fromY : std::min(unheardFrom_, fromY);
+    if (!idle_.isActive()) idle_.start(0, const_cast<TextLayout*>(this));
 }
 
 qreal TextLayout::top(int block) const { return margin() + tops_[static_cast<size_t>(block)]; }
@@ -334,6 +344,7 @@ QTextLayout* TextLayout::placed(const QTextBlock& block) const {
             heights_[static_cast<size_t>(i)] = h;
             for (int k = i; k < laidOut_; ++k)
                 tops_[static_cast<size_t>(k) + 1] = tops_[static_cast<size_t>(k)] + heights_[static_cast<size_t>(k)];
+            laidOutUnheard(top(i));
         }
     }
     tl->setPosition(QPointF(margin(), top(i)));
@@ -347,11 +358,10 @@ int TextLayout::blockAtY(qreal y) const {
 }
 
 void TextLayout::LayOutAll() {
-    const qreal before = height();
     const qreal from = tops_.back();
     layOutUntil(INT_MAX, kFar);
     idle_.stop();
-    emitChanged(margin() + from, height() != before);
+    emitChanged(margin() + from);
 }
 
 qreal TextLayout::height() const { return tops_.back() + rest_; }
@@ -419,18 +429,25 @@ QRectF TextLayout::SectionCaretRect(int position) const {
             line.height()};
 }
 
-int TextLayout::SectionMove(int position, QTextCursor::MoveOperation move) const {
+int TextLayout::SectionMove(int position, QTextCursor::MoveOperation move, qreal x) const {
     const QTextBlock block = document()->findBlock(position);
     if (!block.isValid()) return -1;
-    const int i = block.blockNumber();
-    const SectionList* list = sectionsOf(i);
+    if (move == QTextCursor::Up || move == QTextCursor::Down) {
+        // To the line above or below, wherever it lies: from a paragraph
+        // laid out in sections, or into one from the paragraph beside it.
+        const QRectF caret = caretRect(position);
+        if (caret.isEmpty()) return -1;
+        const qreal y = move == QTextCursor::Up ? caret.top() - 1 : caret.bottom() + 1;
+        if (y < margin() || y >= margin() + height()) return -1;
+        return moveTo(position, QPointF(x < 0 ? caret.left() : x, y));
+    }
+    const SectionList* list = sectionsOf(block.blockNumber());
     if (!list) return -1;
     const int rel = position - block.position();
-    auto sectionIt = list->items.begin() + (&list->at(rel) - list->items.data());
+    const auto sectionIt = list->items.begin() + (&list->at(rel) - list->items.data());
     const QTextLayout* tl = sectionIt->layout.get();
-    QTextLine line = tl->lineForTextPosition(rel - sectionIt->start);
+    const QTextLine line = tl->lineForTextPosition(rel - sectionIt->start);
     if (!line.isValid()) return -1;
-    const qreal x = line.cursorToX(rel - sectionIt->start);
     switch (move) {
     case QTextCursor::StartOfLine: return block.position() + sectionIt->start + line.textStart();
     case QTextCursor::EndOfLine: {
@@ -440,22 +457,41 @@ int TextLayout::SectionMove(int position, QTextCursor::MoveOperation move) const
         if (!lastLine && end > line.textStart() && tl->text()[end - 1].isSpace()) --end;
         return block.position() + sectionIt->start + end;
     }
-    case QTextCursor::Up:
-    case QTextCursor::Down: {
-        int next = line.lineNumber() + (move == QTextCursor::Up ? -1 : 1);
-        if (next < 0) {
-            if (sectionIt == list->items.begin()) return -1;
-            --sectionIt;
-            next = sectionIt->layout->lineCount() - 1;
-        } else if (next >= tl->lineCount()) {
-            if (std::next(sectionIt) == list->items.end()) return -1;
-            ++sectionIt;
-            next = 0;
-        }
-        return block.position() + sectionIt->start + sectionIt->layout->lineAt(next).xToCursor(x);
-    }
     default: return -1;
     }
+}
+
+int TextLayout::SectionPageMove(int position, qreal dy, qreal x) const {
+    const QRectF caret = caretRect(position);
+    if (caret.isEmpty()) return -1;
+    return moveTo(position, QPointF(x < 0 ? caret.left() : x, caret.center().y() + dy));
+}
+
+qreal TextLayout::CaretX(int position) const {
+    const QRectF caret = caretRect(position);
+    return caret.isEmpty() ? -1 : caret.left();
+}
+
+QRectF TextLayout::caretRect(int position) const {
+    const QRectF inSections = SectionCaretRect(position);
+    if (!inSections.isEmpty()) return inSections;
+    const QTextBlock block = document()->findBlock(position);
+    if (!block.isValid()) return {};
+    layOutUntil(block.blockNumber(), 0);
+    if (block.blockNumber() >= laidOut_ || sectionsOf(block.blockNumber())) return {};
+    const QTextLayout* tl = placed(block);
+    const QTextLine line = tl->lineForTextPosition(position - block.position());
+    if (!line.isValid()) return {};
+    return {tl->position() + QPointF(line.cursorToX(position - block.position()), line.y()),
+            QSizeF(1, line.height())};
+}
+
+int TextLayout::moveTo(int position, const QPointF& target) const {
+    const bool fromSections = sectionsOf(document()->findBlock(position).blockNumber());
+    layOutUntil(-1, target.y());
+    const int to = hitTest(target, Qt::FuzzyHit);
+    if (!fromSections && !sectionsOf(document()->findBlock(to).blockNumber())) return -1;
+    return to;
 }
 
 void TextLayout::draw(QPainter* painter, const PaintContext& context) {
@@ -518,7 +554,6 @@ void TextLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
     const QTextBlock lastBlock = doc->findBlock(from + charsAdded);
     const int last = std::max(first, lastBlock.isValid() ? lastBlock.blockNumber() : count - 1);
     const int oldLast = last - delta;  // the last paragraph changed, as numbered before the change
-    const qreal before = height();
 
     // A change inside one paragraph laid out in sections keeps those it does
     // not touch; any other changed paragraph is laid out anew, first with a
@@ -596,12 +631,21 @@ void TextLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
         emit update(QRectF(0, y, kFar, tops_[static_cast<size_t>(last) + 1] - tops_[static_cast<size_t>(first)]));
         return;
     }
-    emitChanged(y, height() != before);
+    emitChanged(y);
 }
 
-void TextLayout::emitChanged(qreal fromY, bool sizeChanged) {
+void TextLayout::emitChanged(qreal fromY) {
+    if (unheardFrom_ >= 0) fromY = std::min(fromY, unheardFrom_);
+    unheardFrom_ = -1;
     emit update(QRectF(0, fromY, kFar, kFar));
-    if (sizeChanged) emit documentSizeChanged(documentSize());
+    TellSize();
+}
+
+void TextLayout::TellSize() {
+    const QSizeF size = documentSize();
+    if (size == heardSize_) return;
+    heardSize_ = size;
+    emit documentSizeChanged(size);
 }
 
 void TextLayout::timerEvent(QTimerEvent* e) {
@@ -609,13 +653,16 @@ void TextLayout::timerEvent(QTimerEvent* e) {
         QAbstractTextDocumentLayout::timerEvent(e);
         return;
     }
-    const qreal before = height();
     const qreal from = tops_.back();
     QElapsedTimer slice;
     slice.start();
     while (laidOut_ < blocks_ && ready() && slice.elapsed() < kSliceMs) layOutUntil(laidOut_, 0);
-    if (laidOut_ >= blocks_ || !ready()) idle_.stop();
-    emitChanged(margin() + from, height() != before);
+    if (laidOut_ >= blocks_ || !ready()) {
+        idle_.stop();
+    } else {
+        idle_.start(kPauseMs, this);
+    }
+    emitChanged(margin() + from);
 }
 
 }  // namespace platform

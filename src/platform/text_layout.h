@@ -50,15 +50,28 @@ public:
 
     // Lays out whatever is not laid out yet.
     void LayOutAll();
+    // Tells the control of the document's size now where it has not heard
+    // of it yet (it hears of it once the event loop comes round).
+    void TellSize();
 
     // The caret at a document position in a paragraph laid out in sections
     // (document coordinates); an empty rectangle elsewhere, and where the
     // paragraph is not laid out yet.
     QRectF SectionCaretRect(int position) const;
     // The position the caret reaches from `position` by moving a line up or
-    // down, or to the start or end of its line, inside a paragraph laid out
-    // in sections; -1 elsewhere, or where the move leaves the paragraph.
-    int SectionMove(int position, QTextCursor::MoveOperation move) const;
+    // down where either line lies in a paragraph laid out in sections, or to
+    // the start or end of its line inside such a paragraph; -1 elsewhere, and
+    // where the move would leave the document. Up and down go to the place
+    // below or above `x` (document coordinates), or the caret's own when x is
+    // negative.
+    int SectionMove(int position, QTextCursor::MoveOperation move, qreal x = -1) const;
+    // The position a page up (negative `dy`) or down moves the caret to from
+    // `position`, `dy` below or above it, where the caret or that place lies in
+    // a paragraph laid out in sections; -1 elsewhere.
+    int SectionPageMove(int position, qreal dy, qreal x = -1) const;
+    // Where the caret at a position stands across (document coordinates); -1
+    // where its paragraph is not laid out.
+    qreal CaretX(int position) const;
 
     int cursorWidth() const { return cursorWidth_; }
     void setCursorWidth(int width);
@@ -90,6 +103,11 @@ private:
     void layOutUntil(int block, qreal y) const;
     // The paragraph's layout, placed where it stands; it must be laid out.
     QTextLayout* placed(const QTextBlock& block) const;
+    // The caret at a position of a laid-out paragraph (document coordinates).
+    QRectF caretRect(int position) const;
+    // The position at `target` where it or `position` lies in a paragraph
+    // laid out in sections; -1 otherwise.
+    int moveTo(int position, const QPointF& target) const;
     // The sections of a laid-out paragraph, or null.
     const SectionList* sectionsOf(int block) const;
     // The laid-out paragraph at `y`, or the nearest one.
@@ -104,7 +122,10 @@ private:
     Guess guess() const;
     // The laid-out height and the guessed one of the rest.
     qreal height() const;
-    void emitChanged(qreal fromY, bool sizeChanged);
+    void laidOutUnheard(qreal fromY) const;
+    // Asks for the document to be drawn again from `fromY` (and from where
+    // paragraphs were laid out unheard), and tells of a new size.
+    void emitChanged(qreal fromY);
 
     const Sections sections_;
     // The paragraphs [0, laidOut_) are laid out: tops_[i] is the sum of the
@@ -120,7 +141,9 @@ private:
     mutable qreal widest_ = 0;  // the widest line laid out where lines are not broken
     int blocks_ = 0;            // the document's paragraphs as the layout last saw them
     int cursorWidth_ = 1;
-    QBasicTimer idle_;
+    mutable QBasicTimer idle_;
+    mutable qreal unheardFrom_ = -1;  // laid out since the last report from here down; -1: nothing
+    QSizeF heardSize_;                // the size the control last heard of
 };
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 
 #include "assign/charass.h"
@@ -214,6 +215,36 @@ TEST(Form1Window, AbbreviationsExpandAndTheCaretFollowsIntoThem) {
     EXPECT_EQ(f.TEX()->SelLength(), 2);
     EXPECT_EQ(f.RTB()->SelStart(), 5);
     EXPECT_EQ(f.RTB()->SelLength(), 2);
+}
+
+TEST(Form1Window, AClickInTheLowerWindowLeavesItsViewWhereItWas) {
+    // The sync of a click passes through the ends of both texts; neither
+    // window may stay scrolled there, nor jump by the way.
+    Form1Form& f = loaded();
+    f.Show();
+    std::string text;
+    for (int i = 0; i < 400; ++i) text += "line " + std::to_string(i) + " #ab#\r\n";
+    f.TEX()->SetText(text);
+    QApplication::processEvents();
+    QScrollBar* lower = f.RTB()->verticalScrollBar();
+    QScrollBar* upper = f.TEX()->verticalScrollBar();
+    ASSERT_GT(lower->maximum(), 0);
+    lower->setValue(lower->maximum() / 2);
+    upper->setValue(0);
+    const int view = lower->value();
+    // A click in the middle of what the lower window shows.
+    const QPoint middle = f.RTB()->viewport()->rect().center();
+    f.RTB()->setTextCursor(f.RTB()->cursorForPosition(middle));
+    const int clicked = f.RTB()->SelStart();
+    f.RTB_Click();
+    EXPECT_EQ(lower->value(), view);
+    EXPECT_EQ(f.RTB()->SelStart(), clicked);
+    // The upper window shows the code character it selected, scrolled down
+    // only as far as that takes.
+    const QRect caret = f.TEX()->cursorRect();
+    EXPECT_GE(caret.top(), 0);
+    EXPECT_LE(caret.bottom(), f.TEX()->viewport()->height());
+    EXPECT_GT(caret.bottom(), f.TEX()->viewport()->height() - 3 * caret.height());
 }
 
 TEST(Form1Window, AShortTraceFileExpandsNothingAndIsTriedAgain) {

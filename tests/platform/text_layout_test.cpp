@@ -4,7 +4,10 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QInputMethodQueryEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -43,6 +46,28 @@ struct Edit {
     }
 };
 
+// A rich-text box of a fixed size, shown, holding a text.
+struct ShownBox {
+    explicit ShownBox(const std::string& text) {
+        box.resize(300, 200);
+        box.show();
+        box.SetText(text);
+    }
+    TextLayout* layout() const { return qobject_cast<TextLayout*>(box.document()->documentLayout()); }
+    void key(int k, const QString& typed = QString()) {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, typed);
+        QApplication::sendEvent(&box, &press);
+    }
+    platform::RichTextBox box;
+};
+
+// One paragraph long enough to be laid out in sections.
+std::string longParagraph() {
+    std::string text;
+    while (text.size() < 40000) text += "abcdefgh ";
+    return text;
+}
+
 }  // namespace
 
 TEST(TextLayout, LinesBreakAfterBlanksAndAnywhereInALongWord) {
@@ -76,6 +101,23 @@ TEST(TextLayout, LinesBreakAfterBlanksAndAnywhereInALongWord) {
         }
     }
     EXPECT_GT(full, 5);
+}
+
+TEST(TextLayout, WordsBesideALongWordBreakBetweenWordsInAnyScript) {
+    // Arabic letters join, and a lam with an alef makes one glyph of two
+    // characters: the lines still end between words.
+    Edit e;
+    QString text = QString(300, u'x') + u' ';
+    for (int i = 0; i < 60; ++i) text += QStringLiteral("\u0641\u0644\u0627\u062D\u0644\u0627 word ");
+    e.edit.setPlainText(text);
+    const auto lines = e.lines();
+    ASSERT_GT(lines.size(), 15u);
+    for (size_t i = 0; i + 1 < lines.size(); ++i) {
+        const auto [from, to] = lines[i];
+        if (from > 300) {
+            EXPECT_EQ(text[to - 1], u' ') << "line " << i << " ends inside a word";
+        }
+    }
 }
 
 TEST(TextLayout, ParagraphsStackAndMoveWhenOneChanges) {
@@ -202,4 +244,136 @@ TEST(TextLayout, RichTextBoxKeepsTheCaretOfALongParagraphInView) {
     QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::ShiftModifier);
     QApplication::sendEvent(&box, &home);
     EXPECT_GT(box.SelLength(), 0);
+}
+
+TEST(TextLayout, TheScrollRangeFollowsParagraphsLaidOutWhereTheyAreNeeded) {
+    // The caret sent to the end lays out every paragraph at once, not in the
+    // idle pass: the scroll bar must still reach exactly the end, neither
+    // short of it nor into empty space past it.
+    Edit e;
+    QString text;
+    for (int i = 0; i < 800; ++i) text += QStringLiteral("w%1 ").arg(i).repeated(1 + i % 23) + u'\n';
+    e.edit.setPlainText(text);
+    QTextCursor end(e.edit.document());
+    end.movePosition(QTextCursor::End);
+    e.edit.setTextCursor(end);
+    for (int i = 0; i < 20; ++i) QApplication::processEvents();
+    QScrollBar* bar = e.edit.verticalScrollBar();
+    const QRectF last = e.layout->blockBoundingRect(e.edit.document()->lastBlock());
+    const int docHeight = static_cast<int>(last.bottom() + e.edit.document()->documentMargin());
+    EXPECT_EQ(bar->maximum(), docHeight - e.edit.viewport()->height());
+}
+
+TEST(TextLayout, UpAndDownGoIntoAndOutOfALongParagraphAtTheCaretsPlace) {
+    // Qt's caret code sees no lines in a paragraph laid out in sections: it
+    // would put the caret at its first character coming from either side.
+    ShownBox shown("above\r\n" + longParagraph() + "\r\nbelow");
+    platform::RichTextBox& box = shown.box;
+    const QTextBlock middle = box.document()->findBlockByNumber(1);
+    TextLayout* layout = shown.layout();
+    auto key = [&shown](int k) { shown.key(k); };
+    auto x = [&box, layout](int position) {
+        const QRectF r = layout->SectionCaretRect(position);
+        return r.isEmpty() ? box.cursorRect().left() + box.horizontalScrollBar()->value() : r.left();
+    };
+    const int belowAt = middle.next().position() + 3;
+    QTextCursor c(box.document());
+    c.setPosition(belowAt);
+    box.setTextCursor(c);
+    const qreal belowX = x(belowAt);
+    key(Qt::Key_Up);
+    const int up = box.textCursor().position();
+    EXPECT_GT(up, middle.position() + middle.length() - 60);
+    EXPECT_NEAR(x(up), belowX, 12);
+    key(Qt::Key_Down);
+    EXPECT_EQ(box.textCursor().position(), belowAt);
+
+    c.setPosition(3);
+    box.setTextCursor(c);
+    key(Qt::Key_Down);
+    EXPECT_EQ(box.textCursor().position(), middle.position() + 3);
+    key(Qt::Key_Up);
+    EXPECT_EQ(box.textCursor().position(), 3);
+}
+
+namespace {
+
+// The parts of a widget painted since it was made.
+struct PaintedRegion : QObject {
+    explicit PaintedRegion(QWidget* w) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) region += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+    QRegion region;
+};
+
+}  // namespace
+
+TEST(TextLayout, TheCaretOfALongParagraphIsShownAtOnceAndLeavesNoCopyBehind) {
+    // The caret put far down in a new text is scrolled to, though the scroll
+    // range has not yet heard of the paragraphs laid out to find it. Leaving
+    // the paragraph, it is drawn away where it was: Qt draws it again where
+    // it thinks it stood, at the paragraph's top.
+    ShownBox shown(longParagraph() + "\r\nbelow");
+    platform::RichTextBox& box = shown.box;
+    TextLayout* layout = shown.layout();
+    const int last = box.document()->firstBlock().length() - 3;
+    box.SetSelStart(last);
+    box.setFocus();
+    QApplication::processEvents();
+    const QRectF caret = layout->SectionCaretRect(last);
+    ASSERT_FALSE(caret.isEmpty());
+    const QPoint onScreen = caret.center().toPoint() - QPoint(0, box.verticalScrollBar()->value());
+    EXPECT_TRUE(box.viewport()->rect().contains(onScreen));
+    // An input method places its window by the caret.
+    QInputMethodQueryEvent query(Qt::ImCursorRectangle);
+    QApplication::sendEvent(&box, &query);
+    const QRect forInput = query.value(Qt::ImCursorRectangle).toRect();
+    EXPECT_LE((forInput.center() - box.viewport()->mapTo(&box, onScreen)).manhattanLength(), 3);
+    PaintedRegion painted(box.viewport());
+    shown.key(Qt::Key_Down);
+    QApplication::processEvents();
+    EXPECT_EQ(box.textCursor().block().blockNumber(), 1);
+    EXPECT_TRUE(painted.region.contains(onScreen));
+}
+
+TEST(TextLayout, RichTextBoxMovesAndTypesInALongParagraphWithoutJumping) {
+    // Qt's own caret code places the caret of such a paragraph at its top:
+    // neither a key nor a click may scroll the view there.
+    QString text;
+    for (int i = 0; text.size() < 60000; ++i) text += QStringLiteral("w%1%2").arg(i).arg(i % 7 ? "xyz" : " ");
+    ShownBox shown(text.toStdString());
+    platform::RichTextBox& box = shown.box;
+    QScrollBar* bar = box.verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    const int view = bar->value();
+    auto key = [&shown](int k, const QString& typed = QString()) { shown.key(k, typed); };
+    const QPoint middle = box.viewport()->rect().center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent click(type, middle, box.viewport()->mapToGlobal(middle), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(box.viewport(), &click);
+    }
+    EXPECT_EQ(bar->value(), view);
+    const int at = box.SelStart();
+    key(Qt::Key_Right);
+    key(Qt::Key_Q, QStringLiteral("q"));
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(box.SelStart(), at + 1);
+    EXPECT_EQ(bar->value(), view);
+    box.SetSelStart(at);
+    EXPECT_EQ(bar->value(), view);
+
+    // A page down moves the caret and the view by a page, and back up again.
+    TextLayout* layout = shown.layout();
+    const QRectF caret = layout->SectionCaretRect(box.textCursor().position());
+    key(Qt::Key_PageDown);
+    const QRectF down = layout->SectionCaretRect(box.textCursor().position());
+    EXPECT_GT(box.SelStart(), at + 100);
+    EXPECT_NEAR(down.top() - caret.top(), box.viewport()->height(), 2 * caret.height());
+    EXPECT_EQ(bar->value(), view + bar->pageStep());
+    key(Qt::Key_PageUp);
+    EXPECT_NEAR(box.SelStart(), at, 3);
+    EXPECT_EQ(bar->value(), view);
 }
