@@ -124,7 +124,10 @@ const std::string& RichTextBox::writtenRtf() const {
 }
 
 std::string RichTextBox::TextRTF() const {
-    std::string out = writtenRtf();
+    const std::string& rtf = writtenRtf();
+    std::string out;
+    out.reserve(rtf.size() + 1);
+    out.append(rtf);
     out.push_back('\0');
     return out;
 }
