@@ -114,7 +114,7 @@ void RichTextBox::SetText(const std::string& text) {
     rtf::Document model = rtf::plainTextModel(ansi::toQString(text), format);
     const rtf::Align align = rtf::alignOf(document()->firstBlock().blockFormat());
     for (rtf::Paragraph& p : model.paragraphs) p.align = align;
-    replaceContent(model);
+    replaceContent(std::move(model));
 }
 
 // The model needs no walk through the document while it is known.
