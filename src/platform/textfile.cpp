@@ -125,8 +125,12 @@ std::string joinLines(const std::vector<std::string>& lines) {
     return out;
 }
 
-bool writeAtomic(std::string_view name, std::string_view bytes, Flush flush) {
-    return worked("Cannot write", filegroup::Apply({filegroup::Change::Write(std::string(name), std::string(bytes))}, flush));
+bool writeAtomic(std::string_view name, std::string bytes, Flush flush) {
+    // Moved in, not listed in braces: a braced list would copy the content
+    // once more, and three files are written at every keystroke.
+    std::vector<filegroup::Change> one;
+    one.push_back(filegroup::Change::Write(std::string(name), std::move(bytes)));
+    return worked("Cannot write", filegroup::Apply(one, flush));
 }
 
 bool writeLinesAtomic(std::string_view name, const std::vector<std::string>& lines, Flush flush) {
@@ -145,7 +149,7 @@ bool append(std::string_view name, std::string_view bytes) {
         whole = std::move(*held);
     }
     whole.append(bytes);
-    return writeAtomic(name, whole);
+    return writeAtomic(name, std::move(whole));
 }
 
 bool remove(std::string_view name) {

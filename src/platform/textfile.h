@@ -51,7 +51,7 @@ std::string joinLines(const std::vector<std::string>& lines);
 
 using filegroup::Flush;
 
-bool writeAtomic(std::string_view name, std::string_view bytes, Flush flush = Flush::ToDisk);
+bool writeAtomic(std::string_view name, std::string bytes, Flush flush = Flush::ToDisk);
 bool writeLinesAtomic(std::string_view name, const std::vector<std::string>& lines, Flush flush = Flush::ToDisk);
 
 // Files that belong together (the list and its two trace copies): all are

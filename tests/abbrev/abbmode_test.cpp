@@ -383,7 +383,7 @@ TEST(LoadFailure, TheEditorStaysClosedAndNoListFileChanges) {
     WriteFile(store::kListFile, numberedList(5));
     WriteFile(store::kAbbTraceFile, numberedList(5));
     WriteFile(store::kBedTraceFile, numberedList(5));
-    const auto before = testing_support::FolderSnapshot();
+    const auto before = testing_support::FolderContents();
     MsgBoxRecorder boxes;
     {
         testing_support::WriteFault full(store::kListDisplayFile, filegroup::Op::Write, ENOSPC);
@@ -400,7 +400,7 @@ TEST(LoadFailure, TheEditorStaysClosedAndNoListFileChanges) {
     AbbMode().Speichern_Click();
     EXPECT_EQ(boxes.count(), 2u);
     EXPECT_FALSE(AbbMode().IsLoaded());
-    EXPECT_EQ(testing_support::FolderSnapshot(), before);
+    EXPECT_EQ(testing_support::FolderContents(), before);
 
     // Once there is room again the list shows as it was.
     openEditor();
@@ -410,7 +410,7 @@ TEST(LoadFailure, TheEditorStaysClosedAndNoListFileChanges) {
 TEST(LoadFailure, AfterAFailedReloadSaveIsRefusedUntilALoadSucceeds) {
     WriteFile(store::kListFile, numberedList(5));
     openEditor();
-    const auto before = testing_support::FolderSnapshot();
+    const auto before = testing_support::FolderContents();
     MsgBoxRecorder boxes;
     {
         testing_support::WriteFault full(store::kListDisplayFile, filegroup::Op::Write, ENOSPC);
@@ -422,7 +422,7 @@ TEST(LoadFailure, AfterAFailedReloadSaveIsRefusedUntilALoadSucceeds) {
     EXPECT_EQ(boxes.calls()[0].title, "Load failed");
     EXPECT_NE(boxes.calls()[1].prompt.find("The list was not saved"), std::string::npos);
     EXPECT_NE(boxes.calls()[1].prompt.find(store::kListFile), std::string::npos);
-    EXPECT_EQ(testing_support::FolderSnapshot(), before);
+    EXPECT_EQ(testing_support::FolderContents(), before);
     EXPECT_EQ(store::AbbListVersion, 1);
 
     ASSERT_TRUE(AbbMode().LoadList());
@@ -442,7 +442,7 @@ TEST(SaveFailure, TheThreeListFilesChangeTogetherOrNotAtAll) {
     typeText("\r\nnew=entry");
     AbbMode().Speichern_Click();  // the undo copies exist from now on
     typeText("\r\nmore=entry");
-    const auto before = testing_support::FolderSnapshot();
+    const auto before = testing_support::FolderContents();
     MsgBoxRecorder boxes;
     for (const char* failing : {store::kAbbTraceFile, store::kBedTraceFile}) {
         testing_support::WriteFault full(failing, filegroup::Op::Flush, ENOSPC);
@@ -450,7 +450,7 @@ TEST(SaveFailure, TheThreeListFilesChangeTogetherOrNotAtAll) {
     }
     ASSERT_EQ(boxes.count(), 2u);
     EXPECT_NE(boxes.calls()[1].prompt.find(store::kBedTraceFile), std::string::npos);
-    EXPECT_EQ(testing_support::FolderSnapshot(), before);
+    EXPECT_EQ(testing_support::FolderContents(), before);
 }
 
 TEST(SaveFailure, TheListFilesReachTheDiskBeforeAnyIsReplaced) {

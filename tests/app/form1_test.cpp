@@ -380,7 +380,7 @@ TEST(Form1Window, AListWhoseMeaningsExpandIntoEachOtherStopsTheConversionAndChan
     f.TEX()->SetText("plain #a#");
     f.RTB()->SetSelStart(2);
     f.RTB()->SetSelLength(3);
-    const auto files = testing_support::FolderSnapshot();
+    const auto files = testing_support::FolderContents();
     const std::string lower = f.RTB()->TextRTF();
     const auto expPos = f.ExpPos;
     const int undo = f.UndoIndex;
@@ -394,7 +394,7 @@ TEST(Form1Window, AListWhoseMeaningsExpandIntoEachOtherStopsTheConversionAndChan
     EXPECT_NE(told.find("expand into each other"), std::string::npos) << told;
     EXPECT_NE(told.find(std::string("\"") + store::kAbbTraceFile + "\""), std::string::npos) << told;
     EXPECT_TRUE(f.Label1()->toolTip().contains(QStringLiteral("larger than 64 MB")));
-    EXPECT_EQ(testing_support::FolderSnapshot(), files);
+    EXPECT_EQ(testing_support::FolderContents(), files);
     EXPECT_EQ(f.RTB()->TextRTF(), lower);
     EXPECT_EQ(f.RTB()->SelStart(), 2);
     EXPECT_EQ(f.RTB()->SelLength(), 3);
@@ -406,7 +406,7 @@ TEST(Form1Window, AListWhoseMeaningsExpandIntoEachOtherStopsTheConversionAndChan
     // Typing on changes nothing more; once a conversion goes through, the
     // hint line shows what it showed.
     f.TEX()->SetText("x *a* yz");
-    EXPECT_EQ(testing_support::FolderSnapshot(), files);
+    EXPECT_EQ(testing_support::FolderContents(), files);
     f.TEX()->SetText("x a y");
     EXPECT_EQ(f.RTB()->Text(), "x a y");
     EXPECT_EQ(f.Label1()->text(), hint);

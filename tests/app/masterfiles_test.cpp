@@ -44,12 +44,12 @@ TEST(MasterSave, AnyOtherBaseAppendsToTheFileWithAnM) {
 TEST(MasterSave, AnAppendCutShortLeavesTheFileAsItWas) {
     const auto plan = app::PlanMasterSave("notes.TXT");
     ASSERT_TRUE(app::WriteMaster(plan, "kept"));
-    const auto before = testing_support::FolderSnapshot();
+    const auto before = testing_support::FolderContents();
     {
         testing_support::DiskFull full(4096);
         EXPECT_FALSE(app::WriteMaster(plan, std::string(8192, 'y')));
     }
-    EXPECT_EQ(testing_support::FolderSnapshot(), before);
+    EXPECT_EQ(testing_support::FolderContents(), before);
     EXPECT_NE(textfile::lastError().indexOf(QStringLiteral("notesM.TXT")), -1) << textfile::lastError().toStdString();
 }
 

@@ -360,7 +360,7 @@ TEST(Reconvert, MeaningsThatExpandIntoEachOtherStopTheCommandAndChangeNothing) {
     for (int i = 0; i < 30; ++i) list.append("k").append(std::to_string(i)).append("=*\r\n");
     WriteFile(store::kBedTraceFile, list);
     store::BedRetrace = true;
-    const auto files = testing_support::FolderSnapshot();
+    const auto files = testing_support::FolderContents();
     const std::string lower = f.RTB()->TextRTF();
     const std::string work = f.WorkRtf;
     const QString hint = f.Label1()->text();
@@ -372,7 +372,7 @@ TEST(Reconvert, MeaningsThatExpandIntoEachOtherStopTheCommandAndChangeNothing) {
     EXPECT_NE(boxes.calls()[0].prompt.find("expand into each other"), std::string::npos);
     EXPECT_NE(boxes.calls()[0].prompt.find(std::string("\"") + store::kBedTraceFile + "\""), std::string::npos);
     EXPECT_NE(boxes.calls()[0].prompt.find("Reconvert has stopped"), std::string::npos);
-    EXPECT_EQ(testing_support::FolderSnapshot(), files);
+    EXPECT_EQ(testing_support::FolderContents(), files);
     EXPECT_EQ(f.RTB()->TextRTF(), lower);
     EXPECT_EQ(f.RTB()->SelStart(), 2);
     EXPECT_EQ(f.RTB()->SelLength(), 2);
@@ -397,13 +397,13 @@ TEST(Reconvert, CodingsThatExpandIntoEachOtherStopTheCommandToo) {
     for (int code = 65; code < 95; ++code)
         if (code != 92) store::CellCode[static_cast<size_t>(code)].assign(1, '#');
     WriteFile(store::kBedTraceFile, "");  // no list: the load only creates a missing one
-    const auto files = testing_support::FolderSnapshot();
+    const auto files = testing_support::FolderContents();
     const std::string lower = f.RTB()->TextRTF();
     testing_support::MsgBoxRecorder boxes;
     reconvert();
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_NE(boxes.calls()[0].prompt.find("\"RUNEMILLINI.TXT\""), std::string::npos);
-    EXPECT_EQ(testing_support::FolderSnapshot(), files);
+    EXPECT_EQ(testing_support::FolderContents(), files);
     EXPECT_EQ(f.RTB()->TextRTF(), lower);
     EXPECT_EQ(f.TEX()->Text(), "x#y");
 }

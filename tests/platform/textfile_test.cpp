@@ -140,12 +140,12 @@ TEST(TextFileGroup, AFailedStepReplacesNoneAndLeavesNoTemporary) {
             WriteFile("l.txt", "old list\r\n");
             WriteFile("a.txt", "old abb\r\n");
             WriteFile("b.txt", "old bed\r\n");
-            const auto before = testing_support::FolderSnapshot();
+            const auto before = testing_support::FolderContents();
             {
                 testing_support::WriteFault full(failing, step, ENOSPC);
                 EXPECT_FALSE(textfile::writeAtomicGroup(group()));
             }
-            EXPECT_EQ(testing_support::FolderSnapshot(), before) << failing << " " << static_cast<int>(step);
+            EXPECT_EQ(testing_support::FolderContents(), before) << failing << " " << static_cast<int>(step);
             EXPECT_NE(textfile::lastError().indexOf(QStringLiteral("No space left on device")), -1);
             EXPECT_NE(textfile::lastError().indexOf(QString::fromLatin1(failing)), -1);
         }
@@ -178,7 +178,7 @@ TEST(TextFileWrite, AReplacedFileKeepsItsPermissionsAndALinkItsTarget) {
 // program fails that write instead; a child process shows both.
 TEST(TextFileWrite, AWritePastTheFileSizeLimitFailsInsteadOfEndingTheProgram) {
     WriteFile("keep.txt", "old content\r\n");
-    const auto before = testing_support::FolderSnapshot();
+    const auto before = testing_support::FolderContents();
     auto runChild = [](bool failWrites) {
         const pid_t child = fork();
         if (child == 0) {
@@ -203,10 +203,10 @@ TEST(TextFileWrite, AWritePastTheFileSizeLimitFailsInsteadOfEndingTheProgram) {
     // What the killed process left half-written is its temporary file alone.
     for (const QString& left : QDir::current().entryList({QStringLiteral(".runemill-*")}, QDir::Files | QDir::Hidden))
         QFile::remove(left);
-    EXPECT_EQ(testing_support::FolderSnapshot(), before);
+    EXPECT_EQ(testing_support::FolderContents(), before);
 
     const int status = runChild(true);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(testing_support::FolderSnapshot(), before);
+    EXPECT_EQ(testing_support::FolderContents(), before);
 }

@@ -7,28 +7,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <functional>
-#include <map>
 #include <string>
 
 #include "platform/ansi.h"
 #include "platform/filegroup.h"
 #include "platform/textfile.h"
+#include "support/testing.h"
 
 namespace testing_support {
-
-// Every file of the working folder, hidden ones included: name to content.
-inline std::map<std::string, std::string> FolderContents() {
-    std::map<std::string, std::string> files;
-    const QDir dir(QDir::currentPath());
-    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::Dirs |
-                                             QDir::NoDotAndDotDot)) {
-        QFile f(dir.filePath(name));
-        std::string content = "<folder>";
-        if (f.open(QIODevice::ReadOnly)) content = f.readAll().toStdString();
-        files[ansi::fromQString(name)] = content;
-    }
-    return files;
-}
 
 // Empties the working folder (it stays the current directory).
 inline void ClearFolder() {

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <cstring>
 
+#include "platform/ansi.h"
 #include "platform/fontdialog.h"
 #include "platform/shell.h"
 #include "platform/textfile.h"
@@ -103,13 +104,15 @@ bool WriteLog::Flushed(const std::string& name) const {
     return false;
 }
 
-std::map<std::string, std::string> FolderSnapshot() {
+std::map<std::string, std::string> FolderContents() {
     std::map<std::string, std::string> files;
-    for (const QString& name : QDir::current().entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        QFile f(name);
-        if (!f.open(QIODevice::ReadOnly)) abort();
-        const QByteArray bytes = f.readAll();
-        files[name.toStdString()] = std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+    const QDir dir(QDir::currentPath());
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::Dirs |
+                                             QDir::NoDotAndDotDot)) {
+        QFile f(dir.filePath(name));
+        std::string content = "<folder>";
+        if (f.open(QIODevice::ReadOnly)) content = f.readAll().toStdString();
+        files[ansi::fromQString(name)] = content;
     }
     return files;
 }

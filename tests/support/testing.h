@@ -86,9 +86,9 @@ private:
     std::vector<std::string> steps_;
 };
 
-// Every file in the working directory with its bytes, to compare a whole
-// folder before and after.
-std::map<std::string, std::string> FolderSnapshot();
+// Every entry of the working folder, hidden ones included, with its bytes (a
+// folder as "<folder>"), to compare a whole folder before and after.
+std::map<std::string, std::string> FolderContents();
 
 // The content of a file in the working directory, or nullopt when missing.
 std::optional<std::string> ReadFile(const std::string& name);
