@@ -38,6 +38,14 @@ QPushButton* NewButton(QWidget* window, const QString& caption, const TwipsRect&
     return button;
 }
 
+void ShowFontLabel(QLabel* label, const std::string& caption, std::optional<double> points) {
+    QFont font = label->font();
+    font.setFamily(ansi::toQString(store::CellFontName));
+    if (points) font.setPointSizeF(*points);
+    label->setFont(font);
+    label->setText(ansi::toQString(caption));
+}
+
 void CellWindow::CreateCells(QWidget* window, const std::vector<CellPlace>& places,
                              const std::vector<int>& stacking) {
     const QFont labelFont = platform::MakeFont(QStringLiteral("Courier New"), 11.25);

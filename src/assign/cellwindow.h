@@ -5,6 +5,8 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "assign/cells.h"
@@ -73,5 +75,9 @@ private:
 QLabel* NewLabel(QWidget* window, const QString& caption, const TwipsRect& place, const QFont& font);
 QPushButton* NewButton(QWidget* window, const QString& caption, const TwipsRect& place, const QFont& font);
 QPushButton* NewButton(QWidget* window, const QString& caption, const TwipsRect& place);
+
+// A page's font label: the symbol font's face (and `points`, when given) and
+// `caption` (Windows-1252).
+void ShowFontLabel(QLabel* label, const std::string& caption, std::optional<double> points = std::nullopt);
 
 }  // namespace assign

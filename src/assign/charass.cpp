@@ -173,13 +173,9 @@ void CharAssForm::WriteINI() { assign::WriteSettings(); }
 
 void CharAssForm::FillFieldsPage1() {
     FillCells(64, kLastCode, [this] { ReadINI(); });
-    QLabel* label = Label4();
-    QFont font = label->font();
-    font.setFamily(ansi::toQString(store::CellFontName));
-    font.setPointSizeF(store::CellFontSize);
-    label->setFont(font);
-    label->setText(
-        ansi::toQString(assign::FontLabelPage1(store::CellFontName, store::CellCharSet, store::CellFontSize)));
+    assign::ShowFontLabel(Label4(),
+                          assign::FontLabelPage1(store::CellFontName, store::CellCharSet, store::CellFontSize),
+                          store::CellFontSize);
 }
 
 void CharAssForm::GetSignsPage1() {

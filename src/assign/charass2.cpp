@@ -5,7 +5,6 @@
 #include <QWidget>
 
 #include "assign/settings.h"
-#include "platform/ansi.h"
 #include "platform/controls.h"
 #include "store/store.h"
 
@@ -55,10 +54,6 @@ void CharAss2Form::GetSigns2() {
 }
 
 void CharAss2Form::UpdateFontLabel() {
-    QLabel* label = Label2();
-    QFont font = label->font();
-    font.setFamily(ansi::toQString(store::CellFontName));
-    label->setFont(font);
-    label->setText(
-        ansi::toQString(assign::FontLabelPage2(store::CellFontName, store::CellCharSet, store::CellFontSize)));
+    assign::ShowFontLabel(Label2(),
+                          assign::FontLabelPage2(store::CellFontName, store::CellCharSet, store::CellFontSize));
 }

@@ -1,14 +1,12 @@
 // The symbol font chooser and the LOCK UNI button of page 1.
 #include "assign/fontchooser.h"
 
-#include <QLabel>
 #include <QPushButton>
 #include <cmath>
 
 #include "assign/cells.h"
 #include "assign/charass.h"
 #include "assign/lockuni.h"
-#include "platform/ansi.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
 #include "platform/mouse.h"
@@ -41,12 +39,8 @@ void CharAssForm::SelectFont_Click() {
     store::CellCharSet = static_cast<std::int16_t>(chooserFont_.charSet);
     store::CellFontSize = static_cast<std::int16_t>(assign::PointsFromTenths(chooserFont_.pointSizeTenths));
     store::CellFontName = chooserFont_.face;
-    QLabel* label = Label4();
-    QFont font = label->font();
-    font.setFamily(ansi::toQString(store::CellFontName));
-    label->setFont(font);
-    label->setText(
-        ansi::toQString(assign::FontLabelPage1(store::CellFontName, store::CellCharSet, store::CellFontSize)));
+    assign::ShowFontLabel(Label4(),
+                          assign::FontLabelPage1(store::CellFontName, store::CellCharSet, store::CellFontSize));
     Save_Click();
 }
 

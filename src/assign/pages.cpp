@@ -7,64 +7,57 @@
 #include "store/store.h"
 
 namespace assign {
+namespace {
 
-void LoadPage1() {
+// The steps the sequences share: a page filled and collected again, and
+// page 2 collected (both halves, which ends by writing the settings files).
+void refillPage1() {
     CharAssForm& page1 = CharAss();
     page1.FillFieldsPage1();
     page1.GetSignsPage1();
-    page1.ShowCustomTitles();
 }
 
-void LoadPage2() {
+void collectPage2() {
     CharAss2Form& page2 = CharAss2();
-    page2.FillFields();
     page2.GetSigns1();
     page2.GetSigns2();
-    page2.UpdateFontLabel();
 }
+
+void refillPage2() {
+    CharAss2().FillFields();
+    collectPage2();
+    CharAss2().UpdateFontLabel();
+}
+
+}  // namespace
+
+void LoadPage1() {
+    refillPage1();
+    CharAss().ShowCustomTitles();
+}
+
+void LoadPage2() { refillPage2(); }
 
 void SaveRefresh() {
-    CharAssForm& page1 = CharAss();
-    CharAss2Form& page2 = CharAss2();
     // Each write is checked before the fill after it; a failure that ends
     // the command is shown even when an earlier one said the same.
-    if (!SettingsWrittenBy([&] { page1.GetSignsPage1(); })) return;
-    if (!SettingsWrittenBy([&] {
-            page1.FillFieldsPage1();
-            page1.GetSignsPage1();
-        }))
-        return;
-    if (!SettingsWrittenBy([&] {
-            page2.GetSigns1();
-            page2.GetSigns2();
-        }))
-        return;
-    page2.FillFields();
-    page2.GetSigns1();
-    page2.GetSigns2();
-    page2.UpdateFontLabel();
+    if (!SettingsWrittenBy([] { CharAss().GetSignsPage1(); })) return;
+    if (!SettingsWrittenBy(refillPage1)) return;
+    if (!SettingsWrittenBy(collectPage2)) return;
+    refillPage2();
 }
 
 void PresetRefresh() {
-    CharAssForm& page1 = CharAss();
-    page1.FillFieldsPage1();
-    page1.GetSignsPage1();
-    CharAss2Form& page2 = CharAss2();
-    page2.FillFields();
-    page2.GetSigns1();
-    page2.GetSigns2();
-    page2.UpdateFontLabel();
+    refillPage1();
+    refillPage2();
 }
 
 void CustomSetRefresh() {
-    CharAssForm& page1 = CharAss();
-    CharAss2Form& page2 = CharAss2();
-    page1.FillFieldsPage1();
-    page2.FillFields();
-    page1.GetSignsPage1();
-    page2.GetSigns1();
-    page2.GetSigns2();
-    page2.UpdateFontLabel();
+    CharAss().FillFieldsPage1();
+    CharAss2().FillFields();
+    CharAss().GetSignsPage1();
+    collectPage2();
+    CharAss2().UpdateFontLabel();
 }
 
 void ClearAllCells() {
@@ -80,9 +73,7 @@ void ClearAllCells() {
 
 void CollectAllCells() {
     if (!SettingsWrittenBy([] { CharAss().GetSignsPage1(); })) return;
-    CharAss2Form& page2 = CharAss2();
-    page2.GetSigns1();
-    page2.GetSigns2();
+    collectPage2();
 }
 
 }  // namespace assign

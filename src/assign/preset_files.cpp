@@ -1,8 +1,7 @@
 #include "assign/preset_files.h"
 
-#include "platform/filegroup.h"
+#include "assign/settings.h"
 #include "platform/textfile.h"
-#include "store/filenames.h"
 #include "store/store.h"
 
 namespace assign {
@@ -20,11 +19,8 @@ std::vector<std::string> PresetOptionsLines(const PresetRecord& preset) {
 }
 
 bool WritePresetFiles(const PresetRecord& preset, std::string* error) {
-    ++store::Io.writes;
-    const auto failure =
-        filegroup::Apply({filegroup::Change::Write(store::kAssignmentFile,
-                                                   textfile::joinLines(PresetAssignmentLines(preset))),
-                          filegroup::Change::Write(store::kOptionsFile, textfile::joinLines(PresetOptionsLines(preset)))});
+    const auto failure = WriteSettingsTexts(textfile::joinLines(PresetAssignmentLines(preset)),
+                                            textfile::joinLines(PresetOptionsLines(preset)));
     if (failure && error) *error = "\"" + failure->file + "\": " + failure->reason;
     return !failure;
 }

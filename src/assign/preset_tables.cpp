@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "assign/cells.h"
+
 namespace assign {
 namespace {
 
@@ -189,8 +191,6 @@ static_assert(noCellExactlyAt92_123_125(kArab) && noCellExactlyAt92_123_125(kHeb
               noCellExactlyAt92_123_125(kHiragana) && noCellExactlyAt92_123_125(kCyrillic) &&
               noCellExactlyAt92_123_125(kGreek));
 
-std::string unicodeCell(int n) { return "\\u" + std::to_string(n) + "?"; }
-
 std::string byteCell(int byte) {
     static const char digits[] = "0123456789abcdef";
     return std::string("\\'") + digits[(byte >> 4) & 0xF] + digits[byte & 0xF];
@@ -209,7 +209,7 @@ PresetRecord fromGrid(const Grid& grid, std::string (*cell)(int), std::string fa
 }
 
 PresetRecord arabAnsi() {
-    PresetRecord record = fromGrid(kArab, unicodeCell, "Arial", 178, 14, false);
+    PresetRecord record = fromGrid(kArab, UnicodeEscape, "Arial", 178, 14, false);
     for (auto [code, byte] : kArabAnsiBytes) cellOf(record, code) = byteCell(byte);
     return record;
 }
@@ -228,13 +228,13 @@ PresetRecord russAnsi() {
 
 const PresetRecord& Preset(PresetId id) {
     static const std::array<PresetRecord, kAllPresets.size()> records{
-        fromGrid(kArab, unicodeCell, "Arial", 0, 12, true),
+        fromGrid(kArab, UnicodeEscape, "Arial", 0, 12, true),
         arabAnsi(),
         russAnsi(),
         fromGrid(kHebrew, byteCell, "Times New Roman", 177, 14, false),
-        fromGrid(kHiragana, unicodeCell, "SimSun", 0, 16, true),
-        fromGrid(kCyrillic, unicodeCell, "Times New Roman", 0, 12, true),
-        fromGrid(kGreek, unicodeCell, "Times New Roman", 0, 13, true),
+        fromGrid(kHiragana, UnicodeEscape, "SimSun", 0, 16, true),
+        fromGrid(kCyrillic, UnicodeEscape, "Times New Roman", 0, 12, true),
+        fromGrid(kGreek, UnicodeEscape, "Times New Roman", 0, 13, true),
     };
     return records.at(static_cast<size_t>(id));
 }

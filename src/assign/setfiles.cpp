@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "assign/settings.h"
 #include "platform/ansi.h"
 #include "platform/textfile.h"
 #include "store/filenames.h"
@@ -162,9 +163,7 @@ std::string OptionsFileFromSet(std::int16_t size, bool lockUni) {
 
 Result WriteSettingsFromSet(const std::string& setLines, const std::array<std::string, 17>& titles,
                             std::int16_t size, bool lockUni) {
-    ++store::Io.writes;
-    return filegroup::Apply({Change::Write(store::kAssignmentFile, AssignmentFileFromSet(setLines, titles)),
-                             Change::Write(store::kOptionsFile, OptionsFileFromSet(size, lockUni))});
+    return WriteSettingsTexts(AssignmentFileFromSet(setLines, titles), OptionsFileFromSet(size, lockUni));
 }
 
 }  // namespace assign

@@ -1,8 +1,10 @@
 #include "assign/settings.h"
 
 #include <string>
+#include <utility>
 
 #include "platform/dialogs.h"
+#include "store/filenames.h"
 #include "store/store.h"
 
 namespace assign {
@@ -37,6 +39,12 @@ bool WriteSettings() {
     g_lastWriteError = error;
     showFailure(error);
     return false;
+}
+
+filegroup::Result WriteSettingsTexts(std::string assignment, std::string options) {
+    ++store::Io.writes;
+    return filegroup::Apply({filegroup::Change::Write(store::kAssignmentFile, std::move(assignment)),
+                             filegroup::Change::Write(store::kOptionsFile, std::move(options))});
 }
 
 void ForgetSettingsWriteFailure() {

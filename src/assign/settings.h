@@ -3,6 +3,9 @@
 // settings files. It touches no control, so both pages call it directly; page
 // 1 offers it as `WriteINI`.
 #include <functional>
+#include <string>
+
+#include "platform/filegroup.h"
 
 namespace assign {
 
@@ -10,6 +13,11 @@ namespace assign {
 // write succeeds again (a command writes the table several times), and leaves
 // the old files as they were. False when a file could not be written.
 bool WriteSettings();
+
+// Both settings files replaced by the given texts (Windows-1252) as one step,
+// as a preset or a custom set writes them: when either cannot be written,
+// both keep what they held.
+filegroup::Result WriteSettingsTexts(std::string assignment, std::string options);
 
 // A new run's start: no write has failed yet (the tests start each case so).
 void ForgetSettingsWriteFailure();

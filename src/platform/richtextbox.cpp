@@ -50,8 +50,8 @@ QString withCrLf(QString text) {
 
 }  // namespace
 
-RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
-    new TextLayout(document(), TextLayout::Sections::Long);
+RichTextBox::RichTextBox(QWidget* parent)
+    : QTextEdit(parent), layout_(new TextLayout(document(), TextLayout::Sections::Long)) {
     setFont(MakeFont(QStringLiteral("Arial"), 12));
     document()->setDefaultFont(font());
     connect(document(), &QTextDocument::contentsChange, this, &RichTextBox::contentChanged);
@@ -61,8 +61,7 @@ RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
 }
 
 QRectF RichTextBox::caretInSections() const {
-    const auto* layout = qobject_cast<const TextLayout*>(document()->documentLayout());
-    return layout ? layout->SectionCaretRect(textCursor().position()) : QRectF();
+    return layout_->SectionCaretRect(textCursor().position());
 }
 
 // Qt's caret code cannot see the lines of a paragraph laid out in sections
@@ -83,7 +82,7 @@ void RichTextBox::showingCaret(Change&& change) {
         return;
     }
     // The scroll range must reach the caret laid out just now.
-    qobject_cast<TextLayout*>(document()->documentLayout())->TellSize();
+    layout_->TellSize();
     bar->setValue(view);
     const int top = static_cast<int>(std::floor(r.top()));
     const int bottom = static_cast<int>(std::ceil(r.bottom()));
@@ -114,7 +113,7 @@ void RichTextBox::SetText(const std::string& text) {
     rtf::Document model = rtf::plainTextModel(ansi::toQString(text), format);
     const rtf::Align align = rtf::alignOf(document()->firstBlock().blockFormat());
     for (rtf::Paragraph& p : model.paragraphs) p.align = align;
-    replaceContent(model);
+    replaceContent(std::move(model));
 }
 
 // The model needs no walk through the document while it is known.
@@ -124,7 +123,10 @@ const std::string& RichTextBox::writtenRtf() const {
 }
 
 std::string RichTextBox::TextRTF() const {
-    std::string out = writtenRtf();
+    const std::string& rtf = writtenRtf();
+    std::string out;
+    out.reserve(rtf.size() + 1);
+    out.append(rtf);
     out.push_back('\0');
     return out;
 }
@@ -387,8 +389,6 @@ void RichTextBox::inputMethodEvent(QInputMethodEvent* e) {
 bool RichTextBox::moveInSections(QKeyEvent* e) {
     const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
     if (mods != Qt::NoModifier && mods != Qt::ShiftModifier) return false;
-    const auto* layout = qobject_cast<const TextLayout*>(document()->documentLayout());
-    if (!layout) return false;
     QTextCursor c = textCursor();
     // Up and down keep to the place across where the first of them started.
     const bool vertical = e->key() == Qt::Key_Up || e->key() == Qt::Key_Down || e->key() == Qt::Key_PageUp ||
@@ -396,15 +396,15 @@ bool RichTextBox::moveInSections(QKeyEvent* e) {
     if (!vertical || c.position() != verticalAt_) verticalX_ = -1;
     int to = -1;
     switch (e->key()) {
-    case Qt::Key_Up: to = layout->SectionMove(c.position(), QTextCursor::Up, verticalX_); break;
-    case Qt::Key_Down: to = layout->SectionMove(c.position(), QTextCursor::Down, verticalX_); break;
-    case Qt::Key_Home: to = layout->SectionMove(c.position(), QTextCursor::StartOfLine); break;
-    case Qt::Key_End: to = layout->SectionMove(c.position(), QTextCursor::EndOfLine); break;
+    case Qt::Key_Up: to = layout_->SectionMove(c.position(), QTextCursor::Up, verticalX_); break;
+    case Qt::Key_Down: to = layout_->SectionMove(c.position(), QTextCursor::Down, verticalX_); break;
+    case Qt::Key_Home: to = layout_->SectionMove(c.position(), QTextCursor::StartOfLine); break;
+    case Qt::Key_End: to = layout_->SectionMove(c.position(), QTextCursor::EndOfLine); break;
     case Qt::Key_PageUp:
     case Qt::Key_PageDown: {
         // As Qt pages: the caret a page up or down, the view with it.
         const bool down = e->key() == Qt::Key_PageDown;
-        to = layout->SectionPageMove(c.position(), down ? viewport()->height() : -viewport()->height(), verticalX_);
+        to = layout_->SectionPageMove(c.position(), down ? viewport()->height() : -viewport()->height(), verticalX_);
         if (to >= 0 && to != c.position())
             verticalScrollBar()->triggerAction(down ? QAbstractSlider::SliderPageStepAdd
                                                     : QAbstractSlider::SliderPageStepSub);
@@ -414,7 +414,7 @@ bool RichTextBox::moveInSections(QKeyEvent* e) {
     }
     if (to < 0) return false;
     if (vertical) {
-        if (verticalX_ < 0) verticalX_ = layout->CaretX(c.position());
+        if (verticalX_ < 0) verticalX_ = layout_->CaretX(c.position());
         verticalAt_ = to;
     }
     c.setPosition(to, mods == Qt::ShiftModifier ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);

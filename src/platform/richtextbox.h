@@ -31,6 +31,8 @@ class QMimeData;
 
 namespace platform {
 
+class TextLayout;
+
 class RichTextBox : public QTextEdit {
     Q_OBJECT
 
@@ -137,6 +139,7 @@ private:
     // The format of the first selected character, or of the caret.
     rtf::CharFormat selectionFormat() const;
 
+    TextLayout* const layout_;  // the document's, which owns it
     bool dblClickRelease_ = false;
     // Where across the caret goes on moving up and down in a paragraph laid
     // out in sections (-1: from where it stands), while it stays at

@@ -330,6 +330,10 @@ void TextLayout::laidOutUnheard(qreal fromY) const {
 
 qreal TextLayout::top(int block) const { return margin() + tops_[static_cast<size_t>(block)]; }
 
+void TextLayout::stack(int from, int to) const {
+    for (auto k = static_cast<size_t>(from); k < static_cast<size_t>(to); ++k) tops_[k + 1] = tops_[k] + heights_[k];
+}
+
 const TextLayout::SectionList* TextLayout::sectionsOf(int block) const {
     return block < laidOut_ ? lists_[static_cast<size_t>(block)].get() : nullptr;
 }
@@ -342,8 +346,7 @@ QTextLayout* TextLayout::placed(const QTextBlock& block) const {
         const qreal h = layOutBlock(block, i);
         if (h != heights_[static_cast<size_t>(i)]) {
             heights_[static_cast<size_t>(i)] = h;
-            for (int k = i; k < laidOut_; ++k)
-                tops_[static_cast<size_t>(k) + 1] = tops_[static_cast<size_t>(k)] + heights_[static_cast<size_t>(k)];
+            stack(i, laidOut_);
             laidOutUnheard(top(i));
         }
     }
@@ -599,13 +602,9 @@ void TextLayout::documentChanged(int from, int charsRemoved, int charsAdded) {
         const qreal oldTop = tops_[static_cast<size_t>(oldLast) + 1];
         laidOut_ += delta;
         tops_.resize(static_cast<size_t>(laidOut_) + 1);
-        for (int k = first; k <= last; ++k)
-            tops_[static_cast<size_t>(k) + 1] = tops_[static_cast<size_t>(k)] + heights_[static_cast<size_t>(k)];
+        stack(first, last + 1);
         moved = delta != 0 || tops_[static_cast<size_t>(last) + 1] != oldTop;
-        if (moved) {
-            for (int k = last + 1; k < laidOut_; ++k)
-                tops_[static_cast<size_t>(k) + 1] = tops_[static_cast<size_t>(k)] + heights_[static_cast<size_t>(k)];
-        }
+        if (moved) stack(last + 1, laidOut_);
     } else {
         // The changed ones lose their lines at once (Qt's caret code would
         // take lines of an old text for the new one); the laid-out ones from

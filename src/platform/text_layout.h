@@ -113,6 +113,8 @@ private:
     // The laid-out paragraph at `y`, or the nearest one.
     int blockAtY(qreal y) const;
     qreal top(int block) const;
+    // Adds the heights of the paragraphs [from, to) up into the tops that follow each.
+    void stack(int from, int to) const;
     // A paragraph's height guessed from its length, before it is laid out.
     struct Guess {
         qreal linesPerChar;

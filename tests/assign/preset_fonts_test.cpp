@@ -9,23 +9,12 @@
 #include <QTextLayout>
 
 #include "assign/cells.h"
+#include "assign/preset_symbol.h"
 #include "assign/preset_tables.h"
 #include "platform/ansi.h"
-#include "rtf/codepage.h"
 #include "platform/richtextbox.h"
 
 using namespace assign;
-
-namespace {
-
-// The character a cell string stands for in the set's character set.
-QChar symbolOf(const std::string& cell, int charset) {
-    if (cell.starts_with("\\u")) return QChar(static_cast<char16_t>(std::stoi(cell.substr(2))));
-    const int byte = std::stoi(cell.substr(2), nullptr, 16);
-    return QChar(codepage::byteToUnicode(codepage::forCharset(charset), static_cast<unsigned char>(byte)));
-}
-
-}  // namespace
 
 TEST(PresetFonts, EverySymbolOfEverySetHasAGlyphInTheSetsFace) {
     const char* names[] = {"Arab", "Arab ANSI", "Russ. ANSI", "Hebrew ANSI", "Hiragana", "Cyrillic", "Greek"};
@@ -39,7 +28,7 @@ TEST(PresetFonts, EverySymbolOfEverySetHasAGlyphInTheSetsFace) {
             const std::string& cell = p.Cell(code);
             if (cell.empty()) continue;
             box.SetTextRTF(CellDocument(cell, p.face, p.charset, p.size));
-            const QChar expected = symbolOf(cell, p.charset);
+            const QChar expected = PresetSymbol(cell, p.charset).at(0);
             ASSERT_EQ(box.TextW(), QString(expected)) << name << " " << code;
 
             // Shaped in the font the box's document gives the symbol.

@@ -17,10 +17,10 @@
 #include "platform/ansi.h"
 #include "platform/richtextbox.h"
 #include "platform/textbox.h"
-#include "rtf/codepage.h"
 #include "store/filenames.h"
 #include "store/store.h"
 #include "support/testing.h"
+#include "assign/preset_symbol.h"
 #include "assign/settings_io.h"
 
 using assign::Preset;
@@ -79,14 +79,6 @@ std::string expectedAssignmentFile(const PresetRecord& p) {
     return text;
 }
 
-// The character a cell string shows in the set's character set.
-QString symbolOf(const std::string& cell, int charset) {
-    if (cell.empty()) return QString();
-    if (cell.starts_with("\\u")) return QString(QChar(static_cast<char16_t>(std::stoi(cell.substr(2)))));
-    const int byte = std::stoi(cell.substr(2), nullptr, 16);
-    return QString(QChar(codepage::byteToUnicode(codepage::forCharset(charset), static_cast<unsigned char>(byte))));
-}
-
 platform::RichTextBox* box(int code) {
     return code < 133 ? CharAss().CellBox(code) : CharAss2().CellBox(code);
 }
@@ -131,7 +123,7 @@ TEST(Presets, EachLeavesItsTableFontAndLockUniWithTheUsersTitlesInTheFiles) {
                   QStringLiteral("%1 Char. Set %2 Size %3").arg(face).arg(p.charset).arg(p.size));
         EXPECT_EQ(CharAss2().Label2()->text(), QStringLiteral("%1 %2\r\n%3").arg(face).arg(p.charset).arg(p.size));
         EXPECT_EQ(CharAss2().Label2()->font().family(), face);
-        for (int code : store::CellCodes()) EXPECT_EQ(box(code)->TextW(), symbolOf(p.Cell(code), p.charset)) << code;
+        for (int code : store::CellCodes()) EXPECT_EQ(box(code)->TextW(), PresetSymbol(p.Cell(code), p.charset)) << code;
     }
 }
 
@@ -230,7 +222,7 @@ TEST(Presets, TheMainWindowWritesThePresetsSymbols) {
         const PresetRecord& p = Preset(b.id);
         QString expected;
         // A character the set leaves unassigned ("c" of "Hiragana") writes nothing.
-        for (int code : {'a', 'b', 'c'}) expected += symbolOf(p.Cell(code), p.charset);
+        for (int code : {'a', 'b', 'c'}) expected += PresetSymbol(p.Cell(code), p.charset);
         EXPECT_EQ(Form1().RTB()->TextW(), expected);
     }
 }
