@@ -148,10 +148,10 @@ void AbbModeForm::Form_Load() {
 
 bool AbbModeForm::loadFailed() {
     listShown_ = false;
-    const std::string reason = ansi::fromQString(textfile::lastError());
+    // Worded before the removal, which could set a reason of its own.
+    const std::string text = textfile::withLastError("Please, retry.");
     textfile::remove(store::kListDisplayFile);
-    dlg::MsgBox(reason.empty() ? "Please, retry." : "Please, retry.\r\n\r\n" + reason, dlg::OKOnly | dlg::Information,
-                "Load failed");
+    dlg::MsgBox(text, dlg::OKOnly | dlg::Information, "Load failed");
     return false;
 }
 

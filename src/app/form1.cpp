@@ -410,12 +410,10 @@ std::string runawayCause(convert::Runaway what, const char* listFile) {
 void Form1Form::showRunawayWhileTyping(convert::Runaway what) {
     if (runaway_.shown || !IsLoaded()) return;
     QLabel* hint = Label1();
-    runaway_.shown = true;
-    runaway_.captionBefore = hint->text();
-    runaway_.line = ansi::toQString(what == convert::Runaway::ListMeanings
-                                        ? std::string("\"") + store::kAbbTraceFile + "\": meanings expand into each other"
-                                        : std::string("\"") + store::kAssignmentFile + "\": codings expand into each other");
-    hint->setText(runaway_.line);
+    runaway_.Show(hint, ansi::toQString(what == convert::Runaway::ListMeanings
+                                            ? std::string("\"") + store::kAbbTraceFile + "\": meanings expand into each other"
+                                            : std::string("\"") + store::kAssignmentFile +
+                                                  "\": codings expand into each other"));
     hint->setToolTip(ansi::toQString("The conversion has stopped: " + runawayCause(what, store::kAbbTraceFile) +
                                      ", which would make this text larger than 64 MB. Both windows and all files "
                                      "are as they were."));
@@ -423,10 +421,12 @@ void Form1Form::showRunawayWhileTyping(convert::Runaway what) {
 
 void Form1Form::runawayOver() {
     if (!runaway_.shown) return;
-    runaway_.shown = false;
-    if (!IsLoaded()) return;
+    if (!IsLoaded()) {
+        runaway_.shown = false;
+        return;
+    }
     Label1()->setToolTip(QString());
-    if (Label1()->text() == runaway_.line) Label1()->setText(runaway_.captionBefore);
+    runaway_.TakeBack(Label1());
 }
 
 void Form1Form::showRunaway(convert::Runaway what) {
@@ -440,21 +440,26 @@ void Form1Form::showRunaway(convert::Runaway what) {
 }
 
 // Nothing modal may appear while the user types, so a failure is told in the
-// hint line: once when files start failing, naming the first one and why.
-// When a conversion writes all its files again, the hint line gets back what
-// it showed before, unless something else has set it meanwhile.
+// hint line: once when files start failing, naming the first one and why,
+// and taken back when a conversion writes all its files again.
 void Form1Form::reportWriteFailures(const std::vector<std::string>& failures) {
-    QLabel* hint = Label1();
     if (failures.empty()) {
-        if (writeFailureShown_ && hint->text() == failureLine_) hint->setText(captionBeforeFailure_);
-        writeFailureShown_ = false;
-        return;
+        writeFailure_.TakeBack(Label1());
+    } else if (!writeFailure_.shown) {
+        writeFailure_.Show(Label1(), ansi::toQString(failures.front()));
     }
-    if (writeFailureShown_) return;
-    writeFailureShown_ = true;
-    captionBeforeFailure_ = hint->text();
-    failureLine_ = ansi::toQString(failures.front());
-    hint->setText(failureLine_);
+}
+
+void Form1Form::HintLine::Show(QLabel* hint, const QString& text) {
+    shown = true;
+    before = hint->text();
+    line = text;
+    hint->setText(line);
+}
+
+void Form1Form::HintLine::TakeBack(QLabel* hint) {
+    if (shown && hint->text() == line) hint->setText(before);
+    shown = false;
 }
 
 // --- Caret sync and quote indicators ------------------------------------------

@@ -144,17 +144,23 @@ private:
     std::unique_ptr<convert::SegmentConverter> converter_;
     bool converting_ = false;
     bool changePending_ = false;
-    bool writeFailureShown_ = false;
-    QString failureLine_;           // the hint line while files fail to be written
-    QString captionBeforeFailure_;  // and what it showed before
     bool reconverting_ = false;
     bool abbTracePending_ = false;     // the list loaded by this conversion was traced
     bool lowerShowsProgress_ = false;  // the list load put its progress text there
-    struct {
-        bool shown = false;      // the hint line tells of conversions that keep stopping
-        QString line;            // what it tells
-        QString captionBefore;   // and what it showed before
-    } runaway_;
+
+    // A line the hint label shows while a condition lasts. When it is taken
+    // back the label gets what it showed before, unless something else has
+    // set the label meanwhile.
+    struct HintLine {
+        bool shown = false;
+        QString line;    // what it tells
+        QString before;  // and what the label showed before
+
+        void Show(QLabel* hint, const QString& text);
+        void TakeBack(QLabel* hint);
+    };
+    HintLine writeFailure_;  // files of the conversion fail to be written
+    HintLine runaway_;       // conversions keep stopping at their bound
 };
 
 Form1Form& Form1();

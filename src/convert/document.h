@@ -1,11 +1,10 @@
 #pragma once
-// The document the forward conversion gives the lower window, and the files
-// it writes on every change of the code text.
+// The document the forward conversion gives the lower window (the files it
+// writes are named in store/filenames.h).
 #include <string>
 #include <string_view>
 
 namespace convert {
-
 
 // The converted text in the lower window's envelope: the symbol font as the
 // only font, its size in half-points, and the text unescaped, so RTF typed

@@ -24,6 +24,6 @@ struct GroupRule {
 // and later rules also see the groups earlier ones put in. A rule that would
 // make the text larger than `bound` throws RunawayExpansion(`what`).
 void ReplaceByGroups(std::string& text, char mark, const std::vector<GroupRule>& rules, const FontTags& tags,
-                     const WorkBound& bound = {}, Runaway what = Runaway::ListMeanings);
+                     const WorkBound& bound, Runaway what);
 
 }  // namespace convert

@@ -436,14 +436,20 @@ private:
             chars.remove_prefix(1);
         }
         if (chars.empty()) return;
+        runOf(f).append(QLatin1StringView(chars.data(), static_cast<qsizetype>(chars.size())));
+    }
+
+    // The text of the run that characters in `f`, the current format, go on:
+    // in the paragraph a pending "\par" opens, the last run when it is in `f`.
+    QString& runOf(const CharFormat& f) {
         openPendingParagraph();
         Paragraph& p = paragraphs_.back();
         if (!runCurrent_) {
             if (p.runs.empty() || !(p.runs.back().format == f)) p.runs.push_back(Run{QString(), f});
             runCurrent_ = true;
         }
-        p.runs.back().text.append(QLatin1StringView(chars.data(), static_cast<qsizetype>(chars.size())));
         lastTextAlign_ = st().align;
+        return p.runs.back().text;
     }
 
     void emitText(char16_t ch) {
@@ -471,14 +477,7 @@ private:
             pendingBlanks_.back().text.append(QChar(ch));
             return;
         }
-        openPendingParagraph();
-        Paragraph& p = paragraphs_.back();
-        if (!runCurrent_) {
-            if (p.runs.empty() || !(p.runs.back().format == f)) p.runs.push_back(Run{QString(), f});
-            runCurrent_ = true;
-        }
-        p.runs.back().text.append(QChar(ch));
-        lastTextAlign_ = st().align;
+        runOf(f).append(QChar(ch));
     }
 
     void paragraphBreak() {
