@@ -22,9 +22,7 @@ constexpr std::string_view kCrLf = "\r\n";
 bool seedFile(const char* name, std::string_view first, std::string_view second) {
     if (!textfile::ensureExists(name)) return false;
     if (textfile::length(name) >= 2) return true;
-    auto held = textfile::readAll(name);
-    if (!held) return false;
-    return textfile::writeAtomic(name, *held + std::string(first) + std::string(second));
+    return textfile::append(name, std::string(first) + std::string(second));
 }
 
 // Removes each occurrence of `tag` and what `extra` says follows it. The search
