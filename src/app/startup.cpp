@@ -50,6 +50,9 @@ int Main(QApplication& application) {
                      [] { platform::ActivateWindow(platform::FindAppWindow("Runemill")); });
 
     platform::InstallX11WindowList();
+    // Before any file is read: a group of files a run ended in the middle of
+    // is made whole, and what such runs left behind goes.
+    dlg::FinishInterruptedWrites();
     std::string notice;
     CheckAssignmentFile(&notice);
     if (!notice.empty()) dlg::MsgBox(notice, dlg::OKOnly | dlg::Information);

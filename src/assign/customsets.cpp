@@ -79,7 +79,7 @@ void CharAssForm::Custom_Click(int i) {
     if (N.empty()) N = title;
     if (N != title) {
         if (auto why = assign::NewTitleRefusal(N, store::CustomTitle, i)) return tellRefusal(*why);
-        if (auto failure = assign::RenameSetFiles(title, N)) return tellFailure(*failure);
+        if (auto failure = assign::RenameSetFiles(title, N, i)) return tellFailure(*failure);
         title = N;
         Custom(i)->setText(ansi::toQString(N));
     }

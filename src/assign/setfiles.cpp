@@ -88,7 +88,7 @@ Result SaveSettingsAsSet(const std::string& title) {
                                  {store::kOptionsFile, SetOptionsFileName(title)}});
 }
 
-Result RenameSetFiles(const std::string& oldTitle, const std::string& newTitle) {
+Result RenameSetFiles(const std::string& oldTitle, const std::string& newTitle, int index) {
     const std::pair<std::string, std::string> moves[] = {
         {SetFileName(oldTitle), SetFileName(newTitle)},
         {SetOptionsFileName(oldTitle), SetOptionsFileName(newTitle)},
@@ -107,6 +107,11 @@ Result RenameSetFiles(const std::string& oldTitle, const std::string& newTitle) 
         changes.push_back(Change::Write(to, std::move(bytes)));
         oldNames.push_back(from);
     }
+    // The title names the set's files: a run ended between the two must not
+    // leave a title whose files are gone.
+    std::string settings;
+    if (auto f = filegroup::ReadAll(store::kAssignmentFile, settings)) return f;
+    changes.push_back(Change::Write(store::kAssignmentFile, store::WithTitleLine(settings, index, newTitle)));
     // An old file that is also one of the new ones stays: it will hold data.
     for (const std::string& from : oldNames) {
         bool kept = false;

@@ -41,11 +41,12 @@ filegroup::Result SetLength(const std::string& title, std::int64_t& bytes);
 // Both settings files copied onto the set's files, as one step.
 filegroup::Result SaveSettingsAsSet(const std::string& title);
 
-// The set's files moved to the names of `newTitle`: both new files are
+// The files of set `index` moved to the names of `newTitle`, and its title
+// line in the assignment file set to it, as one group: both new files are
 // written before either old one is deleted. A file that already has the new
 // name (a change of letter case on a file system that ignores it) is renamed
 // in place.
-filegroup::Result RenameSetFiles(const std::string& oldTitle, const std::string& newTitle);
+filegroup::Result RenameSetFiles(const std::string& oldTitle, const std::string& newTitle, int index);
 
 // The first 194 lines of an assignment copy joined by CR LF (none after the
 // last), or why they cannot be had.

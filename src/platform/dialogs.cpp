@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "platform/ansi.h"
+#include "platform/filegroup.h"
 
 namespace dlg {
 namespace {
@@ -134,7 +135,17 @@ std::optional<std::string> ShowFileDialog(const FileDialogCall& call) {
     // and the fixed files of the program follow it there.
     const QFileInfo info(ansi::toQString(*chosen));
     QDir::setCurrent(info.absolutePath());
+    FinishInterruptedWrites();
     return ansi::fromQString(info.absoluteFilePath());
+}
+
+void FinishInterruptedWrites() {
+    const std::vector<filegroup::Failure> failures = filegroup::FinishInterruptedGroups();
+    if (failures.empty()) return;
+    std::string text = "A run of the program ended while it changed files that belong together, and not all of "
+                       "them could be completed now:";
+    for (const filegroup::Failure& f : failures) text += "\r\n\r\n\"" + f.file + "\": " + f.reason;
+    MsgBox(text + "\r\n\r\nThe next start tries again.", OKOnly | Exclamation);
 }
 
 void SetMsgBoxHook(MsgBoxHook hook) { g_msgBoxHook = std::move(hook); }

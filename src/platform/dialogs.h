@@ -48,6 +48,12 @@ struct FileDialogCall {
 };
 std::optional<std::string> ShowFileDialog(const FileDialogCall& call);
 
+// Finishes the files changed together that a run ended early left in the
+// current folder (filegroup::FinishInterruptedGroups) and tells the user of
+// any it could not finish. Runs at start and after a dialog has made a folder
+// the current one, before any file there is read.
+void FinishInterruptedWrites();
+
 // Qt's name-filter form of a "Description|pattern" filter: the description,
 // then the patterns in parentheses.
 std::string QtFilterFor(const std::string& filter);

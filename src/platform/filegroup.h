@@ -8,7 +8,10 @@
 // already done are undone, so every file of the group keeps the content it
 // had before. A replaced file keeps its permissions, a read-only one is not
 // replaced, and a symbolic link stays while its target gets the new content.
-// A single file written alone is the one-change case of a group.
+// A single file written alone is the one-change case of a group. While the
+// renames of a group of more than one change are under way, a record of them
+// lies beside its first file, so that a run ended at any instant leaves files
+// that FinishInterruptedGroups makes all old or all new (grouprecord.h).
 // Names are Windows-1252 byte strings; a bare name is in the current folder.
 #include <cstdint>
 #include <functional>
@@ -78,10 +81,24 @@ Result Apply(const std::vector<Change>& changes, Flush flush = Flush::ToDisk);
 // Copies each source over its destination as one group.
 Result CopyFiles(const std::vector<std::pair<std::string, std::string>>& fromTo);
 
+// Run before anything reads the files of a folder (at start, and when a
+// dialog makes another folder the current one): finishes every group whose
+// record in `folder`, or whose record a pointer in `folder` names, no running
+// process holds, as its record says, then
+// removes the temporary files of processes that no longer run from that
+// folder and the folders of those groups, and nothing else. A record whose
+// steps cannot all be carried out is kept, with the temporaries it names, for
+// the next try; the failures say which file and why.
+std::vector<Failure> FinishInterruptedGroups(std::string_view folder = ".");
+
 // Test hook. Every step above asks it first, with the kind of step and the
-// file's name (a flush only when the content is flushed); a reason returned
-// makes the step fail with it. Undoing a group does not ask.
-enum class Op { Create, Length, Read, Write, Flush, Rename, Delete };
+// file's name (a flush only when the content is flushed; a group's record as
+// its path), and so does every sync of a folder (SyncFolder, with the
+// folder's path); a reason returned makes the step fail with it (a folder
+// synced after the renames changes nothing then). Undoing a group asks only
+// for its record and its renames (with full paths), and goes on when told a
+// step failed.
+enum class Op { Create, Length, Read, Write, Flush, Rename, Delete, SyncFolder };
 using FaultHook = std::function<std::optional<std::string>(Op, const std::string& name)>;
 void SetFaultHook(FaultHook hook);
 

@@ -169,6 +169,14 @@ std::vector<std::string> OptionsLines() {
             AbbListVersion != AbbTracedVersion ? "1" : "0"};
 }
 
+std::string WithTitleLine(std::string_view assignmentFile, int index, const std::string& title) {
+    std::vector<std::string> lines = textfile::splitLines(assignmentFile);
+    const size_t line = static_cast<size_t>(kFirstTitleLine - 1 + index - 1);
+    if (lines.size() <= line) lines.resize(line + 1);
+    lines[line] = oneLine(title);
+    return textfile::joinLines(lines);
+}
+
 bool UsableFaceName(std::string_view face) { return face.find_first_of("{}\\;") == std::string_view::npos; }
 
 SettingsRead ApplyAssignmentLines(const std::vector<std::string>& lines) {

@@ -59,6 +59,11 @@ int SizeFromOptionsLine(const std::string& line);
 std::vector<std::string> AssignmentLines();
 std::vector<std::string> OptionsLines();
 
+// The text of an assignment file with the title line of set `index` (1..16)
+// holding `title`; lines missing before it are added empty (they read as the
+// default titles), every other line stays.
+std::string WithTitleLine(std::string_view assignmentFile, int index, const std::string& title);
+
 // A face name can name the font of an RTF font table only without "{", "}",
 // "\" and ";": these would end the entry or the table, and every cell would
 // read back empty.

@@ -8,6 +8,7 @@
 #include "platform/ansi.h"
 #include "platform/textfile.h"
 #include "store/filenames.h"
+#include "support/file_faults.h"
 #include "support/testing.h"
 
 using testing_support::ReadFile;
@@ -176,6 +177,17 @@ TEST(SaveWrite, AFullDiskLeavesEveryFileWhole) {
     for (const char* f : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile})
         EXPECT_EQ(ReadFile(f), old) << f;
     EXPECT_FALSE(textfile::exists(store::kUndoListFile));
+}
+
+// Ended at any instant and started again: the list, its trace copies and the
+// undo copies are all as before the save or all as after it.
+TEST(SaveWrite, ASaveEndedAtAnyStepIsWholeAfterTheNextStart) {
+    const auto prepare = [] {
+        for (const char* f : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile, store::kUndoListFile,
+                              store::kUndoAbbTraceFile, store::kUndoBedTraceFile})
+            WriteFile(f, f);
+    };
+    testing_support::ExpectEachCrashLeavesAllOldOrAllNew(prepare, [] { abbrev::SaveList("new=entry"); });
 }
 
 TEST(Databases, SaveAsNamesFromTheChosenName) {

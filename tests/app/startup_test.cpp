@@ -124,6 +124,10 @@ TEST(SingleInstanceProgram, ASecondStartEndsWithoutTouchingAnyFile) {
     env.insert("XDG_RUNTIME_DIR", runtime.path());
     env.insert("QT_QPA_PLATFORM", "offscreen");
 
+    // What a run that ended early left behind goes at the next start.
+    const QString left = QDir(first.path()).filePath(QStringLiteral(".runemill-2147483647-1"));
+    WriteFile(left.toStdString(), "left");
+
     QProcess one;
     one.setProcessEnvironment(env);
     one.setWorkingDirectory(first.path());
@@ -134,6 +138,7 @@ TEST(SingleInstanceProgram, ASecondStartEndsWithoutTouchingAnyFile) {
     const QString optionsOfFirst = QDir(first.path()).filePath(store::kOptionsFile);
     while (!QFile::exists(optionsOfFirst) && t.elapsed() < 20000) QThread::msleep(50);
     ASSERT_TRUE(QFile::exists(optionsOfFirst));
+    EXPECT_FALSE(QFile::exists(left));
     QThread::msleep(300);
 
     // A short assignment file in the second one's folder would be deleted by a

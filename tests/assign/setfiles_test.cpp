@@ -39,6 +39,15 @@ void settingsFiles() {
     WriteFile(store::kOptionsFile, " 14 \r\n1\r\n0\r\n1\r\n");
 }
 
+// The settings files of settingsFiles() and the given set files, with the
+// title line of set 1 holding `title`.
+std::map<std::string, std::string> renamedFolder(const std::string& title, std::map<std::string, std::string> sets) {
+    std::string assignment = numberedLines(210);
+    sets[store::kAssignmentFile] = assignment.replace(assignment.find("L195\r\n"), 4, title);
+    sets[store::kOptionsFile] = " 14 \r\n1\r\n0\r\n1\r\n";
+    return sets;
+}
+
 }  // namespace
 
 TEST(SetTitles, TitlesThatCouldDamageAFileAreRefusedWithTheReason) {
@@ -134,11 +143,11 @@ TEST(SetFiles, SavingCopiesBothSettingsFilesByteForByte) {
 }
 
 TEST(SetFiles, RenamingMovesBothFilesAndRemovesTheOldOnes) {
+    settingsFiles();
     WriteFile("Old.TXT", "assignment");
     WriteFile("OldII.TXT", "options");
-    EXPECT_FALSE(RenameSetFiles("Old", "My set"));
-    const std::map<std::string, std::string> expected = {{"My set.TXT", "assignment"}, {"My setII.TXT", "options"}};
-    EXPECT_EQ(FolderContents(), expected);
+    EXPECT_FALSE(RenameSetFiles("Old", "My set", 1));
+    EXPECT_EQ(FolderContents(), renamedFolder("My set", {{"My set.TXT", "assignment"}, {"My setII.TXT", "options"}}));
 }
 
 TEST(SetFiles, RenamingOntoAnotherSetsTitleOverwritesItsFiles) {
@@ -146,27 +155,27 @@ TEST(SetFiles, RenamingOntoAnotherSetsTitleOverwritesItsFiles) {
     WriteFile("OldII.TXT", "options");
     WriteFile("Other.TXT", "other assignment");
     WriteFile("OtherII.TXT", "other options");
-    EXPECT_FALSE(RenameSetFiles("Old", "Other"));
-    const std::map<std::string, std::string> expected = {{"Other.TXT", "assignment"}, {"OtherII.TXT", "options"}};
-    EXPECT_EQ(FolderContents(), expected);
+    settingsFiles();
+    EXPECT_FALSE(RenameSetFiles("Old", "Other", 1));
+    EXPECT_EQ(FolderContents(), renamedFolder("Other", {{"Other.TXT", "assignment"}, {"OtherII.TXT", "options"}}));
 }
 
 TEST(SetFiles, RenamingToATitleThatEndsInIIKeepsTheFileBothNamesUse) {
     // "AII.TXT" is the old options copy and the new assignment copy.
     WriteFile("A.TXT", "assignment");
     WriteFile("AII.TXT", "options");
-    EXPECT_FALSE(RenameSetFiles("A", "AII"));
-    const std::map<std::string, std::string> expected = {{"AII.TXT", "assignment"}, {"AIIII.TXT", "options"}};
-    EXPECT_EQ(FolderContents(), expected);
+    settingsFiles();
+    EXPECT_FALSE(RenameSetFiles("A", "AII", 1));
+    EXPECT_EQ(FolderContents(), renamedFolder("AII", {{"AII.TXT", "assignment"}, {"AIIII.TXT", "options"}}));
 }
 
 TEST(SetFiles, ACaseOnlyRenameOnACaseBlindFileSystemKeepsTheSet) {
     CaseBlindFolder caseBlind;
     WriteFile("MY SET.TXT", "assignment");  // how the folder stores "My set.TXT"
     WriteFile("MY SETII.TXT", "options");
-    EXPECT_FALSE(RenameSetFiles("My set", "MY SET"));
-    const std::map<std::string, std::string> expected = {{"MY SET.TXT", "assignment"}, {"MY SETII.TXT", "options"}};
-    EXPECT_EQ(FolderContents(), expected);
+    settingsFiles();
+    EXPECT_FALSE(RenameSetFiles("My set", "MY SET", 1));
+    EXPECT_EQ(FolderContents(), renamedFolder("MY SET", {{"MY SET.TXT", "assignment"}, {"MY SETII.TXT", "options"}}));
 }
 
 TEST(SetFiles, AFailureAtAnyStepOfAFileOperationChangesNoFile) {
@@ -182,8 +191,8 @@ TEST(SetFiles, AFailureAtAnyStepOfAFileOperationChangesNoFile) {
     EXPECT_EQ(ExpectEachFailureChangesNothing(withSets, [] { return CreateSetFiles("Half"); }), 2);
     EXPECT_GE(ExpectEachFailureChangesNothing(withSets, [] { return SaveSettingsAsSet("Old"); }), 6);
     EXPECT_GE(ExpectEachFailureChangesNothing(withSets, [] { return SaveSettingsAsSet("Fresh"); }), 6);
-    EXPECT_GE(ExpectEachFailureChangesNothing(withSets, [] { return RenameSetFiles("Old", "Fresh"); }), 6);
-    EXPECT_GE(ExpectEachFailureChangesNothing(withSets, [] { return RenameSetFiles("Old", "Other"); }), 8);
+    EXPECT_GE(ExpectEachFailureChangesNothing(withSets, [] { return RenameSetFiles("Old", "Fresh", 1); }), 6);
+    EXPECT_GE(ExpectEachFailureChangesNothing(withSets, [] { return RenameSetFiles("Old", "Other", 1); }), 8);
     EXPECT_GE(ExpectEachFailureChangesNothing(
                   withSets, [] { return WriteSettingsFromSet(numberedLines(194), defaultTitles(), 9, true); }),
               6);
@@ -192,17 +201,30 @@ TEST(SetFiles, AFailureAtAnyStepOfAFileOperationChangesNoFile) {
         const auto caseBlindSet = [] {
             WriteFile("OLD.TXT", "assignment");
             WriteFile("OLDII.TXT", "options");
+            settingsFiles();
         };
-        EXPECT_EQ(ExpectEachFailureChangesNothing(caseBlindSet, [] { return RenameSetFiles("Old", "OLD"); }), 2);
+        EXPECT_EQ(ExpectEachFailureChangesNothing(caseBlindSet, [] { return RenameSetFiles("Old", "OLD", 1); }), 10);
     }
 }
 
+// Ended at any instant and started again: the set's files and its title line
+// are all as before the rename or all as after it.
+TEST(SetFiles, ARenameEndedAtAnyStepIsWholeAfterTheNextStart) {
+    const auto prepare = [] {
+        settingsFiles();
+        WriteFile("Old.TXT", "assignment");
+        WriteFile("OldII.TXT", "options");
+    };
+    testing_support::ExpectEachCrashLeavesAllOldOrAllNew(prepare, [] { RenameSetFiles("Old", "Fresh", 1); });
+}
+
 TEST(SetFiles, AFileTheSystemRefusesIsReportedByName) {
+    settingsFiles();
     WriteFile("Old.TXT", "assignment");
     WriteFile("OldII.TXT", "options");
     const std::string tooLong(260, 'x');
     const auto before = FolderContents();
-    const auto failure = RenameSetFiles("Old", tooLong);
+    const auto failure = RenameSetFiles("Old", tooLong, 1);
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->file, tooLong + ".TXT");
     EXPECT_FALSE(failure->reason.empty());

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -42,9 +44,9 @@ TEST(FileGroup, AGroupReplacesCreatesAndDeletesAndLeavesNoTemporaryFile) {
 
 TEST(FileGroup, AFailureAtAnyStepLeavesEveryFileAsItWas) {
     const int steps = ExpectEachFailureChangesNothing(mixedFolder, [] { return filegroup::Apply(mixedGroup()); });
-    // Two reads of old contents, two temporary writes and their flushes, two
-    // renames, one delete.
-    EXPECT_EQ(steps, 9);
+    // Two reads of old contents, two temporary writes and their flushes, the
+    // record's write, flush and rename, two renames, one delete.
+    EXPECT_EQ(steps, 12);
 }
 
 TEST(FileGroup, AMoveRenamesOneFileInPlaceAndIsUndoneOnFailure) {
@@ -160,4 +162,48 @@ TEST(FileGroup, SameFileFollowsIdentityNotSpelling) {
 TEST(FileGroup, NamesAreMeasuredAsStoredOnDisk) {
     EXPECT_EQ(filegroup::NameBytesOnDisk("abc.TXT"), 7u);
     EXPECT_EQ(filegroup::NameBytesOnDisk("\xe9\x80.TXT"), 2u + 3u + 4u);  // é and € in UTF-8
+}
+
+// The next start removes what ended runs left, and only that: a temporary of
+// a process that runs, other names, a record its writer holds, and a record
+// that cannot be finished with the temporary it needs stay.
+TEST(FileGroupRecovery, OnlyTheTemporariesOfEndedRunsGo) {
+    const std::string left = ".runemill-2147483647-";  // no process has this id
+    const std::string here = testing_support::WorkDir().toStdString();
+    for (const std::string& name : {left + "2", ".runemill-" + std::to_string(::getpid()) + "-1", left + "3.TXT",
+                                    "a" + left + "4", std::string(".runemill-notes"), std::string("kept.TXT")})
+        WriteFile(name, "kept");
+    WriteFile(".runemill-group-1-1", "runemill file group\nrename " + here + "/" + left + "2 " + here + "/no/x\nend\n");
+    WriteFile(".runemill-group-1-2", "runemill file group\nrename");
+    WriteFile(".runemill-group-1-3", "runemill file group\ndelete " + here + "/kept.TXT\nend\n");
+    const int held = ::open(".runemill-group-1-3", O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const auto expected = FolderContents();
+    WriteFile(left + "1", "left by a crash");
+    EXPECT_EQ(filegroup::FinishInterruptedGroups().size(), 2u);
+    EXPECT_EQ(FolderContents(), expected);
+    ::close(held);
+}
+
+// A group with files in two folders (here through a link) is finished from
+// either: ended between its renames, the next start in the other folder
+// completes it and leaves nothing behind in both.
+TEST(FileGroupRecovery, AGroupIsFinishedFromAnyOfItsFolders) {
+    QDir().mkdir(QStringLiteral("sub"));
+    WriteFile("sub/a.TXT", "old a");
+    ASSERT_TRUE(QFile::link(QStringLiteral("sub/a.TXT"), QStringLiteral("a.TXT")));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        filegroup::SetFaultHook([](filegroup::Op op, const std::string& name) -> std::optional<std::string> {
+            if (op == filegroup::Op::Rename && name == "b.TXT") ::kill(::getpid(), SIGKILL);
+            return std::nullopt;
+        });
+        filegroup::Apply({Change::Write("a.TXT", "new a"), Change::Write("b.TXT", "new b")});
+        ::_exit(0);
+    }
+    ::waitpid(child, nullptr, 0);
+    EXPECT_TRUE(filegroup::FinishInterruptedGroups("sub").empty());
+    const std::map<std::string, std::string> expected = {{"a.TXT", "new a"}, {"b.TXT", "new b"}, {"sub", "<folder>"}};
+    EXPECT_EQ(FolderContents(), expected);
+    EXPECT_EQ(QDir(QStringLiteral("sub")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.TXT"});
 }

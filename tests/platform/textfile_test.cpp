@@ -121,14 +121,17 @@ std::vector<filegroup::Change> group() {
 }
 }  // namespace
 
-// Files that belong together are all written and flushed before the first
-// rename, and the renames follow one right after another.
+// Files that belong together are all written and flushed, with the folder,
+// before the record of their renames, which is on the disk before the first
+// rename; the renames follow one right after another, then the folder is
+// synced again.
 TEST(TextFileGroup, AllAreFlushedBeforeTheFirstRename) {
     testing_support::WriteLog log;
     ASSERT_TRUE(textfile::writeAtomicGroup(group()));
     EXPECT_EQ(log.steps(), (std::vector<std::string>{"write l.txt", "flush l.txt", "write a.txt", "flush a.txt",
-                                                      "write b.txt", "flush b.txt", "rename l.txt", "rename a.txt",
-                                                      "rename b.txt"}));
+                                                      "write b.txt", "flush b.txt", "sync .", "write record",
+                                                      "flush record", "rename record", "sync .", "rename l.txt",
+                                                      "rename a.txt", "rename b.txt", "sync ."}));
     EXPECT_EQ(ReadFile("l.txt"), "L");
     EXPECT_EQ(ReadFile("b.txt"), "B");
 }
@@ -150,6 +153,18 @@ TEST(TextFileGroup, AFailedStepReplacesNoneAndLeavesNoTemporary) {
             EXPECT_NE(textfile::lastError().indexOf(QString::fromLatin1(failing)), -1);
         }
     }
+}
+
+// The folder's sync before the first rename fails like a file's flush.
+TEST(TextFileGroup, AFolderThatCannotBeSyncedReplacesNone) {
+    WriteFile("l.txt", "old list\r\n");
+    const auto before = testing_support::FolderContents();
+    {
+        testing_support::WriteFault broken(testing_support::WorkDir().toStdString(), filegroup::Op::SyncFolder, EIO);
+        EXPECT_FALSE(textfile::writeAtomicGroup(group()));
+    }
+    EXPECT_EQ(testing_support::FolderContents(), before);
+    EXPECT_NE(textfile::lastError().indexOf(QStringLiteral("Input/output error")), -1);
 }
 
 TEST(TextFileWrite, WholeFileWritesFlushUnlessToldOtherwise) {

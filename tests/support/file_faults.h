@@ -3,6 +3,10 @@
 // before and after, for the tests of steps that must change all files or none.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,14 +31,15 @@ inline void ClearFolder() {
 }
 
 // While it lives, the file step number `failAt` (counting from 1) fails with
-// the reason "Injected fault"; 0 fails none. It counts the steps it saw.
+// the reason "Injected fault"; 0 fails none. It counts the steps it saw; the
+// syncs of folders are no steps here (WriteFault fails them).
 class FailFileStep {
 public:
     explicit FailFileStep(int failAt = 0) {
-        filegroup::SetFaultHook([this, failAt](filegroup::Op, const std::string& name) -> std::optional<std::string> {
-            if (++steps_ != failAt) return std::nullopt;
+        filegroup::SetFaultHook([this, failAt](filegroup::Op op, const std::string& name) {
+            if (op == filegroup::Op::SyncFolder || ++steps_ != failAt) return std::optional<std::string>();
             failedFile_ = name;
-            return std::string("Injected fault");
+            return std::optional<std::string>("Injected fault");
         });
     }
     ~FailFileStep() { filegroup::SetFaultHook(nullptr); }
@@ -83,6 +88,60 @@ inline int ExpectEachFailureChangesNothing(const std::function<void()>& prepare,
         }
         EXPECT_EQ(FolderContents(), before) << "step " << failAt << " (" << fault.failedFile() << ") changed files";
     }
+}
+
+// Runs `step` in a child process whose file step number `failAt` fails (0:
+// none) and which is killed at step number `killAt`, counting every step the
+// hook sees, folder syncs too. True when the child ended by itself.
+inline bool RunUntilKilled(const std::function<void()>& step, int killAt, int failAt = 0) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        int steps = 0;
+        filegroup::SetFaultHook([&](filegroup::Op, const std::string&) -> std::optional<std::string> {
+            if (++steps == killAt) ::kill(::getpid(), SIGKILL);
+            if (steps == failAt) return std::string("Injected fault");
+            return std::nullopt;
+        });
+        step();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return !WIFSIGNALED(status);
+}
+
+// Kills `step` at each of its file steps in turn (after `prepare`), then runs
+// the next start's recovery: the folder must be as before the step or as a
+// whole run leaves it, nothing left over, both seen. Again with the last
+// rename failing, so that the kills fall into its undo.
+inline void ExpectEachCrashLeavesAllOldOrAllNew(const std::function<void()>& prepare,
+                                                const std::function<void()>& step) {
+    ClearFolder();
+    prepare();
+    const auto before = FolderContents();
+    int lastRename = 0, steps = 0;
+    filegroup::SetFaultHook([&](filegroup::Op op, const std::string&) -> std::optional<std::string> {
+        if (++steps && op == filegroup::Op::Rename) lastRename = steps;
+        return std::nullopt;
+    });
+    step();
+    filegroup::SetFaultHook(nullptr);
+    const auto after = FolderContents();
+    bool allOld = false, allNew = false;
+    for (int failAt : {0, lastRename}) {
+        for (int killAt = failAt + 1;; ++killAt) {
+            ClearFolder();
+            prepare();
+            const bool ended = RunUntilKilled(step, killAt, failAt);
+            EXPECT_TRUE(filegroup::FinishInterruptedGroups().empty());
+            const auto now = FolderContents();
+            EXPECT_TRUE(now == before || (now == after && !(ended && failAt)))
+                << "step " << failAt << " failing, killed at step " << killAt;
+            (now == before ? allOld : allNew) = true;
+            if (ended) break;
+        }
+    }
+    EXPECT_TRUE(allOld && allNew);
 }
 
 }  // namespace testing_support

@@ -84,11 +84,26 @@ WriteFault::WriteFault(std::string name, filegroup::Op step, int error) {
 
 WriteFault::~WriteFault() { filegroup::SetFaultHook(nullptr); }
 
+namespace {
+
+// Names in the working folder as bare names, the folder as ".", a group's
+// record as "record".
+std::string shortName(const std::string& file) {
+    const std::string folder = WorkDir().toStdString();
+    if (file == folder) return ".";
+    const std::string name = file.starts_with(folder + "/") ? file.substr(folder.size() + 1) : file;
+    return name.starts_with(".runemill-group-") ? std::string("record") : name;
+}
+
+}  // namespace
+
 WriteLog::WriteLog() {
-    filegroup::SetFaultHook([this](filegroup::Op step, const std::string& file) -> std::optional<std::string> {
+    filegroup::SetFaultHook([this](filegroup::Op step, const std::string& name) -> std::optional<std::string> {
+        const std::string file = shortName(name);
         if (step == filegroup::Op::Write) steps_.push_back("write " + file);
         if (step == filegroup::Op::Flush) steps_.push_back("flush " + file);
         if (step == filegroup::Op::Rename) steps_.push_back("rename " + file);
+        if (step == filegroup::Op::SyncFolder) steps_.push_back("sync " + file);
         return std::nullopt;
     });
 }

@@ -71,7 +71,8 @@ public:
 };
 
 // While it lives, records the steps of every whole-file write in order, as
-// "write NAME", "flush NAME" and "rename NAME".
+// "write NAME", "flush NAME", "rename NAME" and "sync FOLDER" (in the working
+// folder: bare names, ".", a group's record as "record").
 class WriteLog {
 public:
     WriteLog();

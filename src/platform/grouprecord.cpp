@@ -1,0 +1,300 @@
+#include "platform/grouprecord.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QList>
+#include <algorithm>
+#include <cerrno>
+
+namespace filegroup {
+namespace detail {
+namespace {
+
+constexpr char kHeader[] = "runemill file group";
+// A pointer: the record of a group with files here lies in another folder.
+constexpr char kPointerHeader[] = "runemill file group elsewhere";
+constexpr char kRecordPrefix[] = ".runemill-group-";
+constexpr char kTemporaryPrefix[] = ".runemill-";
+
+QByteArray encoded(const QByteArray& path) { return path.toPercentEncoding("/"); }
+
+QByteArray recordText(const std::vector<Step>& steps) {
+    QByteArray text = QByteArray(kHeader) + '\n';
+    for (const Step& s : steps) {
+        if (s.kind == Step::Kind::Rename) text += "rename " + encoded(s.from) + ' ' + encoded(s.path) + '\n';
+        else text += "delete " + encoded(s.path) + '\n';
+    }
+    return text + "end\n";
+}
+
+// The steps of a whole record; nothing for any other text.
+std::optional<std::vector<Step>> recordSteps(const QByteArray& text) {
+    const QList<QByteArray> lines = text.split('\n');
+    const qsizetype n = lines.size();
+    if (n < 3 || lines[0] != kHeader || lines[n - 2] != "end" || !lines[n - 1].isEmpty()) return std::nullopt;
+    std::vector<Step> steps;
+    for (qsizetype i = 1; i < n - 2; ++i) {
+        QList<QByteArray> words = lines[i].split(' ');
+        for (QByteArray& w : words) w = QByteArray::fromPercentEncoding(w);
+        for (qsizetype w = 1; w < words.size(); ++w)
+            if (!words[w].startsWith('/')) return std::nullopt;
+        if (words.size() == 3 && words[0] == "rename") steps.push_back(Step::Rename(words[1], words[2]));
+        else if (words.size() == 2 && words[0] == "delete") steps.push_back(Step::Delete(words[1]));
+        else return std::nullopt;
+    }
+    return steps;
+}
+
+std::vector<QByteArray> namesIn(const QByteArray& folder) {
+    std::vector<QByteArray> names;
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir) return names;
+    while (const dirent* entry = ::readdir(dir)) names.emplace_back(entry->d_name);
+    ::closedir(dir);
+    return names;
+}
+
+bool digitsOnly(const QByteArray& text) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    return !text.isEmpty() && text.size() <= 10 && std::all_of(text.begin(), text.end(), digit);
+}
+
+// The process that wrote a temporary file of this module, from its name
+// (".runemill-" PID "-" count); 0 for every other name.
+pid_t temporaryOwner(const QByteArray& name) {
+    if (!name.startsWith(kTemporaryPrefix)) return 0;
+    const QList<QByteArray> parts = name.mid(qsizetype(sizeof kTemporaryPrefix) - 1).split('-');
+    if (parts.size() != 2 || !digitsOnly(parts[0]) || !digitsOnly(parts[1])) return 0;
+    return static_cast<pid_t>(parts[0].toLong());
+}
+
+// A file as the system knows it, whatever path leads to it.
+using FileId = std::pair<dev_t, ino_t>;
+
+// Removes the temporary files of processes that no longer run, except those a
+// kept record still needs. A process that runs (or may not be asked, being
+// another user's) keeps its own.
+void removeLeftTemporaries(const QByteArray& folder, const std::vector<FileId>& needed) {
+    for (const QByteArray& name : namesIn(folder)) {
+        const pid_t owner = temporaryOwner(name);
+        if (owner == 0 || ::kill(owner, 0) == 0 || errno != ESRCH) continue;
+        const QByteArray path = folder + '/' + name;
+        struct stat st {};
+        if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (std::find(needed.begin(), needed.end(), FileId(st.st_dev, st.st_ino)) == needed.end())
+            ::unlink(path.constData());
+    }
+}
+
+void addOnce(std::vector<QByteArray>& list, const QByteArray& item) {
+    if (std::find(list.begin(), list.end(), item) == list.end()) list.push_back(item);
+}
+
+// Opens the record at `path` when no running process holds it: its writer
+// holds its lock, and a record replaced or removed since it was opened is no
+// longer the one named. -1 otherwise.
+int takeUnheldRecord(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return -1;
+    struct stat opened {}, named {};
+    if ((::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) || ::fstat(fd, &opened) != 0 ||
+        ::lstat(path.constData(), &named) != 0 || opened.st_ino != named.st_ino || opened.st_dev != named.st_dev) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+QByteArray readOpen(int fd) {
+    QByteArray text;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return text;
+        text.append(buffer, n);
+    }
+}
+
+}  // namespace
+
+std::vector<Failure> perform(const std::vector<Step>& steps, bool ask) {
+    std::vector<Failure> failures;
+    for (const Step& s : steps) {
+        const bool deletes = s.kind == Step::Kind::Delete;
+        if (ask)
+            if (auto f = injected(deletes ? Op::Delete : Op::Rename, spelled(s.path))) {
+                failures.push_back(*f);
+                continue;
+            }
+        int error = 0;
+        if (deletes) {
+            error = unlinkFile(s.path);
+        } else {
+            struct stat st {};
+            if (::lstat(s.from.constData(), &st) != 0) error = errno == ENOENT ? 0 : errno;  // ENOENT: done before
+            else error = renameFile(s.from, s.path);
+        }
+        if (error != 0) failures.push_back(systemFailure(spelled(s.path), error));
+    }
+    return failures;
+}
+
+namespace {
+
+// A name for a record in `folder` that no file has: one left by an earlier
+// run under this process id stays for recovery.
+Result freeRecordName(const QByteArray& folder, QByteArray& path) {
+    const QByteArray stem = folder + '/' + kRecordPrefix + QByteArray::number(::getpid()) + '-';
+    for (unsigned n = 1; n <= 1000; ++n) {
+        struct stat st {};
+        if (::lstat((stem + QByteArray::number(n)).constData(), &st) != 0 && errno == ENOENT) {
+            path = stem + QByteArray::number(n);
+            return std::nullopt;
+        }
+    }
+    return systemFailure(spelled(stem), EEXIST);
+}
+
+// Puts `text` at `path` whole: written to a temporary beside it, flushed,
+// renamed, the folder synced; the hook asked when `ask`. The temporary stays
+// open and locked in `locks`.
+Result placeFile(const QByteArray& path, const QByteArray& text, bool ask, std::vector<int>& locks) {
+    const std::string name = spelled(path);
+    if (ask)
+        if (auto f = injected(Op::Write, name)) return f;
+    QByteArray temp;
+    const int fd = createTemporary(path, temp);
+    if (fd < 0) return systemFailure(name, -fd);
+    // Held until the record is removed: no other process finishes a group
+    // that is under way. A file system without locks leaves the single
+    // instance as the only guard.
+    ::flock(fd, LOCK_EX);
+    locks.push_back(fd);
+    Result f;
+    if (const int e = writeAll(fd, text.toStdString())) f = systemFailure(name, e);
+    if (!f) f = flushFile(fd, name, ask);
+    if (!f && ask) f = injected(Op::Rename, name);
+    if (!f)
+        if (const int e = renameFile(temp, path)) f = systemFailure(name, e);
+    if (f) {
+        ::unlink(temp.constData());
+        return f;
+    }
+    return syncFolder(folderOf(path), ask);
+}
+
+}  // namespace
+
+Result Record::begin(const QByteArray& folder, const std::vector<Step>& steps) {
+    folder_ = folder;
+    Result f = freeRecordName(folder, path_);
+    if (!f) f = place(steps, true);
+    // The group's other folders get a pointer to the record, so that a start
+    // in any of them finishes the group before it reads a file there.
+    std::vector<QByteArray> folders = {folder};
+    for (const Step& s : steps) {
+        const QByteArray other = folderOf(s.path);
+        if (f || std::find(folders.begin(), folders.end(), other) != folders.end()) continue;
+        folders.push_back(other);
+        QByteArray pointer;
+        f = freeRecordName(other, pointer);
+        if (!f) f = placeFile(pointer, QByteArray(kPointerHeader) + '\n' + encoded(path_) + "\nend\n", false, locks_);
+        if (!f) pointers_.push_back(pointer);
+    }
+    if (f) end();
+    return f;
+}
+
+Result Record::replace(const std::vector<Step>& steps) {
+    if (path_.isEmpty()) return std::nullopt;  // a group of one change has no record
+    return place(steps, true);
+}
+
+Result Record::place(const std::vector<Step>& steps, bool ask) {
+    return placeFile(path_, recordText(steps), ask, locks_);
+}
+
+void Record::end() {
+    if (!path_.isEmpty()) {
+        // For good before anything else changes: a record found again would
+        // carry out its deletions once more.
+        unlinkFile(path_);
+        syncFolder(folder_, false);
+        path_.clear();
+    }
+    for (const QByteArray& pointer : pointers_) {
+        unlinkFile(pointer);
+        syncFolder(folderOf(pointer), false);
+    }
+    pointers_.clear();
+    for (int fd : locks_) ::close(fd);
+    locks_.clear();
+}
+
+namespace {
+
+struct Recovery {
+    std::vector<Failure> failures;
+    std::vector<QByteArray> folders;  // where temporaries may be left
+    std::vector<FileId> needed;       // temporaries that kept records name
+};
+
+// Finishes the record (or the record a pointer names) at `path` unless a
+// running process holds it, and removes it; false when it stays.
+bool finishRecord(const QByteArray& path, Recovery& r, bool pointerAllowed) {
+    const int fd = takeUnheldRecord(path);
+    if (fd < 0) return false;
+    const QByteArray text = readOpen(fd);
+    const QList<QByteArray> lines = text.split('\n');
+    const auto steps = recordSteps(text);
+    bool done = false;
+    if (pointerAllowed && lines.size() == 4 && lines[0] == kPointerHeader) {
+        // A record that is gone took its group with it.
+        const QByteArray record = QByteArray::fromPercentEncoding(lines[1]);
+        struct stat st {};
+        done = (::lstat(record.constData(), &st) != 0 && errno == ENOENT) || finishRecord(record, r, false);
+    } else if (!steps) {
+        r.failures.push_back(Failure{spelled(path), "It is no whole record of files changed together; it stays."});
+    } else {
+        const std::vector<Failure> trouble = perform(*steps, false);
+        for (const Step& s : *steps) addOnce(r.folders, folderOf(s.path));
+        for (const QByteArray& f : r.folders) syncFolder(f, false);
+        r.failures.insert(r.failures.end(), trouble.begin(), trouble.end());
+        struct stat st {};
+        for (const Step& s : *steps)
+            if (!trouble.empty() && ::lstat(s.from.constData(), &st) == 0) r.needed.emplace_back(st.st_dev, st.st_ino);
+        done = trouble.empty();
+    }
+    if (done) {
+        unlinkFile(path);
+        syncFolder(folderOf(path), false);
+    }
+    ::close(fd);
+    return done;
+}
+
+}  // namespace
+
+}  // namespace detail
+
+std::vector<Failure> FinishInterruptedGroups(std::string_view folderName) {
+    using namespace detail;
+    const QByteArray folder =
+        QFile::encodeName(QDir::cleanPath(QFile::decodeName(absolutePath(nativePath(folderName)))));
+    Recovery r;
+    r.folders.push_back(folder);
+    for (const QByteArray& name : namesIn(folder))
+        if (name.startsWith(kRecordPrefix)) finishRecord(folder + '/' + name, r, true);
+    for (const QByteArray& f : r.folders) removeLeftTemporaries(f, r.needed);
+    return r.failures;
+}
+
+}  // namespace filegroup
