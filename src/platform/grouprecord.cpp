@@ -23,28 +23,36 @@ constexpr char kPointerHeader[] = "runemill file group elsewhere";
 constexpr char kRecordPrefix[] = ".runemill-group-";
 constexpr char kTemporaryPrefix[] = ".runemill-";
 
-QByteArray encoded(const QByteArray& path) { return path.toPercentEncoding("/"); }
+// A path in a record: a file in the record's own folder by its name alone,
+// so that the record still holds when the folder is moved or renamed.
+QByteArray encoded(const QByteArray& path, const QByteArray& folder) {
+    const bool here = path.startsWith(folder + '/') && path.indexOf('/', folder.size() + 1) < 0;
+    return (here ? path.mid(folder.size() + 1) : path).toPercentEncoding("/");
+}
 
-QByteArray recordText(const std::vector<Step>& steps) {
+QByteArray recordText(const std::vector<Step>& steps, const QByteArray& folder) {
     QByteArray text = QByteArray(kHeader) + '\n';
     for (const Step& s : steps) {
-        if (s.kind == Step::Kind::Rename) text += "rename " + encoded(s.from) + ' ' + encoded(s.path) + '\n';
-        else text += "delete " + encoded(s.path) + '\n';
+        if (s.kind == Step::Kind::Rename)
+            text += "rename " + encoded(s.from, folder) + ' ' + encoded(s.path, folder) + '\n';
+        else text += "delete " + encoded(s.path, folder) + '\n';
     }
     return text + "end\n";
 }
 
-// The steps of a whole record; nothing for any other text.
-std::optional<std::vector<Step>> recordSteps(const QByteArray& text) {
+// The steps of a whole record found in `folder`; nothing for any other text.
+std::optional<std::vector<Step>> recordSteps(const QByteArray& text, const QByteArray& folder) {
     const QList<QByteArray> lines = text.split('\n');
     const qsizetype n = lines.size();
     if (n < 3 || lines[0] != kHeader || lines[n - 2] != "end" || !lines[n - 1].isEmpty()) return std::nullopt;
     std::vector<Step> steps;
     for (qsizetype i = 1; i < n - 2; ++i) {
         QList<QByteArray> words = lines[i].split(' ');
-        for (QByteArray& w : words) w = QByteArray::fromPercentEncoding(w);
-        for (qsizetype w = 1; w < words.size(); ++w)
-            if (!words[w].startsWith('/')) return std::nullopt;
+        for (qsizetype w = 1; w < words.size(); ++w) {
+            words[w] = QByteArray::fromPercentEncoding(words[w]);
+            if (words[w].isEmpty() || words[w] == "." || words[w] == "..") return std::nullopt;
+            if (!words[w].startsWith('/')) words[w] = folder + '/' + words[w];
+        }
         if (words.size() == 3 && words[0] == "rename") steps.push_back(Step::Rename(words[1], words[2]));
         else if (words.size() == 2 && words[0] == "delete") steps.push_back(Step::Delete(words[1]));
         else return std::nullopt;
@@ -123,6 +131,13 @@ QByteArray readOpen(int fd) {
     }
 }
 
+// Whether the folder of a path is there: a step in a folder that is not (a
+// medium not mounted) cannot be told done.
+bool reachable(const QByteArray& path) {
+    struct stat st {};
+    return ::stat(folderOf(path).constData(), &st) == 0;
+}
+
 }  // namespace
 
 std::vector<Failure> perform(const std::vector<Step>& steps, bool ask) {
@@ -135,13 +150,11 @@ std::vector<Failure> perform(const std::vector<Step>& steps, bool ask) {
                 continue;
             }
         int error = 0;
-        if (deletes) {
-            error = unlinkFile(s.path);
-        } else {
-            struct stat st {};
-            if (::lstat(s.from.constData(), &st) != 0) error = errno == ENOENT ? 0 : errno;  // ENOENT: done before
-            else error = renameFile(s.from, s.path);
-        }
+        struct stat st {};
+        if (deletes) error = unlinkFile(s.path);
+        else if (::lstat(s.from.constData(), &st) != 0) error = errno == ENOENT ? 0 : errno;  // ENOENT: done
+        else error = renameFile(s.from, s.path);
+        if (error == 0 && !reachable(deletes ? s.path : s.from)) error = ENOENT;
         if (error != 0) failures.push_back(systemFailure(spelled(s.path), error));
     }
     return failures;
@@ -206,7 +219,7 @@ Result Record::begin(const QByteArray& folder, const std::vector<Step>& steps) {
         folders.push_back(other);
         QByteArray pointer;
         f = freeRecordName(other, pointer);
-        if (!f) f = placeFile(pointer, QByteArray(kPointerHeader) + '\n' + encoded(path_) + "\nend\n", false, locks_);
+        if (!f) f = placeFile(pointer, QByteArray(kPointerHeader) + '\n' + encoded(path_, {}) + "\nend\n", false, locks_);
         if (!f) pointers_.push_back(pointer);
     }
     if (f) end();
@@ -219,7 +232,7 @@ Result Record::replace(const std::vector<Step>& steps) {
 }
 
 Result Record::place(const std::vector<Step>& steps, bool ask) {
-    return placeFile(path_, recordText(steps), ask, locks_);
+    return placeFile(path_, recordText(steps, folder_), ask, locks_);
 }
 
 void Record::end() {
@@ -254,7 +267,7 @@ bool finishRecord(const QByteArray& path, Recovery& r, bool pointerAllowed) {
     if (fd < 0) return false;
     const QByteArray text = readOpen(fd);
     const QList<QByteArray> lines = text.split('\n');
-    const auto steps = recordSteps(text);
+    const auto steps = recordSteps(text, folderOf(path));
     bool done = false;
     if (pointerAllowed && lines.size() == 4 && lines[0] == kPointerHeader) {
         // A record that is gone took its group with it.

@@ -165,8 +165,9 @@ TEST(FileGroup, NamesAreMeasuredAsStoredOnDisk) {
 }
 
 // The next start removes what ended runs left, and only that: a temporary of
-// a process that runs, other names, a record its writer holds, and a record
-// that cannot be finished with the temporary it needs stay.
+// a process that runs, other names, a record its writer holds, and records
+// that cannot be finished (not whole, a folder missing) with the temporary
+// they need stay.
 TEST(FileGroupRecovery, OnlyTheTemporariesOfEndedRunsGo) {
     const std::string left = ".runemill-2147483647-";  // no process has this id
     const std::string here = testing_support::WorkDir().toStdString();
@@ -175,12 +176,13 @@ TEST(FileGroupRecovery, OnlyTheTemporariesOfEndedRunsGo) {
         WriteFile(name, "kept");
     WriteFile(".runemill-group-1-1", "runemill file group\nrename " + here + "/" + left + "2 " + here + "/no/x\nend\n");
     WriteFile(".runemill-group-1-2", "runemill file group\nrename");
+    WriteFile(".runemill-group-1-4", "runemill file group\ndelete /not/mounted/x\nend\n");
     WriteFile(".runemill-group-1-3", "runemill file group\ndelete " + here + "/kept.TXT\nend\n");
     const int held = ::open(".runemill-group-1-3", O_RDONLY);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
     const auto expected = FolderContents();
     WriteFile(left + "1", "left by a crash");
-    EXPECT_EQ(filegroup::FinishInterruptedGroups().size(), 2u);
+    EXPECT_EQ(filegroup::FinishInterruptedGroups().size(), 3u);
     EXPECT_EQ(FolderContents(), expected);
     ::close(held);
 }
