@@ -50,8 +50,10 @@ std::optional<std::vector<Step>> recordSteps(const QByteArray& text, const QByte
         QList<QByteArray> words = lines[i].split(' ');
         for (qsizetype w = 1; w < words.size(); ++w) {
             words[w] = QByteArray::fromPercentEncoding(words[w]);
-            if (words[w].isEmpty() || words[w] == "." || words[w] == "..") return std::nullopt;
-            if (!words[w].startsWith('/')) words[w] = folder + '/' + words[w];
+            if (words[w].startsWith('/')) continue;
+            const bool name = !words[w].isEmpty() && words[w] != "." && words[w] != ".." && !words[w].contains('/');
+            if (!name) return std::nullopt;
+            words[w] = folder + '/' + words[w];
         }
         if (words.size() == 3 && words[0] == "rename") steps.push_back(Step::Rename(words[1], words[2]));
         else if (words.size() == 2 && words[0] == "delete") steps.push_back(Step::Delete(words[1]));
@@ -219,7 +221,8 @@ Result Record::begin(const QByteArray& folder, const std::vector<Step>& steps) {
         folders.push_back(other);
         QByteArray pointer;
         f = freeRecordName(other, pointer);
-        if (!f) f = placeFile(pointer, QByteArray(kPointerHeader) + '\n' + encoded(path_, {}) + "\nend\n", false, locks_);
+        const QByteArray text = QByteArray(kPointerHeader) + '\n' + path_.toPercentEncoding("/") + "\nend\n";
+        if (!f) f = placeFile(pointer, text, false, locks_);
         if (!f) pointers_.push_back(pointer);
     }
     if (f) end();
@@ -260,20 +263,26 @@ struct Recovery {
     std::vector<FileId> needed;       // temporaries that kept records name
 };
 
+// The record a pointer's text names; nothing for any other text.
+std::optional<QByteArray> pointerTarget(const QByteArray& text) {
+    const QList<QByteArray> lines = text.split('\n');
+    if (lines.size() != 4 || lines[0] != kPointerHeader || lines[2] != "end") return std::nullopt;
+    return QByteArray::fromPercentEncoding(lines[1]);
+}
+
 // Finishes the record (or the record a pointer names) at `path` unless a
 // running process holds it, and removes it; false when it stays.
 bool finishRecord(const QByteArray& path, Recovery& r, bool pointerAllowed) {
     const int fd = takeUnheldRecord(path);
     if (fd < 0) return false;
     const QByteArray text = readOpen(fd);
-    const QList<QByteArray> lines = text.split('\n');
     const auto steps = recordSteps(text, folderOf(path));
+    const auto record = pointerTarget(text);
     bool done = false;
-    if (pointerAllowed && lines.size() == 4 && lines[0] == kPointerHeader) {
+    if (pointerAllowed && record) {
         // A record that is gone took its group with it.
-        const QByteArray record = QByteArray::fromPercentEncoding(lines[1]);
         struct stat st {};
-        done = (::lstat(record.constData(), &st) != 0 && errno == ENOENT) || finishRecord(record, r, false);
+        done = (::lstat(record->constData(), &st) != 0 && errno == ENOENT) || finishRecord(*record, r, false);
     } else if (!steps) {
         r.failures.push_back(Failure{spelled(path), "It is no whole record of files changed together; it stays."});
     } else {
@@ -283,8 +292,20 @@ bool finishRecord(const QByteArray& path, Recovery& r, bool pointerAllowed) {
         r.failures.insert(r.failures.end(), trouble.begin(), trouble.end());
         struct stat st {};
         for (const Step& s : *steps)
-            if (!trouble.empty() && ::lstat(s.from.constData(), &st) == 0) r.needed.emplace_back(st.st_dev, st.st_ino);
+            if (!trouble.empty() && ::lstat(s.from.constData(), &st) == 0)
+                r.needed.emplace_back(st.st_dev, st.st_ino);
         done = trouble.empty();
+        // Its pointers in the group's other folders go with it.
+        for (const QByteArray& folder : done ? r.folders : std::vector<QByteArray>{})
+            for (const QByteArray& name : namesIn(folder)) {
+                const QByteArray other = folder + '/' + name;
+                const int pointer =
+                    name.startsWith(kRecordPrefix) ? ::open(other.constData(), O_RDONLY | O_CLOEXEC) : -1;
+                if (pointer < 0) continue;
+                const bool toThis = pointerTarget(readOpen(pointer)) == path;
+                ::close(pointer);
+                if (toThis) unlinkFile(other);
+            }
     }
     if (done) {
         unlinkFile(path);

@@ -188,24 +188,27 @@ TEST(FileGroupRecovery, OnlyTheTemporariesOfEndedRunsGo) {
 }
 
 // A group with files in two folders (here through a link) is finished from
-// either: ended between its renames, the next start in the other folder
+// either: ended between its renames, the next start in either folder
 // completes it and leaves nothing behind in both.
 TEST(FileGroupRecovery, AGroupIsFinishedFromAnyOfItsFolders) {
-    QDir().mkdir(QStringLiteral("sub"));
-    WriteFile("sub/a.TXT", "old a");
-    ASSERT_TRUE(QFile::link(QStringLiteral("sub/a.TXT"), QStringLiteral("a.TXT")));
-    const pid_t child = ::fork();
-    if (child == 0) {
-        filegroup::SetFaultHook([](filegroup::Op op, const std::string& name) -> std::optional<std::string> {
-            if (op == filegroup::Op::Rename && name == "b.TXT") ::kill(::getpid(), SIGKILL);
-            return std::nullopt;
-        });
-        filegroup::Apply({Change::Write("a.TXT", "new a"), Change::Write("b.TXT", "new b")});
-        ::_exit(0);
+    for (const char* start : {"sub", "."}) {
+        testing_support::ClearFolder();
+        QDir().mkdir(QStringLiteral("sub"));
+        WriteFile("sub/a.TXT", "old a");
+        ASSERT_TRUE(QFile::link(QStringLiteral("sub/a.TXT"), QStringLiteral("a.TXT")));
+        const pid_t child = ::fork();
+        if (child == 0) {
+            filegroup::SetFaultHook([](filegroup::Op op, const std::string& name) -> std::optional<std::string> {
+                if (op == filegroup::Op::Rename && name == "b.TXT") ::kill(::getpid(), SIGKILL);
+                return std::nullopt;
+            });
+            filegroup::Apply({Change::Write("a.TXT", "new a"), Change::Write("b.TXT", "new b")});
+            ::_exit(0);
+        }
+        ::waitpid(child, nullptr, 0);
+        EXPECT_TRUE(filegroup::FinishInterruptedGroups(start).empty());
+        const std::map<std::string, std::string> whole = {{"a.TXT", "new a"}, {"b.TXT", "new b"}, {"sub", "<folder>"}};
+        EXPECT_EQ(FolderContents(), whole) << start;
+        EXPECT_EQ(QDir(QStringLiteral("sub")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.TXT"}) << start;
     }
-    ::waitpid(child, nullptr, 0);
-    EXPECT_TRUE(filegroup::FinishInterruptedGroups("sub").empty());
-    const std::map<std::string, std::string> expected = {{"a.TXT", "new a"}, {"b.TXT", "new b"}, {"sub", "<folder>"}};
-    EXPECT_EQ(FolderContents(), expected);
-    EXPECT_EQ(QDir(QStringLiteral("sub")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.TXT"});
 }
