@@ -153,8 +153,8 @@ private:
 
 class DocumentBuilder : public TokenListener {
 public:
-    DocumentBuilder(const CharFormat& defaults, std::vector<TokenError>* errors)
-        : defaults_(defaults), errors_(errors), ansiCharset_(defaults.charset) {}
+    DocumentBuilder(const CharFormat& defaults, std::vector<TokenError>* errors, FinalPar finalPar)
+        : defaults_(defaults), errors_(errors), finalPar_(finalPar), ansiCharset_(defaults.charset) {}
 
     Document take() {
         if (!done_) {
@@ -497,10 +497,15 @@ private:
         runCurrent_ = false;
     }
 
-    // The end of the document: a "\par" still pending was the final mark.
+    // The end of the document: a "\par" still pending was the final mark,
+    // or opens the last, empty paragraph.
     void finish() {
         done_ = true;
-        if (pendingBreak_) return;
+        if (pendingBreak_) {
+            if (finalPar_ == FinalPar::EndsLast) return;
+            openPendingParagraph();
+            lastTextAlign_ = st().align;  // of blanks that followed the mark
+        }
         Paragraph& p = paragraphs_.back();
         if (!p.runs.empty()) {
             p.align = lastTextAlign_;
@@ -515,6 +520,7 @@ private:
 
     const CharFormat defaults_;
     std::vector<TokenError>* errors_;
+    const FinalPar finalPar_;
 
     std::vector<GroupState> stack_;
     int depth_ = 0;
@@ -545,8 +551,8 @@ private:
 
 }  // namespace
 
-Document read(std::string_view rtf, const CharFormat& defaults, std::vector<TokenError>* errors) {
-    DocumentBuilder builder(defaults, errors);
+Document read(std::string_view rtf, const CharFormat& defaults, std::vector<TokenError>* errors, FinalPar finalPar) {
+    DocumentBuilder builder(defaults, errors, finalPar);
     tokenize(rtf, builder);
     return builder.take();
 }

@@ -94,9 +94,28 @@ TEST(EditorWindow, FirstShowSeedsAndKeepsFileOrder) {
     openEditor();
     EXPECT_EQ(ReadFile(store::kListFile), kSeeded);
     EXPECT_EQ(ReadFile(store::kBedTraceFile), "ty=Truly yours\r\nmu=\xB5\r\n");
-    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\n");  // and the spare slot
     EXPECT_EQ(AbbMode().ListLineCount(), 2);
     EXPECT_FALSE(textfile::exists(store::kListDisplayFile));
+    typeText("zz=last");  // after Ctrl+End: a new entry
+    AbbMode().Speichern_Click();
+    EXPECT_EQ(ReadFile(store::kListFile), "mu=\\'b5\r\nty=Truly yours\r\nzz=last\r\n");
+}
+
+// Open, Save, close, open (sorted), Save: no entry changes, abbreviations as typed.
+TEST(EditorWindow, ARoundTripChangesNoEntry) {
+    const std::string list =
+        "\\'e4\\u1488?=\\u-4000?\\'b5\r\nb\\s\\=\\'7d\r\nf{g=BRACE\r\nk\\'zz\\u12=\\'e4\r\n{a}=x\\'7by\\'5c\r\n";
+    WriteFile(store::kListFile, list);
+    openEditor();
+    EXPECT_EQ(AbbMode().RTB()->TextW(),
+              QString::fromUtf16(u"\u00E4\u05D0=\uF060\u00B5\r\nb\\s\\=}\r\nf{g=BRACE\r\nk\\'zz\\u12=\u00E4\r\n{a}=x{y\\\r\n"));
+    AbbMode().Speichern_Click();
+    EXPECT_EQ(ReadFile(store::kListFile), list);
+    AbbMode().Unload();
+    openEditor();
+    AbbMode().Speichern_Click();
+    EXPECT_EQ(ReadFile(store::kListFile), "\r\n" + list);
 }
 
 TEST(EditorWindow, SaveWritesAllFilesAndShowsTheListSorted) {
@@ -125,7 +144,7 @@ TEST(EditorWindow, SaveWritesAllFilesAndShowsTheListSorted) {
 TEST(EditorWindow, EscapesSurviveSaveAndShowAsCharacters) {
     WriteFile(store::kListFile, "he=\\u1488?\\u-4000?\r\nfirst=\\'e4\r\n");
     openEditor();
-    EXPECT_EQ(AbbMode().RTB()->TextW(), QString::fromUtf16(u"he=\u05D0\uF060\r\nfirst=\u00E4"));
+    EXPECT_EQ(AbbMode().RTB()->TextW(), QString::fromUtf16(u"he=\u05D0\uF060\r\nfirst=\u00E4\r\n"));
     AbbMode().Speichern_Click();
     EXPECT_EQ(ReadFile(store::kListFile), "he=\\u1488?\\u-4000?\r\nfirst=\\'e4\r\n");
 }
@@ -166,7 +185,7 @@ TEST(EditorWindow, SavingAnEmptyEditorEmptiesOnlyTheListFile) {
     // The next load seeds the emptied file again.
     AbbMode().Unload();
     openEditor();
-    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\n");
 }
 
 TEST(EditorWindow, LongListsAskBeforeSorting) {
@@ -190,7 +209,7 @@ TEST(EditorWindow, LongListsAskBeforeSorting) {
 TEST(EditorWindow, UnbalancedBracesKeepTheEntriesAfterThem) {
     WriteFile(store::kListFile, "a=}\r\nb={x\r\nc={\\b bold}\r\nd=y\r\n");
     openEditor();
-    EXPECT_EQ(editorText(), "a=}\r\nb={x\r\nc=bold\r\nd=y");
+    EXPECT_EQ(editorText(), "a=}\r\nb={x\r\nc=bold\r\nd=y\r\n");
     AbbMode().Speichern_Click();
     // The braces are saved as byte escapes, which the conversions show as braces.
     EXPECT_EQ(ReadFile(store::kListFile), "a=\\'7d\r\nb=\\'7bx\r\nc=bold\r\nd=y\r\n");
@@ -201,7 +220,7 @@ TEST(EditorWindow, ControlWordsActOnlyInTheirOwnEntry) {
     // count shows its own entry's "?"; the entries after them stay as they were.
     WriteFile(store::kListFile, "a=\\*x\r\nb=c\r\nd=\\info y\r\ne=\\uc0\\u1488?\r\nf=\\u1488?\r\ng=h\r\n");
     openEditor();
-    EXPECT_EQ(AbbMode().RTB()->TextW(), QString::fromUtf16(u"a=\r\nb=c\r\nd=\r\ne=\u05D0?\r\nf=\u05D0\r\ng=h"));
+    EXPECT_EQ(AbbMode().RTB()->TextW(), QString::fromUtf16(u"a=\r\nb=c\r\nd=\r\ne=\u05D0?\r\nf=\u05D0\r\ng=h\r\n"));
     AbbMode().Speichern_Click();
     EXPECT_EQ(ReadFile(store::kListFile), "a=\r\nb=c\r\nd=\r\ne=\\u1488??\r\nf=\\u1488?\r\ng=h\r\n");
 }
@@ -212,7 +231,7 @@ TEST(EditorWindow, ClosingDiscardsUnsavedEdits) {
     AbbMode().Window()->close();
     EXPECT_FALSE(AbbMode().IsLoaded());
     openEditor();
-    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\n");
     EXPECT_EQ(AbbMode().LoadCount(), 2);
 }
 
@@ -223,7 +242,7 @@ TEST(ListUndo, BeforeAnySaveSaysSoAndChangesNothing) {
     AbbMode().UnDo_Click();
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly | dlg::Information);
-    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yoursx");
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\nx");
     EXPECT_EQ(ReadFile(store::kListFile), kSeeded);
 }
 
@@ -276,7 +295,7 @@ TEST(Databases, LoadDatabaseThroughTheDialog) {
     EXPECT_TRUE(QDir::currentPath().endsWith("/db"));
     EXPECT_EQ(ReadFile(store::kListFile), "g=\\u947?\r\n");
     EXPECT_EQ(ReadFile("GreekA.TXT"), "g=\\u947?\r\n");
-    EXPECT_EQ(AbbMode().RTB()->TextW(), QString::fromUtf16(u"g=\u03B3"));
+    EXPECT_EQ(AbbMode().RTB()->TextW(), QString::fromUtf16(u"g=\u03B3\r\n"));
 }
 
 TEST(Databases, CancelledDialogsCopyNothing) {
@@ -478,7 +497,7 @@ TEST(FontButton, WithoutUnsavedEditsReloadsTheListInTheNewFont) {
     openEditor();
     chooseSymbolFont("Liberation Serif", 14);
     AbbMode().Font_Click();  // no question: the unexpected-box hook would fail
-    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\n");
     EXPECT_EQ(editorFonts(), (FontSet{{"Liberation Serif", 14}}));
 
     // After a save nothing is unsaved either.
@@ -491,7 +510,7 @@ TEST(FontButton, WithoutUnsavedEditsReloadsTheListInTheNewFont) {
 
 TEST(FontButton, WithUnsavedEditsAsksAndNoKeepsThemInTheNewFont) {
     openEditor();
-    typeText("\r\nnew=entry");
+    typeText("new=entry");  // on the spare slot
     AbbMode().RTB()->SetSelStart(3);
     chooseSymbolFont("Liberation Serif", 14);
     MsgBoxRecorder boxes;
@@ -509,7 +528,7 @@ TEST(FontButton, WithUnsavedEditsAsksAndNoKeepsThemInTheNewFont) {
     boxes.Answer(dlg::Yes);
     AbbMode().Font_Click();
     ASSERT_EQ(boxes.count(), 2u);
-    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\n");
     EXPECT_EQ(editorFonts(), (FontSet{{"Liberation Serif", 14}}));
 }
 
