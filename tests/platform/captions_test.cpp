@@ -71,7 +71,30 @@ TEST(FitCaption, AnEmptyCaptionOrBoxAndAHopelessOneEndDeterministically) {
     const CaptionLayout a = FitCaption(kCourier9, longText, QRect(0, 0, 20, 5), Qt::AlignLeft, true);
     const CaptionLayout b = FitCaption(kCourier9, longText, QRect(0, 0, 20, 5), Qt::AlignLeft, true);
     EXPECT_EQ(a.font, b.font);
-    EXPECT_EQ(pixels(a.font), 1);
+    EXPECT_EQ(a.text, b.text);
+    EXPECT_EQ(pixels(a.font), platform::SmallestLegiblePixels());
+    EXPECT_EQ(a.text, QString(QChar(0x2026)));
+}
+
+TEST(FitCaption, ACaptionThatFitsAtNoLegibleSizeIsCutShortWithAnEllipsis) {
+    const QString words = QString("Title of a set ").repeated(9).left(124), solid(124, QChar('W'));
+    const QFont window = platform::WindowFont();
+    const QRect customButton(0, 0, 67, 15), label(0, 0, 60, 20);
+    const struct {
+        QString text;
+        QFont font;
+        QRect area;
+        bool mayWrap;
+    } cases[] = {{words, window, customButton, true}, {solid, window, customButton, true},
+                 {words, kCourier9, label, false}, {solid, kCourier9, label, false}};
+    for (const auto& c : cases) {
+        const CaptionLayout fit = FitCaption(c.font, c.text, c.area, Qt::AlignCenter, c.mayWrap);
+        EXPECT_EQ(pixels(fit.font), platform::SmallestLegiblePixels()) << c.text.toStdString();
+        EXPECT_TRUE(fitsAt(fit.font, fit.text, c.area, fit.flags)) << fit.text.toStdString();
+        ASSERT_TRUE(fit.text.endsWith(QChar(0x2026))) << fit.text.toStdString();
+        EXPECT_GT(fit.text.size(), 4);
+        EXPECT_TRUE(c.text.startsWith(fit.text.chopped(1))) << fit.text.toStdString();
+    }
 }
 
 TEST(CaptionControls, ALabelRefitsWhenItsCaptionOrFontChanges) {
@@ -104,7 +127,7 @@ TEST(CaptionControls, AButtonWrapsAndShrinksWithinItsBevel) {
     button.setGeometry(0, 0, 73, 17);
     const CaptionLayout c = button.Caption();
     EXPECT_TRUE(button.rect().adjusted(1, 1, -1, -1).contains(c.area));
-    EXPECT_TRUE(fitsAt(c.font, button.text(), c.area, c.flags));
+    EXPECT_TRUE(fitsAt(c.font, c.text, c.area, c.flags));
     EXPECT_LT(pixels(c.font), pixels(platform::WindowFont()));
     QPushButton plain("Exit");
     EXPECT_FALSE(platform::CaptionOf(&plain));

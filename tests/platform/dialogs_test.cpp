@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 #include "support/testing.h"
@@ -21,10 +22,13 @@ QString shownFileType(QFileDialog& dialog) {
 }
 
 // Answers the message box that is open with OK, after noting the text its
-// label shows and whether that label takes it as plain text.
+// label shows, whether that label takes it as plain text, whether the text
+// has room in it and whether the box stands within the screen.
 struct OpenBox {
     QString shown;
     bool plain = false;
+    bool textHasRoom = false;
+    bool onScreen = false;
     void answerSoon(int tries = 50) {
         QTimer::singleShot(0, [this, tries] {
             QMessageBox* box = nullptr;
@@ -38,6 +42,9 @@ struct OpenBox {
             if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
                 shown = label->text();
                 plain = label->textFormat() == Qt::PlainText;
+                const QRect needed = label->fontMetrics().boundingRect(label->contentsRect(), Qt::TextWordWrap, shown);
+                textHasRoom = needed.width() <= label->contentsRect().width();
+                onScreen = box->screen()->availableGeometry().contains(box->frameGeometry());
             }
             box->button(QMessageBox::Ok)->click();
         });
@@ -57,6 +64,20 @@ TEST(MessageBoxes, ShowTheirTextAsWrittenEvenWhenItLooksLikeMarkup) {
     testing_support::InstallUnexpectedDialogHooks();
     EXPECT_EQ(open.shown, QString::fromStdString(prompt));
     EXPECT_TRUE(open.plain);
+}
+
+TEST(MessageBoxes, AWordTooLongForTheScreenIsBrokenInTheBox) {
+    dlg::SetMsgBoxHook(nullptr);
+    OpenBox open;
+    open.answerSoon();
+    const std::string title(300, 'x');
+    const std::string prompt = "The title \"" + title + "\" cannot name a custom set: the file name \"" + title +
+                               ".TXT\" is longer than 255 bytes.";
+    dlg::MsgBox(prompt, dlg::OKOnly | dlg::Exclamation);
+    testing_support::InstallUnexpectedDialogHooks();
+    EXPECT_TRUE(open.textHasRoom) << open.shown.toStdString();
+    EXPECT_TRUE(open.onScreen);
+    EXPECT_EQ(open.shown.split('\n').join(QString()), QString::fromStdString(prompt));
 }
 
 TEST(FileDialogs, ShowEachFilterAsTheProgramWritesItAndMatchEitherCase) {
