@@ -97,7 +97,8 @@ void Label::paintEvent(QPaintEvent*) {
     drawFrame(&painter);
     const CaptionLayout caption = Caption();
     painter.setFont(caption.font);
-    style()->drawItemText(&painter, caption.area, caption.flags, palette(), isEnabled(), caption.text, foregroundRole());
+    style()->drawItemText(&painter, caption.area, caption.flags, palette(), isEnabled(), caption.text,
+                          foregroundRole());
 }
 
 Button::Button(const QString& text, QWidget* parent) : QPushButton(text, parent) {}

@@ -50,6 +50,19 @@ void typeText(const std::string& text) {
     rtb->SetSelText(text);
 }
 
+// The editor opened and saved with the entry "ab=c" added: the undo copies
+// hold the seeded list.
+void saveAnEntry() {
+    openEditor();
+    typeText("\r\nab=c");
+    AbbMode().Speichern_Click();
+}
+
+// The edited list and both trace copies.
+void writeListFiles(const std::string& text) {
+    for (const char* name : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile}) WriteFile(name, text);
+}
+
 std::string numberedList(int lines) {
     std::string text;
     for (int i = lines; i > 0; --i) text.append("a").append(std::to_string(i)).append("=x\r\n");
@@ -108,9 +121,7 @@ TEST(EditorWindow, FirstShowSeedsAndKeepsFileOrder) {
 }
 
 TEST(EditorWindow, SaveWritesAllFilesAndShowsTheListSorted) {
-    openEditor();
-    typeText("\r\nab=c");
-    AbbMode().Speichern_Click();
+    saveAnEntry();
     const std::string saved = "mu=\\'b5\r\nty=Truly yours\r\nab=c\r\n";
     EXPECT_EQ(ReadFile(store::kListFile), saved);
     EXPECT_EQ(ReadFile(store::kAbbTraceFile), saved);
@@ -233,9 +244,7 @@ TEST(ListUndo, BeforeAnySaveSaysSoAndChangesNothing) {
 }
 
 TEST(ListUndo, AFailedRestoreSaysSoAndKeepsTheFiles) {
-    openEditor();
-    typeText("\r\nab=c");
-    AbbMode().Speichern_Click();
+    saveAnEntry();
     const auto before = testing_support::FolderContents();
     MsgBoxRecorder boxes;
     {
@@ -249,9 +258,7 @@ TEST(ListUndo, AFailedRestoreSaysSoAndKeepsTheFiles) {
 }
 
 TEST(ListUndo, TwiceEqualsOnce) {
-    openEditor();
-    typeText("\r\nab=c");
-    AbbMode().Speichern_Click();
+    saveAnEntry();
     AbbMode().UnDo_Click();
     EXPECT_EQ(ReadFile(store::kListFile), kSeeded);
     const std::string once = editorText();
@@ -403,9 +410,7 @@ TEST(Export, WhenNoProgramCanOpenTheListTheUserIsTold) {
 
 // A full disk while the list is shown: the display document cannot be written.
 TEST(LoadFailure, TheEditorStaysClosedAndNoListFileChanges) {
-    WriteFile(store::kListFile, numberedList(5));
-    WriteFile(store::kAbbTraceFile, numberedList(5));
-    WriteFile(store::kBedTraceFile, numberedList(5));
+    writeListFiles(numberedList(5));
     const auto before = testing_support::FolderContents();
     MsgBoxRecorder boxes;
     {
@@ -455,9 +460,7 @@ TEST(LoadFailure, AfterAFailedReloadSaveIsRefusedUntilALoadSucceeds) {
 // A Save that fails while its files are written leaves the list and both
 // trace copies as they were: the conversions never see them out of step.
 TEST(SaveFailure, TheThreeListFilesChangeTogetherOrNotAtAll) {
-    WriteFile(store::kListFile, numberedList(3));
-    WriteFile(store::kAbbTraceFile, numberedList(3));
-    WriteFile(store::kBedTraceFile, numberedList(3));
+    writeListFiles(numberedList(3));
     openEditor();
     typeText("\r\nnew=entry");
     AbbMode().Speichern_Click();  // the undo copies exist from now on

@@ -77,23 +77,19 @@ TEST(FitCaption, AnEmptyCaptionOrBoxAndAHopelessOneEndDeterministically) {
 }
 
 TEST(FitCaption, ACaptionThatFitsAtNoLegibleSizeIsCutShortWithAnEllipsis) {
+    // A 124-character title on a custom set button, and in a one-line label.
     const QString words = QString("Title of a set ").repeated(9).left(124), solid(124, QChar('W'));
-    const QFont window = platform::WindowFont();
-    const QRect customButton(0, 0, 67, 15), label(0, 0, 60, 20);
-    const struct {
-        QString text;
-        QFont font;
-        QRect area;
-        bool mayWrap;
-    } cases[] = {{words, window, customButton, true}, {solid, window, customButton, true},
-                 {words, kCourier9, label, false}, {solid, kCourier9, label, false}};
-    for (const auto& c : cases) {
-        const CaptionLayout fit = FitCaption(c.font, c.text, c.area, Qt::AlignCenter, c.mayWrap);
-        EXPECT_EQ(pixels(fit.font), platform::SmallestLegiblePixels()) << c.text.toStdString();
-        EXPECT_TRUE(fitsAt(fit.font, fit.text, c.area, fit.flags)) << fit.text.toStdString();
-        ASSERT_TRUE(fit.text.endsWith(QChar(0x2026))) << fit.text.toStdString();
-        EXPECT_GT(fit.text.size(), 4);
-        EXPECT_TRUE(c.text.startsWith(fit.text.chopped(1))) << fit.text.toStdString();
+    for (const QString& text : {words, solid}) {
+        for (const bool button : {true, false}) {
+            const QRect area = button ? QRect(0, 0, 67, 15) : QRect(0, 0, 60, 20);
+            const QFont font = button ? platform::WindowFont() : kCourier9;
+            const CaptionLayout fit = FitCaption(font, text, area, Qt::AlignCenter, button);
+            const std::string shown = fit.text.toStdString();
+            EXPECT_EQ(pixels(fit.font), platform::SmallestLegiblePixels()) << shown;
+            EXPECT_TRUE(fitsAt(fit.font, fit.text, area, fit.flags)) << shown;
+            EXPECT_TRUE(fit.text.endsWith(QChar(0x2026)) && text.startsWith(fit.text.chopped(1))) << shown;
+            EXPECT_GT(fit.text.size(), 4) << shown;
+        }
     }
 }
 

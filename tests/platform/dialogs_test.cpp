@@ -26,9 +26,15 @@ QString shownFileType(QFileDialog& dialog) {
 // has room in it and whether the box stands within the screen.
 struct OpenBox {
     QString shown;
-    bool plain = false;
-    bool textHasRoom = false;
-    bool onScreen = false;
+    bool plain = false, textHasRoom = false, onScreen = false;
+    // Shows `prompt` in a message box of the platform; the answer.
+    int show(const std::string& prompt) {
+        dlg::SetMsgBoxHook(nullptr);
+        answerSoon();
+        const int answer = dlg::MsgBox(prompt, dlg::OKOnly | dlg::Exclamation, "Font");
+        testing_support::InstallUnexpectedDialogHooks();
+        return answer;
+    }
     void answerSoon(int tries = 50) {
         QTimer::singleShot(0, [this, tries] {
             QMessageBox* box = nullptr;
@@ -53,31 +59,21 @@ struct OpenBox {
 
 }  // namespace
 
-TEST(MessageBoxes, ShowTheirTextAsWrittenEvenWhenItLooksLikeMarkup) {
+TEST(MessageBoxes, ShowTheirTextAsWrittenWithinTheScreen) {
     // A face typed into the font chooser, a set's title: texts the user wrote
-    // go into prompts, and must read there as typed.
-    dlg::SetMsgBoxHook(nullptr);
-    OpenBox open;
-    open.answerSoon();
-    const std::string prompt = "There is no font named \"<b>Arial</b> <img src=x>\".";
-    EXPECT_EQ(dlg::MsgBox(prompt, dlg::OKOnly | dlg::Exclamation, "Font"), dlg::OK);
-    testing_support::InstallUnexpectedDialogHooks();
-    EXPECT_EQ(open.shown, QString::fromStdString(prompt));
-    EXPECT_TRUE(open.plain);
-}
-
-TEST(MessageBoxes, AWordTooLongForTheScreenIsBrokenInTheBox) {
-    dlg::SetMsgBoxHook(nullptr);
-    OpenBox open;
-    open.answerSoon();
+    // go into prompts, and must read there as typed; only a word too long for
+    // the screen is broken into lines.
     const std::string title(300, 'x');
-    const std::string prompt = "The title \"" + title + "\" cannot name a custom set: the file name \"" + title +
-                               ".TXT\" is longer than 255 bytes.";
-    dlg::MsgBox(prompt, dlg::OKOnly | dlg::Exclamation);
-    testing_support::InstallUnexpectedDialogHooks();
-    EXPECT_TRUE(open.textHasRoom) << open.shown.toStdString();
-    EXPECT_TRUE(open.onScreen);
-    EXPECT_EQ(open.shown.split('\n').join(QString()), QString::fromStdString(prompt));
+    const std::pair<std::string, bool> cases[] = {  // the prompt, whether it is broken
+        {"There is no font named \"<b>Arial</b> <img src=x>\".", false},
+        {"The title \"" + title + "\" cannot name a custom set: its file \"" + title + ".TXT\" is too long.", true}};
+    for (const auto& [prompt, broken] : cases) {
+        OpenBox open;
+        EXPECT_EQ(open.show(prompt), dlg::OK);
+        EXPECT_EQ(open.shown == QString::fromStdString(prompt), !broken);
+        EXPECT_EQ(open.shown.split('\n').join(QString()), QString::fromStdString(prompt));
+        EXPECT_TRUE(open.plain && open.textHasRoom && open.onScreen) << open.shown.toStdString();
+    }
 }
 
 TEST(FileDialogs, ShowEachFilterAsTheProgramWritesItAndMatchEitherCase) {
