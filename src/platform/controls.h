@@ -22,9 +22,9 @@ void SetTwipsGeometry(QWidget* w, double left, double top, double width, double 
 // Sizes a window's client area in twips.
 void SetClientSizeTwips(QWidget* window, double width, double height);
 // A window's outer size in twips, frame and caption bar included. Where the
-// platform reports no frame (offscreen, no window manager, or before the
-// window manager has framed the window), the frame the windows were designed
-// with stands in: 60 on each side, 450 above.
+// platform reports no frame (no window manager, or before it has framed the
+// window), the frame the windows were designed with stands in: 60 on each
+// side, 450 above.
 QSizeF OuterSizeTwips(const QWidget* window);
 
 void SetBackColor(QWidget* w, std::uint32_t bgr);
