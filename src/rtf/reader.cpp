@@ -82,11 +82,12 @@ const WordInfo& lookup(std::string_view name) {
     return it == words.end() ? unknown : it->second;
 }
 
-// The charset whose code page is `cp`, for \ansicpg.
+// The charset whose code page is `cp`, for \ansicpg. A document's text is
+// never in the symbol set: that is a font's alone.
 std::optional<int> charsetOfCodePage(int cp) {
-    if (cp == 1252) return 0;
-    for (int charset : {238, 204, 161, 162, 177, 178, 186, 163, 222, 128, 129, 134, 136})
-        if (codepage::forCharset(charset) == cp) return charset;
+    if (cp == codepage::kSymbol) return std::nullopt;
+    for (const codepage::Charset& c : codepage::charsets())
+        if (c.codePage == cp) return c.number;
     return std::nullopt;
 }
 

@@ -19,6 +19,7 @@
 #include "store/store.h"
 #include "support/testing.h"
 
+using testing_support::Boxes;
 using testing_support::MsgBoxRecorder;
 using testing_support::ReadFile;
 using testing_support::WriteFile;
@@ -26,6 +27,13 @@ using testing_support::WriteFile;
 namespace {
 
 const std::string kSeeded = "mu=\xB5\r\nty=Truly yours\r\n";
+
+// Save's refusal while the editor does not show the list.
+const dlg::MsgBoxCall kNotSaved{
+    "The list was not saved: the editor does not show the list of \"RUNEMILLINI3.TXT\", whose last load failed, "
+    "and saving would replace that list with what the editor shows.\r\n\r\nClose the editor and open it again "
+    "with \"Abb list\".",
+    dlg::OKOnly | dlg::Exclamation, "Runemill"};
 
 // The editor as the main window opens it: the list version is 1 after start-up.
 AbbModeForm& openEditor() {
@@ -40,6 +48,19 @@ void typeText(const std::string& text) {
     auto* rtb = AbbMode().RTB();
     rtb->SetSelStart(static_cast<int>(rtb->Text().size()));
     rtb->SetSelText(text);
+}
+
+// The editor opened and saved with the entry "ab=c" added: the undo copies
+// hold the seeded list.
+void saveAnEntry() {
+    openEditor();
+    typeText("\r\nab=c");
+    AbbMode().Speichern_Click();
+}
+
+// The edited list and both trace copies.
+void writeListFiles(const std::string& text) {
+    for (const char* name : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile}) WriteFile(name, text);
 }
 
 std::string numberedList(int lines) {
@@ -119,9 +140,7 @@ TEST(EditorWindow, ARoundTripChangesNoEntry) {
 }
 
 TEST(EditorWindow, SaveWritesAllFilesAndShowsTheListSorted) {
-    openEditor();
-    typeText("\r\nab=c");
-    AbbMode().Speichern_Click();
+    saveAnEntry();
     const std::string saved = "mu=\\'b5\r\nty=Truly yours\r\nab=c\r\n";
     EXPECT_EQ(ReadFile(store::kListFile), saved);
     EXPECT_EQ(ReadFile(store::kAbbTraceFile), saved);
@@ -199,10 +218,7 @@ TEST(EditorWindow, LongListsAskBeforeSorting) {
     MsgBoxRecorder boxes;
     boxes.Answer(dlg::No);
     openEditor();
-    ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.calls()[0].prompt, "Sort array new? (Takes time in large lists)");
-    EXPECT_EQ(boxes.calls()[0].style, dlg::YesNo);
-    EXPECT_EQ(boxes.calls()[0].title, "Runemill");
+    EXPECT_EQ(boxes.calls(), (Boxes{{"Sort array new? (Takes time in large lists)", dlg::YesNo, "Runemill"}}));
     EXPECT_TRUE(editorText().starts_with("a1000=x\r\na999=x"));
 }
 
@@ -240,16 +256,28 @@ TEST(ListUndo, BeforeAnySaveSaysSoAndChangesNothing) {
     typeText("x");
     MsgBoxRecorder boxes;
     AbbMode().UnDo_Click();
-    ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly | dlg::Information);
+    EXPECT_EQ(boxes.calls(), (Boxes{{"There is nothing to undo: the list has not been saved yet.",
+                                     dlg::OKOnly | dlg::Information, "Runemill"}}));
     EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\nx");
     EXPECT_EQ(ReadFile(store::kListFile), kSeeded);
 }
 
+TEST(ListUndo, AFailedRestoreSaysSoAndKeepsTheFiles) {
+    saveAnEntry();
+    const auto before = testing_support::FolderContents();
+    MsgBoxRecorder boxes;
+    {
+        testing_support::WriteFault full(store::kBedTraceFile, filegroup::Op::Write, ENOSPC);
+        AbbMode().UnDo_Click();
+    }
+    EXPECT_EQ(boxes.calls(), (Boxes{{"The list saved before could not be restored.\r\n\r\n"
+                                     "Cannot write \"RunemillIni3LBed.TXT\": No space left on device",
+                                     dlg::OKOnly | dlg::Exclamation, "Runemill"}}));
+    EXPECT_EQ(testing_support::FolderContents(), before);
+}
+
 TEST(ListUndo, TwiceEqualsOnce) {
-    openEditor();
-    typeText("\r\nab=c");
-    AbbMode().Speichern_Click();
+    saveAnEntry();
     AbbMode().UnDo_Click();
     EXPECT_EQ(ReadFile(store::kListFile), kSeeded);
     const std::string once = editorText();
@@ -271,8 +299,9 @@ TEST(SaveFailure, AFullDiskKeepsFilesAndEdits) {
         testing_support::DiskFull full(300);
         AbbMode().Speichern_Click();
     }
-    ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly | dlg::Exclamation);
+    EXPECT_EQ(boxes.calls(), (Boxes{{"The list could not be saved; the list files keep their former content.\r\n\r\n"
+                                     "Cannot write \"RUNEMILLINI3.TXT\": File too large",
+                                     dlg::OKOnly | dlg::Exclamation, "Runemill"}}));
     EXPECT_EQ(ReadFile(store::kListFile), list);
     EXPECT_TRUE(editorText().ends_with(typed));
     EXPECT_EQ(store::AbbListVersion, 1);
@@ -304,11 +333,10 @@ TEST(Databases, CancelledDialogsCopyNothing) {
     MsgBoxRecorder boxes;
     AbbMode().Open_Click();
     AbbMode().SaveListAs_Click();
-    ASSERT_EQ(boxes.count(), 2u);
-    EXPECT_EQ(boxes.calls()[0].prompt, "Cancelled or load failed, check data.");
-    EXPECT_EQ(boxes.calls()[0].title, "Damned! :-)");
-    EXPECT_EQ(boxes.calls()[1].prompt, "Perhaps no such disk available, or list not traced, or you have cancelled.");
-    EXPECT_EQ(boxes.calls()[1].style, dlg::OKCancel | dlg::Question);
+    EXPECT_EQ(boxes.calls(),
+              (Boxes{{"Cancelled or load failed, check data.", dlg::OKOnly | dlg::Information, "Damned! :-)"},
+                     {"Perhaps no such disk available, or list not traced, or you have cancelled.",
+                      dlg::OKCancel | dlg::Question, "Damned! :-)"}}));
     EXPECT_EQ(ReadFile(store::kListFile), kSeeded);
 }
 
@@ -324,12 +352,12 @@ TEST(Databases, AFailedLoadOrSaveNamesTheFileAndWhy) {
         testing_support::WriteFault full(dir + "/GreekA.TXT", filegroup::Op::Write, ENOSPC);
         AbbMode().SaveListAs_Click();
     }
-    ASSERT_EQ(boxes.count(), 2u);
-    EXPECT_EQ(boxes.calls()[0].prompt, "Cancelled or load failed, check data.\r\n\r\n"
-                                       "Cannot read \"" + dir + "/NoneL.TXT\": No such file or directory");
-    EXPECT_EQ(boxes.calls()[1].prompt,
-              "Perhaps no such disk available, or list not traced, or you have cancelled.\r\n\r\n"
-              "Cannot write \"" + dir + "/GreekA.TXT\": No space left on device");
+    EXPECT_EQ(boxes.calls(), (Boxes{{"Cancelled or load failed, check data.\r\n\r\n"
+                                     "Cannot read \"" + dir + "/NoneL.TXT\": No such file or directory",
+                                     dlg::OKOnly | dlg::Information, "Damned! :-)"},
+                                    {"Perhaps no such disk available, or list not traced, or you have cancelled."
+                                     "\r\n\r\nCannot write \"" + dir + "/GreekA.TXT\": No space left on device",
+                                     dlg::OKCancel | dlg::Question, "Damned! :-)"}}));
     EXPECT_EQ(ReadFile(store::kListFile), kSeeded);
     EXPECT_FALSE(ReadFile("GreekL.TXT").has_value());
 }
@@ -352,11 +380,11 @@ TEST(Databases, SaveListAsNotesLongListsOnly) {
     chosen = "BigL.TXT";
     MsgBoxRecorder boxes;
     AbbMode().SaveListAs_Click();
-    ASSERT_EQ(boxes.count(), 1u);
     const std::string base = (QDir::currentPath() + "/BigL").toStdString();
-    EXPECT_EQ(boxes.calls()[0].prompt, "List database is saved as " + base +
-                                           "L.TXT without retracing. You can retrace it later when you use it in "
-                                           "the main window.");
+    EXPECT_EQ(boxes.calls(), (Boxes{{"List database is saved as " + base +
+                                         "L.TXT without retracing. You can retrace it later when you use it in "
+                                         "the main window.",
+                                     dlg::OKOnly, "Runemill"}}));
     EXPECT_EQ(ReadFile("BigLL.TXT"), numberedList(200));
 }
 
@@ -382,7 +410,9 @@ TEST(Export, WritesAndOpensTheListOrReportsAndOpensNothing) {
     QDir().mkdir(store::kListExportFile);  // cannot be written as a file
     MsgBoxRecorder boxes;
     AbbMode().Export_Click();
-    EXPECT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls(), (Boxes{{"The list could not be exported to \"Abb List.RTF\".\r\n\r\n"
+                                     "Cannot write \"Abb List.RTF\": Is a directory",
+                                     dlg::OKOnly | dlg::Exclamation, "Runemill"}}));
     EXPECT_EQ(opened.size(), 1u);
 }
 
@@ -391,33 +421,29 @@ TEST(Export, WhenNoProgramCanOpenTheListTheUserIsTold) {
     openEditor();
     MsgBoxRecorder boxes;
     AbbMode().Export_Click();
-    ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.calls()[0].prompt, "\"Abb List.RTF\" was written in " + QDir::currentPath().toStdString() +
-                                           ", but no program could open the file. Open it in your word processor.");
+    EXPECT_EQ(boxes.calls(), (Boxes{{"\"Abb List.RTF\" was written in " + QDir::currentPath().toStdString() +
+                                         ", but no program could open the file. Open it in your word processor.",
+                                     dlg::OKOnly | dlg::Exclamation, "Runemill"}}));
     EXPECT_TRUE(textfile::exists(store::kListExportFile));
 }
 
 // A full disk while the list is shown: the display document cannot be written.
 TEST(LoadFailure, TheEditorStaysClosedAndNoListFileChanges) {
-    WriteFile(store::kListFile, numberedList(5));
-    WriteFile(store::kAbbTraceFile, numberedList(5));
-    WriteFile(store::kBedTraceFile, numberedList(5));
+    writeListFiles(numberedList(5));
     const auto before = testing_support::FolderContents();
     MsgBoxRecorder boxes;
     {
         testing_support::WriteFault full(store::kListDisplayFile, filegroup::Op::Write, ENOSPC);
         openEditor();
     }
-    ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.calls()[0].title, "Load failed");
-    EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly | dlg::Information);
-    EXPECT_EQ(boxes.calls()[0].prompt,
-              "Please, retry.\r\n\r\nCannot write \"TMP111.TMP\": No space left on device");
+    const dlg::MsgBoxCall loadFailed{"Please, retry.\r\n\r\nCannot write \"TMP111.TMP\": No space left on device",
+                                     dlg::OKOnly | dlg::Information, "Load failed"};
+    EXPECT_EQ(boxes.calls(), Boxes{loadFailed});
     EXPECT_FALSE(AbbMode().IsLoaded());
 
     // Nothing can save an empty editor over the list, not even a stray Save.
     AbbMode().Speichern_Click();
-    EXPECT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(boxes.calls(), (Boxes{loadFailed, kNotSaved}));
     EXPECT_FALSE(AbbMode().IsLoaded());
     EXPECT_EQ(testing_support::FolderContents(), before);
 
@@ -439,8 +465,7 @@ TEST(LoadFailure, AfterAFailedReloadSaveIsRefusedUntilALoadSucceeds) {
     AbbMode().Speichern_Click();
     ASSERT_EQ(boxes.count(), 2u);
     EXPECT_EQ(boxes.calls()[0].title, "Load failed");
-    EXPECT_NE(boxes.calls()[1].prompt.find("The list was not saved"), std::string::npos);
-    EXPECT_NE(boxes.calls()[1].prompt.find(store::kListFile), std::string::npos);
+    EXPECT_EQ(boxes.calls()[1], kNotSaved);
     EXPECT_EQ(testing_support::FolderContents(), before);
     EXPECT_EQ(store::AbbListVersion, 1);
 
@@ -454,9 +479,7 @@ TEST(LoadFailure, AfterAFailedReloadSaveIsRefusedUntilALoadSucceeds) {
 // A Save that fails while its files are written leaves the list and both
 // trace copies as they were: the conversions never see them out of step.
 TEST(SaveFailure, TheThreeListFilesChangeTogetherOrNotAtAll) {
-    WriteFile(store::kListFile, numberedList(3));
-    WriteFile(store::kAbbTraceFile, numberedList(3));
-    WriteFile(store::kBedTraceFile, numberedList(3));
+    writeListFiles(numberedList(3));
     openEditor();
     typeText("\r\nnew=entry");
     AbbMode().Speichern_Click();  // the undo copies exist from now on
@@ -468,7 +491,10 @@ TEST(SaveFailure, TheThreeListFilesChangeTogetherOrNotAtAll) {
         AbbMode().Speichern_Click();
     }
     ASSERT_EQ(boxes.count(), 2u);
-    EXPECT_NE(boxes.calls()[1].prompt.find(store::kBedTraceFile), std::string::npos);
+    EXPECT_EQ(boxes.calls()[1], (dlg::MsgBoxCall{"The list could not be saved; the list files keep their former "
+                                                 "content.\r\n\r\nCannot write \"RunemillIni3LBed.TXT\": No space "
+                                                 "left on device",
+                                                 dlg::OKOnly | dlg::Exclamation, "Runemill"}));
     EXPECT_EQ(testing_support::FolderContents(), before);
 }
 
@@ -506,6 +532,14 @@ TEST(FontButton, WithoutUnsavedEditsReloadsTheListInTheNewFont) {
     chooseSymbolFont("Liberation Mono", 10);
     AbbMode().Font_Click();
     EXPECT_EQ(editorFonts(), (FontSet{{"Liberation Mono", 10}}));
+
+    // A cancelled chooser says so; the list shows as before.
+    platform::SetChooseFontHook([](const platform::FontRecord&) -> std::optional<platform::FontRecord> { return {}; });
+    MsgBoxRecorder boxes;
+    AbbMode().Font_Click();
+    EXPECT_EQ(boxes.calls(), (Boxes{{"Either an error has occurred in the font select dialog or you have cancelled.",
+                                     dlg::OKOnly | dlg::Critical, "Error possible"}}));
+    EXPECT_EQ(editorFonts(), (FontSet{{"Liberation Mono", 10}}));
 }
 
 TEST(FontButton, WithUnsavedEditsAsksAndNoKeepsThemInTheNewFont) {
@@ -516,9 +550,9 @@ TEST(FontButton, WithUnsavedEditsAsksAndNoKeepsThemInTheNewFont) {
     MsgBoxRecorder boxes;
     boxes.Answer(dlg::No);
     AbbMode().Font_Click();
-    ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.calls()[0].prompt, "The list has unsaved changes. Discard them?");
-    EXPECT_EQ(boxes.calls()[0].style, dlg::YesNo | dlg::Question | dlg::DefaultButton2);  // No, keep them, by default
+    const dlg::MsgBoxCall discard{"The list has unsaved changes. Discard them?",
+                                  dlg::YesNo | dlg::Question | dlg::DefaultButton2, "Runemill"};  // No, keep them
+    EXPECT_EQ(boxes.calls(), Boxes{discard});
     EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\nnew=entry");
     EXPECT_EQ(editorFonts(), (FontSet{{"Liberation Serif", 14}}));
     EXPECT_EQ(AbbMode().RTB()->SelStart(), 3);
