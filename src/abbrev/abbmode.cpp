@@ -102,6 +102,9 @@ void AbbModeForm::CreateControls(QWidget* window) {
     rtb_->setObjectName(QStringLiteral("RTB"));
     SetTwipsGeometry(rtb_, 240, 240, 5535, 3135);
     rtb_->setFont(platform::MakeFont(QStringLiteral("Courier New"), 11.25));
+    // The display's last "\par" opens the spare slot's empty paragraph, where
+    // a list shown in file order takes a new entry.
+    rtb_->SetFinalParOpensParagraph(true);
 
     // The controls are made in their tab order.
     auto caption = [](QPushButton* b, const char* text) { b->setText(QString::fromLatin1(text)); };

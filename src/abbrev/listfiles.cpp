@@ -63,6 +63,29 @@ std::string removeControlBackslashes(std::string_view text) {
     return out;
 }
 
+bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Whether `text` begins with a character escape: "\'" and two hexadecimal
+// digits, or "\u", a decimal number and the "?" Save keeps after it (without
+// it the reader would take the next character as the fallback).
+bool beginsCharacterEscape(std::string_view text) {
+    if (text.size() >= 4 && text.starts_with("\\'")) return isHexDigit(text[2]) && isHexDigit(text[3]);
+    if (!text.starts_with("\\u")) return false;
+    size_t i = text.size() > 2 && text[2] == '-' ? 3 : 2;
+    const size_t digits = i;
+    while (i < text.size() && isDigit(text[i])) ++i;
+    return i > digits && i < text.size() && text[i] == '?';
+}
+
+// The character the editor writes as this byte escape although it was typed
+// as it is: "{", "}" or "\" ('\0' for the hexadecimal digits of any other).
+char typedCharacter(std::string_view hex) {
+    std::string lower(hex);
+    for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c);
+    return lower == "7b" ? '{' : lower == "7d" ? '}' : lower == "5c" ? '\\' : '\0';
+}
+
 struct DatabaseFiles {
     std::string list, abb, bed;
 };
@@ -129,16 +152,20 @@ void SortList(std::vector<std::string>& lines) {
 }
 
 std::string DisplayEntry(std::string_view entry) {
+    // An entry without "=" has no abbreviation: all of it counts as meaning.
+    const size_t equals = entry.find('=');
+    const std::string_view abbreviation = entry.substr(0, equals == std::string_view::npos ? 0 : equals);
+    const std::string_view meaning = entry.substr(abbreviation.size());
     std::vector<size_t> open;     // "{" still waiting for a partner
-    std::vector<size_t> escape;   // positions that get a backslash before them
+    std::vector<size_t> escape;   // positions in the meaning that get a backslash before them
     bool controlWord = false;
-    for (size_t i = 0; i < entry.size(); ++i) {
-        const char c = entry[i];
+    for (size_t i = 0; i < meaning.size(); ++i) {
+        const char c = meaning[i];
         if (c == '\\') {
-            if (i + 1 == entry.size()) {
+            if (i + 1 == meaning.size()) {
                 escape.push_back(i);
             } else {
-                const char next = entry[i + 1];
+                const char next = meaning[i + 1];
                 if ((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z') || next == '*') controlWord = true;
             }
             ++i;  // an escaped character or the first letter of a control word
@@ -156,14 +183,42 @@ std::string DisplayEntry(std::string_view entry) {
     // A control word acts only inside its own entry: a destination ("\*",
     // "\info") or a "\ucN" must not swallow or change the entries after it.
     if (controlWord) out.push_back('{');
+    // The abbreviation shows as it is typed: its braces and every backslash
+    // that begins no character escape are text.
+    for (size_t i = 0; i < abbreviation.size(); ++i) {
+        const char c = abbreviation[i];
+        if (c == '{' || c == '}' || (c == '\\' && !beginsCharacterEscape(abbreviation.substr(i))))
+            out.push_back('\\');
+        out.push_back(c);
+    }
     size_t from = 0;
     for (size_t at : escape) {
-        out.append(entry, from, at - from);
+        out.append(meaning, from, at - from);
         out.push_back('\\');
         from = at;
     }
-    out.append(entry.substr(from));
+    out.append(meaning.substr(from));
     if (controlWord) out.push_back('}');
+    return out;
+}
+
+std::string AbbreviationsAsTyped(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        const size_t lineEnd = std::min(text.find_first_of("\r\n"), text.size());
+        const size_t equals = text.substr(0, lineEnd).find('=');
+        // A line without "=" has no abbreviation: it stays as it is.
+        for (size_t i = 0; equals != std::string_view::npos && i < equals; ++i) {
+            const char typed = text.substr(i, 2) == "\\'" ? typedCharacter(text.substr(i + 2, 2)) : '\0';
+            out.push_back(typed != '\0' ? typed : text[i]);
+            if (typed != '\0') i += 3;
+        }
+        const size_t from = equals == std::string_view::npos ? 0 : equals;
+        const size_t next = std::min(text.find_first_not_of("\r\n", lineEnd), text.size());
+        out.append(text.substr(from, next - from));
+        text.remove_prefix(next);
+    }
     return out;
 }
 
@@ -194,7 +249,11 @@ std::optional<std::string> ListTextFromEditorRtf(std::string_view rtf, int fontS
     if (start < rtf.size() && rtf[start] == ' ') ++start;
     const size_t end = rtf.size() - rtf::kTextRtfTail.size();
     if (start > end) return std::nullopt;
-    return CleanListText(std::string(rtf.substr(start, end - start)));
+    std::string text = AbbreviationsAsTyped(CleanListText(std::string(rtf.substr(start, end - start))));
+    // An empty last paragraph is the spare slot where a list shown in file
+    // order takes a new entry: no line of the list.
+    if (text.ends_with(kCrLf)) text.resize(text.size() - kCrLf.size());
+    return text;
 }
 
 std::string CleanListText(std::string text) {

@@ -32,9 +32,11 @@ std::optional<std::vector<std::string>> ReadListLines();
 bool CodeLess(std::string_view a, std::string_view b);
 void SortList(std::vector<std::string>& lines);
 
-// An entry as the display document takes it: a "{" or "}" without a partner
-// in the same entry, and a lone backslash at its end, are escaped, and an
-// entry holding control words becomes a group of its own, so that it cannot
+// An entry as the display document takes it. The abbreviation (left of the
+// first "=") shows as typed: its braces and the backslashes that begin no
+// character escape are escaped. In the meaning, a "{" or "}" without a
+// partner, and a lone backslash at its end, are escaped, and an entry whose
+// meaning holds control words becomes a group of its own, so that it cannot
 // swallow or change the entries after it. Balanced groups and escapes stay.
 std::string DisplayEntry(std::string_view entry);
 
@@ -44,9 +46,16 @@ std::string ListDisplayRtf(const std::vector<std::string>& listLines, int charSe
                            const std::string& faceName, int fontSize);
 
 // The editor's RTF after Save's normalisation, cut to the list text and
-// cleaned up into list lines (without the final line end). nullopt when the
-// RTF has not the shape the cut relies on, so nothing would be saved right.
+// cleaned up into list lines (without the final line end, and without an
+// empty last line), abbreviations as typed. nullopt when the RTF has not the
+// shape the cut relies on, so nothing would be saved right.
 std::optional<std::string> ListTextFromEditorRtf(std::string_view rtf, int fontSize);
+
+// The abbreviations of cleaned list lines as they were typed: the "{", "}"
+// and "\" that the editor writes as byte escapes go back to the characters,
+// which the "*" groups of the code text are matched against. Meanings keep
+// the escapes, which their RTF needs.
+std::string AbbreviationsAsTyped(std::string_view text);
 
 // Save's clean-up of the cut list text: control words out, paragraph marks to
 // line breaks, runs of line breaks shortened, RTF escapes of characters kept.

@@ -187,18 +187,9 @@ void Form1Form::Form_Load() {
 }
 
 void Form1Form::Form_Resize() {
-    QWidget* w = Window();
-    // The layout works on the outer size. Where the platform reports no frame
-    // (offscreen, or before the window manager has framed the window), the
-    // frame the layout was designed with stands in: 60 on each side, 450 above.
-    const QRect outer = w->frameGeometry();
-    double width = dlg::PixelsToTwipsX(outer.width());
-    double height = dlg::PixelsToTwipsY(outer.height());
-    if (outer.size() == w->size()) {
-        width += 120;
-        height += 510;
-    }
-    app::Form_Resize(static_cast<float>(width), static_cast<float>(height), layout_);
+    // The layout works on the outer size.
+    const QSizeF outer = platform::OuterSizeTwips(Window());
+    app::Form_Resize(static_cast<float>(outer.width()), static_cast<float>(outer.height()), layout_);
     applyLayout();
 }
 

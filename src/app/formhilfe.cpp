@@ -33,8 +33,10 @@ void FormHilfeForm::Form_Load() { richTextBox1_->SetTextRTF(app::HelpDocument())
 
 void FormHilfeForm::Form_Resize() {
     QWidget* w = Window();
-    const QRect outer = w->frameGeometry();
-    const HelpBoxSize size = HelpBoxSizeFor(dlg::PixelsToTwipsX(outer.width()), dlg::PixelsToTwipsY(outer.height()));
-    richTextBox1_->SetWidth(size.width);
-    richTextBox1_->SetHeight(size.height);
+    const QSizeF outer = platform::OuterSizeTwips(w);
+    const HelpBoxSize size = HelpBoxSizeFor(outer.width(), outer.height());
+    // Never past the window's edges, where the box would hide its own scroll
+    // bar and border.
+    richTextBox1_->SetWidth(std::min(size.width, dlg::PixelsToTwipsX(w->width())));
+    richTextBox1_->SetHeight(std::min(size.height, dlg::PixelsToTwipsY(w->height())));
 }

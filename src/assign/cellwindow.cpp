@@ -61,6 +61,9 @@ void CellWindow::CreateCells(QWidget* window, const std::vector<CellPlace>& plac
         auto* box = new platform::RichTextBox(window);
         box->SetZeroMargins();
         box->SetHideSelection(true);
+        // A cell string that ends in a paragraph mark shows its line break
+        // again, so that the next collection gives the same string.
+        box->SetFinalParOpensParagraph(true);
         place(box, byCode.at(code)->box);
         cells_[code].box = box;
         QObject::connect(box, &platform::RichTextBox::Click, this, [this, code] { RichTextBox_Click(code); });

@@ -6,8 +6,10 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <algorithm>
 
 #include "platform/controls.h"
+#include "platform/dialogs.h"
 
 namespace platform {
 namespace {
@@ -35,21 +37,36 @@ CaptionLayout FitCaption(const QFont& designed, const QString& text, const QRect
     const int oneLine = alignment;
     const int wrapped = alignment | Qt::TextWordWrap;
     auto attempt = [&](const QFont& font) -> std::optional<CaptionLayout> {
-        if (fits(font, text, area, oneLine)) return CaptionLayout{font, area, oneLine};
-        if (mayWrap && fits(font, text, area, wrapped)) return CaptionLayout{font, area, wrapped};
+        if (fits(font, text, area, oneLine)) return CaptionLayout{font, area, oneLine, text};
+        if (mayWrap && fits(font, text, area, wrapped)) return CaptionLayout{font, area, wrapped, text};
         return std::nullopt;
     };
-    if (text.isEmpty() || area.isEmpty()) return {designed, area, oneLine};
+    if (text.isEmpty() || area.isEmpty()) return {designed, area, oneLine, text};
     if (auto layout = attempt(designed)) return *layout;
     QFont font = designed;
-    for (int pixels = QFontInfo(designed).pixelSize(); pixels > 1; --pixels) {
+    const int designedPixels = QFontInfo(designed).pixelSize();
+    const int smallest = std::min(designedPixels, SmallestLegiblePixels());
+    for (int pixels = designedPixels; pixels >= smallest; --pixels) {
         font.setPixelSize(pixels);
         if (auto layout = attempt(font)) return *layout;
     }
-    // Nothing can be smaller: the caption is as long as its box is small.
-    font.setPixelSize(1);
-    return {font, area, mayWrap ? wrapped : oneLine};
+    // The longest start that fits before the ellipsis (none when not even
+    // the ellipsis fits).
+    const int flags = mayWrap ? wrapped : oneLine;
+    const auto cut = [&](qsizetype keep) {
+        while (keep > 0 && (text[keep - 1].isSpace() || text[keep - 1].isHighSurrogate())) --keep;
+        return text.left(keep) + QChar(0x2026);
+    };
+    qsizetype low = 0, high = text.size() - 1;
+    while (low < high) {
+        const qsizetype mid = (low + high + 1) / 2;
+        if (fits(font, cut(mid), area, flags)) low = mid;
+        else high = mid - 1;
+    }
+    return {font, area, flags, cut(low)};
 }
+
+int SmallestLegiblePixels() { return dlg::TwipsToPixelsY(6 * 20); }
 
 const CaptionLayout& CaptionFitter::Fit(const QFont& designed, const QString& text, const QRect& area, int alignment,
                                         bool mayWrap) {
@@ -80,7 +97,8 @@ void Label::paintEvent(QPaintEvent*) {
     drawFrame(&painter);
     const CaptionLayout caption = Caption();
     painter.setFont(caption.font);
-    style()->drawItemText(&painter, caption.area, caption.flags, palette(), isEnabled(), text(), foregroundRole());
+    style()->drawItemText(&painter, caption.area, caption.flags, palette(), isEnabled(), caption.text,
+                          foregroundRole());
 }
 
 Button::Button(const QString& text, QWidget* parent) : QPushButton(text, parent) {}
@@ -98,7 +116,8 @@ void Button::paintEvent(QPaintEvent*) {
     painter.drawControl(QStyle::CE_PushButton, option);
     const CaptionLayout caption = Caption();
     painter.setFont(caption.font);
-    style()->drawItemText(&painter, caption.area, caption.flags, palette(), isEnabled(), text(), QPalette::ButtonText);
+    style()->drawItemText(&painter, caption.area, caption.flags, palette(), isEnabled(), caption.text,
+                          QPalette::ButtonText);
 }
 
 std::optional<CaptionLayout> CaptionOf(const QWidget* control) {

@@ -3,7 +3,8 @@
 // they were designed with, which were made for the platform's small dialog
 // font; the window font stands in for that font, and a caption that still
 // does not fit its control in the control's font is drawn at the largest size
-// that does, never cut off.
+// that does, down to the smallest legible size; one that does not fit even
+// then is cut short there and ends in "…".
 #include <QFont>
 #include <QLabel>
 #include <QPushButton>
@@ -20,18 +21,23 @@ namespace platform {
 // compatible with Arial, comes closest to its widths.
 QFont WindowFont();
 
-// How a caption is drawn: in `font`, within `area`, with the text `flags`
-// (alignment, and Qt::TextWordWrap when it wraps).
+// How a caption is drawn: `text` in `font`, within `area`, with the text
+// `flags` (alignment, and Qt::TextWordWrap when it wraps).
 struct CaptionLayout {
     QFont font;
     QRect area;
     int flags = 0;
+    QString text;  // the caption, or its start and "…"
 };
 
+// The smallest size a caption is drawn at, 6 points.
+int SmallestLegiblePixels();
+
 // Lays `text` out in `area`: in `designed` when it fits, otherwise at the
-// largest whole pixel size that fits. At each size one line (explicit line
-// breaks kept) is tried first, then, where `mayWrap`, lines wrapped at word
-// boundaries.
+// largest whole pixel size that fits, down to SmallestLegiblePixels(). At each
+// size one line (explicit line breaks kept) is tried first, then, where
+// `mayWrap`, lines wrapped at word boundaries. A caption that fits at no
+// legible size keeps as much of its start as fits before "…".
 CaptionLayout FitCaption(const QFont& designed, const QString& text, const QRect& area, int alignment, bool mayWrap);
 
 // The last fit of one control, kept while its font, caption and box stay.

@@ -27,6 +27,13 @@ void SetClientSizeTwips(QWidget* window, double width, double height) {
     window->resize(dlg::TwipsToPixelsX(width), dlg::TwipsToPixelsY(height));
 }
 
+QSizeF OuterSizeTwips(const QWidget* window) {
+    const QRect outer = window->frameGeometry();
+    QSizeF size(dlg::PixelsToTwipsX(outer.width()), dlg::PixelsToTwipsY(outer.height()));
+    if (outer.size() == window->size()) size += QSizeF(120, 510);
+    return size;
+}
+
 void SetBackColor(QWidget* w, std::uint32_t bgr) {
     w->setProperty("runemillBackColor", static_cast<qulonglong>(bgr));
     QPalette p = w->palette();

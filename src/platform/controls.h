@@ -4,6 +4,7 @@
 // red; 8000000F hexadecimal is the system colour of button faces).
 #include <QColor>
 #include <QFont>
+#include <QSizeF>
 #include <QString>
 #include <cstdint>
 
@@ -20,6 +21,11 @@ QColor ColorFromBgr(std::uint32_t value);
 void SetTwipsGeometry(QWidget* w, double left, double top, double width, double height);
 // Sizes a window's client area in twips.
 void SetClientSizeTwips(QWidget* window, double width, double height);
+// A window's outer size in twips, frame and caption bar included. Where the
+// platform reports no frame (no window manager, or before it has framed the
+// window), the frame the windows were designed with stands in: 60 on each
+// side, 450 above.
+QSizeF OuterSizeTwips(const QWidget* window);
 
 void SetBackColor(QWidget* w, std::uint32_t bgr);
 void SetForeColor(QWidget* w, std::uint32_t bgr);

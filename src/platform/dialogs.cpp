@@ -4,10 +4,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 
@@ -32,6 +34,28 @@ double dpiY() {
     return s ? s->logicalDotsPerInchY() : 96.0;
 }
 
+// The box wraps its text at word boundaries only: a word wider than `width`
+// pixels (a long title, a path) is broken where it reaches that width.
+QString breakLongWords(const QString& text, const QFontMetrics& metrics, int width) {
+    QString out;
+    out.reserve(text.size());
+    int wordWidth = 0;
+    for (const QChar c : text) {
+        if (c.isSpace()) {
+            wordWidth = 0;
+        } else {
+            const int advance = metrics.horizontalAdvance(c);
+            if (wordWidth > 0 && wordWidth + advance > width) {
+                out.append(QChar('\n'));
+                wordWidth = 0;
+            }
+            wordWidth += advance;
+        }
+        out.append(c);
+    }
+    return out;
+}
+
 }  // namespace
 
 int MsgBox(const std::string& prompt, int style, const std::string& title) {
@@ -42,7 +66,9 @@ int MsgBox(const std::string& prompt, int style, const std::string& title) {
     box.setWindowTitle(ansi::toQString(call.title));
     // Prompts carry what the user typed (a face name, a set's title): never markup.
     box.setTextFormat(Qt::PlainText);
-    box.setText(ansi::toQString(prompt));
+    const QScreen* screen = box.screen();
+    const int widest = std::min(400, screen ? screen->availableGeometry().width() / 2 : 400);
+    box.setText(breakLongWords(ansi::toQString(prompt), box.fontMetrics(), widest));
     switch (style & 0x70) {
     case Critical: box.setIcon(QMessageBox::Critical); break;
     case Question: box.setIcon(QMessageBox::Question); break;

@@ -27,6 +27,7 @@ struct MsgBoxCall {
     std::string prompt;  // Windows-1252
     int style = 0;
     std::string title;   // the application title when none was given
+    bool operator==(const MsgBoxCall&) const = default;
 };
 
 // Shows a message box; an empty title becomes "Runemill".

@@ -19,6 +19,7 @@
 
 #include "platform/ansi.h"
 #include "platform/dialogs.h"
+#include "rtf/codepage.h"
 
 namespace platform {
 namespace {
@@ -26,37 +27,6 @@ namespace {
 ChooseFontHook g_hook;
 
 constexpr const char* kTitle = "Font";
-
-struct CharSetEntry {
-    int number;
-    const char* name;
-    QFontDatabase::WritingSystem system;
-};
-
-// Ascending by number, as the script list shows them.
-constexpr CharSetEntry kCharSets[] = {
-    {0, "Western", QFontDatabase::Latin},
-    {2, "Symbol", QFontDatabase::Symbol},
-    {128, "Japanese", QFontDatabase::Japanese},
-    {129, "Hangul", QFontDatabase::Korean},
-    {134, "GB2312", QFontDatabase::SimplifiedChinese},
-    {136, "Chinese Big5", QFontDatabase::TraditionalChinese},
-    {161, "Greek", QFontDatabase::Greek},
-    {162, "Turkish", QFontDatabase::Latin},
-    {163, "Vietnamese", QFontDatabase::Vietnamese},
-    {177, "Hebrew", QFontDatabase::Hebrew},
-    {178, "Arabic", QFontDatabase::Arabic},
-    {186, "Baltic", QFontDatabase::Latin},
-    {204, "Cyrillic", QFontDatabase::Cyrillic},
-    {222, "Thai", QFontDatabase::Thai},
-    {238, "Central European", QFontDatabase::Latin},
-};
-
-const CharSetEntry* charSetEntry(int number) {
-    for (const auto& e : kCharSets)
-        if (e.number == number) return &e;
-    return nullptr;
-}
 
 // The sixteen colours of the colour list; the first is the one it opens on.
 constexpr struct {
@@ -115,15 +85,15 @@ void selectRowQuietly(QListWidget* list, int row) {
 
 std::vector<int> CharSetsFor(const QList<QFontDatabase::WritingSystem>& systems) {
     std::vector<int> result;
-    for (const auto& e : kCharSets)
-        if (systems.contains(e.system)) result.push_back(e.number);
+    for (const codepage::Charset& c : codepage::charsets())
+        if (systems.contains(c.system)) result.push_back(c.number);
     if (result.empty()) result.push_back(0);
     return result;
 }
 
 QString CharSetName(int charSet) {
-    const CharSetEntry* e = charSetEntry(charSet);
-    return e ? QString::fromLatin1(e->name) : QString();
+    const codepage::Charset* c = codepage::byNumber(charSet);
+    return c ? QString::fromLatin1(c->script) : QString();
 }
 
 SizeEntry ParsePointSize(const QString& text) {
@@ -355,7 +325,7 @@ void FontChooserDialog::updateSample() {
     QPalette palette = sample_->palette();
     palette.setColor(QPalette::WindowText, colorList_->currentData().value<QColor>());
     sample_->setPalette(palette);
-    const CharSetEntry* script = charSetEntry(scriptList_->currentData().toInt());
+    const codepage::Charset* script = codepage::byNumber(scriptList_->currentData().toInt());
     const bool latin = !script || script->system == QFontDatabase::Latin;
     sample_->setText(latin ? QStringLiteral("AaBbYyZz") : QFontDatabase::writingSystemSample(script->system));
 }

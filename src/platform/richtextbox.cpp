@@ -133,7 +133,7 @@ std::string RichTextBox::TextRTF() const {
 
 void RichTextBox::SetTextRTF(const std::string& rtf, std::optional<int> alignment) {
     const rtf::CharFormat defaults = rtf::defaultFormat(*document());
-    rtf::Document model = rtf::looksLikeRtf(rtf) ? rtf::read(rtf, defaults)
+    rtf::Document model = rtf::looksLikeRtf(rtf) ? rtf::read(rtf, defaults, nullptr, finalPar_)
                                                  : rtf::plainTextModel(ansi::toQString(rtf), defaults);
     if (alignment) {
         for (rtf::Paragraph& p : model.paragraphs) p.align = alignmentOf(*alignment);

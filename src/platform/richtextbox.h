@@ -25,7 +25,7 @@
 #include <optional>
 #include <string>
 
-#include "rtf/document.h"
+#include "rtf/reader.h"
 
 class QMimeData;
 
@@ -54,6 +54,13 @@ public:
     // With an alignment (as SetSelAlignment takes it) every paragraph is
     // aligned so, as selecting the whole text and aligning it would leave it.
     void SetTextRTF(const std::string& rtf, std::optional<int> alignment = std::nullopt);
+    // Whether SetTextRTF and LoadFile read a "\par" that ends the document
+    // as the Windows control shows it: one more, empty paragraph follows. By
+    // default it ends the last paragraph, so that TextRTF (which ends every
+    // paragraph in "\par") reads back unchanged; a paste is always read so.
+    void SetFinalParOpensParagraph(bool on) {
+        finalPar_ = on ? rtf::FinalPar::OpensEmpty : rtf::FinalPar::EndsLast;
+    }
 
     int SelStart() const;
     // Puts the caret there; nothing stays selected.
@@ -151,6 +158,7 @@ private:
     rtf::Document shown_;
     bool shownValid_ = false;
     bool updating_ = false;  // our own change: shown_ is kept up to date
+    rtf::FinalPar finalPar_ = rtf::FinalPar::EndsLast;
     // Text and TextRTF as last read, until the next change.
     mutable std::optional<std::string> text_;
     mutable std::optional<std::string> rtf_;

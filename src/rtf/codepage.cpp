@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <array>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <unordered_map>
@@ -12,30 +13,52 @@ namespace {
 
 #include "rtf/codepage_tables.inc"
 
+using QFD = QFontDatabase;
+constexpr ByteRange kPairLeads{0x81, 0xFE};
+
+constexpr Charset kCharsets[] = {
+    {0, 1252, "Western", QFD::Latin, kUpper1252},
+    {2, kSymbol, "Symbol", QFD::Symbol},
+    {128, 932, "Japanese", QFD::Japanese, nullptr, "CP932", {{0x81, 0x9F}, {0xE0, 0xFC}}},
+    {129, 949, "Hangul", QFD::Korean, nullptr, "CP949", {kPairLeads}},
+    {134, 936, "GB2312", QFD::SimplifiedChinese, nullptr, "CP936", {kPairLeads}},
+    {136, 950, "Chinese Big5", QFD::TraditionalChinese, nullptr, "CP950", {kPairLeads}},
+    {161, 1253, "Greek", QFD::Greek, kUpper1253},
+    {162, 1254, "Turkish", QFD::Latin, kUpper1254},
+    {163, 1258, "Vietnamese", QFD::Vietnamese, kUpper1258},
+    {177, 1255, "Hebrew", QFD::Hebrew, kUpper1255},
+    {178, 1256, "Arabic", QFD::Arabic, kUpper1256},
+    {186, 1257, "Baltic", QFD::Latin, kUpper1257},
+    {204, 1251, "Cyrillic", QFD::Cyrillic, kUpper1251},
+    {222, 874, "Thai", QFD::Thai, kUpper874},
+    {238, 1250, "Central European", QFD::Latin, kUpper1250},
+};
+
+// Numbers ascending (the font chooser lists them so), each number and each
+// code page once.
+constexpr bool wellOrdered() {
+    for (size_t i = 0; i < std::size(kCharsets); ++i)
+        for (size_t j = i + 1; j < std::size(kCharsets); ++j)
+            if (kCharsets[i].number >= kCharsets[j].number || kCharsets[i].codePage == kCharsets[j].codePage)
+                return false;
+    return true;
+}
+static_assert(wellOrdered());
+
+const Charset* byCodePage(int cp) {
+    for (const Charset& c : kCharsets)
+        if (c.codePage == cp) return &c;
+    return nullptr;
+}
+
 const char16_t* upperTable(int cp) {
-    switch (cp) {
-    case 1250: return kUpper1250;
-    case 1251: return kUpper1251;
-    case 1252: return kUpper1252;
-    case 1253: return kUpper1253;
-    case 1254: return kUpper1254;
-    case 1255: return kUpper1255;
-    case 1256: return kUpper1256;
-    case 1257: return kUpper1257;
-    case 1258: return kUpper1258;
-    case 874: return kUpper874;
-    default: return nullptr;
-    }
+    const Charset* c = byCodePage(cp);
+    return c ? c->upper : nullptr;
 }
 
 const char* iconvName(int cp) {
-    switch (cp) {
-    case 932: return "CP932";
-    case 936: return "CP936";
-    case 949: return "CP949";
-    case 950: return "CP950";
-    default: return nullptr;
-    }
+    const Charset* c = byCodePage(cp);
+    return c ? c->iconvName : nullptr;
 }
 
 // Decodes one character of a double-byte page; U+FFFD when iconv refuses it.
@@ -90,36 +113,24 @@ const PageMaps& maps(int cp) {
 
 }  // namespace
 
+std::span<const Charset> charsets() { return kCharsets; }
+
+const Charset* byNumber(int charset) {
+    for (const Charset& c : kCharsets)
+        if (c.number == charset) return &c;
+    return nullptr;
+}
+
 int forCharset(int charset) {
-    switch (charset) {
-    case 2: return kSymbol;
-    case 238: return 1250;
-    case 204: return 1251;
-    case 161: return 1253;
-    case 162: return 1254;
-    case 177: return 1255;
-    case 178: return 1256;
-    case 186: return 1257;
-    case 163: return 1258;
-    case 222: return 874;
-    case 128: return 932;
-    case 129: return 949;
-    case 134: return 936;
-    case 136: return 950;
-    default: return 1252;
-    }
+    const Charset* c = byNumber(charset);
+    return c ? c->codePage : 1252;
 }
 
 bool isDoubleByte(int cp) { return iconvName(cp) != nullptr; }
 
 bool isLeadByte(int cp, unsigned char b) {
-    switch (cp) {
-    case 932: return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-    case 936:
-    case 949:
-    case 950: return b >= 0x81 && b <= 0xFE;
-    default: return false;
-    }
+    const Charset* c = byCodePage(cp);
+    return c && (c->lead[0].holds(b) || c->lead[1].holds(b));
 }
 
 char16_t byteToUnicode(int cp, unsigned char b) {

@@ -1,7 +1,10 @@
 #pragma once
-// Code pages behind the RTF character sets (\fcharsetN). Single-byte pages come
-// from built-in tables; the East Asian double-byte pages go through iconv.
+// The character sets of RTF (\fcharsetN) and the code pages behind them.
+// Single-byte pages come from built-in tables; the East Asian double-byte
+// pages go through iconv.
+#include <QFontDatabase>
 #include <QString>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -9,6 +12,29 @@ namespace codepage {
 
 // The symbol character set (\fcharset2): byte b stands for U+F000 + b.
 constexpr int kSymbol = 42;
+
+// Bytes first..last; empty when first > last.
+struct ByteRange {
+    unsigned char first = 1, last = 0;
+    constexpr bool holds(unsigned char b) const { return b >= first && b <= last; }
+};
+
+// One character set: everything the reader, the writer and the font chooser
+// know of it. Another code page is one more row of `charsets()`.
+struct Charset {
+    int number;                           // \fcharsetN
+    int codePage;                         // kSymbol for the symbol set
+    const char* script;                   // the font chooser's name of it
+    QFontDatabase::WritingSystem system;  // what a font covers to be offered in it
+    const char16_t* upper = nullptr;      // single-byte page: the characters of bytes 80..FF
+    const char* iconvName = nullptr;      // double-byte page: iconv's name of it
+    ByteRange lead[2] = {};               // double-byte page: the bytes that open a pair
+};
+
+// Every character set known, ascending by number.
+std::span<const Charset> charsets();
+// The row of a number, or nullptr.
+const Charset* byNumber(int charset);
 
 // The code page of an RTF character set; 1252 for 0, 1 and every set not known.
 int forCharset(int charset);

@@ -82,11 +82,12 @@ const WordInfo& lookup(std::string_view name) {
     return it == words.end() ? unknown : it->second;
 }
 
-// The charset whose code page is `cp`, for \ansicpg.
+// The charset whose code page is `cp`, for \ansicpg. A document's text is
+// never in the symbol set: that is a font's alone.
 std::optional<int> charsetOfCodePage(int cp) {
-    if (cp == 1252) return 0;
-    for (int charset : {238, 204, 161, 162, 177, 178, 186, 163, 222, 128, 129, 134, 136})
-        if (codepage::forCharset(charset) == cp) return charset;
+    if (cp == codepage::kSymbol) return std::nullopt;
+    for (const codepage::Charset& c : codepage::charsets())
+        if (c.codePage == cp) return c.number;
     return std::nullopt;
 }
 
@@ -153,8 +154,8 @@ private:
 
 class DocumentBuilder : public TokenListener {
 public:
-    DocumentBuilder(const CharFormat& defaults, std::vector<TokenError>* errors)
-        : defaults_(defaults), errors_(errors), ansiCharset_(defaults.charset) {}
+    DocumentBuilder(const CharFormat& defaults, std::vector<TokenError>* errors, FinalPar finalPar)
+        : defaults_(defaults), errors_(errors), finalPar_(finalPar), ansiCharset_(defaults.charset) {}
 
     Document take() {
         if (!done_) {
@@ -497,10 +498,15 @@ private:
         runCurrent_ = false;
     }
 
-    // The end of the document: a "\par" still pending was the final mark.
+    // The end of the document: a "\par" still pending was the final mark,
+    // or opens the last, empty paragraph.
     void finish() {
         done_ = true;
-        if (pendingBreak_) return;
+        if (pendingBreak_) {
+            if (finalPar_ == FinalPar::EndsLast) return;
+            openPendingParagraph();
+            lastTextAlign_ = st().align;  // of blanks that followed the mark
+        }
         Paragraph& p = paragraphs_.back();
         if (!p.runs.empty()) {
             p.align = lastTextAlign_;
@@ -515,6 +521,7 @@ private:
 
     const CharFormat defaults_;
     std::vector<TokenError>* errors_;
+    const FinalPar finalPar_;
 
     std::vector<GroupState> stack_;
     int depth_ = 0;
@@ -545,8 +552,8 @@ private:
 
 }  // namespace
 
-Document read(std::string_view rtf, const CharFormat& defaults, std::vector<TokenError>* errors) {
-    DocumentBuilder builder(defaults, errors);
+Document read(std::string_view rtf, const CharFormat& defaults, std::vector<TokenError>* errors, FinalPar finalPar) {
+    DocumentBuilder builder(defaults, errors, finalPar);
     tokenize(rtf, builder);
     return builder.take();
 }

@@ -6,9 +6,7 @@
 // Unknown control words and "{\*...}" destinations are skipped.
 //
 // The document is the first group: blanks before it are passed over and
-// everything after its closing brace is ignored. A "\par" with nothing but
-// closing braces (and blanks or line breaks) after it is the final paragraph
-// mark and opens no empty paragraph, so "ab\par cd}" reads as two paragraphs.
+// everything after its closing brace is ignored.
 #include <QString>
 #include <string_view>
 #include <vector>
@@ -23,9 +21,23 @@ namespace rtf {
 // Groups nested deeper than this share their parent's format scope.
 inline constexpr int kMaxGroupDepth = 256;
 
+// What a "\par" with nothing but closing braces (and blanks or line breaks)
+// after it does.
+enum class FinalPar {
+    // It is the final paragraph mark and opens no empty paragraph, so
+    // "ab\par cd\par }" reads as two paragraphs. The writer ends every
+    // paragraph so, the last one too: its RTF reads back unchanged.
+    EndsLast,
+    // It ends its paragraph as any other does, and an empty one follows, as
+    // the Windows control shows a document set into it: "ab\par }" is "ab"
+    // and an empty paragraph.
+    OpensEmpty,
+};
+
 // `defaults` is the format of text for which the RTF names no font or size.
 // `errors`, when given, receives the tokenizer's findings (at most 100).
-Document read(std::string_view rtf, const CharFormat& defaults, std::vector<TokenError>* errors = nullptr);
+Document read(std::string_view rtf, const CharFormat& defaults, std::vector<TokenError>* errors = nullptr,
+              FinalPar finalPar = FinalPar::EndsLast);
 
 // True when the text opens with "{\rtf" (after blanks and line breaks); what
 // does not is no RTF and is taken as plain text by the control.

@@ -19,6 +19,7 @@
 #include "store/store.h"
 #include "support/testing.h"
 
+using testing_support::Boxes;
 using testing_support::MsgBoxRecorder;
 using testing_support::ReadFile;
 using testing_support::WriteFile;
@@ -26,6 +27,13 @@ using testing_support::WriteFile;
 namespace {
 
 const std::string kSeeded = "mu=\xB5\r\nty=Truly yours\r\n";
+
+// Save's refusal while the editor does not show the list.
+const dlg::MsgBoxCall kNotSaved{
+    "The list was not saved: the editor does not show the list of \"RUNEMILLINI3.TXT\", whose last load failed, "
+    "and saving would replace that list with what the editor shows.\r\n\r\nClose the editor and open it again "
+    "with \"Abb list\".",
+    dlg::OKOnly | dlg::Exclamation, "Runemill"};
 
 // The editor as the main window opens it: the list version is 1 after start-up.
 AbbModeForm& openEditor() {
@@ -40,6 +48,19 @@ void typeText(const std::string& text) {
     auto* rtb = AbbMode().RTB();
     rtb->SetSelStart(static_cast<int>(rtb->Text().size()));
     rtb->SetSelText(text);
+}
+
+// The editor opened and saved with the entry "ab=c" added: the undo copies
+// hold the seeded list.
+void saveAnEntry() {
+    openEditor();
+    typeText("\r\nab=c");
+    AbbMode().Speichern_Click();
+}
+
+// The edited list and both trace copies.
+void writeListFiles(const std::string& text) {
+    for (const char* name : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile}) WriteFile(name, text);
 }
 
 std::string numberedList(int lines) {
@@ -94,15 +115,32 @@ TEST(EditorWindow, FirstShowSeedsAndKeepsFileOrder) {
     openEditor();
     EXPECT_EQ(ReadFile(store::kListFile), kSeeded);
     EXPECT_EQ(ReadFile(store::kBedTraceFile), "ty=Truly yours\r\nmu=\xB5\r\n");
-    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\n");  // and the spare slot
     EXPECT_EQ(AbbMode().ListLineCount(), 2);
     EXPECT_FALSE(textfile::exists(store::kListDisplayFile));
+    typeText("zz=last");  // after Ctrl+End: a new entry
+    AbbMode().Speichern_Click();
+    EXPECT_EQ(ReadFile(store::kListFile), "mu=\\'b5\r\nty=Truly yours\r\nzz=last\r\n");
+}
+
+// Open, Save, close, open (sorted), Save: no entry changes, abbreviations as typed.
+TEST(EditorWindow, ARoundTripChangesNoEntry) {
+    const std::string list =
+        "\\'e4\\u1488?=\\u-4000?\\'b5\r\nb\\s\\=\\'7d\r\nf{g=BRACE\r\nk\\'zz\\u12=\\'e4\r\n{a}=x\\'7by\\'5c\r\n";
+    WriteFile(store::kListFile, list);
+    openEditor();
+    EXPECT_EQ(AbbMode().RTB()->TextW(),
+              QString::fromUtf16(u"\u00E4\u05D0=\uF060\u00B5\r\nb\\s\\=}\r\nf{g=BRACE\r\nk\\'zz\\u12=\u00E4\r\n{a}=x{y\\\r\n"));
+    AbbMode().Speichern_Click();
+    EXPECT_EQ(ReadFile(store::kListFile), list);
+    AbbMode().Unload();
+    openEditor();
+    AbbMode().Speichern_Click();
+    EXPECT_EQ(ReadFile(store::kListFile), "\r\n" + list);
 }
 
 TEST(EditorWindow, SaveWritesAllFilesAndShowsTheListSorted) {
-    openEditor();
-    typeText("\r\nab=c");
-    AbbMode().Speichern_Click();
+    saveAnEntry();
     const std::string saved = "mu=\\'b5\r\nty=Truly yours\r\nab=c\r\n";
     EXPECT_EQ(ReadFile(store::kListFile), saved);
     EXPECT_EQ(ReadFile(store::kAbbTraceFile), saved);
@@ -125,7 +163,7 @@ TEST(EditorWindow, SaveWritesAllFilesAndShowsTheListSorted) {
 TEST(EditorWindow, EscapesSurviveSaveAndShowAsCharacters) {
     WriteFile(store::kListFile, "he=\\u1488?\\u-4000?\r\nfirst=\\'e4\r\n");
     openEditor();
-    EXPECT_EQ(AbbMode().RTB()->TextW(), QString::fromUtf16(u"he=\u05D0\uF060\r\nfirst=\u00E4"));
+    EXPECT_EQ(AbbMode().RTB()->TextW(), QString::fromUtf16(u"he=\u05D0\uF060\r\nfirst=\u00E4\r\n"));
     AbbMode().Speichern_Click();
     EXPECT_EQ(ReadFile(store::kListFile), "he=\\u1488?\\u-4000?\r\nfirst=\\'e4\r\n");
 }
@@ -166,7 +204,7 @@ TEST(EditorWindow, SavingAnEmptyEditorEmptiesOnlyTheListFile) {
     // The next load seeds the emptied file again.
     AbbMode().Unload();
     openEditor();
-    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\n");
 }
 
 TEST(EditorWindow, LongListsAskBeforeSorting) {
@@ -180,17 +218,14 @@ TEST(EditorWindow, LongListsAskBeforeSorting) {
     MsgBoxRecorder boxes;
     boxes.Answer(dlg::No);
     openEditor();
-    ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.calls()[0].prompt, "Sort array new? (Takes time in large lists)");
-    EXPECT_EQ(boxes.calls()[0].style, dlg::YesNo);
-    EXPECT_EQ(boxes.calls()[0].title, "Runemill");
+    EXPECT_EQ(boxes.calls(), (Boxes{{"Sort array new? (Takes time in large lists)", dlg::YesNo, "Runemill"}}));
     EXPECT_TRUE(editorText().starts_with("a1000=x\r\na999=x"));
 }
 
 TEST(EditorWindow, UnbalancedBracesKeepTheEntriesAfterThem) {
     WriteFile(store::kListFile, "a=}\r\nb={x\r\nc={\\b bold}\r\nd=y\r\n");
     openEditor();
-    EXPECT_EQ(editorText(), "a=}\r\nb={x\r\nc=bold\r\nd=y");
+    EXPECT_EQ(editorText(), "a=}\r\nb={x\r\nc=bold\r\nd=y\r\n");
     AbbMode().Speichern_Click();
     // The braces are saved as byte escapes, which the conversions show as braces.
     EXPECT_EQ(ReadFile(store::kListFile), "a=\\'7d\r\nb=\\'7bx\r\nc=bold\r\nd=y\r\n");
@@ -201,7 +236,7 @@ TEST(EditorWindow, ControlWordsActOnlyInTheirOwnEntry) {
     // count shows its own entry's "?"; the entries after them stay as they were.
     WriteFile(store::kListFile, "a=\\*x\r\nb=c\r\nd=\\info y\r\ne=\\uc0\\u1488?\r\nf=\\u1488?\r\ng=h\r\n");
     openEditor();
-    EXPECT_EQ(AbbMode().RTB()->TextW(), QString::fromUtf16(u"a=\r\nb=c\r\nd=\r\ne=\u05D0?\r\nf=\u05D0\r\ng=h"));
+    EXPECT_EQ(AbbMode().RTB()->TextW(), QString::fromUtf16(u"a=\r\nb=c\r\nd=\r\ne=\u05D0?\r\nf=\u05D0\r\ng=h\r\n"));
     AbbMode().Speichern_Click();
     EXPECT_EQ(ReadFile(store::kListFile), "a=\r\nb=c\r\nd=\r\ne=\\u1488??\r\nf=\\u1488?\r\ng=h\r\n");
 }
@@ -212,7 +247,7 @@ TEST(EditorWindow, ClosingDiscardsUnsavedEdits) {
     AbbMode().Window()->close();
     EXPECT_FALSE(AbbMode().IsLoaded());
     openEditor();
-    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\n");
     EXPECT_EQ(AbbMode().LoadCount(), 2);
 }
 
@@ -221,16 +256,28 @@ TEST(ListUndo, BeforeAnySaveSaysSoAndChangesNothing) {
     typeText("x");
     MsgBoxRecorder boxes;
     AbbMode().UnDo_Click();
-    ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly | dlg::Information);
-    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yoursx");
+    EXPECT_EQ(boxes.calls(), (Boxes{{"There is nothing to undo: the list has not been saved yet.",
+                                     dlg::OKOnly | dlg::Information, "Runemill"}}));
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\nx");
     EXPECT_EQ(ReadFile(store::kListFile), kSeeded);
 }
 
+TEST(ListUndo, AFailedRestoreSaysSoAndKeepsTheFiles) {
+    saveAnEntry();
+    const auto before = testing_support::FolderContents();
+    MsgBoxRecorder boxes;
+    {
+        testing_support::WriteFault full(store::kBedTraceFile, filegroup::Op::Write, ENOSPC);
+        AbbMode().UnDo_Click();
+    }
+    EXPECT_EQ(boxes.calls(), (Boxes{{"The list saved before could not be restored.\r\n\r\n"
+                                     "Cannot write \"RunemillIni3LBed.TXT\": No space left on device",
+                                     dlg::OKOnly | dlg::Exclamation, "Runemill"}}));
+    EXPECT_EQ(testing_support::FolderContents(), before);
+}
+
 TEST(ListUndo, TwiceEqualsOnce) {
-    openEditor();
-    typeText("\r\nab=c");
-    AbbMode().Speichern_Click();
+    saveAnEntry();
     AbbMode().UnDo_Click();
     EXPECT_EQ(ReadFile(store::kListFile), kSeeded);
     const std::string once = editorText();
@@ -252,8 +299,9 @@ TEST(SaveFailure, AFullDiskKeepsFilesAndEdits) {
         testing_support::DiskFull full(300);
         AbbMode().Speichern_Click();
     }
-    ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly | dlg::Exclamation);
+    EXPECT_EQ(boxes.calls(), (Boxes{{"The list could not be saved; the list files keep their former content.\r\n\r\n"
+                                     "Cannot write \"RUNEMILLINI3.TXT\": File too large",
+                                     dlg::OKOnly | dlg::Exclamation, "Runemill"}}));
     EXPECT_EQ(ReadFile(store::kListFile), list);
     EXPECT_TRUE(editorText().ends_with(typed));
     EXPECT_EQ(store::AbbListVersion, 1);
@@ -276,7 +324,7 @@ TEST(Databases, LoadDatabaseThroughTheDialog) {
     EXPECT_TRUE(QDir::currentPath().endsWith("/db"));
     EXPECT_EQ(ReadFile(store::kListFile), "g=\\u947?\r\n");
     EXPECT_EQ(ReadFile("GreekA.TXT"), "g=\\u947?\r\n");
-    EXPECT_EQ(AbbMode().RTB()->TextW(), QString::fromUtf16(u"g=\u03B3"));
+    EXPECT_EQ(AbbMode().RTB()->TextW(), QString::fromUtf16(u"g=\u03B3\r\n"));
 }
 
 TEST(Databases, CancelledDialogsCopyNothing) {
@@ -285,11 +333,10 @@ TEST(Databases, CancelledDialogsCopyNothing) {
     MsgBoxRecorder boxes;
     AbbMode().Open_Click();
     AbbMode().SaveListAs_Click();
-    ASSERT_EQ(boxes.count(), 2u);
-    EXPECT_EQ(boxes.calls()[0].prompt, "Cancelled or load failed, check data.");
-    EXPECT_EQ(boxes.calls()[0].title, "Damned! :-)");
-    EXPECT_EQ(boxes.calls()[1].prompt, "Perhaps no such disk available, or list not traced, or you have cancelled.");
-    EXPECT_EQ(boxes.calls()[1].style, dlg::OKCancel | dlg::Question);
+    EXPECT_EQ(boxes.calls(),
+              (Boxes{{"Cancelled or load failed, check data.", dlg::OKOnly | dlg::Information, "Damned! :-)"},
+                     {"Perhaps no such disk available, or list not traced, or you have cancelled.",
+                      dlg::OKCancel | dlg::Question, "Damned! :-)"}}));
     EXPECT_EQ(ReadFile(store::kListFile), kSeeded);
 }
 
@@ -305,12 +352,12 @@ TEST(Databases, AFailedLoadOrSaveNamesTheFileAndWhy) {
         testing_support::WriteFault full(dir + "/GreekA.TXT", filegroup::Op::Write, ENOSPC);
         AbbMode().SaveListAs_Click();
     }
-    ASSERT_EQ(boxes.count(), 2u);
-    EXPECT_EQ(boxes.calls()[0].prompt, "Cancelled or load failed, check data.\r\n\r\n"
-                                       "Cannot read \"" + dir + "/NoneL.TXT\": No such file or directory");
-    EXPECT_EQ(boxes.calls()[1].prompt,
-              "Perhaps no such disk available, or list not traced, or you have cancelled.\r\n\r\n"
-              "Cannot write \"" + dir + "/GreekA.TXT\": No space left on device");
+    EXPECT_EQ(boxes.calls(), (Boxes{{"Cancelled or load failed, check data.\r\n\r\n"
+                                     "Cannot read \"" + dir + "/NoneL.TXT\": No such file or directory",
+                                     dlg::OKOnly | dlg::Information, "Damned! :-)"},
+                                    {"Perhaps no such disk available, or list not traced, or you have cancelled."
+                                     "\r\n\r\nCannot write \"" + dir + "/GreekA.TXT\": No space left on device",
+                                     dlg::OKCancel | dlg::Question, "Damned! :-)"}}));
     EXPECT_EQ(ReadFile(store::kListFile), kSeeded);
     EXPECT_FALSE(ReadFile("GreekL.TXT").has_value());
 }
@@ -333,11 +380,11 @@ TEST(Databases, SaveListAsNotesLongListsOnly) {
     chosen = "BigL.TXT";
     MsgBoxRecorder boxes;
     AbbMode().SaveListAs_Click();
-    ASSERT_EQ(boxes.count(), 1u);
     const std::string base = (QDir::currentPath() + "/BigL").toStdString();
-    EXPECT_EQ(boxes.calls()[0].prompt, "List database is saved as " + base +
-                                           "L.TXT without retracing. You can retrace it later when you use it in "
-                                           "the main window.");
+    EXPECT_EQ(boxes.calls(), (Boxes{{"List database is saved as " + base +
+                                         "L.TXT without retracing. You can retrace it later when you use it in "
+                                         "the main window.",
+                                     dlg::OKOnly, "Runemill"}}));
     EXPECT_EQ(ReadFile("BigLL.TXT"), numberedList(200));
 }
 
@@ -363,7 +410,9 @@ TEST(Export, WritesAndOpensTheListOrReportsAndOpensNothing) {
     QDir().mkdir(store::kListExportFile);  // cannot be written as a file
     MsgBoxRecorder boxes;
     AbbMode().Export_Click();
-    EXPECT_EQ(boxes.count(), 1u);
+    EXPECT_EQ(boxes.calls(), (Boxes{{"The list could not be exported to \"Abb List.RTF\".\r\n\r\n"
+                                     "Cannot write \"Abb List.RTF\": Is a directory",
+                                     dlg::OKOnly | dlg::Exclamation, "Runemill"}}));
     EXPECT_EQ(opened.size(), 1u);
 }
 
@@ -372,33 +421,29 @@ TEST(Export, WhenNoProgramCanOpenTheListTheUserIsTold) {
     openEditor();
     MsgBoxRecorder boxes;
     AbbMode().Export_Click();
-    ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.calls()[0].prompt, "\"Abb List.RTF\" was written in " + QDir::currentPath().toStdString() +
-                                           ", but no program could open the file. Open it in your word processor.");
+    EXPECT_EQ(boxes.calls(), (Boxes{{"\"Abb List.RTF\" was written in " + QDir::currentPath().toStdString() +
+                                         ", but no program could open the file. Open it in your word processor.",
+                                     dlg::OKOnly | dlg::Exclamation, "Runemill"}}));
     EXPECT_TRUE(textfile::exists(store::kListExportFile));
 }
 
 // A full disk while the list is shown: the display document cannot be written.
 TEST(LoadFailure, TheEditorStaysClosedAndNoListFileChanges) {
-    WriteFile(store::kListFile, numberedList(5));
-    WriteFile(store::kAbbTraceFile, numberedList(5));
-    WriteFile(store::kBedTraceFile, numberedList(5));
+    writeListFiles(numberedList(5));
     const auto before = testing_support::FolderContents();
     MsgBoxRecorder boxes;
     {
         testing_support::WriteFault full(store::kListDisplayFile, filegroup::Op::Write, ENOSPC);
         openEditor();
     }
-    ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.calls()[0].title, "Load failed");
-    EXPECT_EQ(boxes.calls()[0].style, dlg::OKOnly | dlg::Information);
-    EXPECT_EQ(boxes.calls()[0].prompt,
-              "Please, retry.\r\n\r\nCannot write \"TMP111.TMP\": No space left on device");
+    const dlg::MsgBoxCall loadFailed{"Please, retry.\r\n\r\nCannot write \"TMP111.TMP\": No space left on device",
+                                     dlg::OKOnly | dlg::Information, "Load failed"};
+    EXPECT_EQ(boxes.calls(), Boxes{loadFailed});
     EXPECT_FALSE(AbbMode().IsLoaded());
 
     // Nothing can save an empty editor over the list, not even a stray Save.
     AbbMode().Speichern_Click();
-    EXPECT_EQ(boxes.count(), 2u);
+    EXPECT_EQ(boxes.calls(), (Boxes{loadFailed, kNotSaved}));
     EXPECT_FALSE(AbbMode().IsLoaded());
     EXPECT_EQ(testing_support::FolderContents(), before);
 
@@ -420,8 +465,7 @@ TEST(LoadFailure, AfterAFailedReloadSaveIsRefusedUntilALoadSucceeds) {
     AbbMode().Speichern_Click();
     ASSERT_EQ(boxes.count(), 2u);
     EXPECT_EQ(boxes.calls()[0].title, "Load failed");
-    EXPECT_NE(boxes.calls()[1].prompt.find("The list was not saved"), std::string::npos);
-    EXPECT_NE(boxes.calls()[1].prompt.find(store::kListFile), std::string::npos);
+    EXPECT_EQ(boxes.calls()[1], kNotSaved);
     EXPECT_EQ(testing_support::FolderContents(), before);
     EXPECT_EQ(store::AbbListVersion, 1);
 
@@ -435,9 +479,7 @@ TEST(LoadFailure, AfterAFailedReloadSaveIsRefusedUntilALoadSucceeds) {
 // A Save that fails while its files are written leaves the list and both
 // trace copies as they were: the conversions never see them out of step.
 TEST(SaveFailure, TheThreeListFilesChangeTogetherOrNotAtAll) {
-    WriteFile(store::kListFile, numberedList(3));
-    WriteFile(store::kAbbTraceFile, numberedList(3));
-    WriteFile(store::kBedTraceFile, numberedList(3));
+    writeListFiles(numberedList(3));
     openEditor();
     typeText("\r\nnew=entry");
     AbbMode().Speichern_Click();  // the undo copies exist from now on
@@ -449,7 +491,10 @@ TEST(SaveFailure, TheThreeListFilesChangeTogetherOrNotAtAll) {
         AbbMode().Speichern_Click();
     }
     ASSERT_EQ(boxes.count(), 2u);
-    EXPECT_NE(boxes.calls()[1].prompt.find(store::kBedTraceFile), std::string::npos);
+    EXPECT_EQ(boxes.calls()[1], (dlg::MsgBoxCall{"The list could not be saved; the list files keep their former "
+                                                 "content.\r\n\r\nCannot write \"RunemillIni3LBed.TXT\": No space "
+                                                 "left on device",
+                                                 dlg::OKOnly | dlg::Exclamation, "Runemill"}));
     EXPECT_EQ(testing_support::FolderContents(), before);
 }
 
@@ -478,7 +523,7 @@ TEST(FontButton, WithoutUnsavedEditsReloadsTheListInTheNewFont) {
     openEditor();
     chooseSymbolFont("Liberation Serif", 14);
     AbbMode().Font_Click();  // no question: the unexpected-box hook would fail
-    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\n");
     EXPECT_EQ(editorFonts(), (FontSet{{"Liberation Serif", 14}}));
 
     // After a save nothing is unsaved either.
@@ -487,19 +532,27 @@ TEST(FontButton, WithoutUnsavedEditsReloadsTheListInTheNewFont) {
     chooseSymbolFont("Liberation Mono", 10);
     AbbMode().Font_Click();
     EXPECT_EQ(editorFonts(), (FontSet{{"Liberation Mono", 10}}));
+
+    // A cancelled chooser says so; the list shows as before.
+    platform::SetChooseFontHook([](const platform::FontRecord&) -> std::optional<platform::FontRecord> { return {}; });
+    MsgBoxRecorder boxes;
+    AbbMode().Font_Click();
+    EXPECT_EQ(boxes.calls(), (Boxes{{"Either an error has occurred in the font select dialog or you have cancelled.",
+                                     dlg::OKOnly | dlg::Critical, "Error possible"}}));
+    EXPECT_EQ(editorFonts(), (FontSet{{"Liberation Mono", 10}}));
 }
 
 TEST(FontButton, WithUnsavedEditsAsksAndNoKeepsThemInTheNewFont) {
     openEditor();
-    typeText("\r\nnew=entry");
+    typeText("new=entry");  // on the spare slot
     AbbMode().RTB()->SetSelStart(3);
     chooseSymbolFont("Liberation Serif", 14);
     MsgBoxRecorder boxes;
     boxes.Answer(dlg::No);
     AbbMode().Font_Click();
-    ASSERT_EQ(boxes.count(), 1u);
-    EXPECT_EQ(boxes.calls()[0].prompt, "The list has unsaved changes. Discard them?");
-    EXPECT_EQ(boxes.calls()[0].style, dlg::YesNo | dlg::Question | dlg::DefaultButton2);  // No, keep them, by default
+    const dlg::MsgBoxCall discard{"The list has unsaved changes. Discard them?",
+                                  dlg::YesNo | dlg::Question | dlg::DefaultButton2, "Runemill"};  // No, keep them
+    EXPECT_EQ(boxes.calls(), Boxes{discard});
     EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\nnew=entry");
     EXPECT_EQ(editorFonts(), (FontSet{{"Liberation Serif", 14}}));
     EXPECT_EQ(AbbMode().RTB()->SelStart(), 3);
@@ -509,7 +562,7 @@ TEST(FontButton, WithUnsavedEditsAsksAndNoKeepsThemInTheNewFont) {
     boxes.Answer(dlg::Yes);
     AbbMode().Font_Click();
     ASSERT_EQ(boxes.count(), 2u);
-    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours");
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\n");
     EXPECT_EQ(editorFonts(), (FontSet{{"Liberation Serif", 14}}));
 }
 

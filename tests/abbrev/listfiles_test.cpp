@@ -115,6 +115,7 @@ TEST(SaveCut, KeepsExactlyTheListText) {
     EXPECT_EQ(abbrev::ListTextFromEditorRtf(editorRtf("\\par\r\n\\par\r\nmu=\\'b5"), 12), "\r\nmu=\\'b5");
     // One blank ends the size word; a second one belongs to the entry.
     EXPECT_EQ(abbrev::ListTextFromEditorRtf(editorRtf("  x=y"), 12), " x=y");
+    EXPECT_EQ(abbrev::ListTextFromEditorRtf(editorRtf(" \\'7bx\\par\r\n\\'5c'41\\'7D=\\'7b"), 12), "\\'7bx\r\n\\'41}=\\'7b");
 }
 
 TEST(SaveCut, RefusesTextOfAnotherShape) {

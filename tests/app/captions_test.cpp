@@ -50,7 +50,7 @@ void expectCaptionsFit(QWidget* window) {
         auto* frame = qobject_cast<QFrame*>(control);
         const QRect inside = frame ? frame->contentsRect() : control->rect();
         EXPECT_TRUE(inside.contains(caption->area)) << what;
-        const QRect needed = QFontMetrics(caption->font).boundingRect(caption->area, caption->flags, text);
+        const QRect needed = QFontMetrics(caption->font).boundingRect(caption->area, caption->flags, caption->text);
         EXPECT_LE(needed.width(), caption->area.width()) << what;
         EXPECT_LE(needed.height(), caption->area.height()) << what;
         EXPECT_GE(QFontInfo(caption->font).pixelSize(), kSmallestLegiblePixels) << what;

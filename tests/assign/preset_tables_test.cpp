@@ -311,3 +311,35 @@ TEST(PresetRecords, GreekHoldsEveryLetterAndTheAccentedOnesAndFourSigns) {
     EXPECT_EQ(keys(used), unite({letters, accented, {0x037E, 0x0384, 0x0385, 0x0387}}));
     EXPECT_EQ(valuesUsed(used, 2), 7);
 }
+
+// Each set's table holds each character once, apart from the repetitions the
+// set is known for: the characters below, on as many codes as given.
+TEST(PresetRecords, NoCharacterStandsTwiceExceptTheKnownRepetitions) {
+    const struct {
+        PresetId id;
+        std::map<int, int> repeated;
+    } sets[] = {
+        {PresetId::Arab, {}},
+        {PresetId::ArabAnsi, {}},
+        {PresetId::RussAnsi, {{0x042F, 2}, {0x042E, 2}, {0x0427, 2}, {0x044F, 2}, {0x044E, 2}, {0x0447, 2}}},
+        {PresetId::Hebrew, {}},
+        {PresetId::Hiragana, {{12321, 3}, {12322, 3}, {12323, 3}, {12324, 3}, {12325, 3}, {12326, 3},
+                              {12327, 3}, {12328, 3}, {12329, 3}, {12358, 2}, {12359, 2}, {12365, 2},
+                              {12366, 2}, {12375, 2}, {12376, 2}, {12385, 2}, {12386, 2}, {12395, 2},
+                              {12397, 2}, {12405, 2}, {12417, 2}, {12423, 2}, {12424, 2}}},
+        {PresetId::Cyrillic, {{1028, 2}, {1034, 2}, {1035, 2}, {1063, 2}, {1070, 2}, {1071, 2}, {1095, 2},
+                              {1102, 2}, {1103, 2}, {1108, 2}, {1114, 2}, {1115, 2}, {1256, 2}, {1257, 2}}},
+        {PresetId::Greek, {{894, 2}, {903, 2}, {912, 2}, {919, 2}, {938, 2}, {951, 2}, {970, 2}}},
+    };
+    for (const auto& set : sets) {
+        const int cp = codepage::forCharset(Preset(set.id).charset);
+        std::map<int, int> count;
+        for (int code : assigned(set.id)) {
+            const std::string& cell = Preset(set.id).Cell(code);
+            const auto byte = byteOf(cell);
+            ++count[byte ? codepage::byteToUnicode(cp, static_cast<unsigned char>(*byte)) : unicodeAt(set.id, code)];
+        }
+        std::erase_if(count, [](const auto& entry) { return entry.second == 1; });
+        EXPECT_EQ(count, set.repeated) << static_cast<int>(set.id);
+    }
+}

@@ -335,6 +335,15 @@ TEST(Editing, ABoxOfSeveralParagraphsKeepsTheSettingsFileWhole) {
     EXPECT_EQ(CharAss().CellBox(66)->TextW(), "a\r\nb");
 }
 
+TEST(Editing, ALineBreakAtTheEndStaysThroughSaveRefreshEvenAfterTheOwnLetter) {
+    storeTable({{66, " x\\par "}});
+    start();
+    paste(CharAss().CellBox(86), QStringLiteral("V\n"));
+    CharAss().Save_Click();
+    EXPECT_EQ(cellLine(66), " x\\par");
+    EXPECT_EQ(cellLine(86), " V\\par");
+}
+
 TEST(Editing, CollectedBoxesShowTheirWholeTextAtTheSymbolSize) {
     store::CellFontSize = 20;
     storeTable({{66, " x"}});

@@ -71,7 +71,26 @@ TEST(FitCaption, AnEmptyCaptionOrBoxAndAHopelessOneEndDeterministically) {
     const CaptionLayout a = FitCaption(kCourier9, longText, QRect(0, 0, 20, 5), Qt::AlignLeft, true);
     const CaptionLayout b = FitCaption(kCourier9, longText, QRect(0, 0, 20, 5), Qt::AlignLeft, true);
     EXPECT_EQ(a.font, b.font);
-    EXPECT_EQ(pixels(a.font), 1);
+    EXPECT_EQ(a.text, b.text);
+    EXPECT_EQ(pixels(a.font), platform::SmallestLegiblePixels());
+    EXPECT_EQ(a.text, QString(QChar(0x2026)));
+}
+
+TEST(FitCaption, ACaptionThatFitsAtNoLegibleSizeIsCutShortWithAnEllipsis) {
+    // A 124-character title on a custom set button, and in a one-line label.
+    const QString words = QString("Title of a set ").repeated(9).left(124), solid(124, QChar('W'));
+    for (const QString& text : {words, solid}) {
+        for (const bool button : {true, false}) {
+            const QRect area = button ? QRect(0, 0, 67, 15) : QRect(0, 0, 60, 20);
+            const QFont font = button ? platform::WindowFont() : kCourier9;
+            const CaptionLayout fit = FitCaption(font, text, area, Qt::AlignCenter, button);
+            const std::string shown = fit.text.toStdString();
+            EXPECT_EQ(pixels(fit.font), platform::SmallestLegiblePixels()) << shown;
+            EXPECT_TRUE(fitsAt(fit.font, fit.text, area, fit.flags)) << shown;
+            EXPECT_TRUE(fit.text.endsWith(QChar(0x2026)) && text.startsWith(fit.text.chopped(1))) << shown;
+            EXPECT_GT(fit.text.size(), 4) << shown;
+        }
+    }
 }
 
 TEST(CaptionControls, ALabelRefitsWhenItsCaptionOrFontChanges) {
@@ -104,7 +123,7 @@ TEST(CaptionControls, AButtonWrapsAndShrinksWithinItsBevel) {
     button.setGeometry(0, 0, 73, 17);
     const CaptionLayout c = button.Caption();
     EXPECT_TRUE(button.rect().adjusted(1, 1, -1, -1).contains(c.area));
-    EXPECT_TRUE(fitsAt(c.font, button.text(), c.area, c.flags));
+    EXPECT_TRUE(fitsAt(c.font, c.text, c.area, c.flags));
     EXPECT_LT(pixels(c.font), pixels(platform::WindowFont()));
     QPushButton plain("Exit");
     EXPECT_FALSE(platform::CaptionOf(&plain));

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 #include "support/testing.h"
@@ -21,10 +22,19 @@ QString shownFileType(QFileDialog& dialog) {
 }
 
 // Answers the message box that is open with OK, after noting the text its
-// label shows and whether that label takes it as plain text.
+// label shows, whether that label takes it as plain text, whether the text
+// has room in it and whether the box stands within the screen.
 struct OpenBox {
     QString shown;
-    bool plain = false;
+    bool plain = false, textHasRoom = false, onScreen = false;
+    // Shows `prompt` in a message box of the platform; the answer.
+    int show(const std::string& prompt) {
+        dlg::SetMsgBoxHook(nullptr);
+        answerSoon();
+        const int answer = dlg::MsgBox(prompt, dlg::OKOnly | dlg::Exclamation, "Font");
+        testing_support::InstallUnexpectedDialogHooks();
+        return answer;
+    }
     void answerSoon(int tries = 50) {
         QTimer::singleShot(0, [this, tries] {
             QMessageBox* box = nullptr;
@@ -38,6 +48,9 @@ struct OpenBox {
             if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
                 shown = label->text();
                 plain = label->textFormat() == Qt::PlainText;
+                const QRect needed = label->fontMetrics().boundingRect(label->contentsRect(), Qt::TextWordWrap, shown);
+                textHasRoom = needed.width() <= label->contentsRect().width();
+                onScreen = box->screen()->availableGeometry().contains(box->frameGeometry());
             }
             box->button(QMessageBox::Ok)->click();
         });
@@ -46,17 +59,21 @@ struct OpenBox {
 
 }  // namespace
 
-TEST(MessageBoxes, ShowTheirTextAsWrittenEvenWhenItLooksLikeMarkup) {
+TEST(MessageBoxes, ShowTheirTextAsWrittenWithinTheScreen) {
     // A face typed into the font chooser, a set's title: texts the user wrote
-    // go into prompts, and must read there as typed.
-    dlg::SetMsgBoxHook(nullptr);
-    OpenBox open;
-    open.answerSoon();
-    const std::string prompt = "There is no font named \"<b>Arial</b> <img src=x>\".";
-    EXPECT_EQ(dlg::MsgBox(prompt, dlg::OKOnly | dlg::Exclamation, "Font"), dlg::OK);
-    testing_support::InstallUnexpectedDialogHooks();
-    EXPECT_EQ(open.shown, QString::fromStdString(prompt));
-    EXPECT_TRUE(open.plain);
+    // go into prompts, and must read there as typed; only a word too long for
+    // the screen is broken into lines.
+    const std::string title(300, 'x');
+    const std::pair<std::string, bool> cases[] = {  // the prompt, whether it is broken
+        {"There is no font named \"<b>Arial</b> <img src=x>\".", false},
+        {"The title \"" + title + "\" cannot name a custom set: its file \"" + title + ".TXT\" is too long.", true}};
+    for (const auto& [prompt, broken] : cases) {
+        OpenBox open;
+        EXPECT_EQ(open.show(prompt), dlg::OK);
+        EXPECT_EQ(open.shown == QString::fromStdString(prompt), !broken);
+        EXPECT_EQ(open.shown.split('\n').join(QString()), QString::fromStdString(prompt));
+        EXPECT_TRUE(open.plain && open.textHasRoom && open.onScreen) << open.shown.toStdString();
+    }
 }
 
 TEST(FileDialogs, ShowEachFilterAsTheProgramWritesItAndMatchEitherCase) {

@@ -85,7 +85,7 @@ TEST(RtfReaderDocuments, EmptyCellKeepsItsSizeInTheParagraphMark) {
 TEST(RtfReaderDocuments, ListDisplayInFileOrder) {
     const std::string doc = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}\\fs24\r\n"
                             "mu=\xb5\\par \r\nty=Truly yours\\par \r\n\r\n}\r\n";
-    EXPECT_EQ(paragraphs(read(doc)), "mu=\u00B5|ty=Truly yours");
+    EXPECT_EQ(paragraphs(rtf::read(doc, rtf_test::format(), nullptr, rtf::FinalPar::OpensEmpty)), "mu=\u00B5|ty=Truly yours|");
 }
 
 TEST(RtfReaderDocuments, ListDisplaySortedShowsTheSpareSlotFirst) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <deque>
 #include <map>
+#include <ostream>
 #include <optional>
 #include <random>
 #include <string>
@@ -12,7 +13,16 @@
 #include "platform/dialogs.h"
 #include "platform/textfile.h"
 
+namespace dlg {
+inline void PrintTo(const MsgBoxCall& call, std::ostream* os) {
+    *os << "{\"" << call.prompt << "\", " << call.style << ", \"" << call.title << "\"}";
+}
+}  // namespace dlg
+
 namespace testing_support {
+
+// Message boxes as shown: prompt, buttons and icon, title.
+using Boxes = std::vector<dlg::MsgBoxCall>;
 
 // The choices of a randomized test, the same on every run.
 class Random {
