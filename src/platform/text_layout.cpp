@@ -32,6 +32,19 @@ constexpr int kPauseMs = 10;
 // end of the word on every line.
 constexpr qsizetype kShortWord = 200;
 
+// A paragraph up to this length gives up its shaped glyphs once it is laid
+// out and is shaped again whenever it is drawn: kept for every paragraph of
+// a long document they took about a kilobyte a paragraph (110 MB for a list
+// of 100,000 short entries), while shaping the few drawn again costs next to
+// nothing. Longer paragraphs, and the sections of very long ones, keep them.
+constexpr qsizetype kShapeAgainUpTo = 1024;
+
+// A paragraph up to kShapeAgainUpTo characters whose top lies further than
+// this from what was last drawn is only measured: it gets a layout of its own
+// (Qt keeps one for every paragraph that has one, a few hundred bytes) when
+// it is drawn or asked for.
+constexpr qreal kNearDrawn = 4000;
+
 // The length of a section of a long paragraph: about this many characters,
 // at most half as many again.
 constexpr int kSection = 4096;
@@ -69,8 +82,10 @@ std::vector<int> lineBreaks(const QString& text) {
 
 // Lays out the lines of `tl` (whose text is `text`): at the width, broken at
 // word boundaries, or anywhere in a word longer than the line; not broken at
-// all without a width. Gives the height of the lines.
-qreal breakLines(QTextLayout& tl, const QString& text, QTextOption option, qreal width, qreal& widest) {
+// all without a width. Gives the height of the lines. `keepGlyphs`: the
+// layout keeps what it shaped, for drawing.
+qreal breakLines(QTextLayout& tl, const QString& text, QTextOption option, qreal width, qreal& widest,
+                 bool keepGlyphs) {
     // With a long word every line is broken anywhere first, at the width, and
     // then laid out again broken at word boundaries where it holds one: Qt
     // then looks for the end of the word it breaks in only once per long
@@ -87,7 +102,7 @@ qreal breakLines(QTextLayout& tl, const QString& text, QTextOption option, qreal
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     }
     tl.setTextOption(option);
-    tl.setCacheEnabled(true);
+    tl.setCacheEnabled(keepGlyphs);
 
     tl.beginLayout();
     qreal y = 0;
@@ -199,7 +214,7 @@ QTextOption TextLayout::optionFor(const QTextBlock& block) const {
     return option;
 }
 
-qreal TextLayout::layOutBlock(const QTextBlock& block, int i, const Edit* edit) const {
+qreal TextLayout::layOutBlock(const QTextBlock& block, int i, const Edit* edit, bool own) const {
     std::unique_ptr<SectionList>& list = lists_[static_cast<size_t>(i)];
     const qreal width = lineWidth();
     if (sections_ == Sections::Long && width > 0 && block.length() - 1 > kLongParagraph &&
@@ -210,8 +225,13 @@ qreal TextLayout::layOutBlock(const QTextBlock& block, int i, const Edit* edit) 
         return layOutSections(block, *list, edit);
     }
     list.reset();
-    QTextLayout* tl = block.layout();
-    return breakLines(*tl, block.text(), optionFor(block), width, widest_);
+    const QString text = block.text();
+    const bool longText = text.size() > kShapeAgainUpTo;
+    if (!own && !longText) {
+        QTextLayout measured(block);
+        return breakLines(measured, text, optionFor(block), width, widest_, false);
+    }
+    return breakLines(*block.layout(), text, optionFor(block), width, widest_, longText);
 }
 
 // Sections the change did not touch keep their layout (those after it move);
@@ -282,7 +302,7 @@ qreal TextLayout::layOutSections(const QTextBlock& block, SectionList& list, con
                 if (b > a) formats.append({a - base, b - a, f->charFormat()});
             }
             s.layout->setFormats(formats);
-            s.height = breakLines(*s.layout, s.layout->text(), option, width, widest_);
+            s.height = breakLines(*s.layout, s.layout->text(), option, width, widest_, true);
         }
         s.top = y;
         y += s.height;
@@ -311,7 +331,8 @@ void TextLayout::layOutUntil(int block, qreal y) const {
     while (b.isValid() && laidOut_ < blocks_ && (laidOut_ <= block || margin() + tops_.back() <= y)) {
         qreal& h = heights_[static_cast<size_t>(laidOut_)];
         rest_ -= h;
-        h = layOutBlock(b, laidOut_);
+        const qreal at = margin() + tops_.back();
+        h = layOutBlock(b, laidOut_, nullptr, at >= drawnTop_ - kNearDrawn && at <= drawnBottom_ + kNearDrawn);
         tops_.push_back(tops_.back() + h);
         ++laidOut_;
         b = b.next();
@@ -499,6 +520,8 @@ int TextLayout::moveTo(int position, const QPointF& target) const {
 
 void TextLayout::draw(QPainter* painter, const PaintContext& context) {
     const QRectF clip = context.clip.isValid() ? context.clip : QRectF(0, 0, kFar, kFar);
+    drawnTop_ = clip.top();
+    drawnBottom_ = clip.bottom();
     layOutUntil(-1, clip.bottom());
     if (laidOut_ == 0) return;
     const QPen pen = painter->pen();
