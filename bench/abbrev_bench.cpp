@@ -70,7 +70,7 @@ std::string unihanList() {
 
 // Runs `steps` once an iteration, each time from the same list file in a
 // scratch folder, no window loaded and the list not saved in this run; every
-// question is answered Yes. `peak_MB` is the process's peak resident size,
+// question is answered Yes. `peak_MiB` is the process's peak resident size,
 // which is the benchmark's own only when it runs alone (see bench/README.md).
 template <class Steps>
 void runFromListFile(benchmark::State& state, const std::string& list, Steps&& steps) {
@@ -93,7 +93,7 @@ void runFromListFile(benchmark::State& state, const std::string& list, Steps&& s
     QDir::setCurrent(previous);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    state.counters["peak_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
 void runEditorCycle(benchmark::State& state, const std::string& list, long long entries) {
@@ -134,7 +134,7 @@ void BM_AbbListShownSave(benchmark::State& state) {
         AbbMode().Speichern_Click();
         SettleShown(AbbMode().RTB());
     });
-    state.counters["list_MB"] = static_cast<double>(list.size()) / (1024.0 * 1024.0);
+    state.counters["list_MiB"] = static_cast<double>(list.size()) / (1024.0 * 1024.0);
 }
 BENCHMARK(BM_AbbListShownSave)
     ->ArgName("entries")

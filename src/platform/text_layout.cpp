@@ -32,17 +32,13 @@ constexpr int kPauseMs = 10;
 // end of the word on every line.
 constexpr qsizetype kShortWord = 200;
 
-// A paragraph up to this length gives up its shaped glyphs once it is laid
-// out and is shaped again whenever it is drawn: kept for every paragraph of
-// a long document they took about a kilobyte a paragraph (110 MB for a list
-// of 100,000 short entries), while shaping the few drawn again costs next to
-// nothing. Longer paragraphs, and the sections of very long ones, keep them.
-constexpr qsizetype kShapeAgainUpTo = 1024;
-
-// A paragraph up to kShapeAgainUpTo characters whose top lies further than
-// this from what was last drawn is only measured: it gets a layout of its own
-// (Qt keeps one for every paragraph that has one, a few hundred bytes) when
-// it is drawn or asked for.
+// A paragraph of up to kMeasureOnlyUpTo characters whose top lies further
+// than kNearDrawn from what was last drawn is only measured, in a layout that
+// goes again: it gets a layout of its own, which Qt keeps with the paragraph
+// (with its lines and shaped glyphs, about 1.5 KB for a short paragraph), when
+// it is drawn or asked for. A long list laid out to its end keeps layouts only
+// for what is shown.
+constexpr qsizetype kMeasureOnlyUpTo = 1024;
 constexpr qreal kNearDrawn = 4000;
 
 // The length of a section of a long paragraph: about this many characters,
@@ -82,10 +78,8 @@ std::vector<int> lineBreaks(const QString& text) {
 
 // Lays out the lines of `tl` (whose text is `text`): at the width, broken at
 // word boundaries, or anywhere in a word longer than the line; not broken at
-// all without a width. Gives the height of the lines. `keepGlyphs`: the
-// layout keeps what it shaped, for drawing.
-qreal breakLines(QTextLayout& tl, const QString& text, QTextOption option, qreal width, qreal& widest,
-                 bool keepGlyphs) {
+// all without a width. Gives the height of the lines.
+qreal breakLines(QTextLayout& tl, const QString& text, QTextOption option, qreal width, qreal& widest) {
     // With a long word every line is broken anywhere first, at the width, and
     // then laid out again broken at word boundaries where it holds one: Qt
     // then looks for the end of the word it breaks in only once per long
@@ -102,7 +96,7 @@ qreal breakLines(QTextLayout& tl, const QString& text, QTextOption option, qreal
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     }
     tl.setTextOption(option);
-    tl.setCacheEnabled(keepGlyphs);
+    tl.setCacheEnabled(true);
 
     tl.beginLayout();
     qreal y = 0;
@@ -226,12 +220,11 @@ qreal TextLayout::layOutBlock(const QTextBlock& block, int i, const Edit* edit, 
     }
     list.reset();
     const QString text = block.text();
-    const bool longText = text.size() > kShapeAgainUpTo;
-    if (!own && !longText) {
+    if (!own && text.size() <= kMeasureOnlyUpTo) {
         QTextLayout measured(block);
-        return breakLines(measured, text, optionFor(block), width, widest_, false);
+        return breakLines(measured, text, optionFor(block), width, widest_);
     }
-    return breakLines(*block.layout(), text, optionFor(block), width, widest_, longText);
+    return breakLines(*block.layout(), text, optionFor(block), width, widest_);
 }
 
 // Sections the change did not touch keep their layout (those after it move);
@@ -302,7 +295,7 @@ qreal TextLayout::layOutSections(const QTextBlock& block, SectionList& list, con
                 if (b > a) formats.append({a - base, b - a, f->charFormat()});
             }
             s.layout->setFormats(formats);
-            s.height = breakLines(*s.layout, s.layout->text(), option, width, widest_, true);
+            s.height = breakLines(*s.layout, s.layout->text(), option, width, widest_);
         }
         s.top = y;
         y += s.height;

@@ -234,26 +234,16 @@ TEST(RichTextBoxFormat, NormalisingTheWholeTextLeavesOneFormat) {
                                  std::string(1, '\0'));
 }
 
-// Every empty paragraph of the selection takes the change, the one the
-// selection begins with too (at the start of the text and after it), and the
-// changes made at once leave what the single changes leave.
+// Every empty paragraph of the selection takes the change, the one it begins with
+// too (at the start and after it); the changes at once leave what single ones do.
 TEST(RichTextBoxFormat, EmptyParagraphsOfTheSelectionTakeTheChange) {
-    const std::string rtf = "{\\rtf1{\\fonttbl{\\f0\\fcharset0 A;}{\\f1\\fcharset0 B;}}\\f1\\fs40\\b\\par x\\par\\par y}";
-    struct Row {
-        int start;
-        std::string rtf;
-    };
-    for (const Row& row :
-         {Row{0, "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}\r\n"
-                 "\\uc1\\pard\\f0\\fs24\\par\r\nx\\par\r\n\\par\r\ny\\par\r\n}\r\n" + std::string(1, '\0')},
-          Row{5, "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 B;}{\\f1\\fnil\\fcharset0 Arial;}}\r\n"
-                 "\\uc1\\pard\\b\\f0\\fs40\\par\r\nx\\par\r\n\\b0\\f1\\fs24\\par\r\ny\\par\r\n}\r\n" +
-                     std::string(1, '\0')}}) {
+    const std::string rtf = "{\\rtf1{\\fonttbl{\\f1\\fcharset0 B;}}\\f1\\fs40\\b\\par x\\par\\par y}";
+    for (const auto& [start, expected] : {std::pair{0, "\\par\r\nx\\par\r\n\\par\r\ny"}, std::pair{5, "\\par\r\ny"}}) {
         RichTextBox single, once;
         for (RichTextBox* box : {&single, &once}) {
             box->SetTextRTF(rtf);
-            box->SetSelStart(row.start);
-            box->SetSelLength(static_cast<int>(box->Text().size()) - row.start);
+            box->SetSelStart(start);
+            box->SetSelLength(static_cast<int>(box->Text().size()) - start);
         }
         single.SetSelFontName("Arial");
         single.SetSelFontSize(12);
@@ -262,8 +252,8 @@ TEST(RichTextBoxFormat, EmptyParagraphsOfTheSelectionTakeTheChange) {
         single.SetSelItalic(false);
         single.SetSelUnderline(false);
         once.SetSelPlainFont("Arial", 12);
-        EXPECT_EQ(once.TextRTF(), row.rtf) << row.start;
-        EXPECT_EQ(single.TextRTF(), once.TextRTF()) << row.start;
+        EXPECT_EQ(body(once, 12), expected) << start;
+        EXPECT_EQ(single.TextRTF(), once.TextRTF()) << start;
     }
 }
 
