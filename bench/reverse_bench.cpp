@@ -1,16 +1,15 @@
 // "Reconvert" of the main window holding the forward result, and the reverse list trace.
 #include <benchmark/benchmark.h>
 
-#include <QAbstractTextDocumentLayout>
-#include <QCoreApplication>
 #include <QDir>
-#include <QTextBlock>
-#include <QTextDocument>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "settle.h"
 #include "app/form1.h"
 #include "convert/abbrev_pass.h"
 #include "convert/bed_list.h"
@@ -88,7 +87,7 @@ std::string CodeText(size_t bytes, int entries = kListEntries) {
 // and the forward result of `kb` KB of code text in the lower window.
 class MainWindowWithResult {
 public:
-    explicit MainWindowWithResult(benchmark::State& state, int entries = kListEntries, bool repeating = false,
+    explicit MainWindowWithResult(std::int64_t kb, int entries = kListEntries, bool repeating = false,
                                   bool shown = false)
         : home_(QDir::currentPath()) {
         QDir::setCurrent(dir_.path());
@@ -102,7 +101,7 @@ public:
         const std::vector<std::string> list = MeaningList(entries, repeating);
         textfile::writeLinesAtomic(store::kAbbTraceFile, list);
         textfile::writeLinesAtomic(store::kBedTraceFile, list);
-        code_ = CodeText(static_cast<size_t>(state.range(0)) * 1024, entries);
+        code_ = CodeText(static_cast<size_t>(kb) * 1024, entries);
         Form1().TEX()->SetText(code_);
     }
     ~MainWindowWithResult() {
@@ -126,7 +125,7 @@ void SetTimePerCodeKb(benchmark::State& state) {
 void BM_ReconvertText(benchmark::State& state) {
     std::string rtf;
     {
-        MainWindowWithResult window(state);
+        MainWindowWithResult window(state.range(0));
         platform::SetWholeTextFormat(*Form1().RTB(), store::CellFontName, store::CellFontSize);
         rtf = Form1().RTB()->TextRTF();
     }
@@ -145,7 +144,7 @@ BENCHMARK(BM_ReconvertText)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillise
 // The whole command: "Reconvert" turns the lower window back and sets the
 // upper window, which converts forward again (files and the list included).
 void BM_ReconvertClick(benchmark::State& state) {
-    MainWindowWithResult window(state);
+    MainWindowWithResult window(state.range(0));
     Form1().Reconvert_Click();
     if (Form1().TEX()->Text() != window.code()) state.SkipWithError("the code text did not come back");
     for (auto _ : state) Form1().Reconvert_Click();
@@ -158,19 +157,13 @@ BENCHMARK(BM_ReconvertClick)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillis
 // that repeat (range 1 = 1) against the same list made unique.
 void BM_ReconvertLongList(benchmark::State& state) {
     const bool repeating = state.range(1) != 0;
-    MainWindowWithResult window(state, 100000, repeating, true);
-    auto settle = [] {
-        QCoreApplication::processEvents();
-        QTextDocument* lower = Form1().RTB()->document();
-        lower->documentLayout()->blockBoundingRect(lower->lastBlock());
-        QCoreApplication::processEvents();
-    };
+    MainWindowWithResult window(state.range(0), 100000, repeating, true);
     Form1().Reconvert_Click();  // the list loads once
-    settle();
+    SettleShown(Form1().RTB());
     if (!repeating && Form1().TEX()->Text() != window.code()) state.SkipWithError("the code text did not come back");
     for (auto _ : state) {
         Form1().Reconvert_Click();
-        settle();
+        SettleShown(Form1().RTB());
     }
 }
 BENCHMARK(BM_ReconvertLongList)
@@ -178,6 +171,43 @@ BENCHMARK(BM_ReconvertLongList)
     ->Args({100, 0})
     ->Args({100, 1})
     ->Unit(benchmark::kMillisecond);
+
+// "Reconvert" in the shown window of a lower window with many empty
+// paragraphs, as undo loads it from "RTB.RTF": a line of text, then
+// `paragraphs` empty lines. Each iteration sets the code text, sets another,
+// steps back (the lower window from the file), and times the command until
+// the events it causes are processed and the lower window is laid out.
+void BM_ReconvertEmptyParagraphs(benchmark::State& state) {
+    const auto paragraphs = static_cast<size_t>(state.range(0));
+    MainWindowWithResult window(1, kListEntries, false, true);
+    std::string code = "plain text, *" + Abbreviation(1, kListEntries) + "*";
+    for (size_t i = 0; i < paragraphs; ++i) code += "\r\n";
+    for (auto _ : state) {
+        state.PauseTiming();
+        Form1().TEX()->SetText(code);
+        Form1().TEX()->SetText("x");
+        Form1().UnDo_Click();
+        SettleShown(Form1().RTB());
+        state.ResumeTiming();
+        Form1().Reconvert_Click();
+        SettleShown(Form1().RTB());
+    }
+    // The text and its empty lines come back (how the last one ends is the reader's business).
+    const std::string& back = Form1().TEX()->Text();
+    if (back.compare(0, code.size() - paragraphs * 2, code, 0, code.size() - paragraphs * 2) != 0 ||
+        static_cast<size_t>(std::count(back.begin(), back.end(), '\n')) + 1 < paragraphs)
+        state.SkipWithError("the code text did not come back");
+    state.counters["paragraphs"] = static_cast<double>(paragraphs);
+}
+BENCHMARK(BM_ReconvertEmptyParagraphs)
+    ->ArgName("paragraphs")
+    ->Arg(2500)
+    ->Arg(10000)
+    ->Arg(40000)
+    ->Arg(160000)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 std::vector<std::string> TraceInput(size_t n) {
     std::mt19937 rng(7);

@@ -105,6 +105,7 @@ void AbbModeForm::CreateControls(QWidget* window) {
     // The display's last "\par" opens the spare slot's empty paragraph, where
     // a list shown in file order takes a new entry.
     rtb_->SetFinalParOpensParagraph(true);
+    rtb_->SetKeepsModel(false);  // it is only ever given a whole list
 
     // The controls are made in their tab order.
     auto caption = [](QPushButton* b, const char* text) { b->setText(QString::fromLatin1(text)); };
@@ -180,13 +181,17 @@ bool AbbModeForm::LoadList() {
     }
     if (sort) abbrev::SortList(ListLines_);
 
-    const std::string rtf = abbrev::ListDisplayRtf(ListLines_, store::CellCharSet, store::CellFontName,
-                                                   store::CellFontSize);
-    if (!textfile::writeAtomic(store::kListDisplayFile, rtf, textfile::Flush::Later) ||
-        !RTB()->LoadFile(store::kListDisplayFile))
-        return loadFailed();
+    // The document goes before the editor reads it back: a long list's takes megabytes.
+    bool written = false;
+    {
+        const std::string rtf = abbrev::ListDisplayRtf(ListLines_, store::CellCharSet, store::CellFontName,
+                                                       store::CellFontSize);
+        written = textfile::writeAtomic(store::kListDisplayFile, rtf, textfile::Flush::Later);
+    }
+    if (!written || !RTB()->LoadFile(store::kListDisplayFile)) return loadFailed();
     textfile::remove(store::kListDisplayFile);
     Label1()->setText(QString());
+    shownList_ = QString();  // the text before it goes first: a long list takes megabytes
     shownList_ = RTB()->TextW();
     listShown_ = true;
     return true;

@@ -43,6 +43,48 @@ rtf::Align alignmentOf(int alignment) {
     return alignment == 1 ? rtf::Align::Right : alignment == 2 ? rtf::Align::Center : rtf::Align::Left;
 }
 
+// The changes of the SetSel... properties, each of one property.
+QTextCharFormat faceChange(const std::string& face) {
+    QTextCharFormat f;
+    f.setFontFamilies(QStringList{ansi::toQString(face)});
+    return f;
+}
+
+QTextCharFormat sizeChange(double points) {
+    QTextCharFormat f;
+    f.setFontPointSize(rtf::clampHalfPoints(std::llround(points * 2)) / 2.0);
+    return f;
+}
+
+QTextCharFormat colorChange(std::uint32_t bgr) {
+    QTextCharFormat f;
+    const QColor c = ColorFromBgr(bgr & 0xFFFFFFu);
+    if ((c.rgb() & 0xFFFFFFu) == 0) {
+        f.setForeground(QBrush());  // black: the default colour again
+    } else {
+        f.setForeground(c);
+    }
+    return f;
+}
+
+QTextCharFormat boldChange(bool on) {
+    QTextCharFormat f;
+    f.setFontWeight(on ? QFont::Bold : QFont::Normal);
+    return f;
+}
+
+QTextCharFormat italicChange(bool on) {
+    QTextCharFormat f;
+    f.setFontItalic(on);
+    return f;
+}
+
+QTextCharFormat underlineChange(bool on) {
+    QTextCharFormat f;
+    f.setFontUnderline(on);
+    return f;
+}
+
 // Paragraph separators of a text document become CR LF.
 QString withCrLf(QString text) {
     return text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
@@ -97,7 +139,11 @@ void RichTextBox::showingCaret(Change&& change) {
 void RichTextBox::contentChanged() {
     text_.reset();
     rtf_.reset();
-    if (!updating_) shownValid_ = false;
+    if (updating_ || !shownValid_) return;
+    // The model no longer says what the document holds; it goes at once (a
+    // long document's model takes megabytes).
+    shownValid_ = false;
+    shown_ = rtf::Document{};
 }
 
 const std::string& RichTextBox::Text() const {
@@ -150,8 +196,12 @@ void RichTextBox::replaceContent(rtf::Document model) {
         if (!shownValid_ || !rtf::updateContent(*doc, shown_, model)) rtf::setContent(*doc, model);
     }
     doc->setUndoRedoEnabled(true);
-    shown_ = std::move(model);
-    shownValid_ = true;
+    if (keepsModel_) {
+        shown_ = std::move(model);
+        shownValid_ = true;
+    } else {
+        model = rtf::Document{};
+    }
     showingCaret([&] { setTextCursor(QTextCursor(doc)); });
 }
 
@@ -191,13 +241,14 @@ void RichTextBox::applyToSelection(const QTextCharFormat& change) {
     if (c.hasSelection()) {
         c.mergeCharFormat(change);
         // An empty paragraph inside the selection shows its mark's format.
-        const int end = c.selectionEnd();
-        for (QTextBlock b = document()->findBlock(c.selectionStart()); b.isValid() && b.position() <= end;
-             b = b.next()) {
-            if (b.length() == 1 && b.position() >= c.selectionStart()) {
-                QTextCursor m(b);
-                m.mergeBlockCharFormat(change);
-            }
+        // Qt keeps that format on the paragraph break before the paragraph,
+        // which the selection holds for every paragraph but one it begins
+        // with: only that one is changed apart (one change for the whole
+        // text, not one per empty paragraph, each laid out on its own).
+        const QTextBlock first = document()->findBlock(c.selectionStart());
+        if (first.length() == 1 && first.position() == c.selectionStart()) {
+            QTextCursor m(first);
+            m.mergeBlockCharFormat(change);
         }
     } else {
         mergeCurrentCharFormat(change);
@@ -205,44 +256,25 @@ void RichTextBox::applyToSelection(const QTextCharFormat& change) {
     }
 }
 
-void RichTextBox::SetSelFontName(const std::string& face) {
-    QTextCharFormat f;
-    f.setFontFamilies(QStringList{ansi::toQString(face)});
-    applyToSelection(f);
-}
+void RichTextBox::SetSelFontName(const std::string& face) { applyToSelection(faceChange(face)); }
 
-void RichTextBox::SetSelFontSize(double points) {
-    QTextCharFormat f;
-    f.setFontPointSize(rtf::clampHalfPoints(std::llround(points * 2)) / 2.0);
-    applyToSelection(f);
-}
+void RichTextBox::SetSelFontSize(double points) { applyToSelection(sizeChange(points)); }
 
-void RichTextBox::SetSelColor(std::uint32_t bgr) {
-    QTextCharFormat f;
-    const QColor c = ColorFromBgr(bgr & 0xFFFFFFu);
-    if ((c.rgb() & 0xFFFFFFu) == 0) {
-        f.setForeground(QBrush());  // black: the default colour again
-    } else {
-        f.setForeground(c);
-    }
-    applyToSelection(f);
-}
+void RichTextBox::SetSelColor(std::uint32_t bgr) { applyToSelection(colorChange(bgr)); }
 
-void RichTextBox::SetSelBold(bool on) {
-    QTextCharFormat f;
-    f.setFontWeight(on ? QFont::Bold : QFont::Normal);
-    applyToSelection(f);
-}
+void RichTextBox::SetSelBold(bool on) { applyToSelection(boldChange(on)); }
 
-void RichTextBox::SetSelItalic(bool on) {
-    QTextCharFormat f;
-    f.setFontItalic(on);
-    applyToSelection(f);
-}
+void RichTextBox::SetSelItalic(bool on) { applyToSelection(italicChange(on)); }
 
-void RichTextBox::SetSelUnderline(bool on) {
-    QTextCharFormat f;
-    f.setFontUnderline(on);
+void RichTextBox::SetSelUnderline(bool on) { applyToSelection(underlineChange(on)); }
+
+void RichTextBox::SetSelPlainFont(const std::string& face, double points) {
+    // Merged in the order of the single changes, the properties stand in the
+    // formats as those changes leave them.
+    QTextCharFormat f = faceChange(face);
+    for (const QTextCharFormat& next : {sizeChange(points), colorChange(0), boldChange(false), italicChange(false),
+                                        underlineChange(false)})
+        f.merge(next);
     applyToSelection(f);
 }
 
@@ -298,6 +330,13 @@ void RichTextBox::Delete() {
     QTextCursor c = textCursor();
     c.deleteChar();  // the selection, or the character (or paragraph mark) after the caret
     showingCaret([&] { setTextCursor(c); });
+}
+
+void RichTextBox::SetKeepsModel(bool keep) {
+    keepsModel_ = keep;
+    if (keep) return;
+    shownValid_ = false;
+    shown_ = rtf::Document{};
 }
 
 void RichTextBox::SetZeroMargins() {

@@ -81,6 +81,10 @@ public:
     void SetSelBold(bool on);
     void SetSelItalic(bool on);
     void SetSelUnderline(bool on);
+    // SetSelFontName, SetSelFontSize, SetSelColor(0), and SetSelBold,
+    // SetSelItalic and SetSelUnderline(false), as one change: the same
+    // formats, in one pass over the text and one step to undo.
+    void SetSelPlainFont(const std::string& face, double points);
     // 0 left, 1 right, 2 centre, for every paragraph the selection touches.
     void SetSelAlignment(int alignment);
 
@@ -108,6 +112,13 @@ public:
     void Paste();
     void Delete();
     void SelectAll();
+
+    // The control keeps a model of what it shows, so that new content that
+    // differs in a little costs a little, and writes its RTF from it. A
+    // control given only whole new contents (the long list of the list
+    // editor) does without: the model of a long text takes about as much
+    // memory as the document. The content and the RTF are the same either way.
+    void SetKeepsModel(bool keep);
 
     // For the small cell boxes: no margin around the text and no scroll bars.
     void SetZeroMargins();
@@ -159,6 +170,7 @@ private:
     bool shownValid_ = false;
     bool updating_ = false;  // our own change: shown_ is kept up to date
     rtf::FinalPar finalPar_ = rtf::FinalPar::EndsLast;
+    bool keepsModel_ = true;
     // Text and TextRTF as last read, until the next change.
     mutable std::optional<std::string> text_;
     mutable std::optional<std::string> rtf_;

@@ -32,6 +32,15 @@ constexpr int kPauseMs = 10;
 // end of the word on every line.
 constexpr qsizetype kShortWord = 200;
 
+// A paragraph of up to kMeasureOnlyUpTo characters whose top lies further
+// than kNearDrawn from what was last drawn is only measured, in a layout that
+// goes again: it gets a layout of its own, which Qt keeps with the paragraph
+// (with its lines and shaped glyphs, about 1.5 KB for a short paragraph), when
+// it is drawn or asked for. A long list laid out to its end keeps layouts only
+// for what is shown.
+constexpr qsizetype kMeasureOnlyUpTo = 1024;
+constexpr qreal kNearDrawn = 4000;
+
 // The length of a section of a long paragraph: about this many characters,
 // at most half as many again.
 constexpr int kSection = 4096;
@@ -199,7 +208,7 @@ QTextOption TextLayout::optionFor(const QTextBlock& block) const {
     return option;
 }
 
-qreal TextLayout::layOutBlock(const QTextBlock& block, int i, const Edit* edit) const {
+qreal TextLayout::layOutBlock(const QTextBlock& block, int i, const Edit* edit, bool own) const {
     std::unique_ptr<SectionList>& list = lists_[static_cast<size_t>(i)];
     const qreal width = lineWidth();
     if (sections_ == Sections::Long && width > 0 && block.length() - 1 > kLongParagraph &&
@@ -210,8 +219,12 @@ qreal TextLayout::layOutBlock(const QTextBlock& block, int i, const Edit* edit) 
         return layOutSections(block, *list, edit);
     }
     list.reset();
-    QTextLayout* tl = block.layout();
-    return breakLines(*tl, block.text(), optionFor(block), width, widest_);
+    const QString text = block.text();
+    if (!own && text.size() <= kMeasureOnlyUpTo) {
+        QTextLayout measured(block);
+        return breakLines(measured, text, optionFor(block), width, widest_);
+    }
+    return breakLines(*block.layout(), text, optionFor(block), width, widest_);
 }
 
 // Sections the change did not touch keep their layout (those after it move);
@@ -311,7 +324,8 @@ void TextLayout::layOutUntil(int block, qreal y) const {
     while (b.isValid() && laidOut_ < blocks_ && (laidOut_ <= block || margin() + tops_.back() <= y)) {
         qreal& h = heights_[static_cast<size_t>(laidOut_)];
         rest_ -= h;
-        h = layOutBlock(b, laidOut_);
+        const qreal at = margin() + tops_.back();
+        h = layOutBlock(b, laidOut_, nullptr, at >= drawnTop_ - kNearDrawn && at <= drawnBottom_ + kNearDrawn);
         tops_.push_back(tops_.back() + h);
         ++laidOut_;
         b = b.next();
@@ -499,6 +513,8 @@ int TextLayout::moveTo(int position, const QPointF& target) const {
 
 void TextLayout::draw(QPainter* painter, const PaintContext& context) {
     const QRectF clip = context.clip.isValid() ? context.clip : QRectF(0, 0, kFar, kFar);
+    drawnTop_ = clip.top();
+    drawnBottom_ = clip.bottom();
     layOutUntil(-1, clip.bottom());
     if (laidOut_ == 0) return;
     const QPen pen = painter->pen();

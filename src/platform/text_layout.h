@@ -95,8 +95,10 @@ private:
     // The width lines are broken at; 0 when they are not broken.
     qreal lineWidth() const;
     QTextOption optionFor(const QTextBlock& block) const;
-    // Lays out the paragraph (number i); gives its height.
-    qreal layOutBlock(const QTextBlock& block, int i, const Edit* edit = nullptr) const;
+    // Lays out the paragraph (number i); gives its height. Without `own`, a
+    // short paragraph is only measured, in a layout of its own that goes
+    // again: its lines are made where they are needed (placed).
+    qreal layOutBlock(const QTextBlock& block, int i, const Edit* edit = nullptr, bool own = true) const;
     qreal layOutSections(const QTextBlock& block, SectionList& list, const Edit* edit) const;
     // Lays out paragraphs after the laid-out ones until paragraph `block` is
     // laid out or the laid-out ones reach down to `y` (document coordinates).
@@ -145,6 +147,9 @@ private:
     int cursorWidth_ = 1;
     mutable QBasicTimer idle_;
     mutable qreal unheardFrom_ = -1;  // laid out since the last report from here down; -1: nothing
+    // What was last drawn (document coordinates); the top before anything is.
+    qreal drawnTop_ = 0;
+    qreal drawnBottom_ = 0;
     QSizeF heardSize_;                // the size the control last heard of
 };
 

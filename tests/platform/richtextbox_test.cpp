@@ -234,6 +234,29 @@ TEST(RichTextBoxFormat, NormalisingTheWholeTextLeavesOneFormat) {
                                  std::string(1, '\0'));
 }
 
+// Every empty paragraph of the selection takes the change, the one it begins with
+// too (at the start and after it); the changes at once leave what single ones do.
+TEST(RichTextBoxFormat, EmptyParagraphsOfTheSelectionTakeTheChange) {
+    const std::string rtf = "{\\rtf1{\\fonttbl{\\f1\\fcharset0 B;}}\\f1\\fs40\\b\\par x\\par\\par y}";
+    for (const auto& [start, expected] : {std::pair{0, "\\par\r\nx\\par\r\n\\par\r\ny"}, std::pair{5, "\\par\r\ny"}}) {
+        RichTextBox single, once;
+        for (RichTextBox* box : {&single, &once}) {
+            box->SetTextRTF(rtf);
+            box->SetSelStart(start);
+            box->SetSelLength(static_cast<int>(box->Text().size()) - start);
+        }
+        single.SetSelFontName("Arial");
+        single.SetSelFontSize(12);
+        single.SetSelColor(0);
+        single.SetSelBold(false);
+        single.SetSelItalic(false);
+        single.SetSelUnderline(false);
+        once.SetSelPlainFont("Arial", 12);
+        EXPECT_EQ(body(once, 12), expected) << start;
+        EXPECT_EQ(single.TextRTF(), once.TextRTF()) << start;
+    }
+}
+
 TEST(RichTextBoxFormat, CollectingACellResizesItsWholeText) {
     for (const char* cell : {"\\u1575?", "\\'e0", " x", "\\'e0 x\\u1575?"}) {
         RichTextBox box;

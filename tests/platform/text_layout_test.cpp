@@ -162,6 +162,27 @@ TEST(TextLayout, ALongDocumentIsLaidOutWhileIdle) {
               laidOut);
 }
 
+TEST(TextLayout, ParagraphsFarFromWhatIsDrawnAreMeasuredOnlyUntilNeeded) {
+    Edit e;
+    QString text;
+    for (int i = 0; i < 3000; ++i) text += QStringLiteral("w%1 ").arg(i).repeated(1 + i % 23) + u'\n';
+    e.edit.setPlainText(text);
+    e.layout->LayOutAll();
+    const qreal size = e.layout->documentSize().height();
+    const QTextBlock far = e.block(2500);
+    EXPECT_EQ(far.layout()->lineCount(), 0);
+    // Asked for, it is laid out where it was measured, and nothing moves.
+    const QRectF r = e.layout->blockBoundingRect(far);
+    const QTextLayout* tl = far.layout();
+    ASSERT_GT(tl->lineCount(), 1);
+    const QTextLine lastLine = tl->lineAt(tl->lineCount() - 1);
+    EXPECT_DOUBLE_EQ(r.height(), lastLine.y() + lastLine.height());
+    EXPECT_DOUBLE_EQ(r.top(), e.layout->blockBoundingRect(e.block(2499)).bottom());
+    EXPECT_DOUBLE_EQ(e.layout->blockBoundingRect(e.block(2501)).top(), r.bottom());
+    EXPECT_EQ(e.layout->documentSize().height(), size);
+    EXPECT_EQ(e.layout->hitTest(QPointF(r.left() + 1, r.top() + 1), Qt::FuzzyHit), far.position());
+}
+
 TEST(TextLayout, AVeryLongParagraphIsLaidOutInSections) {
     Edit e(TextLayout::Sections::Long);
     QString text;
