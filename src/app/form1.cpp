@@ -441,6 +441,21 @@ void Form1Form::reportWriteFailures(const std::vector<std::string>& failures) {
     }
 }
 
+// A notice on the hint line stays until its condition ends; a caption set
+// meanwhile goes behind it (behind both when two stand) and comes back with
+// its end.
+void Form1Form::setHintCaption(const QString& caption) {
+    QString* shownUnder = nullptr;
+    for (int depth = 0; depth < 2; ++depth)
+        for (HintLine* notice : {&writeFailure_, &runaway_})
+            if (notice->shown && notice->line == (shownUnder ? *shownUnder : Label1()->text())) {
+                shownUnder = &notice->before;
+                break;
+            }
+    if (shownUnder) *shownUnder = caption;
+    else Label1()->setText(caption);
+}
+
 void Form1Form::HintLine::Show(QLabel* hint, const QString& text) {
     shown = true;
     before = hint->text();

@@ -131,6 +131,7 @@ private:
     void showRunawayWhileTyping(convert::Runaway what);
     void runawayOver();
     void reportWriteFailures(const std::vector<std::string>& failures);
+    void setHintCaption(const QString& caption);
     void SyncCaretSimple();
     void showLowerSelection(const caret::Selection& lower);
     void UpdateQuoteIndicators();

@@ -116,7 +116,7 @@ void Form1Form::Export_Click() {
 
 void Form1Form::AbbModeC_Click() {
     AbbMode().Show();
-    Label1()->setText(QStringLiteral("Quote abbreviations in ** but first create and save the list"));
+    setHintCaption(QStringLiteral("Quote abbreviations in ** but first create and save the list"));
 }
 
 void Form1Form::Hilfe_Click() { FormHilfe().Show(); }

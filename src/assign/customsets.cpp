@@ -25,6 +25,13 @@ void tellFailure(const filegroup::Failure& failure) {
 
 void tellRefusal(const std::string& why) { dlg::MsgBox(why, dlg::OKOnly | dlg::Exclamation); }
 
+// The title of set `i` checked, then the files it names as the folder holds
+// them (a link there could have the set written over another file).
+std::optional<std::string> refusalOf(const std::string& title, int i) {
+    if (auto why = assign::NewTitleRefusal(title, store::CustomTitle, i)) return why;
+    return assign::SetFilesRefusal(title);
+}
+
 // Both pages collected (which writes both settings files), then the settings
 // files copied onto the set's files.
 bool saveCurrentAs(const std::string& title) {
@@ -50,8 +57,9 @@ void CharAssForm::Custom_Click(int i) {
     const std::string button = "Custom" + std::to_string(i);
 
     // A settings file edited by hand may hold any title, one whose files
-    // cross another set's among them: check it before a file is touched.
-    if (auto why = assign::NewTitleRefusal(T, store::CustomTitle, i)) return tellRefusal(*why);
+    // cross another set's among them, and the folder any file under its
+    // name: check both before a file is touched.
+    if (auto why = refusalOf(T, i)) return tellRefusal(*why);
     if (auto failure = assign::CreateSetFiles(T)) return tellFailure(*failure);
     std::int64_t length = 0;
     if (auto failure = assign::SetLength(T, length)) return tellFailure(*failure);
@@ -78,7 +86,7 @@ void CharAssForm::Custom_Click(int i) {
         title);
     if (N.empty()) N = title;
     if (N != title) {
-        if (auto why = assign::NewTitleRefusal(N, store::CustomTitle, i)) return tellRefusal(*why);
+        if (auto why = refusalOf(N, i)) return tellRefusal(*why);
         if (auto failure = assign::RenameSetFiles(title, N, i)) return tellFailure(*failure);
         title = N;
         Custom(i)->setText(ansi::toQString(N));

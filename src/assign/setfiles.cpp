@@ -1,5 +1,7 @@
 #include "assign/setfiles.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <vector>
 
 #include "assign/settings.h"
@@ -16,19 +18,18 @@ using filegroup::Result;
 
 constexpr std::size_t kMaxNameBytes = 255;
 
-// The files the program keeps under fixed names; a set file must never be one.
-std::vector<std::string> ownFileNames() {
-    std::vector<std::string> names = {store::kAssignmentFile, store::kOptionsFile,       store::kListFile,
-                                      store::kAbbTraceFile,   store::kBedTraceFile,      store::kUndoListFile,
-                                      store::kUndoAbbTraceFile, store::kUndoBedTraceFile, store::kSubtextFile};
-    for (int slot = 0; slot <= 9; ++slot) names.push_back(store::UndoSlotFile(slot));
-    return names;
-}
-
 bool sameNameIgnoringCase(const std::string& a, const std::string& b) { return ansi::toUpper(a) == ansi::toUpper(b); }
 
 std::string refusal(const std::string& title, const std::string& why) {
     return "The title \"" + title + "\" cannot name a custom set: " + why;
+}
+
+// The file a write of `file` replaces: a symbolic link stays and the file it
+// leads to, through every further link, gets the content.
+QFileInfo fileWritten(const std::string& file) {
+    QFileInfo info(QFileInfo(textfile::qpath(file)).absoluteFilePath());
+    for (int hops = 0; hops < 32 && info.isSymLink(); ++hops) info = QFileInfo(info.symLinkTarget());
+    return info;
 }
 
 }  // namespace
@@ -40,11 +41,16 @@ std::optional<std::string> TitleRefusal(const std::string& title) {
     if (title.find_first_not_of(' ') == std::string::npos) return std::string("A custom set needs a title.");
     if (title.find('\0') != std::string::npos) return refusal(title, "it holds a NUL character.");
     if (title.find_first_of("\r\n") != std::string::npos) return refusal(title, "it holds a line break.");
+    // Tabs, escapes and the other control characters would end up in file names.
+    for (const char c : title)
+        if (static_cast<unsigned char>(c) < 0x20 || c == '\x7f')
+            return refusal(title, "it holds a control character (code " +
+                                      std::to_string(static_cast<unsigned char>(c)) + ").");
     if (title.find_first_of("/\\") != std::string::npos)
         return refusal(title, "\"/\" and \"\\\" separate folders in a file name.");
     if (title == "." || title == "..") return refusal(title, "\".\" and \"..\" name folders.");
     for (const std::string& file : {SetFileName(title), SetOptionsFileName(title)}) {
-        for (const std::string& own : ownFileNames())
+        for (const std::string& own : store::FixedFileNames())
             if (sameNameIgnoringCase(file, own))
                 return refusal(title, "its file \"" + file + "\" would be the program's own file \"" + own + "\".");
         if (filegroup::NameBytesOnDisk(file) > kMaxNameBytes)
@@ -67,6 +73,20 @@ std::optional<std::string> NewTitleRefusal(const std::string& title, const std::
         for (const auto& [mine, theirs] : crossings)
             if (sameNameIgnoringCase(mine, theirs))
                 return refusal(title, "its file \"" + mine + "\" is also a file of the set \"" + other + "\".");
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> SetFilesRefusal(const std::string& title) {
+    const QString folder = QDir::current().canonicalPath();
+    for (const std::string& file : {SetFileName(title), SetOptionsFileName(title)}) {
+        const QFileInfo written = fileWritten(file);
+        if (QDir(written.absolutePath()).canonicalPath() != folder)
+            return refusal(title, "its file \"" + file + "\" leads outside the working folder.");
+        const std::string nameThere = ansi::fromQString(written.fileName());
+        for (const std::string& own : store::FixedFileNames())
+            if (sameNameIgnoringCase(nameThere, own) || filegroup::SameFile(file, own))
+                return refusal(title, "its file \"" + file + "\" leads to the program's own file \"" + own + "\".");
     }
     return std::nullopt;
 }

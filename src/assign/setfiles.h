@@ -17,9 +17,10 @@ std::string SetFileName(const std::string& title);
 std::string SetOptionsFileName(const std::string& title);
 
 // Why a title cannot name a set, or nothing when it can: empty after trimming
-// blanks; "/", "\", NUL, CR or LF in it; "." or ".."; a set file that would be
-// one of the program's own files (letter case ignored); a set file name longer
-// than a directory entry holds. Titles that pass are used exactly as given.
+// blanks; "/", "\", NUL, CR, LF or another control character (codes 1..31
+// and 127) in it; "." or ".."; a set file that would be one of the program's
+// own files (letter case ignored); a set file name longer than a directory
+// entry holds. Titles that pass are used exactly as given.
 std::optional<std::string> TitleRefusal(const std::string& title);
 
 // The same for the title of set `index` (1..16), typed or stored, which must
@@ -29,6 +30,12 @@ std::optional<std::string> TitleRefusal(const std::string& title);
 // titles share their files and pass.
 std::optional<std::string> NewTitleRefusal(const std::string& title, const std::array<std::string, 17>& titles,
                                            int index);
+
+// Why the set's files, as the folder holds them now, cannot take a set: one
+// that is one of the program's own files, or a symbolic link that leads to
+// one (existing or not) or out of the current folder, would have the set
+// written there.
+std::optional<std::string> SetFilesRefusal(const std::string& title);
 
 // Creates both set files when missing; an existing file keeps its content.
 // When the second cannot be created, a first one created here is removed.

@@ -275,10 +275,10 @@ void ReplaceCells(std::string& rtf, const CellTable& cells, const FontTags& tags
 }
 
 void RecognizeSymbols(std::string& rtf, const std::vector<std::string>* bedList, const CellTable& cells,
-                      int charSet, int fontSize) {
-    const WorkBound bound = WorkBound::For(rtf.size());
+                      int charSet, int fontSize, std::optional<WorkBound> bound) {
+    if (!bound) bound = WorkBound::For(rtf.size());
     if (bedList) {
-        ReplaceMeanings(rtf, *bedList, bound);
+        ReplaceMeanings(rtf, *bedList, *bound);
         FuseStarGroups(rtf);
     }
     const FontTags tags = FindFontTags(rtf, charSet);
@@ -286,7 +286,7 @@ void RecognizeSymbols(std::string& rtf, const std::vector<std::string>* bedList,
         ReplaceCharSet(rtf, charSet);
         InsertDefaultFontTag(rtf, tags, fontSize);
     }
-    ReplaceCells(rtf, cells, tags, bound);
+    ReplaceCells(rtf, cells, tags, *bound);
 }
 
 // --- Clean-up -----------------------------------------------------------------

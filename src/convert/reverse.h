@@ -72,9 +72,10 @@ void ReplaceCells(std::string& rtf, const CellTable& cells, const FontTags& tags
 // The whole recognition after the list load: meanings and star groups only
 // when a list is given (a trace file under 3 bytes gives none), then the font
 // tags, character set, default-font tag and cells. The text may grow to
-// WorkBound::For its size on entry; past that it throws RunawayExpansion.
+// `bound`, by default WorkBound::For its size on entry; past that it throws
+// RunawayExpansion.
 void RecognizeSymbols(std::string& rtf, const std::vector<std::string>* bedList, const CellTable& cells,
-                      int charSet, int fontSize);
+                      int charSet, int fontSize, std::optional<WorkBound> bound = std::nullopt);
 
 // --- Clean-up -----------------------------------------------------------------
 

@@ -3,6 +3,7 @@
 // current working directory, spelled as the program has always spelled them
 // (the letter case matters here).
 #include <string>
+#include <vector>
 
 namespace store {
 
@@ -37,5 +38,16 @@ inline constexpr const char* kExportFile = "EXPORT.RTF";
 
 // The ten slots of the code text's undo ring: "UNDO0.TXT" .. "UNDO9.TXT".
 inline std::string UndoSlotFile(int slot) { return "UNDO" + std::to_string(slot) + ".TXT"; }
+
+// Every name above, so that no file the user names (a custom set's) can be
+// one of them.
+inline std::vector<std::string> FixedFileNames() {
+    std::vector<std::string> names = {kAssignmentFile,   kOptionsFile,      kAssignmentBackupFile, kListFile,
+                                      kAbbTraceFile,     kBedTraceFile,     kUndoListFile,         kUndoAbbTraceFile,
+                                      kUndoBedTraceFile, kListDisplayFile,  kListExportFile,       kSubtextFile,
+                                      kRtbSnapshotFile,  kExportFile};
+    for (int slot = 0; slot <= 9; ++slot) names.push_back(UndoSlotFile(slot));
+    return names;
+}
 
 }  // namespace store

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <filesystem>
 #include <algorithm>
 #include <QLabel>
 #include <QPushButton>
@@ -328,12 +329,13 @@ TEST(CustomSetDialogue, TitlesThatCouldDamageFilesAreRefusedWithNothingChanged) 
     for (int i = 2; i <= 16; ++i) file.push_back("Custom" + std::to_string(i));  // whole: no backup is made
     WriteFile(store::kAssignmentFile, textfile::joinLines(file));
     start();
+    std::filesystem::create_symlink(store::kAssignmentFile, "Custom4II.TXT");  // and a set file linked to the other
     Folder before = FolderContents();
-    {
+    for (const auto& [button, named] : {std::pair{1, "\"RUNEMILLINI2.TXT\""}, {4, "\"Custom4II.TXT\" leads to"}}) {
         Dialogue answers;
-        click(1);
+        click(button);
         ASSERT_EQ(answers.boxes.size(), 1u);
-        EXPECT_NE(answers.boxes[0].prompt.find("RUNEMILLINI2.TXT"), std::string::npos) << answers.boxes[0].prompt;
+        EXPECT_NE(answers.boxes[0].prompt.find(named), std::string::npos) << answers.boxes[0].prompt;
         EXPECT_EQ(FolderContents(), before);
     }
     // A typed title with a folder in it: refused, the set keeps its title.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/textfile.h"
 #include "store/filenames.h"
 #include "store/store.h"
@@ -52,9 +54,11 @@ std::map<std::string, std::string> renamedFolder(const std::string& title, std::
 
 TEST(SetTitles, TitlesThatCouldDamageAFileAreRefusedWithTheReason) {
     const std::string longest(255 - 6, 'x');  // "II.TXT" fills the entry exactly
+    settingsFiles();
     struct Case {
         std::string title;
         const char* reasonPart;  // nullptr: the title is taken
+        const char *link = nullptr, *target = nullptr;  // a set file made a symbolic link first
     };
     const Case cases[] = {
         {"My set", nullptr},
@@ -75,6 +79,17 @@ TEST(SetTitles, TitlesThatCouldDamageAFileAreRefusedWithTheReason) {
         {std::string("a\0b", 3), "NUL"},
         {"a\rb", "line break"},
         {"a\nb", "line break"},
+        {"a\x01", "control character (code 1)"},
+        {"a\tb", "control character (code 9)"},
+        {"\x1b[1m", "control character (code 27)"},
+        {"a\x7f", "control character (code 127)"},
+        {"\x80\xa0\xff", nullptr},  // Windows-1252 signs and letters
+        {"C4", "\"C4II.TXT\" leads to the program's own file \"RUNEMILLINI.TXT\"", "C4II.TXT", "RUNEMILLINI.TXT"},
+        {"C5", "\"C5.TXT\" leads to the program's own file \"RUNEMILLINI2.TXT\"", "C5.TXT", "RUNEMILLINI2.TXT"},
+        {"Chain", "own file \"RUNEMILLINI2.TXT\"", "Chain.TXT", "C5.TXT"},
+        {"Dangling", "own file \"UNDO7.TXT\"", "Dangling.TXT", "undo7.txt"},
+        {"Out", "\"OutII.TXT\" leads outside the working folder", "OutII.TXT", "../runemill-nowhere/OutII.TXT"},
+        {"Fresh", nullptr, "Fresh.TXT", "Fresher.TXT"},
         {"RUNEMILLINI", "RUNEMILLINI.TXT"},
         {"runemillini2", "RUNEMILLINI2.TXT"},
         {"RunemillIni3", "RUNEMILLINI3.TXT"},
@@ -89,8 +104,12 @@ TEST(SetTitles, TitlesThatCouldDamageAFileAreRefusedWithTheReason) {
         {longest + "x", "longer than 255 bytes"},
         {std::string(125, '\xe9'), "longer than 255 bytes"},  // 250 bytes in UTF-8
     };
+    std::filesystem::create_hard_link(store::kOptionsFile, "HardII.TXT");
+    EXPECT_TRUE(SetFilesRefusal("Hard"));
     for (const Case& c : cases) {
-        const auto why = TitleRefusal(c.title);
+        if (c.link) std::filesystem::create_symlink(c.target, c.link);
+        auto why = TitleRefusal(c.title);
+        if (!why) why = SetFilesRefusal(c.title);
         if (!c.reasonPart) {
             EXPECT_FALSE(why) << "\"" << c.title << "\" refused: " << why.value_or("");
         } else {
