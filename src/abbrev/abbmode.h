@@ -40,8 +40,7 @@ public:
     void SelAll_Click();
     void Paste_Click();
 
-    // The list as last read, with its spare empty slot, and its line count.
-    const std::vector<std::string>& ListLines() const { return ListLines_; }
+    // How many lines the list had as last read.
     int ListLineCount() const { return ListLineCount_; }
 
 protected:

@@ -129,7 +129,6 @@ QLabel* CharAssForm::Label2() { return Touch(label2_); }
 QLabel* CharAssForm::Label3() { return Touch(label3_); }
 QLabel* CharAssForm::Label4() { return Touch(label4_); }
 QLabel* CharAssForm::Label5() { return Touch(label5_); }
-QLabel* CharAssForm::Label6() { return Touch(label6_); }
 QLabel* CharAssForm::Label7() { return Touch(label7_); }
 QPushButton* CharAssForm::Command1() { return Touch(command1_); }
 QPushButton* CharAssForm::Save() { return Touch(save_); }

@@ -68,7 +68,6 @@ public:
     QLabel* Label3();
     QLabel* Label4();  // the symbol font
     QLabel* Label5() override;  // hint; the cell inspection writes here
-    QLabel* Label6();
     QLabel* Label7();
     QPushButton* Command1();
     QPushButton* Save();

@@ -125,12 +125,6 @@ void SegmentConverter::ConvertInto(std::string_view segment, std::string& out, s
     mapThrough(scratch, after_, out);
 }
 
-std::string SegmentConverter::Convert(std::string_view segment) const {
-    std::string out, scratch;
-    ConvertInto(segment, out, scratch);
-    return out;
-}
-
 namespace {
 
 // Converted segments, kept in large blocks that never move, so that chunks of

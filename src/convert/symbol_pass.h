@@ -22,8 +22,7 @@ class SegmentConverter {
 public:
     explicit SegmentConverter(const CellTable& cells);
 
-    std::string Convert(std::string_view segment) const;
-    // The same into `out`, with `scratch` as working space (both reused).
+    // A segment into `out`, with `scratch` as working space (both reused).
     void ConvertInto(std::string_view segment, std::string& out, std::string& scratch) const;
 
     // Whether the converter was built from this table.

@@ -54,10 +54,6 @@ void LazyForm::Show() {
     window_->activateWindow();
 }
 
-void LazyForm::Hide() {
-    if (window_) window_->hide();
-}
-
 void LazyForm::Unload() {
     if (!window_) return;
     QWidget* w = window_;

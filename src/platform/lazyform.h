@@ -28,7 +28,6 @@ public:
     void Load();
     // Shows the window modeless and brings it forward, loading it first.
     void Show();
-    void Hide();
     // Discards the controls without running any procedure of the window.
     void Unload();
 

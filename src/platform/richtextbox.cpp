@@ -312,7 +312,6 @@ void RichTextBox::SetFontName(const std::string& face) {
 
 double RichTextBox::Width() const { return dlg::PixelsToTwipsX(width()); }
 void RichTextBox::SetWidth(double twips) { resize(dlg::TwipsToPixelsX(twips), height()); }
-double RichTextBox::Height() const { return dlg::PixelsToTwipsY(height()); }
 void RichTextBox::SetHeight(double twips) { resize(width(), dlg::TwipsToPixelsY(twips)); }
 
 void RichTextBox::SetFocus() { setFocus(Qt::OtherFocusReason); }

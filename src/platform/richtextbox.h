@@ -100,7 +100,6 @@ public:
     // Size in twips; a change keeps the upper-left corner.
     double Width() const;
     void SetWidth(double twips);
-    double Height() const;
     void SetHeight(double twips);
 
     void SetFocus();
