@@ -169,6 +169,15 @@ namespace {
 
 using Place = PieceText::Place;
 
+// A replacement made in pieces costs about as much as rewriting this many
+// bytes of the whole text: an entry that replaces more often than once in as
+// many bytes of a text that is not small rewrites the whole text instead.
+constexpr size_t kReplacementCost = 512;
+constexpr size_t kSmallText = 4096;
+bool replacesAllOver(size_t replacements, size_t size) {
+    return size > kSmallText && replacements * kReplacementCost > size;
+}
+
 // Working space of ExpandInto, kept from group to group.
 struct Scratch {
     std::vector<int> queue;  // a min-heap of entry indices
@@ -176,6 +185,8 @@ struct Scratch {
     struct Queued {
         unsigned call = 0;
         int latestHit = -1;
+        size_t hitCount = 0;
+        bool allOver = false;  // found too often to keep its places: search the whole text
     };
     std::vector<Queued> queued;
     unsigned call = 0;
@@ -193,6 +204,7 @@ struct Scratch {
     };
     std::vector<Start> starts, sorting;
     PieceText text;
+    std::string kept;  // the whole text, when it is kept in pieces anew
     std::vector<Place> found, chosen, around;
     std::string bytes, out;
     // Where the whole text is searched after a replacement: the stretches
@@ -204,11 +216,14 @@ struct Scratch {
     std::vector<Stretch> stretches;
 
     void begin(size_t entries) {
+        if (queued.size() < entries) queued.resize(entries);
+        restart();
+    }
+    // Nothing queued, no stamp current.
+    void restart() {
         queue.clear();
         hits.clear();
-        starts.clear();
-        if (queued.size() < entries) queued.resize(entries);
-        if (++call == 0) {  // the counter wrapped: no stamp may look current
+        if (++call == 0) {  // the counter wrapped
             std::fill(queued.begin(), queued.end(), Queued());
             call = 1;
         }
@@ -218,13 +233,14 @@ struct Scratch {
     Queued& enqueue(int entry) {
         Queued& q = queued[static_cast<size_t>(entry)];
         if (q.call == call) return q;
-        q = {call, -1};
+        q = {call, -1, 0, false};
         queue.push_back(entry);
         std::push_heap(queue.begin(), queue.end(), std::greater<int>());
         return q;
     }
     void hit(int entry, Place at) {
         Queued& q = enqueue(entry);
+        if (q.allOver || (q.allOver = replacesAllOver(++q.hitCount, text.Size()))) return;
         hits.push_back({at, q.latestHit});
         q.latestHit = static_cast<int>(hits.size()) - 1;
     }
@@ -257,6 +273,7 @@ struct Scratch {
         }
         if (hits.capacity() > (size_t{1} << 16)) std::vector<Hit>().swap(hits);
         if (out.capacity() > (size_t{1} << 20)) std::string().swap(out);
+        if (kept.capacity() > (size_t{1} << 20)) std::string().swap(kept);
         if (text.Bookkeeping() > (size_t{1} << 20)) text = PieceText();
     }
 };
@@ -266,6 +283,10 @@ thread_local Scratch scratch;
 // The memory the pieces and the places found may take for a text of `size`
 // bytes; past it the whole text is rewritten for each entry instead.
 size_t bookkeepingAllowed(size_t size) { return std::min(64 * size + (size_t{1} << 16), size_t{128} << 20); }
+
+// Finding every abbreviation in the whole text again costs about as much as
+// rewriting it this many times.
+constexpr size_t kFindAllCost = 64;
 
 // Of the occurrences `found` (sorted) of an abbreviation that can overlap
 // itself, the ones a replacement from left to right takes: the first of a
@@ -304,6 +325,11 @@ void takeFromLeft(const PieceText& text, const std::vector<Place>& found, size_t
 // replacement costs what it puts in; replacements of one entry do not
 // overlap, so they can be made in any order once it is known which of the
 // occurrences a replacement from left to right would take.
+//
+// An entry that replaces all over the text rewrites the whole text instead,
+// as do the entries after it, each searching the text, until so many have
+// replaced little that finding every abbreviation again pays: then the text
+// is kept in pieces anew.
 void AbbTable::ExpandInto(std::string_view group, std::string& text, size_t limit) const {
     if (nodes_.size() < 2) {  // no usable entry
         text.assign(group);
@@ -314,19 +340,32 @@ void AbbTable::ExpandInto(std::string_view group, std::string& text, size_t limi
         ~Release() { scratch.release(); }
     } release;
     s.begin(entry_.size());
-    if (group.size() > UINT32_MAX) {  // beyond what a place counts
-        text.assign(group);
-        findAt(group, 0, group.size(), 0, -1, [&](int entry, size_t) { s.enqueue(entry); });
-        expandWhole(text, limit);
-        return;
+    std::string_view whole = group;  // what the pieces are made of
+    for (int current = -1;; whole = s.kept) {
+        if (whole.size() <= UINT32_MAX) {  // what a place counts
+            s.text.Reset(whole);
+            s.starts.clear();
+            findAt(whole, 0, whole.size(), 0, current,
+                   [&](int entry, size_t start) { s.starts.push_back({entry, static_cast<std::uint32_t>(start)}); });
+            s.sortStarts(entry_.size());
+            if (expandInPieces(text, limit)) return;
+        } else {
+            text.assign(whole);
+            findAt(text, 0, text.size(), 0, current, [&](int entry, size_t) { s.enqueue(entry); });
+        }
+        if (expandWhole(text, limit, current)) return;
+        s.restart();
+        s.kept.swap(text);
     }
+}
+
+// True when done; false when the rest is to be done on the whole text, which
+// `text` then holds, with the entries still to apply queued.
+bool AbbTable::expandInPieces(std::string& text, size_t limit) const {
+    Scratch& s = scratch;
     PieceText& pieces = s.text;
-    pieces.Reset(group);
-    findAt(group, 0, group.size(), 0, -1,
-           [&](int entry, size_t start) { s.starts.push_back({entry, static_cast<std::uint32_t>(start)}); });
-    s.sortStarts(entry_.size());
-    // Entries found in the group as it came, and entries whose abbreviation
-    // a replacement brought in, in ascending order.
+    // Entries found in the text as it came, and entries whose abbreviation a
+    // replacement brought in, in ascending order.
     for (size_t next = 0; next < s.starts.size() || !s.queue.empty();) {
         const int fromStarts = next < s.starts.size() ? s.starts[next].entry : INT_MAX;
         const bool queued = !s.queue.empty() && s.queue.front() <= fromStarts;
@@ -334,6 +373,16 @@ void AbbTable::ExpandInto(std::string_view group, std::string& text, size_t limi
         const Entry& e = entry_[static_cast<size_t>(entry)];
         const std::string_view find = abb(entry);
         const std::string_view with = meaning(entry);
+        // The rest on the whole text, this entry first.
+        auto handOver = [&] {
+            text.clear();
+            pieces.AppendTo(text);
+            s.queue.push_back(entry);
+            std::push_heap(s.queue.begin(), s.queue.end(), std::greater<int>());
+            for (; next < s.starts.size(); ++next) s.enqueue(s.starts[next].entry);
+            return false;
+        };
+        if (queued && s.queued[static_cast<size_t>(entry)].allOver) return handOver();
         s.found.clear();
         auto take = [&](Place at) {
             if (at.piece != 0 && pieces.StartsWith(at, find)) s.found.push_back(at);
@@ -344,6 +393,7 @@ void AbbTable::ExpandInto(std::string_view group, std::string& text, size_t limi
                 take(pieces.Resolve(s.hits[static_cast<size_t>(h)].at));
         }
         if (s.found.empty()) continue;
+        if (replacesAllOver(s.found.size(), pieces.Size())) return handOver();
         std::sort(s.found.begin(), s.found.end());
         s.found.erase(std::unique(s.found.begin(), s.found.end()), s.found.end());
         if (e.overlaps) takeFromLeft(pieces, s.found, find.size(), s.chosen);
@@ -357,15 +407,7 @@ void AbbTable::ExpandInto(std::string_view group, std::string& text, size_t limi
                      (e.meaningJoins ? (with.size() + longest_) * sizeof(Scratch::Hit) : 0));
         const size_t held = pieces.Bookkeeping() + s.hits.size() * sizeof(Scratch::Hit) +
                             s.starts.size() * sizeof(Scratch::Start) * 2;
-        if (held + more > bookkeepingAllowed(size)) {
-            text.clear();
-            pieces.AppendTo(text);
-            s.queue.push_back(entry);
-            std::push_heap(s.queue.begin(), s.queue.end(), std::greater<int>());
-            for (; next < s.starts.size(); ++next) s.enqueue(s.starts[next].entry);
-            expandWhole(text, limit);
-            return;
-        }
+        if (held + more > bookkeepingAllowed(size)) return handOver();
         for (const Place at : taken) {
             const Place start = pieces.Replace(pieces.Resolve(at), find.size(), with);
             if (e.meaningJoins) findAround(start, with.size(), entry);
@@ -373,6 +415,7 @@ void AbbTable::ExpandInto(std::string_view group, std::string& text, size_t limi
     }
     text.clear();
     pieces.AppendTo(text);
+    return true;
 }
 
 // Queues the abbreviations that overlap the `length` characters put in at
@@ -393,23 +436,31 @@ void AbbTable::findAround(Place start, size_t length, int current) const {
            [&](int entry, size_t at) { s.hit(entry, s.around[at]); });
 }
 
-// The same on the whole text in one string: each entry rewrites it.
-void AbbTable::expandWhole(std::string& text, size_t limit) const {
+// The queued entries on the whole text in one string: each rewrites it. True
+// when done; false when so many have replaced little that the text is to be
+// kept in pieces again, with the entries after `current` still to apply.
+bool AbbTable::expandWhole(std::string& text, size_t limit, int& current) const {
     Scratch& s = scratch;
     auto enqueue = [&s](int entry, size_t) { s.enqueue(entry); };
     std::string& out = s.out;
+    size_t wasted = 0;  // bytes rewritten for entries that replaced little
     while (!s.queue.empty()) {
+        if (wasted > kFindAllCost * text.size() && text.size() <= UINT32_MAX) return false;
         const int entry = s.pop();
+        current = entry;
         const std::string_view find = abb(entry);
         const std::string_view with = meaning(entry);
         size_t at = text.find(find);
-        if (at == std::string::npos) continue;
+        if (at == std::string::npos) {
+            wasted += text.size();
+            continue;
+        }
         const bool joins = entry_[static_cast<size_t>(entry)].meaningJoins;
         const bool grows = with.size() > find.size();
         out.clear();
         s.stretches.clear();
-        size_t from = 0;
-        for (; at != std::string::npos; at = text.find(find, from)) {
+        size_t from = 0, count = 0;
+        for (; at != std::string::npos; at = text.find(find, from), ++count) {
             out.append(text, from, at - from);
             if (joins) {
                 // Abbreviations that overlap the meaning, or span the join when it is empty.
@@ -424,11 +475,13 @@ void AbbTable::expandWhole(std::string& text, size_t limit) const {
             // What is done and what is left: the least the result will be.
             if (grows && out.size() + (text.size() - from) > limit) throw RunawayExpansion(Runaway::ListMeanings);
         }
+        wasted = replacesAllOver(count, text.size()) ? 0 : wasted + text.size();
         out.append(text, from, std::string::npos);
         std::swap(text, out);
         for (const Scratch::Stretch& st : s.stretches)
             findAt(text, st.first, std::min(text.size(), st.last), st.after, entry, enqueue);
     }
+    return true;
 }
 
 std::string AbbTable::Expand(std::string_view group) const {

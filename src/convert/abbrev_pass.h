@@ -77,10 +77,11 @@ private:
     // and the start.
     template <class Push>
     void findAt(std::string_view text, size_t from, size_t to, size_t after, int current, Push&& push) const;
-    // The steps of ExpandInto: on the text in pieces, and on the whole text
-    // in one string once the pieces would take too much memory.
-    void expandWhole(std::string& text, size_t limit) const;
+    // The two ways of ExpandInto: on the text in pieces, and on the whole
+    // text in one string.
+    bool expandInPieces(std::string& text, size_t limit) const;
     void findAround(PieceText::Place start, size_t length, int current) const;
+    bool expandWhole(std::string& text, size_t limit, int& current) const;
 
     std::string_view abb(int entry) const;
     std::string_view meaning(int entry) const;
