@@ -265,16 +265,17 @@ struct Scratch {
             starts.swap(sorting);
         }
     }
-    // A long group's memory goes back when it is done.
+    // What a group took is kept for the next, unless it was more than a few megabytes.
     void release() {
-        if (starts.capacity() > (size_t{1} << 16)) {
+        constexpr size_t kKeep = size_t{16} << 20;
+        if (starts.capacity() * sizeof(Start) > kKeep) {
             std::vector<Start>().swap(starts);
             std::vector<Start>().swap(sorting);
         }
-        if (hits.capacity() > (size_t{1} << 16)) std::vector<Hit>().swap(hits);
-        if (out.capacity() > (size_t{1} << 20)) std::string().swap(out);
-        if (kept.capacity() > (size_t{1} << 20)) std::string().swap(kept);
-        if (text.Bookkeeping() > (size_t{1} << 20)) text = PieceText();
+        if (hits.capacity() * sizeof(Hit) > kKeep) std::vector<Hit>().swap(hits);
+        if (out.capacity() > kKeep) std::string().swap(out);
+        if (kept.capacity() > kKeep) std::string().swap(kept);
+        if (text.Bookkeeping() > kKeep) text = PieceText();
     }
 };
 
