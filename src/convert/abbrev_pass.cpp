@@ -177,6 +177,12 @@ constexpr size_t kSmallText = 4096;
 bool replacesAllOver(size_t replacements, size_t size) {
     return size > kSmallText && replacements * kReplacementCost > size;
 }
+// Finding every abbreviation in the whole text again costs about as much as
+// rewriting it this many times.
+constexpr size_t kFindAllCost = 64;
+// The memory the pieces and the places found may take for a text of `size`
+// bytes; past it the whole text is rewritten for each entry instead.
+size_t bookkeepingAllowed(size_t size) { return std::min(64 * size + (size_t{1} << 16), size_t{128} << 20); }
 
 // Working space of ExpandInto, kept from group to group.
 struct Scratch {
@@ -280,14 +286,6 @@ struct Scratch {
 };
 
 thread_local Scratch scratch;
-
-// The memory the pieces and the places found may take for a text of `size`
-// bytes; past it the whole text is rewritten for each entry instead.
-size_t bookkeepingAllowed(size_t size) { return std::min(64 * size + (size_t{1} << 16), size_t{128} << 20); }
-
-// Finding every abbreviation in the whole text again costs about as much as
-// rewriting it this many times.
-constexpr size_t kFindAllCost = 64;
 
 // Of the occurrences `found` (sorted) of an abbreviation that can overlap
 // itself, the ones a replacement from left to right takes: the first of a
