@@ -133,7 +133,7 @@ std::string_view AbbTable::meaning(int entry) const {
     return std::string_view(pool_).substr(e.equals + 1, e.end - e.equals - 1);
 }
 
-int AbbTable::child(int node, unsigned char c) const {
+inline int AbbTable::child(int node, unsigned char c) const {
     const Node& n = nodes_[static_cast<size_t>(node)];
     if (n.dense >= 0) return denseChildren_[static_cast<size_t>(n.dense)][c];
     for (int k = n.firstChild, end = n.firstChild + n.childCount; k < end; ++k)
@@ -369,9 +369,6 @@ bool AbbTable::expandInPieces(std::string& text, size_t limit) const {
         const int fromStarts = next < s.starts.size() ? s.starts[next].entry : INT_MAX;
         const bool queued = !s.queue.empty() && s.queue.front() <= fromStarts;
         const int entry = queued ? s.pop() : fromStarts;
-        const Entry& e = entry_[static_cast<size_t>(entry)];
-        const std::string_view find = abb(entry);
-        const std::string_view with = meaning(entry);
         // The rest on the whole text, this entry first.
         auto handOver = [&] {
             text.clear();
@@ -382,15 +379,21 @@ bool AbbTable::expandInPieces(std::string& text, size_t limit) const {
             return false;
         };
         if (queued && s.queued[static_cast<size_t>(entry)].allOver) return handOver();
+        // The places still in the text; the entry itself is looked at only when there are some.
         s.found.clear();
         auto take = [&](Place at) {
-            if (at.piece != 0 && pieces.StartsWith(at, find)) s.found.push_back(at);
+            if (at.piece != 0) s.found.push_back(at);
         };
         for (; next < s.starts.size() && s.starts[next].entry == entry; ++next) take(pieces.FirstPlace(s.starts[next].at));
         if (queued) {
             for (int h = s.queued[static_cast<size_t>(entry)].latestHit; h >= 0; h = s.hits[static_cast<size_t>(h)].previous)
                 take(pieces.Resolve(s.hits[static_cast<size_t>(h)].at));
         }
+        if (s.found.empty()) continue;
+        const Entry& e = entry_[static_cast<size_t>(entry)];
+        const std::string_view find = abb(entry);
+        const std::string_view with = meaning(entry);
+        std::erase_if(s.found, [&](Place at) { return !pieces.StartsWith(at, find); });
         if (s.found.empty()) continue;
         if (replacesAllOver(s.found.size(), pieces.Size())) return handOver();
         std::sort(s.found.begin(), s.found.end());
