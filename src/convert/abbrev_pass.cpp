@@ -211,7 +211,8 @@ struct Scratch {
     std::vector<Start> starts, sorting;
     PieceText text;
     std::string kept;  // the whole text, when it is kept in pieces anew
-    std::vector<Place> found, chosen, around;
+    std::vector<Place> found, chosen;
+    std::vector<PieceText::Span> spans;
     std::string bytes, out;
     // Where the whole text is searched after a replacement: the stretches
     // around the inserted meanings, neighbours joined, each with the first
@@ -424,18 +425,9 @@ bool AbbTable::expandInPieces(std::string& text, size_t limit) const {
 // `start`, or span the join when there are none.
 void AbbTable::findAround(Place start, size_t length, int current) const {
     Scratch& s = scratch;
-    const PieceText& pieces = s.text;
-    s.around.clear();
-    Place c = start;
-    while (s.around.size() + 1 < longest_ && pieces.Prev(c)) s.around.push_back(c);
-    const size_t before = s.around.size();
-    std::reverse(s.around.begin(), s.around.end());
-    for (c = start; s.around.size() + 1 < before + length + longest_ && c.piece != 0; pieces.Next(c))
-        s.around.push_back(c);
-    s.bytes.clear();
-    for (const Place p : s.around) s.bytes.push_back(pieces.At(p));
+    const size_t before = s.text.Around(start, longest_ - 1, length + longest_ - 1, s.bytes, s.spans);
     findAt(s.bytes, 0, std::min(s.bytes.size(), before + length), before, current,
-           [&](int entry, size_t at) { s.hit(entry, s.around[at]); });
+           [&](int entry, size_t at) { s.hit(entry, PieceText::PlaceIn(s.spans, at)); });
 }
 
 // The queued entries on the whole text in one string: each rewrites it. True

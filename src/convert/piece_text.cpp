@@ -91,6 +91,37 @@ bool PieceText::StartsWith(Place place, std::string_view s) const {
     return true;
 }
 
+size_t PieceText::Around(Place at, size_t before, size_t after, std::string& bytes, std::vector<Span>& spans) const {
+    spans.clear();
+    size_t got = 0;
+    for (std::int32_t p = at.piece, end = static_cast<std::int32_t>(at.offset);;) {
+        const size_t take = std::min(static_cast<size_t>(end), before - got);
+        if (take > 0) spans.push_back({{p, static_cast<std::uint32_t>(static_cast<size_t>(end) - take)}, take});
+        got += take;
+        p = pieces_[index(p)].prev;
+        if (got == before || p == 0) break;
+        end = static_cast<std::int32_t>(pieces_[index(p)].length);
+    }
+    std::reverse(spans.begin(), spans.end());
+    size_t ahead = 0;
+    for (Place p = at; ahead < after && p.piece != 0; p = {pieces_[index(p.piece)].next, 0}) {
+        const size_t take = std::min<size_t>(pieces_[index(p.piece)].length - p.offset, after - ahead);
+        spans.push_back({p, take});
+        ahead += take;
+    }
+    bytes.clear();
+    for (const Span& span : spans) bytes.append(pieces_[index(span.at.piece)].data + span.at.offset, span.length);
+    return got;
+}
+
+PieceText::Place PieceText::PlaceIn(const std::vector<Span>& spans, size_t k) {
+    for (const Span& span : spans) {
+        if (k < span.length) return {span.at.piece, span.at.offset + static_cast<std::uint32_t>(k)};
+        k -= span.length;
+    }
+    return {};
+}
+
 PieceText::Place PieceText::Replace(Place at, size_t length, std::string_view with) {
     const std::int32_t first = at.offset > 0 ? cut(at.piece, at.offset) : at.piece;
     const std::int32_t before = pieces_[index(first)].prev;

@@ -58,6 +58,17 @@ public:
     bool Prev(Place& place) const;
     bool StartsWith(Place place, std::string_view s) const;
 
+    // Where a stretch of bytes lies: from a place on, within its piece.
+    struct Span {
+        Place at;
+        size_t length;
+    };
+    // Up to `before` bytes before `at` and up to `after` from it on, into
+    // `bytes`, and where they lie into `spans`; returns how many lie before.
+    size_t Around(Place at, size_t before, size_t after, std::string& bytes, std::vector<Span>& spans) const;
+    // The place of byte `k` of what Around gave.
+    static Place PlaceIn(const std::vector<Span>& spans, size_t k);
+
     // Replaces the `length` characters from the current place `at` by
     // `with`, whose bytes must stay where they are too. Returns the place of
     // the first character put in, or when `with` is empty of the one after it.
