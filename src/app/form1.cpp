@@ -43,6 +43,9 @@ struct Form1Form::Controls {
            *Label7 = nullptr;
     QFrame* Shape1 = nullptr;
     QTimer *Timer1 = nullptr, *Timer2 = nullptr;
+    // Whether the lower text holds "**", as of the lower window's revision.
+    std::uint64_t doubleStarRevision = UINT64_MAX;
+    bool doubleStar = false;
 };
 
 Form1Form::Form1Form() : LazyForm(QStringLiteral("Runemill")), layout_(app::DesignLayout()) {}
@@ -553,7 +556,13 @@ void Form1Form::Timer1_Timer() {
 }
 
 void Form1Form::Timer2_Timer() {
-    if (RTB()->Text().find("**") != std::string::npos) {
+    // The lower text is searched again only when it has changed.
+    platform::RichTextBox* rtb = RTB();
+    if (c_->doubleStarRevision != rtb->Revision()) {
+        c_->doubleStar = rtb->Text().find("**") != std::string::npos;
+        c_->doubleStarRevision = rtb->Revision();
+    }
+    if (c_->doubleStar) {
         Label2()->setHidden(!Label2()->isHidden());
     } else {
         Label2()->setHidden(false);

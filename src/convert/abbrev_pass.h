@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/piece_text.h"
 #include "convert/work_bound.h"
 
 namespace convert {
@@ -63,16 +64,24 @@ private:
         int firstChild = 0, childCount = 0;
         int dense = -1;  // a node with many children looks them up in a table
         int firstEntry = 0, entryCount = 0;  // the entries with this abbreviation
+        int entry = -1;  // the first of them
     };
     struct Entry {
         size_t start = 0, equals = 0, end = 0;  // in pool_; equals is npos when unusable
         bool meaningJoins = false;  // the meaning is empty or holds a character of an abbreviation
+        bool overlaps = false;  // two occurrences of the abbreviation can overlap
     };
     int child(int node, unsigned char c) const;
     // Pushes, for every abbreviation occurring in `text` at a start in
-    // [from, to) and ending after `after`, its first entry after `current`.
+    // [from, to) and ending after `after`, its first entry after `current`
+    // and the start.
     template <class Push>
     void findAt(std::string_view text, size_t from, size_t to, size_t after, int current, Push&& push) const;
+    // The two ways of ExpandInto: on the text in pieces, and on the whole
+    // text in one string.
+    bool expandInPieces(std::string& text, size_t limit) const;
+    void findAround(PieceText::Place start, size_t length, int current) const;
+    bool expandWhole(std::string& text, size_t limit, int& current) const;
 
     std::string_view abb(int entry) const;
     std::string_view meaning(int entry) const;

@@ -137,6 +137,7 @@ void RichTextBox::showingCaret(Change&& change) {
 }
 
 void RichTextBox::contentChanged() {
+    ++revision_;
     text_.reset();
     rtf_.reset();
     if (updating_ || !shownValid_) return;

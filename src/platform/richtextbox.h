@@ -45,6 +45,9 @@ public:
     void SetText(const std::string& text);
     // The text with its real characters, paragraphs joined by CR LF.
     QString TextW() const;
+    // Counts the changes of the content: while it stays the same, so does
+    // the content (characters and formats).
+    std::uint64_t Revision() const { return revision_; }
 
     // The document as our writer puts it out, followed by one NUL as the
     // Windows control's property is; it always ends in rtf::kTextRtfTail.
@@ -170,6 +173,7 @@ private:
     bool updating_ = false;  // our own change: shown_ is kept up to date
     rtf::FinalPar finalPar_ = rtf::FinalPar::EndsLast;
     bool keepsModel_ = true;
+    std::uint64_t revision_ = 0;
     // Text and TextRTF as last read, until the next change.
     mutable std::optional<std::string> text_;
     mutable std::optional<std::string> rtf_;

@@ -283,6 +283,16 @@ TEST(Form1Window, TheQuoteIndicatorsBlinkWhileMarksRemain) {
     EXPECT_FALSE(f.Label2()->isHidden());
     EXPECT_FALSE(f.Label3()->isHidden());
     f.Timer2_Timer();
+    // A "*" typed into the lower window itself makes a "**" there.
+    f.RTB()->SetSelStart(2);
+    f.RTB()->SetSelText("*");
+    f.Timer2_Timer();
+    EXPECT_TRUE(f.Label2()->isHidden());
+    f.RTB()->SetSelStart(2);
+    f.RTB()->SetSelLength(1);
+    f.RTB()->SetSelText("");
+    f.Timer2_Timer();
+    EXPECT_FALSE(f.Label2()->isHidden());
     f.TEX()->SetText("ab");
     EXPECT_FALSE(f.Timer2()->isActive());
     EXPECT_FALSE(f.Label3()->isHidden());

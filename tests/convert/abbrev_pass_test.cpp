@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 #include "literal_forward.h"
@@ -179,30 +180,47 @@ TEST(AbbreviationPass, AgreesWithTheStepByStepPassOnRandomTexts) {
     }
 }
 
+// Rows: short groups; groups long enough for many pieces, whose keys lie
+// inside each other, inside meanings and inside themselves ("aba" in
+// "ababa"); meanings that grow until the pieces give way to the whole text.
 TEST(AbbreviationPass, AgreesWithTheStepByStepPassOnLongListsAndGroups) {
-    std::mt19937 rng(77);
-    for (int round = 0; round < 40; ++round) {
-        std::vector<std::string> list;
-        for (int i = 0; i < 400; ++i) {
-            std::string abb, meaning;
-            for (size_t k = 1 + rng() % 4; k > 0; --k) abb.push_back(static_cast<char>('a' + rng() % 5));
-            // Mostly letters no abbreviation holds, so the text does not grow without end.
-            for (size_t k = rng() % 6; k > 0; --k) meaning.push_back("ABCDEFGab"[rng() % 9]);
-            list.push_back(literal::cat({abb, "=", meaning}));
+    struct Shape {
+        int rounds, entries, groups, groupLength;
+        const char *abbLetters, *meaningLetters, *textLetters;
+        size_t meaningLengths, perAbbLetter;  // a meaning is shorter than the first and as many per letter
+    };
+    for (const Shape& shape : {Shape{40, 400, 20, 30, "abcde", "ABCDEFGab", "abcdefg", 6, 0},
+                               Shape{10, 400, 3, 3000, "abcde", "ABCDEFGab", "abcdefg", 6, 0},
+                               Shape{20, 60, 2, 2000, "abc", "abcX", "abc", 1, 1},
+                               Shape{10, 30, 2, 1500, "ab", "ab", "ab", 2, 1},
+                               Shape{4, 12, 1, 300, "a", "ab", "ab", 4, 1}}) {
+        std::mt19937 rng(77);
+        for (int round = 0; round < shape.rounds; ++round) {
+            std::vector<std::string> list;
+            auto letter = [&](const char* letters) { return letters[rng() % std::strlen(letters)]; };
+            for (int i = 0; i < shape.entries; ++i) {
+                std::string abb, meaning;
+                for (size_t k = 1 + rng() % 4; k > 0; --k) abb.push_back(letter(shape.abbLetters));
+                // Mostly no longer than the abbreviation, so the text does not grow without end.
+                for (size_t k = rng() % (shape.meaningLengths + shape.perAbbLetter * abb.size()); k > 0; --k)
+                    meaning.push_back(letter(shape.meaningLetters));
+                list.push_back(literal::cat({abb, "=", meaning}));
+            }
+            list.emplace_back();
+            if (round % 2) convert::TraceAbbList(list);
+            std::string text;
+            for (int g = 0; g < shape.groups; ++g) {
+                text += " x *";
+                for (size_t k = 1 + rng() % static_cast<size_t>(shape.groupLength); k > 0; --k)
+                    text.push_back(letter(shape.textLetters));
+                text += "*";
+            }
+            const literal::AbbResult expected = literal::abbreviationPass(text, list);
+            std::string actual = text;
+            const ExpansionTable places = convert::AbbreviationPass(actual, AbbTable(list), [] { return true; });
+            ASSERT_EQ(actual, expected.work) << "round " << round << " of " << shape.groupLength;
+            ASSERT_EQ(places.ExpPos, expected.expPos);
         }
-        list.emplace_back();
-        if (round % 2) convert::TraceAbbList(list);
-        std::string text;
-        for (int g = 0; g < 20; ++g) {
-            text += " x *";
-            for (size_t k = 1 + rng() % 30; k > 0; --k) text.push_back(static_cast<char>('a' + rng() % 7));
-            text += "*";
-        }
-        const literal::AbbResult expected = literal::abbreviationPass(text, list);
-        std::string actual = text;
-        const ExpansionTable places = convert::AbbreviationPass(actual, AbbTable(list), [] { return true; });
-        ASSERT_EQ(actual, expected.work) << "round " << round;
-        ASSERT_EQ(places.ExpPos, expected.expPos);
     }
 }
 TEST(WorkBound, SixtyFourMegabytesOrSixtyFourTimesTheStartWhicheverIsMore) {
