@@ -478,12 +478,6 @@ bool AbbTable::expandWhole(std::string& text, size_t limit, int& current) const 
     return true;
 }
 
-std::string AbbTable::Expand(std::string_view group) const {
-    std::string text;
-    ExpandInto(group, text);
-    return text;
-}
-
 ExpansionTable AbbreviationPass(std::string& work, const AbbTable& table,
                                 const std::function<bool()>& listReady, const WorkBound& bound) {
     ExpansionTable result;

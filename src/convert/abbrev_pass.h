@@ -52,9 +52,9 @@ public:
 
     const std::vector<std::string>& Lines() const { return lines_; }
 
-    // The group with every entry applied in list order. A replacement that
-    // would make it longer than `limit` throws RunawayExpansion.
-    std::string Expand(std::string_view group) const;
+    // The group with every entry applied in list order, into `expanded`. A
+    // replacement that would make it longer than `limit` throws
+    // RunawayExpansion.
     void ExpandInto(std::string_view group, std::string& expanded, size_t limit = SIZE_MAX) const;
 
 private:
