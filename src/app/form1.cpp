@@ -362,8 +362,12 @@ void Form1Form::convertCodeText() {
     // that the paragraphs left as they were need no new layout. The whole
     // text selected and aligned would end the same: the caret sync sets the
     // selection next.
-    RTB()->SetTextRTF(WorkRtf, RightAlign ? std::optional<int>(1) : std::nullopt);
-    SyncCaret();
+    // The caret sync's selection comes with it, so that the caret need not
+    // pass through the start of the new content.
+    const caret::Selection lower = lowerSelection();
+    RTB()->SetTextRTF(WorkRtf, RightAlign ? std::optional<int>(1) : std::nullopt, clampToInt(lower.start),
+                      clampToInt(lower.length));
+    UpdateQuoteIndicators();
     reportWriteFailures(failures);
 }
 
@@ -483,14 +487,13 @@ std::string_view beforeCaret(const std::string& text, int caret) {
 
 }  // namespace
 
-void Form1Form::SyncCaret() {
+void Form1Form::SyncCaret() { showLowerSelection(lowerSelection()); }
+
+caret::Selection Form1Form::lowerSelection() {
     const std::string& text = TEX()->Text();
     const std::string_view p = beforeCaret(text, TEX()->SelStart());
-    if (p.find('*') == std::string_view::npos) {
-        SyncCaretSimple();
-        return;
-    }
-    showLowerSelection(caret::LowerSelectionFor(p, ExpPos, QuotePos));
+    if (p.find('*') == std::string_view::npos) return caret::SimpleLowerSelectionFor(p);
+    return caret::LowerSelectionFor(p, ExpPos, QuotePos);
 }
 
 void Form1Form::SyncCaretSimple() {

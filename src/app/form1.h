@@ -133,6 +133,8 @@ private:
     void reportWriteFailures(const std::vector<std::string>& failures);
     void setHintCaption(const QString& caption);
     void SyncCaretSimple();
+    // Where the caret sync puts the lower selection for the upper caret.
+    caret::Selection lowerSelection();
     void showLowerSelection(const caret::Selection& lower);
     void UpdateQuoteIndicators();
     abbrev::ListLoadResult loadBedList();

@@ -57,6 +57,11 @@ public:
     // With an alignment (as SetSelAlignment takes it) every paragraph is
     // aligned so, as selecting the whole text and aligning it would leave it.
     void SetTextRTF(const std::string& rtf, std::optional<int> alignment = std::nullopt);
+    // SetTextRTF, then SetSelStart(selStart) and SetSelLength(selLength): the
+    // same content, selection and view, in one call, which spares a long
+    // paragraph a reading by Qt's caret code where the selection is already
+    // in place.
+    void SetTextRTF(const std::string& rtf, std::optional<int> alignment, int selStart, int selLength);
     // Whether SetTextRTF and LoadFile read a "\par" that ends the document
     // as the Windows control shows it: one more, empty paragraph follows. By
     // default it ends the last paragraph, so that TextRTF (which ends every
@@ -148,8 +153,16 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
-    void replaceContent(rtf::Document model);
+    struct Selection {
+        int start;
+        int length;
+    };
+    // The document an RTF text (or plain text) reads as.
+    rtf::Document modelOf(const std::string& rtf, std::optional<int> alignment) const;
+    void replaceContent(rtf::Document model, std::optional<Selection> then = std::nullopt);
+    bool keepsCaretAt(const Selection& selection);
     QRectF caretInSections() const;
+    void scrollToCaret(const QRectF& caret);
     template <class Change>
     void showingCaret(Change&& change);
     bool moveInSections(QKeyEvent* e);
@@ -171,6 +184,11 @@ private:
     rtf::Document shown_;
     bool shownValid_ = false;
     bool updating_ = false;  // our own change: shown_ is kept up to date
+    // Qt's caret was last put where it stands by SetTextRTF, SetSelStart or
+    // SetSelLength (placingCaret_ while they do), and has since moved only
+    // with the content those changed.
+    bool caretPlaced_ = false;
+    bool placingCaret_ = false;
     rtf::FinalPar finalPar_ = rtf::FinalPar::EndsLast;
     bool keepsModel_ = true;
     std::uint64_t revision_ = 0;

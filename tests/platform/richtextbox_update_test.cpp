@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractTextDocumentLayout>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -223,6 +224,20 @@ TEST(RichTextBoxUpdate, ALongParagraphChangesInItsCharacters) {
     RichTextBox updated;
     updated.resize(400, 300);
     updated.SetTextRTF(rtf::write(d));
+    // Shown, a box given its selection with the content (mostly one the
+    // edits fall in) ends as if the selection had been set after it. The
+    // selection: `span` characters (or all but the last `keep`) of the
+    // longest paragraph from its `skip`th on, the view anywhere before.
+    RichTextBox together, stepwise;
+    for (RichTextBox* box : {&together, &stepwise}) {
+        box->resize(400, 300);
+        box->show();
+        box->SetTextRTF(rtf::write(d));
+    }
+    const rtf::Document start = d;
+    rtf::Document e = d;
+    int skip = 100, keep = 50, span = 0;
+    Random pick(7);
     for (int step = 0; step < 150; ++step) {
         edit(r, d, fs);
         const std::string rtf = rtf::write(d);
@@ -232,6 +247,28 @@ TEST(RichTextBoxUpdate, ALongParagraphChangesInItsCharacters) {
         ASSERT_EQ(updated.TextRTF(), built.TextRTF()) << "step " << step;
         ASSERT_EQ(updated.Text(), built.Text()) << "step " << step;
         ASSERT_EQ(structure(*updated.document()), structure(*built.document())) << "step " << step;
+
+        if (step % 10 == 0) e = start;  // whole again, and first
+        edit(pick, e, fs);
+        built.SetTextRTF(rtf::write(e));
+        QTextBlock longest = built.document()->firstBlock();
+        for (QTextBlock b = longest; b.isValid(); b = b.next()) longest = b.length() > longest.length() ? b : longest;
+        if (pick.Chance(10)) {
+            skip = static_cast<int>(pick.Below(500)), keep = static_cast<int>(pick.Below(500));
+            span = pick.Chance(50) ? static_cast<int>(1 + pick.Below(300)) : 0;
+        }
+        const int from = longest.position() + longest.blockNumber() + skip;
+        const int length = span ? span : longest.length() - 1 - skip - keep;
+        const int view = static_cast<int>(pick.Below(static_cast<size_t>(together.verticalScrollBar()->maximum()) + 1));
+        for (RichTextBox* box : {&together, &stepwise}) box->verticalScrollBar()->setValue(view);
+        together.SetTextRTF(rtf::write(e), std::nullopt, from, length);
+        stepwise.SetTextRTF(rtf::write(e));
+        stepwise.SetSelStart(from);
+        stepwise.SetSelLength(length);
+        ASSERT_EQ(together.TextRTF(), built.TextRTF()) << "step " << step;
+        ASSERT_EQ(together.textCursor().anchor(), stepwise.textCursor().anchor()) << "step " << step;
+        ASSERT_EQ(together.textCursor().position(), stepwise.textCursor().position()) << "step " << step;
+        ASSERT_EQ(together.verticalScrollBar()->value(), stepwise.verticalScrollBar()->value()) << "step " << step;
     }
 }
 
