@@ -360,10 +360,9 @@ void Form1Form::convertCodeText() {
     WorkRtf = convert::WithParagraphMarks(document);
     // Right alignment comes with the new content rather than after it, so
     // that the paragraphs left as they were need no new layout. The whole
-    // text selected and aligned would end the same: the caret sync sets the
-    // selection next.
-    // The caret sync's selection comes with it, so that the caret need not
-    // pass through the start of the new content.
+    // text selected and aligned would end the same: the caret sync's
+    // selection follows. It comes with the content too, which may leave the
+    // lower caret where it already stands.
     const caret::Selection lower = lowerSelection();
     RTB()->SetTextRTF(WorkRtf, RightAlign ? std::optional<int>(1) : std::nullopt, clampToInt(lower.start),
                       clampToInt(lower.length));
@@ -494,11 +493,6 @@ caret::Selection Form1Form::lowerSelection() {
     const std::string_view p = beforeCaret(text, TEX()->SelStart());
     if (p.find('*') == std::string_view::npos) return caret::SimpleLowerSelectionFor(p);
     return caret::LowerSelectionFor(p, ExpPos, QuotePos);
-}
-
-void Form1Form::SyncCaretSimple() {
-    const std::string& text = TEX()->Text();
-    showLowerSelection(caret::SimpleLowerSelectionFor(beforeCaret(text, TEX()->SelStart())));
 }
 
 void Form1Form::showLowerSelection(const caret::Selection& lower) {

@@ -132,7 +132,6 @@ private:
     void runawayOver();
     void reportWriteFailures(const std::vector<std::string>& failures);
     void setHintCaption(const QString& caption);
-    void SyncCaretSimple();
     // Where the caret sync puts the lower selection for the upper caret.
     caret::Selection lowerSelection();
     void showLowerSelection(const caret::Selection& lower);
