@@ -24,14 +24,6 @@ std::string refusal(const std::string& title, const std::string& why) {
     return "The title \"" + title + "\" cannot name a custom set: " + why;
 }
 
-// The file a write of `file` replaces: a symbolic link stays and the file it
-// leads to, through every further link, gets the content.
-QFileInfo fileWritten(const std::string& file) {
-    QFileInfo info(QFileInfo(textfile::qpath(file)).absoluteFilePath());
-    for (int hops = 0; hops < 32 && info.isSymLink(); ++hops) info = QFileInfo(info.symLinkTarget());
-    return info;
-}
-
 }  // namespace
 
 std::string SetFileName(const std::string& title) { return title + ".TXT"; }
@@ -80,7 +72,7 @@ std::optional<std::string> NewTitleRefusal(const std::string& title, const std::
 std::optional<std::string> SetFilesRefusal(const std::string& title) {
     const QString folder = QDir::current().canonicalPath();
     for (const std::string& file : {SetFileName(title), SetOptionsFileName(title)}) {
-        const QFileInfo written = fileWritten(file);
+        const QFileInfo written(textfile::writtenPath(file));
         if (QDir(written.absolutePath()).canonicalPath() != folder)
             return refusal(title, "its file \"" + file + "\" leads outside the working folder.");
         const std::string nameThere = ansi::fromQString(written.fileName());

@@ -24,18 +24,6 @@ Failure failure(std::string_view name, const QString& reason) {
     return Failure{std::string(name), ansi::fromQString(reason)};
 }
 
-// The file a write of `name` replaces: a symbolic link stays and its target
-// gets the new content.
-QByteArray targetOf(std::string_view name) {
-    QString path = textfile::qpath(name);
-    for (int hops = 0; hops < 32; ++hops) {
-        const QFileInfo info(path);
-        if (!info.isSymLink()) break;
-        path = info.symLinkTarget();
-    }
-    return QFile::encodeName(path);
-}
-
 }  // namespace
 
 namespace detail {
@@ -252,7 +240,7 @@ Result Apply(const std::vector<Change>& changes, Flush flush) {
     for (size_t i = 0; i < changes.size(); ++i) {
         const Change& c = changes[i];
         Planned& p = plan[i];
-        p.path = absolutePath(c.kind == Kind::Write ? targetOf(c.name) : nativePath(c.name));
+        p.path = absolutePath(c.kind == Kind::Write ? QFile::encodeName(textfile::writtenPath(c.name)) : nativePath(c.name));
         if (c.kind == Kind::Move) p.from = absolutePath(nativePath(c.from));
         struct stat st {};
         if (::stat(p.path.constData(), &st) != 0) continue;

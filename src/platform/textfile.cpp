@@ -28,6 +28,16 @@ bool worked(const char* what, const filegroup::Result& failure) {
 
 QString qpath(std::string_view name) { return ansi::toQString(g_nameHook ? g_nameHook(std::string(name)) : name); }
 
+QString writtenPath(std::string_view name) {
+    QString path = qpath(name);
+    for (int hops = 0; hops < 32; ++hops) {
+        const QFileInfo info(path);
+        if (!info.isSymLink()) break;
+        path = info.symLinkTarget();
+    }
+    return path;
+}
+
 bool exists(std::string_view name) { return QFileInfo::exists(qpath(name)); }
 
 bool ensureExists(std::string_view name) {

@@ -20,6 +20,9 @@ namespace textfile {
 
 // The path a name has on disk.
 QString qpath(std::string_view name);
+// The path of the file a write of `name` replaces: a symbolic link stays and
+// the file it leads to, through every further link, gets the content.
+QString writtenPath(std::string_view name);
 
 bool exists(std::string_view name);
 
