@@ -17,6 +17,7 @@
 #include "platform/textfile.h"
 #include "store/filenames.h"
 #include "store/store.h"
+#include "support/controls.h"
 #include "support/file_faults.h"
 #include "support/testing.h"
 
@@ -89,7 +90,7 @@ void click(int i) { CharAss().Custom(i)->click(); }
 
 // A preset replaces table, font and LOCK UNI: Hebrew ANSI gives Times New
 // Roman, character set 177, 14 points, LOCK UNI off.
-void applyPreset() { CharAss().Hebrew()->click(); }
+void applyPreset() { testing_support::ClickButton(CharAss(), QStringLiteral("Hebrew ANSI")); }
 
 // A set saved as Custom1: a Greek alpha on "A", Times New Roman, character
 // set 161, 20 points, LOCK UNI on.

@@ -83,7 +83,7 @@ TEST(AssignWindows, BothPagesStackTheEarlierListedBoxOnTopAndEveryBoxAboveTheOth
         EXPECT_EQ(bottomUp, std::vector<int>(list.rbegin(), list.rend()));
         EXPECT_LT(lastOther, firstBox);
     };
-    check(CharAss(), assign::BoxList(1));
+    check(CharAss(), assign::BoxList());
     check(CharAss2(), assign::Page2StackingOrder());
 }
 
