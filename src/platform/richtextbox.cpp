@@ -287,8 +287,6 @@ void RichTextBox::SetSelLength(int length) {
     caretPlaced_ = true;
 }
 
-std::string RichTextBox::SelText() const { return toAnsi(withCrLf(textCursor().selectedText())); }
-
 rtf::CharFormat RichTextBox::selectionFormat() const {
     QTextCursor c = textCursor();
     if (c.hasSelection()) {
@@ -369,8 +367,6 @@ bool RichTextBox::LoadFile(const std::string& name) {
 
 bool RichTextBox::SaveFile(const std::string& name) const { return textfile::writeAtomic(name, writtenRtf()); }
 
-std::string RichTextBox::FontName() const { return ansi::fromQString(font().family()); }
-
 void RichTextBox::SetFontName(const std::string& face) {
     QFont f = font();
     f.setFamily(ansi::toQString(face));
@@ -381,7 +377,6 @@ void RichTextBox::SetFontName(const std::string& face) {
     rtf_.reset();
 }
 
-double RichTextBox::Width() const { return dlg::PixelsToTwipsX(width()); }
 void RichTextBox::SetWidth(double twips) { resize(dlg::TwipsToPixelsX(twips), height()); }
 void RichTextBox::SetHeight(double twips) { resize(width(), dlg::TwipsToPixelsY(twips)); }
 

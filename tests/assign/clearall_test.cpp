@@ -140,5 +140,5 @@ TEST(ClearAll, KeepsTheFontLockUniTitlesAndFontLabels) {
     EXPECT_EQ(CharAss().Label4()->text(), label4);
     EXPECT_EQ(CharAss2().Label2()->text(), label2);
     EXPECT_EQ(label2, "Times New Roman 0\r\n15");
-    EXPECT_EQ(box(100)->FontName(), "Times New Roman");
+    EXPECT_EQ(box(100)->font().family().toStdString(), "Times New Roman");
 }

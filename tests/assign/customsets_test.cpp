@@ -182,7 +182,7 @@ TEST(CustomSetDialogue, AfterAPresetYesRestoresTableFontSizeAndLockUniAndKeepsTh
     EXPECT_EQ(store::CellFontSize, 20);
     EXPECT_TRUE(store::LockUni);
     EXPECT_EQ(CharAss().LockUniCB()->text(), "Unlock Uni");
-    EXPECT_EQ(platform::BackColor(CharAss().LockUniCB()), 255u);
+    EXPECT_EQ(testing_support::FaceColor(CharAss().LockUniCB()), platform::ColorFromBgr(255));
     EXPECT_EQ(CharAss().Label4()->text(), "Times New Roman Char. Set 161 Size 20");
     EXPECT_EQ(CharAss2().Label2()->text(), "Times New Roman 161\r\n20");
     EXPECT_EQ(CharAss().CellBox(65)->TextW(), QString::fromUtf8("Α"));

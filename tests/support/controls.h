@@ -1,13 +1,17 @@
 #pragma once
 // The controls of the program's windows as a test reaches them: by the name
-// a window gives a control, by the caption a user reads.
+// a window gives a control, by the caption a user reads; and what they show.
 #include <gtest/gtest.h>
 
+#include <QColor>
+#include <QPalette>
 #include <QPushButton>
 #include <QString>
 #include <QWidget>
+#include <optional>
 #include <vector>
 
+#include "platform/captions.h"
 #include "platform/lazyform.h"
 
 namespace testing_support {
@@ -27,6 +31,17 @@ inline void ClickButton(platform::LazyForm& form, const QString& caption) {
         if (b->text() == caption) found.push_back(b);
     ASSERT_EQ(found.size(), 1u) << "buttons showing \"" << caption.toStdString() << "\"";
     found[0]->click();
+}
+
+// The colour a control's face shows.
+inline QColor FaceColor(const QWidget* control) { return control->palette().color(QPalette::Button); }
+
+// How a label or button of ours draws its caption; nullopt for any other
+// widget, which draws its caption unfitted.
+inline std::optional<platform::CaptionLayout> CaptionOf(const QWidget* control) {
+    if (auto* label = dynamic_cast<const platform::Label*>(control)) return label->Caption();
+    if (auto* button = dynamic_cast<const platform::Button*>(control)) return button->Caption();
+    return std::nullopt;
 }
 
 }  // namespace testing_support
