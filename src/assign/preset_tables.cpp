@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "assign/cells.h"
+#include "rtf/codepage.h"
 
 namespace assign {
 namespace {
@@ -209,13 +210,13 @@ PresetRecord fromGrid(const Grid& grid, std::string (*cell)(int), std::string fa
 }
 
 PresetRecord arabAnsi() {
-    PresetRecord record = fromGrid(kArab, UnicodeEscape, "Arial", 178, 14, false);
+    PresetRecord record = fromGrid(kArab, UnicodeEscape, "Arial", codepage::kArabicCharset, 14, false);
     for (auto [code, byte] : kArabAnsiBytes) cellOf(record, code) = byteCell(byte);
     return record;
 }
 
 PresetRecord russAnsi() {
-    PresetRecord record{{}, "Arial", 204, 14, false};
+    PresetRecord record{{}, "Arial", codepage::kCyrillicCharset, 14, false};
     for (int i = 0; i < 26; ++i) {
         cellOf(record, 65 + i) = byteCell(kRussCapitals[i]);
         cellOf(record, 97 + i) = byteCell(kRussSmall[i]);
@@ -228,13 +229,13 @@ PresetRecord russAnsi() {
 
 const PresetRecord& Preset(PresetId id) {
     static const std::array<PresetRecord, kAllPresets.size()> records{
-        fromGrid(kArab, UnicodeEscape, "Arial", 0, 12, true),
+        fromGrid(kArab, UnicodeEscape, "Arial", codepage::kWesternCharset, 12, true),
         arabAnsi(),
         russAnsi(),
-        fromGrid(kHebrew, byteCell, "Times New Roman", 177, 14, false),
-        fromGrid(kHiragana, UnicodeEscape, "SimSun", 0, 16, true),
-        fromGrid(kCyrillic, UnicodeEscape, "Times New Roman", 0, 12, true),
-        fromGrid(kGreek, UnicodeEscape, "Times New Roman", 0, 13, true),
+        fromGrid(kHebrew, byteCell, "Times New Roman", codepage::kHebrewCharset, 14, false),
+        fromGrid(kHiragana, UnicodeEscape, "SimSun", codepage::kWesternCharset, 16, true),
+        fromGrid(kCyrillic, UnicodeEscape, "Times New Roman", codepage::kWesternCharset, 12, true),
+        fromGrid(kGreek, UnicodeEscape, "Times New Roman", codepage::kWesternCharset, 13, true),
     };
     return records.at(static_cast<size_t>(id));
 }

@@ -17,7 +17,7 @@ using QFD = QFontDatabase;
 constexpr ByteRange kPairLeads{0x81, 0xFE};
 
 constexpr Charset kCharsets[] = {
-    {0, 1252, "Western", QFD::Latin, kUpper1252},
+    {kWesternCharset, 1252, "Western", QFD::Latin, kUpper1252},
     {2, kSymbol, "Symbol", QFD::Symbol},
     {128, 932, "Japanese", QFD::Japanese, nullptr, "CP932", {{0x81, 0x9F}, {0xE0, 0xFC}}},
     {129, 949, "Hangul", QFD::Korean, nullptr, "CP949", {kPairLeads}},
@@ -26,10 +26,10 @@ constexpr Charset kCharsets[] = {
     {161, 1253, "Greek", QFD::Greek, kUpper1253},
     {162, 1254, "Turkish", QFD::Latin, kUpper1254},
     {163, 1258, "Vietnamese", QFD::Vietnamese, kUpper1258},
-    {177, 1255, "Hebrew", QFD::Hebrew, kUpper1255},
-    {178, 1256, "Arabic", QFD::Arabic, kUpper1256},
+    {kHebrewCharset, 1255, "Hebrew", QFD::Hebrew, kUpper1255},
+    {kArabicCharset, 1256, "Arabic", QFD::Arabic, kUpper1256},
     {186, 1257, "Baltic", QFD::Latin, kUpper1257},
-    {204, 1251, "Cyrillic", QFD::Cyrillic, kUpper1251},
+    {kCyrillicCharset, 1251, "Cyrillic", QFD::Cyrillic, kUpper1251},
     {222, 874, "Thai", QFD::Thai, kUpper874},
     {238, 1250, "Central European", QFD::Latin, kUpper1250},
 };

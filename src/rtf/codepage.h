@@ -13,6 +13,13 @@ namespace codepage {
 // The symbol character set (\fcharset2): byte b stands for U+F000 + b.
 constexpr int kSymbol = 42;
 
+// The numbers (\fcharsetN) of the character sets the program names itself,
+// as the rows of `charsets()` give them.
+constexpr int kWesternCharset = 0;
+constexpr int kHebrewCharset = 177;
+constexpr int kArabicCharset = 178;
+constexpr int kCyrillicCharset = 204;
+
 // Bytes first..last; empty when first > last.
 struct ByteRange {
     unsigned char first = 1, last = 0;

@@ -222,6 +222,15 @@ TEST(AbbreviationPass, AgreesWithTheStepByStepPassOnLongListsAndGroups) {
             ASSERT_EQ(places.ExpPos, expected.expPos);
         }
     }
+    // Over 4 KB, where "a" replaces all over and the whole text is rewritten:
+    // the longest key forms only where it ends in an inserted meaning.
+    std::string text = "*bb";
+    for (int k = 0; k < 1500; ++k) text += "bbba";
+    text += "*";
+    const std::vector<std::string> list = {"a=X", "bbbX=Z", ""};
+    std::string actual = text;
+    convert::AbbreviationPass(actual, AbbTable(list), [] { return true; });
+    EXPECT_EQ(actual, literal::abbreviationPass(text, list).work);
 }
 TEST(WorkBound, SixtyFourMegabytesOrSixtyFourTimesTheStartWhicheverIsMore) {
     EXPECT_EQ(convert::WorkBound::For(0).bytes, size_t{64} << 20);

@@ -78,8 +78,10 @@ TEST(FitCaption, AnEmptyCaptionOrBoxAndAHopelessOneEndDeterministically) {
 
 TEST(FitCaption, ACaptionThatFitsAtNoLegibleSizeIsCutShortWithAnEllipsis) {
     // A 124-character title on a custom set button, and in a one-line label.
+    // A cut that falls after blanks leaves them out before the ellipsis.
     const QString words = QString("Title of a set ").repeated(9).left(124), solid(124, QChar('W'));
-    for (const QString& text : {words, solid}) {
+    const QString blanks = "Title of" + QString(100, QChar(' ')) + "a set";
+    for (const QString& text : {words, solid, blanks}) {
         for (const bool button : {true, false}) {
             const QRect area = button ? QRect(0, 0, 67, 15) : QRect(0, 0, 60, 20);
             const QFont font = button ? platform::WindowFont() : kCourier9;
@@ -88,6 +90,7 @@ TEST(FitCaption, ACaptionThatFitsAtNoLegibleSizeIsCutShortWithAnEllipsis) {
             EXPECT_EQ(pixels(fit.font), platform::SmallestLegiblePixels()) << shown;
             EXPECT_TRUE(fitsAt(fit.font, fit.text, area, fit.flags)) << shown;
             EXPECT_TRUE(fit.text.endsWith(QChar(0x2026)) && text.startsWith(fit.text.chopped(1))) << shown;
+            EXPECT_FALSE(fit.text.chopped(1).endsWith(QChar(' '))) << shown;
             EXPECT_GT(fit.text.size(), 4) << shown;
         }
     }

@@ -57,6 +57,8 @@ TEST(FontScripts, EachWritingSystemGivesTheCharacterSetsRtfNumbersForIt) {
     EXPECT_EQ(CharSetsFor({QFD::Japanese, QFD::Korean, QFD::SimplifiedChinese, QFD::TraditionalChinese, QFD::Thai}),
               (std::vector<int>{128, 129, 134, 136, 222}));
     EXPECT_EQ(CharSetsFor({QFD::Symbol}), std::vector<int>{2});
+    EXPECT_EQ(CharSetsFor({QFD::Latin}), (std::vector<int>{0, 162, 186, 238}));
+    EXPECT_EQ(CharSetsFor({QFD::Greek}), std::vector<int>{161});
     // A face for scripts that have no character set of their own is offered Western.
     EXPECT_EQ(CharSetsFor({QFD::Devanagari, QFD::Runic}), std::vector<int>{0});
     EXPECT_EQ(CharSetsFor({}), std::vector<int>{0});

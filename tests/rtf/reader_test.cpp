@@ -190,6 +190,15 @@ TEST(RtfReaderConstructs, AlignmentBelongsToTheParagraphItsParEnds) {
     EXPECT_EQ(d.paragraphs[1].align, rtf::Align::Center);
     EXPECT_EQ(d.paragraphs[2].align, rtf::Align::Left);
     EXPECT_EQ(read("{\\rtf1 {\\qr x}}").paragraphs[0].align, rtf::Align::Right);
+    // The empty paragraph a final "\par" opens, blanks and all, takes the
+    // alignment given after the mark, not that of the text before it.
+    for (const auto& [doc, align] : {std::pair{"{\\rtf1\\qr a\\par\\qc   }", rtf::Align::Center},
+                                     std::pair{"{\\rtf1\\qc a\\par\\qr   }", rtf::Align::Right}}) {
+        const rtf::Document opened = rtf::read(doc, rtf_test::format(), nullptr, rtf::FinalPar::OpensEmpty);
+        ASSERT_EQ(paragraphs(opened), "a|  ") << doc;
+        EXPECT_NE(opened.paragraphs[0].align, align) << doc;
+        EXPECT_EQ(opened.paragraphs[1].align, align) << doc;
+    }
 }
 
 TEST(RtfReaderConstructs, TabsAndEscapedCharacters) {
