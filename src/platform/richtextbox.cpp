@@ -454,19 +454,25 @@ void RichTextBox::mouseDoubleClickEvent(QMouseEvent* e) {
 }
 
 void RichTextBox::keyPressEvent(QKeyEvent* e) {
-    if (moveInSections(e)) return;
-    showingCaret([&] {
-        // Shift+Enter would insert a line separator, which the CR LF counting
-        // cannot see; it ends a paragraph as Enter does.
-        if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && (e->modifiers() & Qt::ShiftModifier)) {
-            QKeyEvent plain(e->type(), e->key(), e->modifiers() & ~Qt::ShiftModifier, e->text(), e->isAutoRepeat(),
-                            static_cast<ushort>(e->count()));
-            QTextEdit::keyPressEvent(&plain);
-            e->setAccepted(plain.isAccepted());
-            return;
-        }
-        QTextEdit::keyPressEvent(e);
-    });
+    if (moveInSections(e) || insertParagraph(e)) return;
+    showingCaret([&] { QTextEdit::keyPressEvent(e); });
+}
+
+// Return and Enter put a paragraph mark where the caret stands (in place of
+// the selection), the new paragraph in the formats of the caret. Qt's own,
+// in an empty paragraph with a format of its own (any paragraph read from
+// RTF), would only take that format away, and the text typed next would lose
+// its face. Shift+Enter does the same: Qt's line separator would be text the
+// CR LF counting cannot see.
+bool RichTextBox::insertParagraph(QKeyEvent* e) {
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    if ((e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter) || mods != Qt::NoModifier || isReadOnly())
+        return false;
+    QTextCursor c = textCursor();
+    c.insertBlock(c.blockFormat(), c.charFormat());
+    showingCaret([&] { setTextCursor(c); });
+    e->accept();
+    return true;
 }
 
 // The caret comes and goes with the focus.

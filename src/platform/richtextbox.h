@@ -166,6 +166,7 @@ private:
     template <class Change>
     void showingCaret(Change&& change);
     bool moveInSections(QKeyEvent* e);
+    bool insertParagraph(QKeyEvent* e);
     void contentChanged();
     const std::string& writtenRtf() const;
     void applyToSelection(const QTextCharFormat& change);

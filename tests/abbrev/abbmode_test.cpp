@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QWidget>
@@ -118,7 +119,11 @@ TEST(EditorWindow, FirstShowSeedsAndKeepsFileOrder) {
     EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\n");  // and the spare slot
     EXPECT_EQ(AbbMode().ListLineCount(), 2);
     EXPECT_FALSE(textfile::exists(store::kListDisplayFile));
-    typeText("zz=last");  // after Ctrl+End: a new entry
+    // Typed after Ctrl+End, a new line in the list's face: an empty one, then an entry.
+    QTest::keyClick(AbbMode().RTB(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(AbbMode().RTB(), "\rzz=last");
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\n\r\nzz=last");
+    EXPECT_EQ(editorFonts(), (FontSet{{"Arial", 12}}));
     AbbMode().Speichern_Click();
     EXPECT_EQ(ReadFile(store::kListFile), "mu=\\'b5\r\nty=Truly yours\r\nzz=last\r\n");
 }
