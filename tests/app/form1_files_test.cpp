@@ -54,7 +54,7 @@ TEST(MasterFiles, OpeningReplacesTheCodeTextAndConverts) {
     chooseFile(QDir("texts").absoluteFilePath("greekM.TXT").toStdString());
     f.OpenCode_Click();
     EXPECT_EQ(f.TEX()->Text(), "#ab#\r\nx\r\n");
-    EXPECT_EQ(f.RTB()->TextW(), QString::fromUtf8("αβ\r\nx"));
+    EXPECT_EQ(f.RTB()->TextW(), QString::fromUtf8("αβ\r\nx\r\n"));
     // The fixed files now live in the chosen folder.
     EXPECT_TRUE(QDir::current().absolutePath().endsWith("/texts"));
     EXPECT_TRUE(ReadFile("UNDO1.TXT").has_value());
