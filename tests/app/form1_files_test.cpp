@@ -351,9 +351,10 @@ TEST(OtherWindows, AnEntrySavedInTheListEditorExpandsAtTheNextKeystroke) {
     f.AbbModeC_Click();
     platform::RichTextBox* editor = AbbMode().RTB();
     editor->SetSelStart(static_cast<int>(editor->Text().size()));
-    editor->SetSelText("\r\ngm=good morning");
+    editor->SetSelText("\r\ngm=good morning\r\n\xe9" "1=eacute");
     AbbMode().Speichern_Click();
+    AbbMode().Speichern_Click();  // the key as the first Save left it, saved again
 
-    f.TEX()->SetText("*gm* and *ty*");
-    EXPECT_EQ(f.RTB()->Text(), "good morning and Truly yours");
+    f.TEX()->SetText("*gm* and *ty* *\xe9" "1*");
+    EXPECT_EQ(f.RTB()->Text(), "good morning and Truly yours eacute");
 }
