@@ -132,8 +132,7 @@ TEST(EditorWindow, ARoundTripChangesNoEntry) {
     EXPECT_EQ(AbbMode().RTB()->TextW(),
               QString::fromUtf16(u"\u00E4\u05D0=\uF060\u00B5\r\nb\\s\\=}\r\nf{g=BRACE\r\nk\\'zz\\u12=\u00E4\r\n{a}=x{y\\\r\n"));
     AbbMode().Speichern_Click();
-    // A key's character escape, as lists were saved before, becomes its byte.
-    const std::string saved = "\xe4" + list.substr(4);
+    const std::string saved = "\xe4" + list.substr(4);  // a key's escape, as saved before: its byte
     EXPECT_EQ(ReadFile(store::kListFile), saved);
     AbbMode().Unload();
     openEditor();

@@ -124,8 +124,7 @@ TEST(Form1Window, LineBreaksBecomeParagraphMarks) {
     f.TEX()->SetText("{\\b x}");
     EXPECT_EQ(f.RTB()->Text(), "x");
     EXPECT_NE(f.RTB()->TextRTF().find("\\b\\f0"), std::string::npos);
-    // A last line that is empty or holds only blanks is a paragraph too.
-    for (const char* code : {"b\r\n ", "b\r\n", "\r\n  "}) {
+    for (const char* code : {"b\r\n ", "b\r\n", "\r\n  "}) {  // a last line empty or of blanks
         f.TEX()->SetText(code);
         EXPECT_EQ(f.RTB()->Text(), code);
     }
