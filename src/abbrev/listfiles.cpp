@@ -81,9 +81,9 @@ bool beginsCharacterEscape(std::string_view text) {
 int hexValue(char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
 
 // The byte a "\'hh" escape of an abbreviation stands for, as it was typed:
-// the editor writes "{", "}", "\" and every character beyond ASCII so. A
-// byte that would end the abbreviation or its line (NUL, CR, LF, "=") keeps
-// its escape.
+// the editor writes so "{", "}", "\" and every character beyond ASCII that
+// the font's character set holds as one byte. A byte that would end the
+// abbreviation or its line (NUL, CR, LF, "=") keeps its escape.
 std::optional<char> typedByte(std::string_view escape) {
     if (escape.size() < 4 || !escape.starts_with("\\'") || !isHexDigit(escape[2]) || !isHexDigit(escape[3]))
         return std::nullopt;

@@ -35,7 +35,7 @@ constexpr qsizetype kShortWord = 200;
 // A paragraph whose top lies further than kNearDrawn from what was last drawn
 // is only measured, in a layout that goes again, however long it is: it gets
 // a layout of its own, which Qt keeps with the paragraph (with its lines and
-// shaped glyphs, about 1.5 KB for a short paragraph, 60 KB for one of a
+// shaped glyphs, about 1.5 KB for a short paragraph, 40 KB for one of a
 // thousand characters), when it is drawn or asked for. A long list laid out
 // to its end keeps layouts only for what is shown.
 constexpr qreal kNearDrawn = 4000;
