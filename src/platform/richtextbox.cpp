@@ -188,9 +188,9 @@ std::string RichTextBox::TextRTF() const {
     return out;
 }
 
-rtf::Document RichTextBox::modelOf(const std::string& rtf, std::optional<int> alignment) const {
+rtf::Document RichTextBox::modelOf(const std::string& rtf, std::optional<int> alignment, rtf::FinalPar finalPar) const {
     const rtf::CharFormat defaults = rtf::defaultFormat(*document());
-    rtf::Document model = rtf::looksLikeRtf(rtf) ? rtf::read(rtf, defaults, nullptr, finalPar_)
+    rtf::Document model = rtf::looksLikeRtf(rtf) ? rtf::read(rtf, defaults, nullptr, finalPar)
                                                  : rtf::plainTextModel(ansi::toQString(rtf), defaults);
     if (alignment) {
         for (rtf::Paragraph& p : model.paragraphs) p.align = alignmentOf(*alignment);
@@ -199,11 +199,12 @@ rtf::Document RichTextBox::modelOf(const std::string& rtf, std::optional<int> al
 }
 
 void RichTextBox::SetTextRTF(const std::string& rtf, std::optional<int> alignment) {
-    replaceContent(modelOf(rtf, alignment));
+    replaceContent(modelOf(rtf, alignment, finalPar_));
 }
 
-void RichTextBox::SetTextRTF(const std::string& rtf, std::optional<int> alignment, int selStart, int selLength) {
-    replaceContent(modelOf(rtf, alignment), Selection{selStart, selLength});
+void RichTextBox::SetTextRTF(const std::string& rtf, std::optional<int> alignment, int selStart, int selLength,
+                             std::optional<rtf::FinalPar> finalPar) {
+    replaceContent(modelOf(rtf, alignment, finalPar.value_or(finalPar_)), Selection{selStart, selLength});
 }
 
 void RichTextBox::replaceContent(rtf::Document model, std::optional<Selection> then) {
