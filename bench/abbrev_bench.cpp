@@ -124,10 +124,21 @@ void BM_AbbListOpenSaveReopenUnihan(benchmark::State& state) {
 }
 BENCHMARK(BM_AbbListOpenSaveReopenUnihan)->Unit(benchmark::kMillisecond);
 
+// 3.6 MB of entries whose lines are `chars` characters of words long.
+std::string longLineList(int chars) {
+    std::string text;
+    for (int i = 0; text.size() < 3600000; ++i) {
+        std::string line = "ab" + std::to_string(i) + "=";
+        for (int k = 0; line.size() < static_cast<size_t>(chars); ++k) line += "word" + std::to_string(k) + " ";
+        line.resize(static_cast<size_t>(chars));
+        text += line + "\r\n";
+    }
+    return text;
+}
+
 // The editor as the user keeps it open: the list shown (offscreen) in file
 // order and laid out, then Save, which sorts and shows the list again, laid out.
-void BM_AbbListShownSave(benchmark::State& state) {
-    const std::string list = syntheticList(static_cast<int>(state.range(0)), "the meaning ");  // 3.6 MB at 100,000
+void runShownSave(benchmark::State& state, const std::string& list) {
     runFromListFile(state, list, [] {
         AbbMode().Show();
         SettleShown(AbbMode().RTB());
@@ -136,10 +147,25 @@ void BM_AbbListShownSave(benchmark::State& state) {
     });
     state.counters["list_MiB"] = static_cast<double>(list.size()) / (1024.0 * 1024.0);
 }
+
+void BM_AbbListShownSave(benchmark::State& state) {
+    runShownSave(state, syntheticList(static_cast<int>(state.range(0)), "the meaning "));  // 3.6 MB at 100,000
+}
 BENCHMARK(BM_AbbListShownSave)
     ->ArgName("entries")
     ->Arg(10000)
     ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+void BM_AbbListShownSaveLongLines(benchmark::State& state) {
+    runShownSave(state, longLineList(static_cast<int>(state.range(0))));
+}
+BENCHMARK(BM_AbbListShownSaveLongLines)
+    ->ArgName("chars")
+    ->Arg(1000)
+    ->Arg(1100)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
     ->UseRealTime();

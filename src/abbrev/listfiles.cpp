@@ -78,12 +78,18 @@ bool beginsCharacterEscape(std::string_view text) {
     return i > digits && i < text.size() && text[i] == '?';
 }
 
-// The character the editor writes as this byte escape although it was typed
-// as it is: "{", "}" or "\" ('\0' for the hexadecimal digits of any other).
-char typedCharacter(std::string_view hex) {
-    std::string lower(hex);
-    for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c);
-    return lower == "7b" ? '{' : lower == "7d" ? '}' : lower == "5c" ? '\\' : '\0';
+int hexValue(char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
+
+// The byte a "\'hh" escape of an abbreviation stands for, as it was typed:
+// the editor writes so "{", "}", "\" and every character beyond ASCII that
+// the font's character set holds as one byte. A byte that would end the
+// abbreviation or its line (NUL, CR, LF, "=") keeps its escape.
+std::optional<char> typedByte(std::string_view escape) {
+    if (escape.size() < 4 || !escape.starts_with("\\'") || !isHexDigit(escape[2]) || !isHexDigit(escape[3]))
+        return std::nullopt;
+    const char byte = static_cast<char>(hexValue(escape[2]) * 16 + hexValue(escape[3]));
+    if (byte == '\0' || byte == '\r' || byte == '\n' || byte == '=') return std::nullopt;
+    return byte;
 }
 
 struct DatabaseFiles {
@@ -210,9 +216,9 @@ std::string AbbreviationsAsTyped(std::string_view text) {
         const size_t equals = text.substr(0, lineEnd).find('=');
         // A line without "=" has no abbreviation: it stays as it is.
         for (size_t i = 0; equals != std::string_view::npos && i < equals; ++i) {
-            const char typed = text.substr(i, 2) == "\\'" ? typedCharacter(text.substr(i + 2, 2)) : '\0';
-            out.push_back(typed != '\0' ? typed : text[i]);
-            if (typed != '\0') i += 3;
+            const std::optional<char> typed = equals - i >= 4 ? typedByte(text.substr(i, 4)) : std::nullopt;
+            out.push_back(typed.value_or(text[i]));
+            if (typed) i += 3;
         }
         const size_t from = equals == std::string_view::npos ? 0 : equals;
         const size_t next = std::min(text.find_first_not_of("\r\n", lineEnd), text.size());

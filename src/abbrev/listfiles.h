@@ -51,10 +51,10 @@ std::string ListDisplayRtf(const std::vector<std::string>& listLines, int charSe
 // shape the cut relies on, so nothing would be saved right.
 std::optional<std::string> ListTextFromEditorRtf(std::string_view rtf, int fontSize);
 
-// The abbreviations of cleaned list lines as they were typed: the "{", "}"
-// and "\" that the editor writes as byte escapes go back to the characters,
-// which the "*" groups of the code text are matched against. Meanings keep
-// the escapes, which their RTF needs.
+// The abbreviations of cleaned list lines as they were typed: the byte
+// escapes the editor writes ("{", "}", "\" and the characters beyond ASCII)
+// go back to their bytes, which the "*" groups of the code text are matched
+// against. Meanings keep the escapes, which their RTF needs.
 std::string AbbreviationsAsTyped(std::string_view text);
 
 // Save's clean-up of the cut list text: control words out, paragraph marks to

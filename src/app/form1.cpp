@@ -360,10 +360,13 @@ void Form1Form::convertCodeText() {
     // that the paragraphs left as they were need no new layout. The whole
     // text selected and aligned would end the same: the caret sync's
     // selection follows. It comes with the content too, which may leave the
-    // lower caret where it already stands.
+    // lower caret where it already stands. The document is read as the
+    // Windows control shows it: a last line of the code text that is empty
+    // or holds only blanks follows a "\par" that only the closing brace
+    // follows, and is a paragraph of its own.
     const caret::Selection lower = lowerSelection();
     RTB()->SetTextRTF(WorkRtf, RightAlign ? std::optional<int>(1) : std::nullopt, clampToInt(lower.start),
-                      clampToInt(lower.length));
+                      clampToInt(lower.length), rtf::FinalPar::OpensEmpty);
     UpdateQuoteIndicators();
     reportWriteFailures(failures);
 }

@@ -216,7 +216,13 @@ void FontChooserDialog::buildControls() {
     connect(buttons, &QDialogButtonBox::accepted, this, &FontChooserDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &FontChooserDialog::reject);
     connect(faceEdit_, &QLineEdit::textEdited, this, [this](const QString& t) { faceTyped(t); });
-    connect(faceList_, &QListWidget::currentRowChanged, this, [this] { faceSelected(); });
+    // The face follows the selection, which the keyboard changes with the
+    // current row and the mouse after it; a click on the face already
+    // selected takes it into the field too.
+    connect(faceList_, &QListWidget::itemSelectionChanged, this, [this] { faceSelected(); });
+    connect(faceList_, &QListWidget::itemClicked, this, [this](const QListWidgetItem* item) {
+        if (item->text() != faceEdit_->text()) faceSelected();
+    });
     connect(styleList_, &QListWidget::currentRowChanged, this, [this] { updateSample(); });
     connect(sizeEdit_, &QLineEdit::textEdited, this, [this](const QString& t) { sizeTyped(t); });
     connect(sizeList_, &QListWidget::currentTextChanged, this, [this](const QString& t) {
@@ -268,8 +274,8 @@ void FontChooserDialog::faceSelected() {
 }
 
 QString FontChooserDialog::selectedFamily() const {
-    const QListWidgetItem* item = faceList_->currentItem();
-    return item && item->isSelected() ? item->text() : QString();
+    const auto selected = faceList_->selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->text();
 }
 
 void FontChooserDialog::familyChanged(const QString& family) {

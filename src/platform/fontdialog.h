@@ -67,7 +67,8 @@ void SetChooseFontHook(ChooseFontHook hook);
 
 // The chooser's window. OK takes the entries only when a listed face and a
 // valid size are given; otherwise a message says what is missing and the
-// dialog stays open.
+// dialog stays open. A click on a face, style or size does what choosing it
+// with the keyboard does.
 class FontChooserDialog : public QDialog {
 public:
     explicit FontChooserDialog(QWidget* owner = nullptr);

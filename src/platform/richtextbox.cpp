@@ -188,9 +188,9 @@ std::string RichTextBox::TextRTF() const {
     return out;
 }
 
-rtf::Document RichTextBox::modelOf(const std::string& rtf, std::optional<int> alignment) const {
+rtf::Document RichTextBox::modelOf(const std::string& rtf, std::optional<int> alignment, rtf::FinalPar finalPar) const {
     const rtf::CharFormat defaults = rtf::defaultFormat(*document());
-    rtf::Document model = rtf::looksLikeRtf(rtf) ? rtf::read(rtf, defaults, nullptr, finalPar_)
+    rtf::Document model = rtf::looksLikeRtf(rtf) ? rtf::read(rtf, defaults, nullptr, finalPar)
                                                  : rtf::plainTextModel(ansi::toQString(rtf), defaults);
     if (alignment) {
         for (rtf::Paragraph& p : model.paragraphs) p.align = alignmentOf(*alignment);
@@ -199,11 +199,12 @@ rtf::Document RichTextBox::modelOf(const std::string& rtf, std::optional<int> al
 }
 
 void RichTextBox::SetTextRTF(const std::string& rtf, std::optional<int> alignment) {
-    replaceContent(modelOf(rtf, alignment));
+    replaceContent(modelOf(rtf, alignment, finalPar_));
 }
 
-void RichTextBox::SetTextRTF(const std::string& rtf, std::optional<int> alignment, int selStart, int selLength) {
-    replaceContent(modelOf(rtf, alignment), Selection{selStart, selLength});
+void RichTextBox::SetTextRTF(const std::string& rtf, std::optional<int> alignment, int selStart, int selLength,
+                             std::optional<rtf::FinalPar> finalPar) {
+    replaceContent(modelOf(rtf, alignment, finalPar.value_or(finalPar_)), Selection{selStart, selLength});
 }
 
 void RichTextBox::replaceContent(rtf::Document model, std::optional<Selection> then) {
@@ -449,19 +450,25 @@ void RichTextBox::mouseDoubleClickEvent(QMouseEvent* e) {
 }
 
 void RichTextBox::keyPressEvent(QKeyEvent* e) {
-    if (moveInSections(e)) return;
-    showingCaret([&] {
-        // Shift+Enter would insert a line separator, which the CR LF counting
-        // cannot see; it ends a paragraph as Enter does.
-        if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && (e->modifiers() & Qt::ShiftModifier)) {
-            QKeyEvent plain(e->type(), e->key(), e->modifiers() & ~Qt::ShiftModifier, e->text(), e->isAutoRepeat(),
-                            static_cast<ushort>(e->count()));
-            QTextEdit::keyPressEvent(&plain);
-            e->setAccepted(plain.isAccepted());
-            return;
-        }
-        QTextEdit::keyPressEvent(e);
-    });
+    if (moveInSections(e) || insertParagraph(e)) return;
+    showingCaret([&] { QTextEdit::keyPressEvent(e); });
+}
+
+// Return and Enter put a paragraph mark where the caret stands (in place of
+// the selection), the new paragraph in the formats of the caret. Qt's own,
+// in an empty paragraph with a format of its own (any paragraph read from
+// RTF), would only take that format away, and the text typed next would lose
+// its face. Shift+Enter does the same: Qt's line separator would be text the
+// CR LF counting cannot see.
+bool RichTextBox::insertParagraph(QKeyEvent* e) {
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    if ((e->key() != Qt::Key_Return && e->key() != Qt::Key_Enter) || mods != Qt::NoModifier || isReadOnly())
+        return false;
+    QTextCursor c = textCursor();
+    c.insertBlock(c.blockFormat(), c.charFormat());
+    showingCaret([&] { setTextCursor(c); });
+    e->accept();
+    return true;
 }
 
 // The caret comes and goes with the focus.

@@ -60,8 +60,10 @@ public:
     // SetTextRTF, then SetSelStart(selStart) and SetSelLength(selLength): the
     // same content, selection and view, in one call, which spares a long
     // paragraph a reading by Qt's caret code where the selection is already
-    // in place.
-    void SetTextRTF(const std::string& rtf, std::optional<int> alignment, int selStart, int selLength);
+    // in place. With `finalPar`, a "\par" that ends the document reads so,
+    // whatever SetFinalParOpensParagraph says.
+    void SetTextRTF(const std::string& rtf, std::optional<int> alignment, int selStart, int selLength,
+                    std::optional<rtf::FinalPar> finalPar = std::nullopt);
     // Whether SetTextRTF and LoadFile read a "\par" that ends the document
     // as the Windows control shows it: one more, empty paragraph follows. By
     // default it ends the last paragraph, so that TextRTF (which ends every
@@ -155,7 +157,7 @@ private:
         int length;
     };
     // The document an RTF text (or plain text) reads as.
-    rtf::Document modelOf(const std::string& rtf, std::optional<int> alignment) const;
+    rtf::Document modelOf(const std::string& rtf, std::optional<int> alignment, rtf::FinalPar finalPar) const;
     void replaceContent(rtf::Document model, std::optional<Selection> then = std::nullopt);
     bool keepsCaretAt(const Selection& selection);
     QRectF caretInSections() const;
@@ -163,6 +165,7 @@ private:
     template <class Change>
     void showingCaret(Change&& change);
     bool moveInSections(QKeyEvent* e);
+    bool insertParagraph(QKeyEvent* e);
     void contentChanged();
     const std::string& writtenRtf() const;
     void applyToSelection(const QTextCharFormat& change);

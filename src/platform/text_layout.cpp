@@ -32,13 +32,12 @@ constexpr int kPauseMs = 10;
 // end of the word on every line.
 constexpr qsizetype kShortWord = 200;
 
-// A paragraph of up to kMeasureOnlyUpTo characters whose top lies further
-// than kNearDrawn from what was last drawn is only measured, in a layout that
-// goes again: it gets a layout of its own, which Qt keeps with the paragraph
-// (with its lines and shaped glyphs, about 1.5 KB for a short paragraph), when
-// it is drawn or asked for. A long list laid out to its end keeps layouts only
-// for what is shown.
-constexpr qsizetype kMeasureOnlyUpTo = 1024;
+// A paragraph whose top lies further than kNearDrawn from what was last drawn
+// is only measured, in a layout that goes again, however long it is: it gets
+// a layout of its own, which Qt keeps with the paragraph (with its lines and
+// shaped glyphs, about 1.5 KB for a short paragraph, 40 KB for one of a
+// thousand characters), when it is drawn or asked for. A long list laid out
+// to its end keeps layouts only for what is shown.
 constexpr qreal kNearDrawn = 4000;
 
 // The length of a section of a long paragraph: about this many characters,
@@ -220,7 +219,7 @@ qreal TextLayout::layOutBlock(const QTextBlock& block, int i, const Edit* edit, 
     }
     list.reset();
     const QString text = block.text();
-    if (!own && text.size() <= kMeasureOnlyUpTo) {
+    if (!own) {
         QTextLayout measured(block);
         return breakLines(measured, text, optionFor(block), width, widest_);
     }

@@ -94,8 +94,8 @@ private:
     qreal lineWidth() const;
     QTextOption optionFor(const QTextBlock& block) const;
     // Lays out the paragraph (number i); gives its height. Without `own`, a
-    // short paragraph is only measured, in a layout of its own that goes
-    // again: its lines are made where they are needed (placed).
+    // paragraph not laid out in sections is only measured, in a layout of its
+    // own that goes again: its lines are made where they are needed (placed).
     qreal layOutBlock(const QTextBlock& block, int i, const Edit* edit = nullptr, bool own = true) const;
     qreal layOutSections(const QTextBlock& block, SectionList& list, const Edit* edit) const;
     // Lays out paragraphs after the laid-out ones until paragraph `block` is

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QWidget>
@@ -118,7 +119,11 @@ TEST(EditorWindow, FirstShowSeedsAndKeepsFileOrder) {
     EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\n");  // and the spare slot
     EXPECT_EQ(AbbMode().ListLineCount(), 2);
     EXPECT_FALSE(textfile::exists(store::kListDisplayFile));
-    typeText("zz=last");  // after Ctrl+End: a new entry
+    // Typed after Ctrl+End, a new line in the list's face: an empty one, then an entry.
+    QTest::keyClick(AbbMode().RTB(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(AbbMode().RTB(), "\rzz=last");
+    EXPECT_EQ(editorText(), "mu=\xB5\r\nty=Truly yours\r\n\r\nzz=last");
+    EXPECT_EQ(editorFonts(), (FontSet{{"Arial", 12}}));
     AbbMode().Speichern_Click();
     EXPECT_EQ(ReadFile(store::kListFile), "mu=\\'b5\r\nty=Truly yours\r\nzz=last\r\n");
 }
@@ -132,11 +137,13 @@ TEST(EditorWindow, ARoundTripChangesNoEntry) {
     EXPECT_EQ(AbbMode().RTB()->TextW(),
               QString::fromUtf16(u"\u00E4\u05D0=\uF060\u00B5\r\nb\\s\\=}\r\nf{g=BRACE\r\nk\\'zz\\u12=\u00E4\r\n{a}=x{y\\\r\n"));
     AbbMode().Speichern_Click();
-    EXPECT_EQ(ReadFile(store::kListFile), list);
+    const std::string saved = "\xe4" + list.substr(4);  // a key's escape, as saved before: its byte
+    EXPECT_EQ(ReadFile(store::kListFile), saved);
     AbbMode().Unload();
     openEditor();
     AbbMode().Speichern_Click();
-    EXPECT_EQ(ReadFile(store::kListFile), "\r\n" + list);
+    const size_t first = saved.find('\n') + 1;  // sorted, the "\xe4" key now last
+    EXPECT_EQ(ReadFile(store::kListFile), "\r\n" + saved.substr(first) + saved.substr(0, first));
 }
 
 TEST(EditorWindow, SaveWritesAllFilesAndShowsTheListSorted) {
@@ -169,10 +176,10 @@ TEST(EditorWindow, EscapesSurviveSaveAndShowAsCharacters) {
 }
 
 TEST(EditorWindow, AnEntryBeginningWithAnEscapeKeepsItsBackslash) {
-    WriteFile(store::kListFile, "\\'e4=ae\r\n");
+    WriteFile(store::kListFile, "\\u1488?=ae\r\n");
     openEditor();
     AbbMode().Speichern_Click();
-    EXPECT_EQ(ReadFile(store::kListFile), "\\'e4=ae\r\n");
+    EXPECT_EQ(ReadFile(store::kListFile), "\\u1488?=ae\r\n");
 }
 
 TEST(EditorWindow, FormattingIsNormalisedOnSave) {

@@ -116,6 +116,7 @@ TEST(SaveCut, KeepsExactlyTheListText) {
     // One blank ends the size word; a second one belongs to the entry.
     EXPECT_EQ(abbrev::ListTextFromEditorRtf(editorRtf("  x=y"), 12), " x=y");
     EXPECT_EQ(abbrev::ListTextFromEditorRtf(editorRtf(" \\'7bx\\par\r\n\\'5c'41\\'7D=\\'7b"), 12), "\\'7bx\r\n\\'41}=\\'7b");
+    EXPECT_EQ(abbrev::ListTextFromEditorRtf(editorRtf(" \\'e91\\'3d\\'0a=\\'e9"), 12), "\xe9" "1\\'3d\\'0a=\\'e9");
 }
 
 TEST(SaveCut, RefusesTextOfAnotherShape) {

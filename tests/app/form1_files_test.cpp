@@ -54,7 +54,7 @@ TEST(MasterFiles, OpeningReplacesTheCodeTextAndConverts) {
     chooseFile(QDir("texts").absoluteFilePath("greekM.TXT").toStdString());
     f.OpenCode_Click();
     EXPECT_EQ(f.TEX()->Text(), "#ab#\r\nx\r\n");
-    EXPECT_EQ(f.RTB()->TextW(), QString::fromUtf8("αβ\r\nx"));
+    EXPECT_EQ(f.RTB()->TextW(), QString::fromUtf8("αβ\r\nx\r\n"));
     // The fixed files now live in the chosen folder.
     EXPECT_TRUE(QDir::current().absolutePath().endsWith("/texts"));
     EXPECT_TRUE(ReadFile("UNDO1.TXT").has_value());
@@ -351,9 +351,10 @@ TEST(OtherWindows, AnEntrySavedInTheListEditorExpandsAtTheNextKeystroke) {
     f.AbbModeC_Click();
     platform::RichTextBox* editor = AbbMode().RTB();
     editor->SetSelStart(static_cast<int>(editor->Text().size()));
-    editor->SetSelText("\r\ngm=good morning");
+    editor->SetSelText("\r\ngm=good morning\r\n\xe9" "1=eacute");
     AbbMode().Speichern_Click();
+    AbbMode().Speichern_Click();  // the key as the first Save left it, saved again
 
-    f.TEX()->SetText("*gm* and *ty*");
-    EXPECT_EQ(f.RTB()->Text(), "good morning and Truly yours");
+    f.TEX()->SetText("*gm* and *ty* *\xe9" "1*");
+    EXPECT_EQ(f.RTB()->Text(), "good morning and Truly yours eacute");
 }

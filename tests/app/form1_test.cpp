@@ -126,6 +126,10 @@ TEST(Form1Window, LineBreaksBecomeParagraphMarks) {
     f.TEX()->SetText("{\\b x}");
     EXPECT_EQ(f.RTB()->Text(), "x");
     EXPECT_NE(f.RTB()->TextRTF().find("\\b\\f0"), std::string::npos);
+    for (const char* code : {"b\r\n ", "b\r\n", "\r\n  "}) {  // a last line empty or of blanks
+        f.TEX()->SetText(code);
+        EXPECT_EQ(f.RTB()->Text(), code);
+    }
 }
 
 TEST(Form1Window, TheUndoRingWrapsAfterTenConversions) {

@@ -88,6 +88,9 @@ TEST(Reconvert, TypedCodeTextComesBack) {
         {"#a# #b#", "#a b#"},
         {"#@#", "@"},
         {"x  ", "x "},
+        {"b\r\n ", "b\r\n "},
+        {"b\r\n  ", "b\r\n "},
+        {"b\r\n", "b\r\n"},
         // No list (the trace file was missing and is now empty): stars stay.
         {"a ** b *1*", "a ** b *1*"},
     };

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <QTextCursor>
 #include <QWidget>
 
@@ -338,10 +339,16 @@ TEST(Editing, ABoxOfSeveralParagraphsKeepsTheSettingsFileWhole) {
 TEST(Editing, ALineBreakAtTheEndStaysThroughSaveRefreshEvenAfterTheOwnLetter) {
     storeTable({{66, " x\\par "}});
     start();
+    CharAss().Show();
     paste(CharAss().CellBox(86), QStringLiteral("V\n"));
+    // Every Return typed into an empty cell is a line break, wherever it stands.
+    const std::pair<const char*, const char*> typed[] = {
+        {"\rS", "\\par S"}, {"Q\r\rR", " Q\\par \\par R"}, {"\r", "\\par"}};
+    for (int i = 0; i < 3; ++i) QTest::keyClicks(CharAss().CellBox(67 + i), typed[i].first);
     CharAss().Save_Click();
     EXPECT_EQ(cellLine(66), " x\\par");
     EXPECT_EQ(cellLine(86), " V\\par");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(cellLine(67 + i), typed[i].second) << typed[i].first;
 }
 
 TEST(Editing, CollectedBoxesShowTheirWholeTextAtTheSymbolSize) {
