@@ -180,8 +180,6 @@ QLabel* Form1Form::Label7() { return control(&Controls::Label7); }
 QTimer* Form1Form::Timer1() { return control(&Controls::Timer1); }
 QTimer* Form1Form::Timer2() { return control(&Controls::Timer2); }
 
-QWidget* Form1Form::Control(const char* name) { return Window()->findChild<QWidget*>(QString::fromLatin1(name)); }
-
 // --- Load, layout, close ----------------------------------------------------
 
 void Form1Form::Form_Load() {

@@ -50,8 +50,6 @@ public:
     QLabel* Label7();
     QTimer* Timer1();
     QTimer* Timer2();
-    // Any control by its name ("CutTEX", "Reconvert", "Shape1" ...).
-    QWidget* Control(const char* name);
 
     // The positions of the controls in twips, as the last layout left them.
     const app::Form1Layout& Layout() const { return layout_; }

@@ -24,11 +24,6 @@ void FormHilfeForm::CreateControls(QWidget* window) {
 
 void FormHilfeForm::ControlsDiscarded() { richTextBox1_ = nullptr; }
 
-platform::RichTextBox* FormHilfeForm::RichTextBox1() {
-    Load();
-    return richTextBox1_;
-}
-
 void FormHilfeForm::Form_Load() { richTextBox1_->SetTextRTF(app::HelpDocument()); }
 
 void FormHilfeForm::Form_Resize() {

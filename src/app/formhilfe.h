@@ -19,8 +19,6 @@ class FormHilfeForm : public platform::LazyForm {
 public:
     FormHilfeForm();
 
-    platform::RichTextBox* RichTextBox1();
-
 protected:
     void CreateControls(QWidget* window) override;
     void Form_Load() override;

@@ -38,9 +38,7 @@ bool CheckAssignmentFile(std::string* notice) {
 
 int Main(QApplication& application) {
     textfile::FailWritesPastSizeLimit();
-    store::CellFontName = "Arial";
-    store::CellCharSet = 0;
-    store::CellFontSize = 12;
+    store::ResetSharedState();
 
     // A second start must not touch the files of the running instance: it asks
     // that instance to come forward and ends before any file is opened.

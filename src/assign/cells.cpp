@@ -181,14 +181,17 @@ std::optional<std::string> CutCellString(std::string_view rtf, int cellFontSize)
     return WithoutLineBreaks(rtf.substr(start, rtf.size() - start - kRtfTailLength));
 }
 
-std::optional<std::string> CellStringFromText(std::string_view text, std::string_view caption) {
+namespace {
+
+// What the box's plain text alone decides; nothing when its RTF must decide.
+std::optional<std::string> cellStringFromText(std::string_view text, std::string_view caption) {
     if (caption.size() >= 2 && text == caption.substr(1, 1)) return std::string();
     if (text.empty()) return std::string();
     if (auto value = ParseUnicodeEntry(text)) return UnicodeEscape(*value);
     return std::nullopt;
 }
 
-std::string CellStringFromRtf(std::string_view rtf, const std::string& stored, bool lockUni, int cellFontSize) {
+std::string cellStringFromRtf(std::string_view rtf, const std::string& stored, bool lockUni, int cellFontSize) {
     if (lockUni && stored.starts_with("\\u")) return stored;
     // The box shows text (rules 1 and 2 took the others), so a cut that gives
     // nothing has cut in the wrong place: the cell must not be wiped by it.
@@ -196,10 +199,12 @@ std::string CellStringFromRtf(std::string_view rtf, const std::string& stored, b
     return cut && !cut->empty() ? *cut : stored;
 }
 
-std::string CollectCell(std::string_view text, std::string_view caption, std::string_view rtf,
+}  // namespace
+
+std::string CollectCell(std::string_view text, std::string_view caption, const std::function<std::string()>& boxRtf,
                         const std::string& stored, bool lockUni, int cellFontSize) {
-    if (auto decided = CellStringFromText(text, caption)) return *decided;
-    return CellStringFromRtf(rtf, stored, lockUni, cellFontSize);
+    if (auto decided = cellStringFromText(text, caption)) return *decided;
+    return cellStringFromRtf(boxRtf(), stored, lockUni, cellFontSize);
 }
 
 }  // namespace assign

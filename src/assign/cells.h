@@ -2,6 +2,7 @@
 // The cells of the two assignment pages as plain data and functions: where each
 // cell stands, what its label says, the document a fill gives its box, and the
 // rule that turns a box's content back into a cell string.
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -66,18 +67,13 @@ std::optional<std::string> CutCellString(std::string_view rtf, int cellFontSize)
 // word leaves a blank in its place.
 std::string WithoutLineBreaks(std::string_view fragment);
 
-// What the box's plain text alone decides: "" for the cell's own character
-// or an empty box, the escape of a typed "U+" code; nothing when the box's
-// RTF must decide. `text` and `caption` are Windows-1252.
-std::optional<std::string> CellStringFromText(std::string_view text, std::string_view caption);
-
-// The cell string taken from the box's RTF (read after the size change), for
-// a box that shows text. LOCK UNI keeps a stored "\u" string; a cut that
+// The cell string a box gives back (`text` and `caption` Windows-1252): ""
+// for the cell's own character or an empty box, the escape of a typed "U+"
+// code, else the cut of the box's RTF. `boxRtf` gives that RTF, read after the
+// box's text was set to `cellFontSize` points; it is asked only when the text
+// alone does not decide. LOCK UNI keeps a stored "\u" string; a cut that
 // fails, or gives nothing for the text shown, keeps the stored one.
-std::string CellStringFromRtf(std::string_view rtf, const std::string& stored, bool lockUni, int cellFontSize);
-
-// The whole per-cell rule, for callers that already hold the box's RTF.
-std::string CollectCell(std::string_view text, std::string_view caption, std::string_view rtf,
+std::string CollectCell(std::string_view text, std::string_view caption, const std::function<std::string()>& boxRtf,
                         const std::string& stored, bool lockUni, int cellFontSize);
 
 }  // namespace assign

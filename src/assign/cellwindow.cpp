@@ -107,14 +107,16 @@ void CellWindow::CollectCells(int first, int last) {
         platform::RichTextBox* box = CellBox(code);
         const std::string text = box->Text();
         std::string& cell = store::CellCode[static_cast<size_t>(code)];
-        if (auto decided = CellStringFromText(text, ansi::fromQString(CellLabel(code)->text()))) {
-            cell = *decided;
-            continue;
-        }
-        box->SetSelStart(0);
-        box->SetSelLength(static_cast<int>(text.size()));
-        box->SetSelFontSize(store::CellFontSize);
-        cell = CellStringFromRtf(box->TextRTF(), cell, store::LockUni, store::CellFontSize);
+        // Only a box whose text leaves the choice to its RTF has its text set
+        // to the symbol font size first.
+        const auto boxRtf = [&] {
+            box->SetSelStart(0);
+            box->SetSelLength(static_cast<int>(text.size()));
+            box->SetSelFontSize(store::CellFontSize);
+            return box->TextRTF();
+        };
+        cell = CollectCell(text, ansi::fromQString(CellLabel(code)->text()), boxRtf, cell, store::LockUni,
+                           store::CellFontSize);
     }
 }
 

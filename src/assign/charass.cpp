@@ -34,7 +34,7 @@ void CharAssForm::CreateControls(QWidget* window) {
     // the boxes come last, so an enlarged box shows over the preset buttons.
     createLabels(window);
     createButtons(window);
-    CreateCells(window, assign::Page1Cells(), assign::BoxList(1));
+    CreateCells(window, assign::Page1Cells(), assign::BoxList());
 }
 
 void CharAssForm::createLabels(QWidget* window) {
@@ -132,16 +132,7 @@ QLabel* CharAssForm::Label5() { return Touch(label5_); }
 QLabel* CharAssForm::Label7() { return Touch(label7_); }
 QPushButton* CharAssForm::Command1() { return Touch(command1_); }
 QPushButton* CharAssForm::Save() { return Touch(save_); }
-QPushButton* CharAssForm::SelectFont() { return Touch(selectFont_); }
-QPushButton* CharAssForm::ClearAll() { return Touch(clearAll_); }
 QPushButton* CharAssForm::LockUniCB() { return Touch(lockUniCB_); }
-QPushButton* CharAssForm::Cyrillic() { return Touch(cyrillic_); }
-QPushButton* CharAssForm::Greek() { return Touch(greek_); }
-QPushButton* CharAssForm::Hebrew() { return Touch(hebrew_); }
-QPushButton* CharAssForm::Hiragana() { return Touch(hiragana_); }
-QPushButton* CharAssForm::Arab() { return Touch(arab_); }
-QPushButton* CharAssForm::RussANSI() { return Touch(russANSI_); }
-QPushButton* CharAssForm::ArabANSI() { return Touch(arabANSI_); }
 
 QPushButton* CharAssForm::Custom(int i) {
     Load();

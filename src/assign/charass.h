@@ -71,16 +71,7 @@ public:
     QLabel* Label7();
     QPushButton* Command1();
     QPushButton* Save();
-    QPushButton* SelectFont();
-    QPushButton* ClearAll();
     QPushButton* LockUniCB();
-    QPushButton* Cyrillic();
-    QPushButton* Greek();
-    QPushButton* Hebrew();
-    QPushButton* Hiragana();
-    QPushButton* Arab();
-    QPushButton* RussANSI();
-    QPushButton* ArabANSI();
     QPushButton* Custom(int i);  // 1..16
 
 protected:

@@ -10,10 +10,7 @@
 namespace assign {
 namespace {
 
-// Why the last write failed ("" when it worked), and how many failures have
-// been shown.
-std::string g_lastWriteError;
-bool g_lastWriteSucceeded = true;
+// How many failures have been shown.
 int g_failuresShown = 0;
 
 void showFailure(const std::string& error) {
@@ -26,18 +23,16 @@ void showFailure(const std::string& error) {
 }  // namespace
 
 bool WriteSettings() {
-    std::string error, notice;
-    g_lastWriteSucceeded = store::WriteSettingsFiles(&error, &notice);
+    // A failure is shown once, until a write succeeds again.
+    const std::string shownError = store::Io.lastWriteError;
+    std::string notice;
+    const bool ok = store::WriteSettingsFiles(nullptr, &notice);
     // An assignment file kept aside before its first rewrite: said once, as
     // the next write finds the file whole.
     if (!notice.empty()) dlg::MsgBox(notice, dlg::OKOnly | dlg::Information);
-    if (g_lastWriteSucceeded) {
-        g_lastWriteError.clear();
-        return true;
-    }
-    if (error == g_lastWriteError) return false;
-    g_lastWriteError = error;
-    showFailure(error);
+    if (ok) return true;
+    if (store::Io.lastWriteError == shownError) return false;
+    showFailure(store::Io.lastWriteError);
     return false;
 }
 
@@ -47,16 +42,11 @@ filegroup::Result WriteSettingsTexts(std::string assignment, std::string options
                              filegroup::Change::Write(store::kOptionsFile, std::move(options))});
 }
 
-void ForgetSettingsWriteFailure() {
-    g_lastWriteError.clear();
-    g_lastWriteSucceeded = true;
-}
-
 bool SettingsWrittenBy(const std::function<void()>& step) {
     const int shown = g_failuresShown;
     step();
-    if (g_lastWriteSucceeded) return true;
-    if (g_failuresShown == shown) showFailure(g_lastWriteError);
+    if (store::Io.lastWriteOk) return true;
+    if (g_failuresShown == shown) showFailure(store::Io.lastWriteError);
     return false;
 }
 

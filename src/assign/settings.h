@@ -19,9 +19,6 @@ bool WriteSettings();
 // both keep what they held.
 filegroup::Result WriteSettingsTexts(std::string assignment, std::string options);
 
-// A new run's start: no write has failed yet (the tests start each case so).
-void ForgetSettingsWriteFailure();
-
 // Runs `step`, which writes the settings files through WriteSettings, and
 // tells whether the files now hold what memory holds (the last write
 // worked). A failure is shown in one message even when the same failure was

@@ -17,13 +17,13 @@ BoxZoom FlipZoom(int code, int cellFontSize) {
     return {NormalWidth(code), kNormalHeight, cellFontSize};
 }
 
-const std::vector<int>& BoxList(int page) {
+const std::vector<int>& BoxList() {
     static const std::vector<int> page1 = [] {
         std::vector<int> codes;
         for (const CellPlace& c : Page1Cells()) codes.push_back(c.code);
         return codes;
     }();
-    return page == 1 ? page1 : Page2StackingOrder();
+    return page1;
 }
 
 void CellWindow::RichTextBox_DblClick(int code) {

@@ -33,11 +33,10 @@ struct BoxZoom {
 // returns to normal, read at this moment).
 BoxZoom FlipZoom(int code, int cellFontSize);
 
-// A page's boxes (1 or 2) in the order its window lists them: page 1 by
-// ascending code, page 2 in its designed order. The box listed earlier lies
+// Page 1's boxes in the order its window lists them, by ascending code (page
+// 2's designed order is Page2StackingOrder). The box listed earlier lies
 // above a later one, and every box above the window's labels and buttons, so
-// an enlarged box shows over what it grows over, except on page 2 where the
-// list itself puts a later neighbour first.
-const std::vector<int>& BoxList(int page);
+// an enlarged box shows over what it grows over.
+const std::vector<int>& BoxList();
 
 }  // namespace assign

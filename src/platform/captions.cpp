@@ -7,6 +7,7 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <algorithm>
+#include <optional>
 
 #include "platform/controls.h"
 #include "platform/dialogs.h"
@@ -118,12 +119,6 @@ void Button::paintEvent(QPaintEvent*) {
     painter.setFont(caption.font);
     style()->drawItemText(&painter, caption.area, caption.flags, palette(), isEnabled(), caption.text,
                           QPalette::ButtonText);
-}
-
-std::optional<CaptionLayout> CaptionOf(const QWidget* control) {
-    if (auto* label = dynamic_cast<const Label*>(control)) return label->Caption();
-    if (auto* button = dynamic_cast<const Button*>(control)) return button->Caption();
-    return std::nullopt;
 }
 
 }  // namespace platform

@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QRect>
 #include <QString>
-#include <optional>
 
 namespace platform {
 
@@ -83,9 +82,5 @@ protected:
 private:
     mutable CaptionFitter fitter_;
 };
-
-// The caption layout of a label or button made from the classes above;
-// nullopt for any other widget.
-std::optional<CaptionLayout> CaptionOf(const QWidget* control);
 
 }  // namespace platform

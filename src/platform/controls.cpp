@@ -35,7 +35,6 @@ QSizeF OuterSizeTwips(const QWidget* window) {
 }
 
 void SetBackColor(QWidget* w, std::uint32_t bgr) {
-    w->setProperty("runemillBackColor", static_cast<qulonglong>(bgr));
     QPalette p = w->palette();
     const QColor c = ColorFromBgr(bgr);
     p.setColor(QPalette::Button, c);
@@ -52,11 +51,6 @@ void SetForeColor(QWidget* w, std::uint32_t bgr) {
     p.setColor(QPalette::ButtonText, c);
     p.setColor(QPalette::Text, c);
     w->setPalette(p);
-}
-
-std::uint32_t BackColor(const QWidget* w) {
-    const QVariant v = w->property("runemillBackColor");
-    return v.isValid() ? static_cast<std::uint32_t>(v.toULongLong()) : kButtonFace;
 }
 
 QFont MakeFont(const QString& face, double points, bool bold, bool italic, bool underline) {

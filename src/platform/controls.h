@@ -29,7 +29,6 @@ QSizeF OuterSizeTwips(const QWidget* window);
 
 void SetBackColor(QWidget* w, std::uint32_t bgr);
 void SetForeColor(QWidget* w, std::uint32_t bgr);
-std::uint32_t BackColor(const QWidget* w);
 
 QFont MakeFont(const QString& face, double points, bool bold = false, bool italic = false,
                bool underline = false);

@@ -288,8 +288,6 @@ void RichTextBox::SetSelLength(int length) {
     caretPlaced_ = true;
 }
 
-std::string RichTextBox::SelText() const { return toAnsi(withCrLf(textCursor().selectedText())); }
-
 rtf::CharFormat RichTextBox::selectionFormat() const {
     QTextCursor c = textCursor();
     if (c.hasSelection()) {
@@ -370,8 +368,6 @@ bool RichTextBox::LoadFile(const std::string& name) {
 
 bool RichTextBox::SaveFile(const std::string& name) const { return textfile::writeAtomic(name, writtenRtf()); }
 
-std::string RichTextBox::FontName() const { return ansi::fromQString(font().family()); }
-
 void RichTextBox::SetFontName(const std::string& face) {
     QFont f = font();
     f.setFamily(ansi::toQString(face));
@@ -382,7 +378,6 @@ void RichTextBox::SetFontName(const std::string& face) {
     rtf_.reset();
 }
 
-double RichTextBox::Width() const { return dlg::PixelsToTwipsX(width()); }
 void RichTextBox::SetWidth(double twips) { resize(dlg::TwipsToPixelsX(twips), height()); }
 void RichTextBox::SetHeight(double twips) { resize(width(), dlg::TwipsToPixelsY(twips)); }
 

@@ -78,7 +78,6 @@ public:
     int SelLength() const;
     // Selects from SelStart on; a negative length counts as 0.
     void SetSelLength(int length);
-    std::string SelText() const;
     // Replaces the selection by plain text in the format of the selection's
     // first character; the caret follows the new text.
     void SetSelText(const std::string& text);
@@ -104,11 +103,9 @@ public:
     bool SaveFile(const std::string& name) const;
 
     // The control's own font: the face of text whose RTF names no font.
-    std::string FontName() const;
     void SetFontName(const std::string& face);
 
     // Size in twips; a change keeps the upper-left corner.
-    double Width() const;
     void SetWidth(double twips);
     void SetHeight(double twips);
 

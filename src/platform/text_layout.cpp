@@ -373,13 +373,6 @@ int TextLayout::blockAtY(qreal y) const {
     return std::clamp(static_cast<int>(it - tops_.begin()) - 1, 0, laidOut_ - 1);
 }
 
-void TextLayout::LayOutAll() {
-    const qreal from = tops_.back();
-    layOutUntil(INT_MAX, kFar);
-    idle_.stop();
-    emitChanged(margin() + from);
-}
-
 qreal TextLayout::height() const { return tops_.back() + rest_; }
 
 QSizeF TextLayout::documentSize() const {

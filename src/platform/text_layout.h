@@ -48,8 +48,6 @@ public:
     QRectF frameBoundingRect(QTextFrame* frame) const override;
     QRectF blockBoundingRect(const QTextBlock& block) const override;
 
-    // Lays out whatever is not laid out yet.
-    void LayOutAll();
     // Tells the control of the document's size now where it has not heard
     // of it yet (it hears of it once the event loop comes round).
     void TellSize();

@@ -87,10 +87,6 @@ void TextBox::SetSelStart(int start) { SetCrLfSelStart(*this, start); }
 
 void TextBox::SetSelLength(int length) { SetCrLfSelLength(*this, length); }
 
-std::string TextBox::SelText() const {
-    return ansi::fromQString(textCursor().selectedText().replace(QChar::ParagraphSeparator, QStringLiteral("\r\n")));
-}
-
 void TextBox::SetSelText(const std::string& text) { insertPlainText(ToBoxText(ansi::toQString(text))); }
 
 void TextBox::SetFocus() { setFocus(Qt::OtherFocusReason); }

@@ -30,7 +30,6 @@ public:
     int SelLength() const;
     // Selects from SelStart on; a negative length counts as 0.
     void SetSelLength(int length);
-    std::string SelText() const;
     // Replaces the selection; the caret follows the new text.
     void SetSelText(const std::string& text);
 

@@ -21,15 +21,6 @@ void appendRun(Paragraph& p, const QString& text, const CharFormat& format) {
 
 }  // namespace
 
-QString Document::plainText() const {
-    QString out;
-    for (size_t i = 0; i < paragraphs.size(); ++i) {
-        if (i > 0) out += QStringLiteral("\r\n");
-        for (const Run& r : paragraphs[i].runs) out += r.text;
-    }
-    return out;
-}
-
 int clampHalfPoints(long long halfPoints) { return static_cast<int>(std::clamp(halfPoints, 1LL, 3276LL)); }
 
 QTextBlockFormat toQt(Align align) {

@@ -49,9 +49,6 @@ struct Paragraph {
 // Always at least one paragraph.
 struct Document {
     std::vector<Paragraph> paragraphs{Paragraph{}};
-
-    // The paragraphs' text joined by CR LF.
-    QString plainText() const;
 };
 
 inline constexpr int kCharsetProperty = QTextFormat::UserProperty + 1;

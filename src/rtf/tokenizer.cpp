@@ -152,19 +152,6 @@ private:
 
 }  // namespace
 
-const char* toString(TokenError error) {
-    switch (error) {
-    case TokenError::GroupClosedTooOften: return "group closed too often";
-    case TokenError::GroupLeftOpen: return "group left open";
-    case TokenError::EndInsideEscape: return "end of input inside an escape";
-    case TokenError::BadHexDigit: return "bad hex digit";
-    case TokenError::WordTooLong: return "control word too long";
-    case TokenError::NumberTooLong: return "number too long";
-    case TokenError::BinaryTooLong: return "binary data cut short";
-    }
-    return "unknown";
-}
-
 void tokenize(std::string_view input, TokenListener& listener) { Tokenizer(input, listener).run(); }
 
 }  // namespace rtf

@@ -20,8 +20,6 @@ enum class TokenError {
     BinaryTooLong,        // "\binN" with fewer than N bytes left; the rest is the data
 };
 
-const char* toString(TokenError error);
-
 // RTF allows 32 letters in a control word.
 inline constexpr std::size_t kMaxWordLength = 32;
 

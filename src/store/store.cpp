@@ -278,6 +278,8 @@ bool WriteSettingsFiles(std::string* error, std::string* notice) {
         if (ok) why = ansi::fromQString(textfile::lastError());
         ok = false;
     }
+    Io.lastWriteOk = ok;
+    Io.lastWriteError = why;
     if (error) *error = why;
     return ok;
 }

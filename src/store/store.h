@@ -106,10 +106,14 @@ std::string BackupNotice(const std::string& what, bool kept, const std::string& 
 // not whole is first kept aside, and `notice` says so.
 bool WriteSettingsFiles(std::string* error = nullptr, std::string* notice = nullptr);
 
-// How often the settings files have been read and written in this run.
+// How often the settings files have been read and written in this run, and
+// how WriteSettingsFiles last ended: whether it worked, and why not ("" when
+// it did).
 struct SettingsIo {
     int reads = 0;
     int writes = 0;
+    bool lastWriteOk = true;
+    std::string lastWriteError;
 };
 extern SettingsIo Io;
 

@@ -19,6 +19,7 @@
 #include "platform/captions.h"
 #include "platform/textbox.h"
 #include "store/store.h"
+#include "support/controls.h"
 #include "support/testing.h"
 
 namespace {
@@ -44,7 +45,7 @@ void expectCaptionsFit(QWidget* window) {
         const QString text = captionText(control);
         if (text.isEmpty()) continue;
         const std::string what = describe(control, text);
-        const auto caption = platform::CaptionOf(control);
+        const auto caption = testing_support::CaptionOf(control);
         ASSERT_TRUE(caption) << what << ": the caption is drawn unfitted";
 
         auto* frame = qobject_cast<QFrame*>(control);

@@ -21,8 +21,10 @@
 #include "store/filenames.h"
 #include "store/store.h"
 #include "form1_testing.h"
+#include "support/controls.h"
 #include "support/testing.h"
 
+using testing_support::Named;
 using testing_support::ReadFile;
 using testing_support::WriteFile;
 
@@ -37,7 +39,7 @@ void type(const QString& keys) {
     }
 }
 
-void click(const char* button) { static_cast<QPushButton*>(Form1().Control(button))->click(); }
+void click(const char* button) { Named<QPushButton>(Form1(), button)->click(); }
 
 QWidget* nextTabStop(QWidget* w) {
     do {
@@ -69,16 +71,16 @@ TEST(Form1Window, HasItsControlsWithTheirCaptionsAndDesignSizes) {
     Form1Form& f = loaded();
     EXPECT_EQ(f.Window()->windowTitle(), "Runemill");
     EXPECT_EQ(f.Label1()->text(), "Quote text to be changed in ##. But first assign characters");
-    EXPECT_EQ(static_cast<QPushButton*>(f.Control("Quit"))->text(), "Exit");
-    EXPECT_EQ(static_cast<QPushButton*>(f.Control("Command2"))->text(), "Assign characters");
-    EXPECT_EQ(static_cast<QPushButton*>(f.Control("SelAllRTB"))->text(), "] [");
-    EXPECT_FALSE(static_cast<QPushButton*>(f.Control("CutTEX"))->icon().isNull());
+    EXPECT_EQ(Named<QPushButton>(f, "Quit")->text(), "Exit");
+    EXPECT_EQ(Named<QPushButton>(f, "Command2")->text(), "Assign characters");
+    EXPECT_EQ(Named<QPushButton>(f, "SelAllRTB")->text(), "] [");
+    EXPECT_FALSE(Named<QPushButton>(f, "CutTEX")->icon().isNull());
     EXPECT_EQ(f.Timer1()->interval(), 125);
     EXPECT_EQ(f.Timer2()->interval(), 150);
     EXPECT_FALSE(f.Timer1()->isActive());
     EXPECT_EQ(nextTabStop(f.TEX()), f.RTB());
-    EXPECT_EQ(nextTabStop(f.RTB()), f.Control("Reconvert"));
-    EXPECT_EQ(nextTabStop(f.Control("Reconvert")), f.Control("Command2"));
+    EXPECT_EQ(nextTabStop(f.RTB()), Named(f, "Reconvert"));
+    EXPECT_EQ(nextTabStop(Named(f, "Reconvert")), Named(f, "Command2"));
     f.Show();
     EXPECT_EQ(f.Window()->focusWidget(), f.TEX());
 }
@@ -87,13 +89,13 @@ TEST(Form1Window, FollowsItsSize) {
     Form1Form& f = loaded();
     f.Show();
     const QRect tex = f.TEX()->geometry();
-    const QRect quit = f.Control("Quit")->geometry();
-    const QRect cut = f.Control("CutRTB")->geometry();
+    const QRect quit = Named(f, "Quit")->geometry();
+    const QRect cut = Named(f, "CutRTB")->geometry();
     f.Window()->resize(f.Window()->width() + dlg::TwipsToPixelsX(1000), f.Window()->height());
     EXPECT_NEAR(f.TEX()->width() - tex.width(), dlg::TwipsToPixelsX(1000), 1);
-    EXPECT_NEAR(f.Control("Quit")->x() - quit.x(), dlg::TwipsToPixelsX(1000), 1);
-    EXPECT_EQ(f.Control("Quit")->y(), quit.y());
-    EXPECT_EQ(f.Control("CutRTB")->geometry(), cut);
+    EXPECT_NEAR(Named(f, "Quit")->x() - quit.x(), dlg::TwipsToPixelsX(1000), 1);
+    EXPECT_EQ(Named(f, "Quit")->y(), quit.y());
+    EXPECT_EQ(Named(f, "CutRTB")->geometry(), cut);
     EXPECT_EQ(f.TEX()->width(), dlg::TwipsToPixelsX(f.Layout().TEX.width));
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QWidget>
 #include <map>
 
 #include "app/formhilfe.h"
@@ -150,7 +151,7 @@ TEST(HelpWindow, TheBoxFollowsTheWindowLessItsFrame) {
 
 TEST(HelpWindow, ShowsFourSectionsAndIsBuiltAfreshAfterClosing) {
     FormHilfe().Show();
-    auto* box = FormHilfe().RichTextBox1();
+    auto* box = FormHilfe().Window()->findChild<platform::RichTextBox*>();
     const std::string text = box->Text();
     for (const char* heading : {"GETTING STARTED: ", "(1) ##: ", "(2) **: ", "IN ADDITION: "})
         EXPECT_NE(text.find(heading), std::string::npos) << heading;
@@ -162,5 +163,5 @@ TEST(HelpWindow, ShowsFourSectionsAndIsBuiltAfreshAfterClosing) {
     EXPECT_FALSE(FormHilfe().IsLoaded());
     FormHilfe().Show();
     EXPECT_EQ(FormHilfe().LoadCount(), 2);
-    EXPECT_EQ(FormHilfe().RichTextBox1()->Text(), text);
+    EXPECT_EQ(FormHilfe().Window()->findChild<platform::RichTextBox*>()->Text(), text);
 }

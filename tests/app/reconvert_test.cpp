@@ -18,8 +18,10 @@
 #include "store/filenames.h"
 #include "store/store.h"
 #include "form1_testing.h"
+#include "support/controls.h"
 #include "support/testing.h"
 
+using testing_support::Named;
 using testing_support::ReadFile;
 using testing_support::WriteFile;
 
@@ -32,7 +34,7 @@ Form1Form& withSymbols() {
     return f;
 }
 
-void reconvert() { static_cast<QPushButton*>(Form1().Control("Reconvert"))->click(); }
+void reconvert() { Named<QPushButton>(Form1(), "Reconvert")->click(); }
 
 // Types the code text, converts back and gives what the upper window holds.
 std::string roundTrip(const std::string& code) {

@@ -11,6 +11,7 @@
 #include "platform/richtextbox.h"
 #include "store/filenames.h"
 #include "store/store.h"
+#include "support/controls.h"
 #include "support/testing.h"
 
 using testing_support::MsgBoxRecorder;
@@ -41,6 +42,8 @@ platform::RichTextBox* box(int code) {
 
 int writes() { return store::Io.writes; }
 
+void clickClearAll() { testing_support::ClickButton(CharAss(), QStringLiteral("Clear All")); }
+
 void expectAllEmpty() {
     for (int code : store::CellCodes()) {
         EXPECT_EQ(store::CellCode[static_cast<size_t>(code)], "") << code;
@@ -58,7 +61,7 @@ TEST(ClearAll, AsksAndNoChangesNothing) {
     const auto io = store::Io;
     MsgBoxRecorder boxes;
     boxes.Answer(dlg::No);
-    CharAss().ClearAll()->click();
+    clickClearAll();
 
     ASSERT_EQ(boxes.count(), 1u);
     EXPECT_EQ(boxes.calls()[0].prompt, "Do you really want to clear all symbols?");
@@ -79,7 +82,7 @@ TEST(ClearAll, WithPageTwoLoadedEmptiesEverythingAndWritesNothing) {
     const auto options = ReadFile(store::kOptionsFile);
     const int before = writes();
     MsgBoxRecorder boxes;
-    CharAss().ClearAll()->click();
+    clickClearAll();
     expectAllEmpty();
     EXPECT_EQ(writes(), before);
     EXPECT_EQ(ReadFile(store::kAssignmentFile), assignment);
@@ -93,7 +96,7 @@ TEST(ClearAll, BeforePageTwoWasLoadedLoadsItFromTheStoredTableFirst) {
     store::CellCode[140] = "\\u1489?";
     const int before = writes();
     MsgBoxRecorder boxes;
-    CharAss().ClearAll()->click();
+    clickClearAll();
     EXPECT_EQ(writes(), before + 1);
     EXPECT_TRUE(CharAss2().IsLoaded());
     EXPECT_FALSE(CharAss2().Window()->isVisible());
@@ -110,7 +113,7 @@ TEST(ClearAll, SaveRefreshRightAfterStoresAnEmptyTable) {
         store::ResetSharedState();
         startWithTable(lockUni);
         MsgBoxRecorder boxes;
-        CharAss().ClearAll()->click();
+        clickClearAll();
         CharAss().Save()->click();
         const auto lines = ReadLines(store::kAssignmentFile);
         ASSERT_EQ(lines.size(), 210u);
@@ -127,7 +130,7 @@ TEST(ClearAll, KeepsTheFontLockUniTitlesAndFontLabels) {
     const QString label4 = CharAss().Label4()->text();
     const QString label2 = CharAss2().Label2()->text();
     MsgBoxRecorder boxes;
-    CharAss().ClearAll()->click();
+    clickClearAll();
     EXPECT_EQ(store::CellFontName, "Times New Roman");
     EXPECT_EQ(store::CellFontSize, 15);
     EXPECT_TRUE(store::LockUni);
@@ -137,5 +140,5 @@ TEST(ClearAll, KeepsTheFontLockUniTitlesAndFontLabels) {
     EXPECT_EQ(CharAss().Label4()->text(), label4);
     EXPECT_EQ(CharAss2().Label2()->text(), label2);
     EXPECT_EQ(label2, "Times New Roman 0\r\n15");
-    EXPECT_EQ(box(100)->FontName(), "Times New Roman");
+    EXPECT_EQ(box(100)->font().family().toStdString(), "Times New Roman");
 }

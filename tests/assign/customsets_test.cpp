@@ -17,6 +17,7 @@
 #include "platform/textfile.h"
 #include "store/filenames.h"
 #include "store/store.h"
+#include "support/controls.h"
 #include "support/file_faults.h"
 #include "support/testing.h"
 
@@ -89,7 +90,7 @@ void click(int i) { CharAss().Custom(i)->click(); }
 
 // A preset replaces table, font and LOCK UNI: Hebrew ANSI gives Times New
 // Roman, character set 177, 14 points, LOCK UNI off.
-void applyPreset() { CharAss().Hebrew()->click(); }
+void applyPreset() { testing_support::ClickButton(CharAss(), QStringLiteral("Hebrew ANSI")); }
 
 // A set saved as Custom1: a Greek alpha on "A", Times New Roman, character
 // set 161, 20 points, LOCK UNI on.
@@ -181,7 +182,7 @@ TEST(CustomSetDialogue, AfterAPresetYesRestoresTableFontSizeAndLockUniAndKeepsTh
     EXPECT_EQ(store::CellFontSize, 20);
     EXPECT_TRUE(store::LockUni);
     EXPECT_EQ(CharAss().LockUniCB()->text(), "Unlock Uni");
-    EXPECT_EQ(platform::BackColor(CharAss().LockUniCB()), 255u);
+    EXPECT_EQ(testing_support::FaceColor(CharAss().LockUniCB()), platform::ColorFromBgr(255));
     EXPECT_EQ(CharAss().Label4()->text(), "Times New Roman Char. Set 161 Size 20");
     EXPECT_EQ(CharAss2().Label2()->text(), "Times New Roman 161\r\n20");
     EXPECT_EQ(CharAss().CellBox(65)->TextW(), QString::fromUtf8("Α"));

@@ -21,6 +21,7 @@
 #include "platform/richtextbox.h"
 #include "store/filenames.h"
 #include "store/store.h"
+#include "support/controls.h"
 #include "support/testing.h"
 
 using platform::FontRecord;
@@ -164,7 +165,7 @@ TEST(SelectFont, TheChosenFontBecomesTheSymbolFontOfBothPagesAndBothFiles) {
     for (int code : store::CellCodes()) {
         assign::CellWindow& page = code < assign::kPage2FirstCode ? static_cast<assign::CellWindow&>(CharAss())
                                                                   : static_cast<assign::CellWindow&>(CharAss2());
-        ASSERT_EQ(page.CellBox(code)->FontName(), "DejaVu Sans") << code;
+        ASSERT_EQ(page.CellBox(code)->font().family().toStdString(), "DejaVu Sans") << code;
     }
     // Weight, slant and effects are not part of the symbol font.
     EXPECT_FALSE(CharAss().Label4()->font().underline());
@@ -238,7 +239,7 @@ TEST(SelectFont, FromTheListEditorItRefreshesTheHiddenPagesAndShowsNoWindow) {
     EXPECT_EQ(CharAss().Label4()->text(), "Liberation Mono Char. Set 204 Size 16");
     ASSERT_TRUE(CharAss2().IsLoaded());
     EXPECT_EQ(CharAss2().Label2()->text(), "Liberation Mono 204\r\n16");
-    EXPECT_EQ(CharAss2().CellBox(255)->FontName(), "Liberation Mono");
+    EXPECT_EQ(CharAss2().CellBox(255)->font().family().toStdString(), "Liberation Mono");
     std::vector<QWidget*> shown;
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->isVisible()) shown.push_back(w);
@@ -283,13 +284,13 @@ TEST(LockUniButton, AClickSwitchesTheOptionAndTheLookAndWritesNothing) {
     mouse(button, Qt::LeftButton);
     EXPECT_TRUE(store::LockUni);
     EXPECT_EQ(button->text(), "Unlock Uni");
-    EXPECT_EQ(platform::BackColor(button), 255u);
+    EXPECT_EQ(testing_support::FaceColor(button), platform::ColorFromBgr(255));
     EXPECT_EQ(store::Io.writes, writes);
     EXPECT_EQ(ReadFile(store::kOptionsFile), options);
     mouse(button, Qt::LeftButton);
     EXPECT_FALSE(store::LockUni);
     EXPECT_EQ(button->text(), "Lock Uni");
-    EXPECT_EQ(platform::BackColor(button), platform::kButtonFace);
+    EXPECT_EQ(testing_support::FaceColor(button), platform::ColorFromBgr(platform::kButtonFace));
 
     // "Save / Refresh" writes before it reads, so it keeps the new value.
     mouse(button, Qt::LeftButton);

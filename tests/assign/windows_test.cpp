@@ -84,7 +84,7 @@ TEST(AssignWindows, BothPagesStackTheEarlierListedBoxOnTopAndEveryBoxAboveTheOth
         EXPECT_EQ(bottomUp, std::vector<int>(list.rbegin(), list.rend()));
         EXPECT_LT(lastOther, firstBox);
     };
-    check(CharAss(), assign::BoxList(1));
+    check(CharAss(), assign::BoxList());
     check(CharAss2(), assign::Page2StackingOrder());
 }
 
@@ -99,7 +99,7 @@ TEST(AssignWindows, FillsCaptionTheCellsAndNameTheSymbolFont) {
     EXPECT_EQ(CharAss().Label4()->font().pointSizeF(), 14);
     EXPECT_EQ(CharAss().CellLabel(64)->text(), " @  64");
     EXPECT_EQ(CharAss().CellLabel(132)->text(), QString::fromUtf8(" \u201e 132"));
-    EXPECT_EQ(CharAss().CellBox(64)->FontName(), "Times New Roman");
+    EXPECT_EQ(CharAss().CellBox(64)->font().family().toStdString(), "Times New Roman");
 
     EXPECT_EQ(CharAss2().Label2()->text(), "Times New Roman 177\r\n14");
     EXPECT_EQ(CharAss2().Label2()->font().family(), "Times New Roman");

@@ -31,6 +31,9 @@ const std::map<int, std::set<int>> kPage2NeighboursOnTop{
     {202, {201}}, {203, {202}},      {222, {223, 224, 225}},
 };
 
+// The order a page's window lists its boxes in.
+const std::vector<int>& boxList(int page) { return page == 1 ? BoxList() : Page2StackingOrder(); }
+
 TwipsRect enlarged(const TwipsRect& r) { return {r.left, r.top, kZoomedWidth, kZoomedHeight}; }
 
 bool overlap(const TwipsRect& a, const TwipsRect& b) {
@@ -54,17 +57,17 @@ std::map<int, std::set<int>> hiddenUnder(const std::vector<CellPlace>& cells, co
 TEST(ZoomStacking, ListsEveryBoxOfAPageOnce) {
     for (int page : {1, 2}) {
         const auto& cells = page == 1 ? Page1Cells() : Page2Cells();
-        std::vector<int> codes, listed = BoxList(page);
+        std::vector<int> codes, listed = boxList(page);
         for (const CellPlace& c : cells) codes.push_back(c.code);
         std::sort(listed.begin(), listed.end());
         EXPECT_EQ(listed, codes) << page;
     }
-    EXPECT_TRUE(std::is_sorted(BoxList(1).begin(), BoxList(1).end()));
+    EXPECT_TRUE(std::is_sorted(BoxList().begin(), BoxList().end()));
 }
 
 TEST(ZoomStacking, AnEnlargedBoxLiesAboveTheBoxesItGrowsOver) {
-    EXPECT_EQ(hiddenUnder(Page1Cells(), BoxList(1)), (std::map<int, std::set<int>>{}));
-    EXPECT_EQ(hiddenUnder(Page2Cells(), BoxList(2)), kPage2NeighboursOnTop);
+    EXPECT_EQ(hiddenUnder(Page1Cells(), BoxList()), (std::map<int, std::set<int>>{}));
+    EXPECT_EQ(hiddenUnder(Page2Cells(), Page2StackingOrder()), kPage2NeighboursOnTop);
 }
 
 // The windows of the run, both pages loaded and shown; each box holds "xy" in
@@ -194,7 +197,7 @@ bool partOf(QWidget* hit, QWidget* b) { return hit == b || b->isAncestorOf(hit);
 // that neighbour box, or one standing at that point, first.
 void expectEnlargedBoxesOnTop(int page, const std::map<int, std::set<int>>& above) {
     CellWindow& window = page == 1 ? static_cast<CellWindow&>(CharAss()) : CharAss2();
-    const std::vector<int>& list = BoxList(page);
+    const std::vector<int>& list = boxList(page);
     for (int code : list) {
         platform::RichTextBox* b = window.CellBox(code);
         mouse::DoubleClick(b);

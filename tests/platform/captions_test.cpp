@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 
 #include "platform/controls.h"
+#include "support/controls.h"
 
 using platform::CaptionLayout;
 using platform::FitCaption;
@@ -129,6 +130,6 @@ TEST(CaptionControls, AButtonWrapsAndShrinksWithinItsBevel) {
     EXPECT_TRUE(fitsAt(c.font, c.text, c.area, c.flags));
     EXPECT_LT(pixels(c.font), pixels(platform::WindowFont()));
     QPushButton plain("Exit");
-    EXPECT_FALSE(platform::CaptionOf(&plain));
-    EXPECT_TRUE(platform::CaptionOf(&button));
+    EXPECT_FALSE(testing_support::CaptionOf(&plain));
+    EXPECT_TRUE(testing_support::CaptionOf(&button));
 }

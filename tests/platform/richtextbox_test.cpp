@@ -25,6 +25,11 @@ std::string body(const RichTextBox& box, int points) {
     return rtf_test::cellCut(box.TextRTF(), points, rtf::kTextRtfTail.size());
 }
 
+// The characters the control has selected, a paragraph mark as CR LF.
+std::string selected(const RichTextBox& box) {
+    return box.textCursor().selectedText().replace(QChar::ParagraphSeparator, QStringLiteral("\r\n")).toStdString();
+}
+
 // ---- Text and positions ----
 
 TEST(RichTextBoxText, ParagraphsJoinWithCrLf) {
@@ -59,10 +64,10 @@ TEST(RichTextBoxSelection, ParagraphMarkCountsTwo) {
     box.SetSelStart(4);
     EXPECT_EQ(box.SelStart(), 4);
     box.SetSelLength(2);
-    EXPECT_EQ(box.SelText(), "cd");
+    EXPECT_EQ(selected(box), "cd");
     box.SetSelStart(1);
     box.SetSelLength(4);
-    EXPECT_EQ(box.SelText(), "b\r\nc");
+    EXPECT_EQ(selected(box), "b\r\nc");
     EXPECT_EQ(box.SelLength(), 4);
 }
 
@@ -74,7 +79,7 @@ TEST(RichTextBoxSelection, NeverBetweenCrAndLf) {
     box.SetSelStart(0);
     box.SetSelLength(3);  // an end inside the mark takes the whole mark
     EXPECT_EQ(box.SelLength(), 4);
-    EXPECT_EQ(box.SelText(), "ab\r\n");
+    EXPECT_EQ(selected(box), "ab\r\n");
 }
 
 TEST(RichTextBoxSelection, PositionsAreClamped) {
@@ -151,7 +156,7 @@ TEST(RichTextBoxRtf, NoRtfIsTakenAsPlainText) {
 TEST(RichTextBoxRtf, TheControlsFontServesTextWithoutOne) {
     RichTextBox box;
     box.SetFontName("Courier New");
-    EXPECT_EQ(box.FontName(), "Courier New");
+    EXPECT_EQ(box.font().family().toStdString(), "Courier New");
     box.SetTextRTF("{\\rtf1 x}");
     EXPECT_NE(box.TextRTF().find("{\\f0\\fnil\\fcharset0 Courier New;}"), std::string::npos);
     // A document with its own font table keeps its faces.
@@ -310,7 +315,7 @@ TEST(RichTextBoxWidget, SizeInTwipsKeepsTheCorner) {
     box.SetWidth(1971);
     EXPECT_EQ(box.width(), dlg::TwipsToPixelsX(1971));
     EXPECT_EQ(box.height(), dlg::TwipsToPixelsY(1380));
-    EXPECT_NEAR(box.Width(), 1971, 1440.0 / 72);
+    EXPECT_NEAR(dlg::PixelsToTwipsX(box.width()), 1971, 1440.0 / 72);
     EXPECT_EQ(box.pos(), QPoint(10, 20));
 }
 

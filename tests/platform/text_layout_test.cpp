@@ -22,6 +22,10 @@ using platform::TextLayout;
 
 namespace {
 
+// Lays out every paragraph not laid out yet, as asking where the last one
+// stands does.
+void layOutAll(TextLayout* layout) { layout->blockBoundingRect(layout->document()->lastBlock()); }
+
 // A text edit of a fixed width with our layout and a fixed font.
 struct Edit {
     explicit Edit(TextLayout::Sections sections = TextLayout::Sections::None) {
@@ -37,7 +41,7 @@ struct Edit {
     QTextBlock block(int n = 0) const { return edit.document()->findBlockByNumber(n); }
     // The lines of a paragraph laid out whole, as [start, end) in it.
     std::vector<std::pair<int, int>> lines(int n = 0) {
-        layout->LayOutAll();
+        layOutAll(layout);
         const QTextLayout* tl = block(n).layout();
         std::vector<std::pair<int, int>> out;
         for (int i = 0; i < tl->lineCount(); ++i)
@@ -123,7 +127,7 @@ TEST(TextLayout, WordsBesideALongWordBreakBetweenWordsInAnyScript) {
 TEST(TextLayout, ParagraphsStackAndMoveWhenOneChanges) {
     Edit e;
     e.edit.setPlainText(QStringLiteral("one\ntwo two two two two two two two two two two two two two two two\nthree"));
-    e.layout->LayOutAll();
+    layOutAll(e.layout);
     const QRectF first = e.layout->blockBoundingRect(e.block(0));
     const QRectF second = e.layout->blockBoundingRect(e.block(1));
     const QRectF third = e.layout->blockBoundingRect(e.block(2));
@@ -155,7 +159,7 @@ TEST(TextLayout, ALongDocumentIsLaidOutWhileIdle) {
         if (!e.edit.document()->lastBlock().layout()->lineCount()) continue;
         break;
     }
-    e.layout->LayOutAll();
+    layOutAll(e.layout);
     const qreal laidOut = e.layout->documentSize().height();
     EXPECT_NEAR(guessed, laidOut, laidOut * 0.5);
     EXPECT_EQ(e.layout->blockBoundingRect(e.edit.document()->lastBlock()).bottom() + e.edit.document()->documentMargin(),
@@ -167,7 +171,7 @@ TEST(TextLayout, ParagraphsFarFromWhatIsDrawnAreMeasuredOnlyUntilNeeded) {
     QString text;
     for (int i = 0; i < 3000; ++i) text += QStringLiteral("w%1 ").arg(i).repeated(i == 2500 ? 250 : 1 + i % 23) + u'\n';
     e.edit.setPlainText(text);
-    e.layout->LayOutAll();
+    layOutAll(e.layout);
     const qreal size = e.layout->documentSize().height();
     const QTextBlock far = e.block(2500);
     EXPECT_EQ(far.layout()->lineCount(), 0);
@@ -188,7 +192,7 @@ TEST(TextLayout, AVeryLongParagraphIsLaidOutInSections) {
     QString text;
     while (text.size() < 50000) text += QStringLiteral("abcdefghij%1").arg(text.size());
     e.edit.setPlainText(text);
-    e.layout->LayOutAll();
+    layOutAll(e.layout);
     // Qt's own caret code finds no lines here; the layout answers for them.
     EXPECT_EQ(e.block().layout()->lineCount(), 0);
     qreal lastY = -1;
@@ -226,7 +230,7 @@ TEST(TextLayout, AVeryLongParagraphIsLaidOutInSections) {
     c.setPosition(100);
     c.setPosition(45000, QTextCursor::KeepAnchor);
     c.removeSelectedText();
-    e.layout->LayOutAll();
+    layOutAll(e.layout);
     EXPECT_TRUE(e.layout->SectionCaretRect(10).isEmpty());
     EXPECT_GT(e.block().layout()->lineCount(), 1);
 }

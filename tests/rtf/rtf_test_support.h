@@ -24,6 +24,16 @@ inline rtf::CharFormat format(const char* face = "Arial", int charset = 0, int h
 
 inline rtf::Document read(std::string_view rtf) { return rtf::read(rtf, format()); }
 
+// The paragraphs' text joined by CR LF.
+inline QString plainText(const rtf::Document& d) {
+    QString out;
+    for (size_t i = 0; i < d.paragraphs.size(); ++i) {
+        if (i > 0) out += QStringLiteral("\r\n");
+        for (const rtf::Run& r : d.paragraphs[i].runs) out += r.text;
+    }
+    return out;
+}
+
 // The paragraphs' text in UTF-8, joined by "|".
 inline std::string paragraphs(const rtf::Document& d) {
     std::string out;

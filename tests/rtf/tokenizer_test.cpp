@@ -7,6 +7,20 @@
 
 namespace {
 
+// How an error reads in the expected streams.
+const char* describe(rtf::TokenError error) {
+    switch (error) {
+    case rtf::TokenError::GroupClosedTooOften: return "group closed too often";
+    case rtf::TokenError::GroupLeftOpen: return "group left open";
+    case rtf::TokenError::EndInsideEscape: return "end of input inside an escape";
+    case rtf::TokenError::BadHexDigit: return "bad hex digit";
+    case rtf::TokenError::WordTooLong: return "control word too long";
+    case rtf::TokenError::NumberTooLong: return "number too long";
+    case rtf::TokenError::BinaryTooLong: return "binary data cut short";
+    }
+    return "unknown";
+}
+
 // Writes every token as a short line, so a case reads as the stream it expects.
 class Recorder : public rtf::TokenListener {
 public:
@@ -25,7 +39,7 @@ public:
     void text(std::string_view bytes) override { tokens.push_back("text " + std::string(bytes)); }
     void binary(std::string_view bytes) override { tokens.push_back("bin " + std::string(bytes)); }
     void error(rtf::TokenError e, std::size_t offset) override {
-        tokens.push_back(std::string("error ") + rtf::toString(e) + " at " + std::to_string(offset));
+        tokens.push_back(std::string("error ") + describe(e) + " at " + std::to_string(offset));
     }
 };
 

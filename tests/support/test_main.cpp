@@ -1,6 +1,6 @@
 // The main of every test program: a QApplication on the offscreen platform,
 // and for each test a fresh temporary working directory, the shared store at
-// its start values, no settings write failed yet, no cell zoomed, no window loaded and no dialog that could wait for a person.
+// its start values (no settings write failed yet), no cell zoomed, no window loaded and no dialog that could wait for a person.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,7 +8,6 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "assign/settings.h"
 #include "assign/zoom.h"
 #include "platform/dialogs.h"
 #include "platform/lazyform.h"
@@ -25,7 +24,6 @@ public:
         QDir::setCurrent(dir_->path());
         store::ResetSharedState();
         assign::ZoomedCell = false;
-        assign::ForgetSettingsWriteFailure();
         platform::SetEndProgramHook([] {});
         testing_support::InstallUnexpectedDialogHooks();
     }

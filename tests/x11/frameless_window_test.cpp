@@ -15,6 +15,6 @@ TEST(FramelessWindow, TheHelpTextFillsTheWindow) {
     ASSERT_EQ(w->frameGeometry().size(), w->size()) << "a window manager frames the window";
     for (const QSize client : {w->size(), QSize(500, 300)}) {
         w->resize(client);
-        EXPECT_EQ(FormHilfe().RichTextBox1()->geometry(), w->rect());
+        EXPECT_EQ(w->findChild<platform::RichTextBox*>()->geometry(), w->rect());
     }
 }
