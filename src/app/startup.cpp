@@ -38,6 +38,7 @@ bool CheckAssignmentFile(std::string* notice) {
 
 int Main(QApplication& application) {
     textfile::FailWritesPastSizeLimit();
+    filegroup::SetOwnFiles(store::FixedFileNames());
     store::CellFontName = "Arial";
     store::CellCharSet = 0;
     store::CellFontSize = 12;
