@@ -128,13 +128,14 @@ std::string notRegular(mode_t mode) {
 Result openForReading(const QByteArray& path, std::string_view name, int flags, std::int64_t bound, bool ownOnly,
                       int& fd, std::int64_t& length) {
     fd = -1;
-    // Looked at before it is opened, so that no device is opened at all; the
-    // open cannot wait even so, and what it opened is looked at again.
+    // Looked at before it is opened, so that no device (nor another user's
+    // record) is opened at all; the open cannot wait even so, and what it
+    // opened is looked at again.
     struct stat st {};
     const bool follow = (flags & O_NOFOLLOW) == 0;
     if ((follow ? ::stat(path.constData(), &st) : ::lstat(path.constData(), &st)) != 0)
         return systemFailure(name, errno);
-    if (S_ISREG(st.st_mode)) {
+    if (S_ISREG(st.st_mode) && !(ownOnly && st.st_uid != ::geteuid())) {
         fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | flags);
         if (fd < 0) return systemFailure(name, errno);
         if (::fstat(fd, &st) != 0) st.st_mode = 0;
