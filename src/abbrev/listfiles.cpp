@@ -92,15 +92,19 @@ std::optional<char> typedByte(std::string_view escape) {
     return byte;
 }
 
+// The three files of a list as read, with their names.
 struct DatabaseFiles {
     std::string list, abb, bed;
+    std::string listName, abbName, bedName;
 };
 
 // The three files of a list change together: a save stopped half way must not
 // leave a list whose trace copies the conversions read out of step with it.
+// A file created new takes the permissions of the one it copies.
 bool writeTriple(const std::string& list, const std::string& abb, const std::string& bed, const DatabaseFiles& files) {
-    return textfile::writeAtomicGroup(
-        {Change::Write(list, files.list), Change::Write(abb, files.abb), Change::Write(bed, files.bed)});
+    return textfile::writeAtomicGroup({Change::Copy(list, files.list, files.listName),
+                                       Change::Copy(abb, files.abb, files.abbName),
+                                       Change::Copy(bed, files.bed, files.bedName)});
 }
 
 bool writeWorkingFiles(const DatabaseFiles& files) {
@@ -114,7 +118,7 @@ std::optional<DatabaseFiles> readFiles(const std::string& list, const std::strin
     if (!a) return std::nullopt;
     auto b = textfile::readAll(bed);
     if (!b) return std::nullopt;
-    return DatabaseFiles{std::move(*l), std::move(*a), std::move(*b)};
+    return DatabaseFiles{std::move(*l), std::move(*a), std::move(*b), list, abb, bed};
 }
 
 std::optional<std::string> withoutLast(const std::string& name, size_t count) {
@@ -289,7 +293,7 @@ bool SaveList(const std::optional<std::string>& text) {
     for (const auto& [from, to] : copies) {
         auto held = textfile::exists(from) ? textfile::readAll(from) : std::string();
         if (!held) return false;
-        files.push_back(Change::Write(to, std::move(*held)));
+        files.push_back(Change::Copy(to, std::move(*held), from));
     }
     if (!text) {
         files.push_back(Change::Write(store::kListFile, std::string()));

@@ -29,8 +29,10 @@ const char* const kRetraceTitle = "Retrace Abb list?";
 const char* const kBedRetracePrompt = "Retrace array? Chose YES only if you altered Abb list.";
 
 ListLoadResult LoadAbbTraceFile(convert::AbbTable& table, bool retrace, const ListLoadUi& ui) {
-    textfile::ensureExists(store::kAbbTraceFile);
-    if (textfile::length(store::kAbbTraceFile) < 3) return {};
+    if (!textfile::ensureExists(store::kAbbTraceFile)) return FileFailure(Status::Unreadable);
+    const std::int64_t length = textfile::length(store::kAbbTraceFile);
+    if (length < 0) return FileFailure(Status::Unreadable);
+    if (length < 3) return {};
     // A lone LF ends a line too, as in every list file: a list saved by a Linux
     // editor and loaded as a database must not run together into one entry.
     auto read = textfile::readLines(store::kAbbTraceFile);

@@ -58,6 +58,7 @@ void Form1Form::SaveCode_Click() {
 
 void Form1Form::stepUndoRing(int direction) {
     SuppressConvert = true;
+    textfile::clearLastError();
     const app::UndoStep step = app::StepUndoRing(UndoIndex, direction, TEX()->Text(), &app::ReadUndoSlot);
     UndoIndex = step.index;
     if (step.text) {
@@ -65,7 +66,11 @@ void Form1Form::stepUndoRing(int direction) {
         SuppressConvert = false;
         // Undo shows the lower window as it stood before the latest conversion;
         // without that snapshot the lower window stays as it is.
-        if (direction < 0) RTB()->LoadFile(store::kRtbSnapshotFile);
+        if (direction < 0 && !RTB()->LoadFile(store::kRtbSnapshotFile) && textfile::exists(store::kRtbSnapshotFile))
+            dlg::MsgBox(textfile::withLastError("The lower window stays as it is."), dlg::OKOnly | dlg::Exclamation);
+    } else if (!textfile::lastError().isEmpty()) {
+        dlg::MsgBox(textfile::withLastError("The text kept for undo and redo could not be read."),
+                    dlg::OKOnly | dlg::Exclamation);
     }
     SuppressConvert = false;
 }

@@ -6,15 +6,24 @@
 namespace app {
 namespace {
 
-std::string textOfLines(const std::vector<std::string>& lines) { return textfile::joinLines(lines); }
+// A text file's content with every line ended by CR LF, line by line as
+// joinLines(readLines(...)) gives it, without the file's lines kept apart.
+std::optional<std::string> readText(const std::string& name) {
+    const auto bytes = textfile::readAll(name);
+    if (!bytes) return std::nullopt;
+    std::string text;
+    text.reserve(bytes->size() + 2);
+    textfile::forEachLine(*bytes, [&](std::string_view line) {
+        text += line;
+        text += "\r\n";
+        return true;
+    });
+    return text;
+}
 
 }  // namespace
 
-std::optional<std::string> ReadMasterText(const std::string& path) {
-    auto lines = textfile::readLines(path);
-    if (!lines) return std::nullopt;
-    return textOfLines(*lines);
-}
+std::optional<std::string> ReadMasterText(const std::string& path) { return readText(path); }
 
 MasterSave PlanMasterSave(const std::string& chosen) {
     // The dialog may hand back a name without its extension; without this the
@@ -72,9 +81,11 @@ UndoStep StepUndoRing(int index, int direction, const std::string& current,
 }
 
 std::optional<std::string> ReadUndoSlot(int slot) {
-    auto lines = textfile::readLines(store::UndoSlotFile(slot));
-    if (!lines || lines->empty()) return std::nullopt;
-    return textOfLines(*lines);
+    const std::string name = store::UndoSlotFile(slot);
+    if (!textfile::exists(name)) return std::nullopt;
+    auto text = readText(name);
+    if (!text || text->empty()) return std::nullopt;
+    return text;
 }
 
 }  // namespace app

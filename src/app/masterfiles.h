@@ -40,7 +40,8 @@ UndoStep StepUndoRing(int index, int direction, const std::string& current,
                       const std::function<std::optional<std::string>(int slot)>& readSlot);
 
 // Reads an undo slot as a text (every line followed by CR LF); nullopt when
-// the slot is missing or holds no line.
+// the slot is missing, holds no line, or cannot be read (the last file error
+// says why).
 std::optional<std::string> ReadUndoSlot(int slot);
 
 }  // namespace app

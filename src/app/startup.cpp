@@ -38,6 +38,7 @@ bool CheckAssignmentFile(std::string* notice) {
 
 int Main(QApplication& application) {
     textfile::FailWritesPastSizeLimit();
+    filegroup::SetOwnFiles(store::FixedFileNames());
     store::ResetSharedState();
 
     // A second start must not touch the files of the running instance: it asks

@@ -1,7 +1,5 @@
 #include "assign/setfiles.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <vector>
 
 #include "assign/settings.h"
@@ -70,15 +68,12 @@ std::optional<std::string> NewTitleRefusal(const std::string& title, const std::
 }
 
 std::optional<std::string> SetFilesRefusal(const std::string& title) {
-    const QString folder = QDir::current().canonicalPath();
     for (const std::string& file : {SetFileName(title), SetOptionsFileName(title)}) {
-        const QFileInfo written(textfile::writtenPath(file));
-        if (QDir(written.absolutePath()).canonicalPath() != folder)
-            return refusal(title, "its file \"" + file + "\" leads outside the working folder.");
-        const std::string nameThere = ansi::fromQString(written.fileName());
-        for (const std::string& own : store::FixedFileNames())
-            if (sameNameIgnoringCase(nameThere, own) || filegroup::SameFile(file, own))
-                return refusal(title, "its file \"" + file + "\" leads to the program's own file \"" + own + "\".");
+        const auto astray = filegroup::LeadsAstray(file);
+        if (!astray) continue;
+        const std::string where = astray->ownFile.empty() ? std::string("outside the working folder")
+                                                          : "to the program's own file \"" + astray->ownFile + "\"";
+        return refusal(title, "its file \"" + file + "\" leads " + where + ".");
     }
     return std::nullopt;
 }
@@ -116,7 +111,7 @@ Result RenameSetFiles(const std::string& oldTitle, const std::string& newTitle, 
         }
         std::string bytes;
         if (auto f = filegroup::ReadAll(from, bytes)) return f;
-        changes.push_back(Change::Write(to, std::move(bytes)));
+        changes.push_back(Change::Copy(to, std::move(bytes), from));
         oldNames.push_back(from);
     }
     // The title names the set's files: a run ended between the two must not
@@ -137,7 +132,7 @@ Result ReadSetLines(const std::string& title, SetLines& lines) {
     constexpr size_t kSetLines = store::kUsableAssignmentLines;
     std::string bytes;
     if (auto f = filegroup::ReadAll(SetFileName(title), bytes)) return f;
-    const std::vector<std::string> all = textfile::splitLines(bytes);
+    const std::vector<std::string> all = textfile::splitLines(bytes, textfile::LoneLf::EndsLine, kSetLines);
     lines = SetLines{};
     if (all.empty()) {
         lines.outcome = SetData::FileEmpty;
@@ -155,7 +150,7 @@ Result ReadSetLines(const std::string& title, SetLines& lines) {
 Result ReadOptionsCopy(const std::string& title, OptionsCopy& copy) {
     std::string bytes;
     if (auto f = filegroup::ReadAll(SetOptionsFileName(title), bytes)) return f;
-    const std::vector<std::string> lines = textfile::splitLines(bytes);
+    const std::vector<std::string> lines = textfile::splitLines(bytes, textfile::LoneLf::EndsLine, 2);
     copy = OptionsCopy{};
     if (lines.size() >= 1) copy.size = lines[0];
     if (lines.size() >= 2) copy.lockUni = lines[1];

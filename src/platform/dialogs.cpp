@@ -168,10 +168,19 @@ std::optional<std::string> ShowFileDialog(const FileDialogCall& call) {
 void FinishInterruptedWrites() {
     const std::vector<filegroup::Failure> failures = filegroup::FinishInterruptedGroups();
     if (failures.empty()) return;
-    std::string text = "A run of the program ended while it changed files that belong together, and not all of "
-                       "them could be completed now:";
-    for (const filegroup::Failure& f : failures) text += "\r\n\r\n\"" + f.file + "\": " + f.reason;
-    MsgBox(text + "\r\n\r\nThe next start tries again.", OKOnly | Exclamation);
+    std::string unfinished, refused;
+    for (const filegroup::Failure& f : failures)
+        (f.refused ? refused : unfinished) += "\r\n\r\n\"" + f.file + "\": " + f.reason;
+    std::string text;
+    if (!unfinished.empty())
+        text = "A run of the program ended while it changed files that belong together, and not all of them could "
+               "be completed now:" + unfinished + "\r\n\r\nThe next start tries again.";
+    if (!refused.empty())
+        text += (text.empty() ? "" : "\r\n\r\n") +
+                std::string("These files claim to record changes of files that belong together, but the program "
+                            "could not have written them as they stand, so it has done nothing they ask:") +
+                refused;
+    MsgBox(text, OKOnly | Exclamation);
 }
 
 void SetMsgBoxHook(MsgBoxHook hook) { g_msgBoxHook = std::move(hook); }

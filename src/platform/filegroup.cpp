@@ -108,9 +108,99 @@ Result syncFolder(const QByteArray& folder, bool ask) {
     return std::nullopt;
 }
 
+namespace {
+
+std::string mebibytes(std::int64_t bytes) { return std::to_string(bytes >> 20) + " MB"; }
+
+// What a file that is not regular is, for the user.
+std::string notRegular(mode_t mode) {
+    const char* kind = S_ISDIR(mode)                    ? "a folder"
+                       : S_ISFIFO(mode)                 ? "a FIFO (named pipe)"
+                       : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
+                       : S_ISSOCK(mode)                 ? "a socket"
+                       : S_ISLNK(mode)                  ? "a symbolic link"
+                                                        : "of an unknown kind";
+    return std::string("It is ") + kind + ", not a regular file";
+}
+
+}  // namespace
+
+Result openForReading(const QByteArray& path, std::string_view name, int flags, std::int64_t bound, bool ownOnly,
+                      int& fd, std::int64_t& length) {
+    fd = -1;
+    // Looked at before it is opened, so that no device (nor another user's
+    // record) is opened at all; the open cannot wait even so, and what it
+    // opened is looked at again.
+    struct stat st {};
+    const bool follow = (flags & O_NOFOLLOW) == 0;
+    if ((follow ? ::stat(path.constData(), &st) : ::lstat(path.constData(), &st)) != 0)
+        return systemFailure(name, errno);
+    if (S_ISREG(st.st_mode) && !(ownOnly && st.st_uid != ::geteuid())) {
+        fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | flags);
+        if (fd < 0) return systemFailure(name, errno);
+        if (::fstat(fd, &st) != 0) st.st_mode = 0;
+    }
+    std::string why;
+    if (!S_ISREG(st.st_mode)) why = notRegular(st.st_mode);
+    else if (ownOnly && st.st_uid != ::geteuid()) why = "It belongs to another user";
+    else if (st.st_size > bound)
+        why = "It holds " + std::to_string(st.st_size) + " bytes (" + mebibytes(st.st_size) +
+              "), more than the program reads (" + mebibytes(bound) + ")";
+    if (why.empty()) {
+        length = static_cast<std::int64_t>(st.st_size);
+        return std::nullopt;
+    }
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+    return Failure{std::string(name), why};
+}
+
+Result readOpened(int fd, std::int64_t length, std::string& bytes, std::string_view name) {
+    bytes.resize(static_cast<size_t>(length));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return systemFailure(name, errno);
+        if (n == 0) break;
+        done += static_cast<size_t>(n);
+    }
+    bytes.resize(done);
+    return std::nullopt;
+}
+
 }  // namespace detail
 
 using namespace detail;
+
+namespace {
+
+std::vector<std::string>& ownFiles() {
+    static std::vector<std::string> names;
+    return names;
+}
+
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+    return ansi::toUpper(std::string(a)) == ansi::toUpper(std::string(b));
+}
+
+// One of the program's own files that is a symbolic link leading where no
+// file of the program belongs is neither read nor written through.
+Result ownLinkRefusal(std::string_view name) {
+    const auto& own = ownFiles();
+    if (std::find(own.begin(), own.end(), name) == own.end()) return std::nullopt;
+    struct stat st {};
+    if (::lstat(nativePath(name).constData(), &st) != 0 || !S_ISLNK(st.st_mode)) return std::nullopt;
+    const auto astray = LeadsAstray(name);
+    if (!astray) return std::nullopt;
+    const std::string where = astray->ownFile.empty()
+                                  ? "\"" + astray->target + "\", outside the working folder"
+                                  : "the program's own file \"" + astray->ownFile + "\"";
+    return Failure{std::string(name), "It is a symbolic link to " + where +
+                                          "; the program neither reads nor writes a file through it"};
+}
+
+}  // namespace
 
 namespace {
 
@@ -159,7 +249,7 @@ struct Planned {
 Result keepOldContent(const Planned& p, std::string_view name, QByteArray& copy) {
     std::string bytes;
     char buffer[65536];
-    for (off_t at = 0;;) {
+    for (off_t at = 0; at <= kMaxFileBytes;) {
         const ssize_t n = ::pread(p.old, buffer, sizeof buffer, at);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return systemFailure(name, errno);
@@ -173,39 +263,94 @@ Result keepOldContent(const Planned& p, std::string_view name, QByteArray& copy)
 }  // namespace
 
 Change Change::Write(std::string name, std::string bytes) {
-    return Change{Kind::Write, std::move(name), {}, std::move(bytes)};
+    return Change{Kind::Write, std::move(name), {}, std::move(bytes), {}};
 }
-Change Change::Move(std::string from, std::string to) { return Change{Kind::Move, std::move(to), std::move(from), {}}; }
-Change Change::Delete(std::string name) { return Change{Kind::Delete, std::move(name), {}, {}}; }
+Change Change::Copy(std::string name, std::string bytes, std::string of) {
+    return Change{Kind::Write, std::move(name), {}, std::move(bytes), std::move(of)};
+}
+Change Change::Move(std::string from, std::string to) {
+    return Change{Kind::Move, std::move(to), std::move(from), {}, {}};
+}
+Change Change::Delete(std::string name) { return Change{Kind::Delete, std::move(name), {}, {}, {}}; }
 
-Result EnsureExists(std::string_view name, bool* created) {
+namespace detail {
+
+// Neither looks at a file more than its directory entry, so neither can wait.
+Result ensureExists(std::string_view name, bool* created, bool ask) {
     if (created) *created = false;
-    if (auto f = injected(Op::Create, name)) return f;
-    QFile f(textfile::qpath(name));
-    const bool existed = f.exists();
-    if (!f.open(QIODevice::Append)) return failure(name, f.errorString());
-    if (created) *created = !existed;
+    if (ask)
+        if (auto f = injected(Op::Create, name)) return f;
+    if (auto f = ownLinkRefusal(name)) return f;
+    const QByteArray path = nativePath(name);
+    struct stat st {};
+    if (::stat(path.constData(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) return Failure{std::string(name), notRegular(st.st_mode)};
+        return std::nullopt;
+    }
+    if (errno != ENOENT) return systemFailure(name, errno);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) return systemFailure(name, errno);
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    if (!regular) return Failure{std::string(name), notRegular(st.st_mode)};
+    if (created) *created = true;
     return std::nullopt;
 }
 
-Result Length(std::string_view name, std::int64_t& bytes) {
-    if (auto f = injected(Op::Length, name)) return f;
+Result length(std::string_view name, std::int64_t& bytes, bool ask) {
+    if (ask)
+        if (auto f = injected(Op::Length, name)) return f;
+    if (auto f = ownLinkRefusal(name)) return f;
     struct stat st {};
-    const QByteArray path = nativePath(name);
-    if (::stat(path.constData(), &st) != 0) return systemFailure(name, errno);
+    if (::stat(nativePath(name).constData(), &st) != 0) return systemFailure(name, errno);
+    if (!S_ISREG(st.st_mode)) return Failure{std::string(name), notRegular(st.st_mode)};
     bytes = static_cast<std::int64_t>(st.st_size);
     return std::nullopt;
 }
 
-Result ReadAll(std::string_view name, std::string& bytes) {
-    if (auto f = injected(Op::Read, name)) return f;
-    QFile f(textfile::qpath(name));
-    if (!f.open(QIODevice::ReadOnly)) return failure(name, f.errorString());
-    const QByteArray data = f.readAll();
-    if (f.error() != QFileDevice::NoError) return failure(name, f.errorString());
-    bytes.assign(data.constData(), static_cast<size_t>(data.size()));
-    return std::nullopt;
+namespace {
+
+// The open of every read: a regular file no longer than the bound.
+Result openToRead(std::string_view name, bool ask, int& fd, std::int64_t& length) {
+    if (ask)
+        if (auto f = injected(Op::Read, name)) return f;
+    if (auto f = ownLinkRefusal(name)) return f;
+    return openForReading(nativePath(name), name, 0, kMaxFileBytes, false, fd, length);
 }
+
+}  // namespace
+
+Result readAll(std::string_view name, std::string& bytes, bool ask) {
+    int fd = -1;
+    std::int64_t length = 0;
+    if (auto f = openToRead(name, ask, fd, length)) return f;
+    Result f = readOpened(fd, length, bytes, name);
+    ::close(fd);
+    return f;
+}
+
+Result readPieces(std::string_view name, const std::function<bool(std::string_view piece)>& take, bool ask) {
+    int fd = -1;
+    std::int64_t left = 0;
+    if (auto f = openToRead(name, ask, fd, left)) return f;
+    Result f;
+    char buffer[65536];
+    while (left > 0) {
+        const ssize_t n = ::read(fd, buffer, static_cast<size_t>(std::min<std::int64_t>(left, sizeof buffer)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) f = systemFailure(name, errno);
+        if (n <= 0 || !take(std::string_view(buffer, static_cast<size_t>(n)))) break;
+        left -= n;
+    }
+    ::close(fd);
+    return f;
+}
+
+}  // namespace detail
+
+Result EnsureExists(std::string_view name, bool* created) { return ensureExists(name, created, true); }
+Result Length(std::string_view name, std::int64_t& bytes) { return length(name, bytes, true); }
+Result ReadAll(std::string_view name, std::string& bytes) { return readAll(name, bytes, true); }
 
 Result Remove(std::string_view name) {
     if (auto f = injected(Op::Delete, name)) return f;
@@ -231,23 +376,50 @@ std::size_t NameBytesOnDisk(std::string_view name) {
     return static_cast<std::size_t>(QFile::encodeName(ansi::toQString(name)).size());
 }
 
+void SetOwnFiles(std::vector<std::string> names) { ownFiles() = std::move(names); }
+
+std::optional<Astray> LeadsAstray(std::string_view name) {
+    const QFileInfo written(textfile::writtenPath(name));
+    const std::string target = ansi::fromQString(written.absoluteFilePath());
+    if (QDir(written.absolutePath()).canonicalPath() != QDir::current().canonicalPath()) return Astray{target, {}};
+    const std::string nameThere = ansi::fromQString(written.fileName());
+    for (const std::string& own : ownFiles()) {
+        if (sameIgnoringCase(own, name)) continue;
+        if (sameIgnoringCase(nameThere, own) || SameFile(name, own)) return Astray{target, own};
+    }
+    return std::nullopt;
+}
+
 Result Apply(const std::vector<Change>& changes, Flush flush) {
     using Kind = Change::Kind;
     // A group keeps the files as they were open, to put them back when a later
     // step fails, and a record of its renames while they are under way.
     const bool group = changes.size() > 1;
     std::vector<Planned> plan(changes.size());
+    // Whatever the system would refuse is found before the first step, so
+    // that a rename fails only for a cause nobody could see coming.
     for (size_t i = 0; i < changes.size(); ++i) {
         const Change& c = changes[i];
         Planned& p = plan[i];
+        if (c.kind == Kind::Write)
+            if (auto f = ownLinkRefusal(c.name)) return f;
         p.path = absolutePath(c.kind == Kind::Write ? QFile::encodeName(textfile::writtenPath(c.name)) : nativePath(c.name));
         if (c.kind == Kind::Move) p.from = absolutePath(nativePath(c.from));
         struct stat st {};
-        if (::stat(p.path.constData(), &st) != 0) continue;
+        const bool there = ::stat(p.path.constData(), &st) == 0;
+        // The folder takes the new name, or loses the old one.
+        if ((there || c.kind != Kind::Delete) && ::access(folderOf(p.path).constData(), W_OK | X_OK) != 0)
+            return systemFailure(c.name, errno);
+        if (!there) {
+            if (c.kind == Kind::Write && !c.copyOf.empty() && ::stat(nativePath(c.copyOf).constData(), &st) == 0)
+                p.mode = st.st_mode & 0777;
+            continue;
+        }
         if (c.kind == Kind::Move) {
             if (!SameFile(c.from, c.name)) return Failure{c.name, "The file already exists."};
             continue;
         }
+        if (!S_ISREG(st.st_mode)) return Failure{c.name, notRegular(st.st_mode)};
         p.mode = st.st_mode & 07777;
         // A file the user made read-only (or may not write) is not replaced,
         // though renaming over it would work.
@@ -256,8 +428,8 @@ Result Apply(const std::vector<Change>& changes, Flush flush) {
         if (c.kind == Kind::Write && ::access(p.path.constData(), W_OK) != 0) return systemFailure(c.name, errno);
         if (!group) continue;
         if (auto f = injected(Op::Read, c.name)) return f;
-        p.old = ::open(p.path.constData(), O_RDONLY | O_CLOEXEC);
-        if (p.old < 0) return systemFailure(c.name, errno);
+        std::int64_t length = 0;
+        if (auto f = openForReading(p.path, c.name, 0, kMaxFileBytes, false, p.old, length)) return f;
     }
 
     const auto dropTemporaries = [&] {
@@ -367,7 +539,7 @@ Result CopyFiles(const std::vector<std::pair<std::string, std::string>>& fromTo)
     for (const auto& [from, to] : fromTo) {
         std::string bytes;
         if (auto f = ReadAll(from, bytes)) return f;
-        writes.push_back(Change::Write(to, std::move(bytes)));
+        writes.push_back(Change::Copy(to, std::move(bytes), from));
     }
     return Apply(writes);
 }

@@ -13,6 +13,12 @@
 // lies beside its first file, so that a run ended at any instant leaves files
 // that FinishInterruptedGroups makes all old or all new (grouprecord.h).
 // Names are Windows-1252 byte strings; a bare name is in the current folder.
+//
+// Whatever lies in a folder may come from a stranger: a file is read only when
+// it is a regular file (opened so that a FIFO or a device cannot make the
+// program wait) no longer than kMaxFileBytes, and one of the program's own
+// files (SetOwnFiles) that is a symbolic link leading out of the working
+// folder, or to another of them, is neither read nor written through.
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -22,24 +28,34 @@
 
 namespace filegroup {
 
+// The longest file the program reads: eight bytes for each of the 64 MB that
+// a conversion works with, the longest form the rich text writer gives one
+// byte of text, so that every file the program writes for a text it converts
+// can be read back. A longer file is refused before a byte of it is read.
+inline constexpr std::int64_t kMaxFileBytes = std::int64_t{512} << 20;
+
 struct Failure {
     std::string file;    // the name as the program spells it (Windows-1252)
     std::string reason;  // what the system said (Windows-1252)
     // False when undoing a failed group failed too: a file named in the
     // reason was left with its new content.
     bool filesKept = true;
+    // A record of a group that the program could not have written as it
+    // stands: nothing of it was carried out.
+    bool refused = false;
 };
 
 // Empty when the step worked.
 using Result = std::optional<Failure>;
 
-// Opens the file for appending and closes it: a missing file is created
-// empty, an existing one keeps its content. `created` tells which it was.
+// A missing file is created empty; a regular file that is there is left as
+// it is, a read-only one too. `created` tells which it was.
 Result EnsureExists(std::string_view name, bool* created = nullptr);
 
-// The length in bytes.
+// The length in bytes of a regular file.
 Result Length(std::string_view name, std::int64_t& bytes);
 
+// The whole of a regular file no longer than kMaxFileBytes.
 Result ReadAll(std::string_view name, std::string& bytes);
 
 // Removes the file; a missing file is no failure.
@@ -55,14 +71,31 @@ bool SameFile(std::string_view a, std::string_view b);
 // The number of bytes the name takes in a directory entry.
 std::size_t NameBytesOnDisk(std::string_view name);
 
+// The program's own files: bare names in the working folder, found there
+// rather than chosen by the user.
+void SetOwnFiles(std::vector<std::string> names);
+
+// Where a write of `name` lands when that is no place for it: a file outside
+// the working folder (`ownFile` empty), or one of the program's own files
+// other than `name` itself.
+struct Astray {
+    std::string target;   // the path the name leads to
+    std::string ownFile;  // the own file it is
+};
+std::optional<Astray> LeadsAstray(std::string_view name);
+
 struct Change {
     enum class Kind { Write, Move, Delete };
     Kind kind = Kind::Write;
     std::string name;   // the file written, the new name of a move, the file deleted
     std::string from;   // the old name of a move
     std::string bytes;  // the content written
+    std::string copyOf;  // the file the content was read from
 
     static Change Write(std::string name, std::string bytes);
+    // The content of `of` written to `name`: created new, it gets the
+    // permissions of `of`.
+    static Change Copy(std::string name, std::string bytes, std::string of);
     // A rename in place; `to` must be missing or the same file as `from`.
     static Change Move(std::string from, std::string to);
     static Change Delete(std::string name);
@@ -74,8 +107,11 @@ struct Change {
 enum class Flush { ToDisk, Later };
 
 // Carries out all changes or none: writes first (in the order given), then
-// moves, then deletes. The failure names the file of the first step that
-// failed; if undoing a step fails too, the reason says so.
+// moves, then deletes. Before any of them, what the system would refuse
+// (a folder, a read-only file, or anything else that is no regular file in
+// the place of a file; a folder that cannot be written) refuses the group. The
+// failure names the file of the first step that failed; if undoing a step
+// fails too, the reason says so.
 Result Apply(const std::vector<Change>& changes, Flush flush = Flush::ToDisk);
 
 // Copies each source over its destination as one group.
@@ -89,6 +125,12 @@ Result CopyFiles(const std::vector<std::pair<std::string, std::string>>& fromTo)
 // folder and the folders of those groups, and nothing else. A record whose
 // steps cannot all be carried out is kept, with the temporaries it names, for
 // the next try; the failures say which file and why.
+// A step is carried out only where the program itself could have put it: a
+// file of the record's own folder, or of a folder that holds a pointer to this
+// very record; a pointer leads only to a record that names files of the
+// pointer's folder. A record or pointer that asks anything else, is no regular
+// file or is another user's, is carried out in no part and stays; its failure
+// is `refused`.
 std::vector<Failure> FinishInterruptedGroups(std::string_view folder = ".");
 
 // Test hook. Every step above asks it first, with the kind of step and the

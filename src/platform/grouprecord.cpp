@@ -22,6 +22,9 @@ constexpr char kHeader[] = "runemill file group";
 constexpr char kPointerHeader[] = "runemill file group elsewhere";
 constexpr char kRecordPrefix[] = ".runemill-group-";
 constexpr char kTemporaryPrefix[] = ".runemill-";
+// The most a record or pointer holds: a few steps, each two paths of at most
+// PATH_MAX bytes, percent-encoded.
+constexpr std::int64_t kMaxRecordBytes = std::int64_t{1} << 20;
 
 // A path in a record: a file in the record's own folder by its name alone,
 // so that the record still holds when the folder is moved or renamed.
@@ -50,6 +53,7 @@ std::optional<std::vector<Step>> recordSteps(const QByteArray& text, const QByte
         QList<QByteArray> words = lines[i].split(' ');
         for (qsizetype w = 1; w < words.size(); ++w) {
             words[w] = QByteArray::fromPercentEncoding(words[w]);
+            if (words[w].contains('\0')) return std::nullopt;
             if (words[w].startsWith('/')) continue;
             const bool name = !words[w].isEmpty() && words[w] != "." && words[w] != ".." && !words[w].contains('/');
             if (!name) return std::nullopt;
@@ -88,16 +92,16 @@ pid_t temporaryOwner(const QByteArray& name) {
 // A file as the system knows it, whatever path leads to it.
 using FileId = std::pair<dev_t, ino_t>;
 
-// Removes the temporary files of processes that no longer run, except those a
-// kept record still needs. A process that runs (or may not be asked, being
-// another user's) keeps its own.
+// Removes the temporary files (this user's own) of processes that no longer
+// run, except those a kept record still needs. A process that runs (or may
+// not be asked, being another user's) keeps its own.
 void removeLeftTemporaries(const QByteArray& folder, const std::vector<FileId>& needed) {
     for (const QByteArray& name : namesIn(folder)) {
         const pid_t owner = temporaryOwner(name);
         if (owner == 0 || ::kill(owner, 0) == 0 || errno != ESRCH) continue;
         const QByteArray path = folder + '/' + name;
         struct stat st {};
-        if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) continue;
         if (std::find(needed.begin(), needed.end(), FileId(st.st_dev, st.st_ino)) == needed.end())
             ::unlink(path.constData());
     }
@@ -107,30 +111,40 @@ void addOnce(std::vector<QByteArray>& list, const QByteArray& item) {
     if (std::find(list.begin(), list.end(), item) == list.end()) list.push_back(item);
 }
 
-// Opens the record at `path` when no running process holds it: its writer
-// holds its lock, and a record replaced or removed since it was opened is no
-// longer the one named. -1 otherwise.
-int takeUnheldRecord(const QByteArray& path) {
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) return -1;
-    struct stat opened {}, named {};
+// A folder's (any link followed), or a file's itself.
+std::optional<FileId> idOf(const QByteArray& path, bool follow = true) {
+    struct stat st {};
+    if ((follow ? ::stat(path.constData(), &st) : ::lstat(path.constData(), &st)) != 0) return std::nullopt;
+    return FileId(st.st_dev, st.st_ino);
+}
+
+// Opens the record or pointer at `path` and reads it, when it is a regular
+// file of this user's (a link is not followed) and no running process holds
+// it: its writer holds its lock, and a record replaced or removed since it was
+// opened is no longer the one named. `fd` stays -1 when it is held or gone;
+// the failure says why it was refused.
+Result takeUnheld(const QByteArray& path, int& fd, QByteArray& text, FileId& id) {
+    fd = -1;
+    struct stat named {};
+    if (::lstat(path.constData(), &named) != 0) return std::nullopt;
+    std::int64_t length = 0;
+    if (auto f = openForReading(path, spelled(path), O_NOFOLLOW, kMaxRecordBytes, true, fd, length)) return f;
+    struct stat opened {};
     if ((::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) || ::fstat(fd, &opened) != 0 ||
         ::lstat(path.constData(), &named) != 0 || opened.st_ino != named.st_ino || opened.st_dev != named.st_dev) {
         ::close(fd);
-        return -1;
+        fd = -1;
+        return std::nullopt;
     }
-    return fd;
-}
-
-QByteArray readOpen(int fd) {
-    QByteArray text;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return text;
-        text.append(buffer, n);
+    id = FileId(opened.st_dev, opened.st_ino);
+    std::string bytes;
+    if (auto f = readOpened(fd, length, bytes, spelled(path))) {
+        ::close(fd);
+        fd = -1;
+        return f;
     }
+    text = QByteArray::fromStdString(bytes);
+    return std::nullopt;
 }
 
 // Whether the folder of a path is there: a step in a folder that is not (a
@@ -211,9 +225,10 @@ Result placeFile(const QByteArray& path, const QByteArray& text, bool ask, std::
 Result Record::begin(const QByteArray& folder, const std::vector<Step>& steps) {
     folder_ = folder;
     Result f = freeRecordName(folder, path_);
-    if (!f) f = place(steps, true);
     // The group's other folders get a pointer to the record, so that a start
-    // in any of them finishes the group before it reads a file there.
+    // in any of them finishes the group before it reads a file there. They
+    // come first: a whole record always has them, which shows that its steps
+    // in those folders are the program's.
     std::vector<QByteArray> folders = {folder};
     for (const Step& s : steps) {
         const QByteArray other = folderOf(s.path);
@@ -225,6 +240,7 @@ Result Record::begin(const QByteArray& folder, const std::vector<Step>& steps) {
         if (!f) f = placeFile(pointer, text, false, locks_);
         if (!f) pointers_.push_back(pointer);
     }
+    if (!f) f = place(steps, true);
     if (f) end();
     return f;
 }
@@ -270,46 +286,117 @@ std::optional<QByteArray> pointerTarget(const QByteArray& text) {
     return QByteArray::fromPercentEncoding(lines[1]);
 }
 
+// The record the pointer at `path` names, when it is a pointer of this user's.
+std::optional<QByteArray> pointerAt(const QByteArray& path) {
+    int fd = -1;
+    std::int64_t length = 0;
+    if (openForReading(path, spelled(path), O_NOFOLLOW, kMaxRecordBytes, true, fd, length)) return std::nullopt;
+    std::string text;
+    const Result f = readOpened(fd, length, text, spelled(path));
+    ::close(fd);
+    if (f) return std::nullopt;
+    return pointerTarget(QByteArray::fromStdString(text));
+}
+
+// The pointers in `folder` to the record `record`.
+std::vector<QByteArray> pointersTo(const QByteArray& folder, const FileId& record) {
+    std::vector<QByteArray> found;
+    for (const QByteArray& name : namesIn(folder)) {
+        if (!name.startsWith(kRecordPrefix)) continue;
+        const auto target = pointerAt(folder + '/' + name);
+        if (target && idOf(*target, false) == record) found.push_back(folder + '/' + name);
+    }
+    return found;
+}
+
+Failure refusal(const QByteArray& path, const std::string& why) {
+    return Failure{spelled(path), why + "; nothing of it was done, and it stays.", true, true};
+}
+
+// Why the steps of the record `record` in `folder` are not where the program
+// could have put them: each file lies in the record's own folder or in one
+// that holds a pointer to this very record, and only files are moved. When
+// the record was reached through a pointer in `pointerFolder`, it must name
+// files of that folder too.
+std::optional<std::string> stepsRefusal(const std::vector<Step>& steps, const QByteArray& folder,
+                                        const FileId& record, const QByteArray* pointerFolder) {
+    std::vector<std::optional<FileId>> allowed = {idOf(folder)};
+    const std::optional<FileId> pointerFolderId = pointerFolder ? idOf(*pointerFolder) : std::nullopt;
+    bool namesPointerFolder = pointerFolder == nullptr;
+    for (const Step& s : steps) {
+        for (const QByteArray* path : {&s.from, &s.path}) {
+            if (s.kind == Step::Kind::Delete && path == &s.from) continue;
+            const QByteArray name = path->mid(path->lastIndexOf('/') + 1);
+            if (name.isEmpty() || name == "." || name == "..")
+                return "It names \"" + spelled(*path) + "\", which is no file's name";
+            const QByteArray other = folderOf(*path);
+            const std::optional<FileId> id = idOf(other);
+            // A folder not there (a medium not mounted) fails its steps.
+            if (!id) continue;
+            if (id == pointerFolderId) namesPointerFolder = true;
+            if (std::find(allowed.begin(), allowed.end(), id) != allowed.end()) continue;
+            if (pointersTo(other, record).empty())
+                return "It names \"" + spelled(*path) + "\", in a folder that holds no pointer to it";
+            allowed.push_back(id);
+        }
+        struct stat st {};
+        if (s.kind == Step::Kind::Rename && ::lstat(s.from.constData(), &st) == 0 && S_ISDIR(st.st_mode))
+            return "It would move the folder \"" + spelled(s.from) + "\"";
+    }
+    if (!namesPointerFolder)
+        return "A pointer to it in \"" + spelled(*pointerFolder) + "\" leads here, but it names no file there";
+    return std::nullopt;
+}
+
+// The temporaries a record that stays names are kept for it.
+void keepSources(const std::vector<Step>& steps, Recovery& r) {
+    struct stat st {};
+    for (const Step& s : steps)
+        if (s.kind == Step::Kind::Rename && ::lstat(s.from.constData(), &st) == 0)
+            r.needed.emplace_back(st.st_dev, st.st_ino);
+}
+
 // Finishes the record (or the record a pointer names) at `path` unless a
-// running process holds it, and removes it; false when it stays.
-bool finishRecord(const QByteArray& path, Recovery& r, bool pointerAllowed) {
-    const int fd = takeUnheldRecord(path);
+// running process holds it, and removes it; false when it stays. A record
+// reached through a pointer in `pointerFolder` leads no further.
+bool finishRecord(const QByteArray& path, Recovery& r, const QByteArray* pointerFolder = nullptr) {
+    int fd = -1;
+    QByteArray text;
+    FileId id;
+    if (auto f = takeUnheld(path, fd, text, id)) {
+        r.failures.push_back(refusal(path, f->reason));
+        return false;
+    }
     if (fd < 0) return false;
-    const QByteArray text = readOpen(fd);
-    const auto steps = recordSteps(text, folderOf(path));
+    const QByteArray folder = folderOf(path);
+    const auto steps = recordSteps(text, folder);
     const auto record = pointerTarget(text);
     bool done = false;
-    if (pointerAllowed && record) {
+    if (!pointerFolder && record) {
         // A record that is gone took its group with it.
         struct stat st {};
-        done = (::lstat(record->constData(), &st) != 0 && errno == ENOENT) || finishRecord(*record, r, false);
+        if (!record->startsWith('/') || !record->mid(record->lastIndexOf('/') + 1).startsWith(kRecordPrefix))
+            r.failures.push_back(refusal(path, "It points to \"" + spelled(*record) + "\", which is no record's name"));
+        else done = (::lstat(record->constData(), &st) != 0 && errno == ENOENT) || finishRecord(*record, r, &folder);
     } else if (!steps) {
-        r.failures.push_back(Failure{spelled(path), "It is no whole record of files changed together; it stays."});
+        r.failures.push_back(refusal(path, "It is no whole record of files changed together"));
+    } else if (const auto why = stepsRefusal(*steps, folder, id, pointerFolder)) {
+        r.failures.push_back(refusal(path, *why));
+        keepSources(*steps, r);
     } else {
         const std::vector<Failure> trouble = perform(*steps, false);
         for (const Step& s : *steps) addOnce(r.folders, folderOf(s.path));
         for (const QByteArray& f : r.folders) syncFolder(f, false);
         r.failures.insert(r.failures.end(), trouble.begin(), trouble.end());
-        struct stat st {};
-        for (const Step& s : *steps)
-            if (!trouble.empty() && ::lstat(s.from.constData(), &st) == 0)
-                r.needed.emplace_back(st.st_dev, st.st_ino);
+        if (!trouble.empty()) keepSources(*steps, r);
         done = trouble.empty();
         // Its pointers in the group's other folders go with it.
-        for (const QByteArray& folder : done ? r.folders : std::vector<QByteArray>{})
-            for (const QByteArray& name : namesIn(folder)) {
-                const QByteArray other = folder + '/' + name;
-                const int pointer =
-                    name.startsWith(kRecordPrefix) ? ::open(other.constData(), O_RDONLY | O_CLOEXEC) : -1;
-                if (pointer < 0) continue;
-                const bool toThis = pointerTarget(readOpen(pointer)) == path;
-                ::close(pointer);
-                if (toThis) unlinkFile(other);
-            }
+        for (const QByteArray& other : done ? r.folders : std::vector<QByteArray>{})
+            for (const QByteArray& pointer : pointersTo(other, id)) unlinkFile(pointer);
     }
     if (done) {
         unlinkFile(path);
-        syncFolder(folderOf(path), false);
+        syncFolder(folder, false);
     }
     ::close(fd);
     return done;
@@ -326,7 +413,7 @@ std::vector<Failure> FinishInterruptedGroups(std::string_view folderName) {
     Recovery r;
     r.folders.push_back(folder);
     for (const QByteArray& name : namesIn(folder))
-        if (name.startsWith(kRecordPrefix)) finishRecord(folder + '/' + name, r, true);
+        if (name.startsWith(kRecordPrefix)) finishRecord(folder + '/' + name, r);
     for (const QByteArray& f : r.folders) removeLeftTemporaries(f, r.needed);
     return r.failures;
 }

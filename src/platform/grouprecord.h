@@ -21,6 +21,7 @@
 // a pointer to the record, so that the group is finished from wherever the
 // next start looks first; a pointer whose record is gone is stale.
 #include <QByteArray>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,25 @@ std::string spelled(const QByteArray& path);
 QByteArray nativePath(std::string_view name);
 QByteArray absolutePath(const QByteArray& path);
 QByteArray folderOf(const QByteArray& path);
+
+// Opens `path` for reading without ever waiting on it, as a FIFO or a device
+// would make a plain open wait: only a regular file, and (`ownOnly`) one of
+// this user's, no longer than `bound` bytes; `name` names it in a failure.
+// `flags` are added to the open's (O_NOFOLLOW: a link is refused).
+Result openForReading(const QByteArray& path, std::string_view name, int flags, std::int64_t bound, bool ownOnly,
+                      int& fd, std::int64_t& length);
+// Reads what the file held when it was opened (`length` bytes; fewer when it
+// has shrunk since, never more).
+Result readOpened(int fd, std::int64_t length, std::string& bytes, std::string_view name);
+
+// EnsureExists, Length and ReadAll, asking the test hook first only when
+// `ask` is set (the text file module's own steps are not asked); readPieces
+// reads as ReadAll does, handing the file over in pieces, in order, until
+// `take` returns false.
+Result ensureExists(std::string_view name, bool* created, bool ask);
+Result length(std::string_view name, std::int64_t& bytes, bool ask);
+Result readAll(std::string_view name, std::string& bytes, bool ask);
+Result readPieces(std::string_view name, const std::function<bool(std::string_view piece)>& take, bool ask);
 
 // The system calls, each returning the error (0 when it worked).
 int renameFile(const QByteArray& from, const QByteArray& to);

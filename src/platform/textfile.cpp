@@ -6,6 +6,7 @@
 #include <csignal>
 
 #include "platform/ansi.h"
+#include "platform/grouprecord.h"
 
 namespace textfile {
 namespace {
@@ -41,85 +42,137 @@ QString writtenPath(std::string_view name) {
 bool exists(std::string_view name) { return QFileInfo::exists(qpath(name)); }
 
 bool ensureExists(std::string_view name) {
-    // A file that is there is left as it is: one the user made read-only, or
-    // one on a read-only medium, can still be read.
-    if (QFileInfo(qpath(name)).isFile()) return true;
-    QFile f(qpath(name));
-    if (!f.open(QIODevice::Append)) return fail("Cannot create", f.fileName(), f.errorString());
-    return true;
+    return worked("Cannot create", filegroup::detail::ensureExists(name, nullptr, false));
 }
 
 std::int64_t length(std::string_view name) {
-    QFileInfo info(qpath(name));
-    if (!info.exists() || !info.isFile()) return -1;
-    return info.size();
+    std::int64_t bytes = -1;
+    return worked("Cannot read", filegroup::detail::length(name, bytes, false)) ? bytes : -1;
 }
 
 std::optional<std::string> readAll(std::string_view name) {
-    QFile f(qpath(name));
-    if (!f.open(QIODevice::ReadOnly)) {
-        fail("Cannot read", f.fileName(), f.errorString());
-        return std::nullopt;
-    }
-    const QByteArray data = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        fail("Cannot read", f.fileName(), f.errorString());
-        return std::nullopt;
-    }
-    return std::string(data.constData(), static_cast<size_t>(data.size()));
+    std::string bytes;
+    if (!worked("Cannot read", filegroup::detail::readAll(name, bytes, false))) return std::nullopt;
+    return bytes;
 }
 
-std::vector<std::string> splitLines(std::string_view text, LoneLf lf) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    const size_t n = text.size();
-    for (size_t i = 0; i < n; ++i) {
-        const char c = text[i];
-        if (c == '\r') {
-            lines.emplace_back(text.substr(start, i - start));
-            if (i + 1 < n && text[i + 1] == '\n') ++i;
+namespace {
+
+// Finds the lines of a text handed over in pieces, as a line-by-line reader
+// does: a line end split between two pieces (CR, then LF) is one, and a line
+// that begins in one piece is gathered (when its text is kept).
+class LineReader {
+public:
+    LineReader(LoneLf lf, bool keepText) : lf_(lf), keepText_(keepText) {}
+
+    // False when `line` said to stop.
+    bool take(std::string_view piece, const std::function<bool(std::string_view)>& line) {
+        size_t start = 0;
+        for (size_t i = 0; i < piece.size(); ++i) {
+            const char c = piece[i];
+            if (afterCr_) {
+                afterCr_ = false;
+                if (c == '\n') {
+                    start = i + 1;
+                    continue;
+                }
+            }
+            if (c != '\r' && (c != '\n' || lf_ == LoneLf::StaysInLine)) {
+                open_ = true;
+                continue;
+            }
+            afterCr_ = c == '\r';
+            open_ = false;
+            const std::string_view text = piece.substr(start, i - start);
             start = i + 1;
-        } else if (c == '\n' && lf == LoneLf::EndsLine) {
-            lines.emplace_back(text.substr(start, i - start));
-            start = i + 1;
+            if (partial_.empty()) {
+                if (!line(text)) return false;
+                continue;
+            }
+            partial_.append(text);
+            const bool goOn = line(partial_);
+            partial_.clear();
+            if (!goOn) return false;
         }
+        if (keepText_) partial_.append(piece.substr(start));
+        return true;
     }
-    if (start < n) lines.emplace_back(text.substr(start));
+
+    // The last line, when no line end closed it.
+    void finish(const std::function<bool(std::string_view)>& line) {
+        if (open_) line(partial_);
+    }
+
+private:
+    LoneLf lf_;
+    bool keepText_;
+    std::string partial_;
+    bool afterCr_ = false;
+    bool open_ = false;  // characters since the last line end
+};
+
+}  // namespace
+
+void forEachLine(std::string_view text, const std::function<bool(std::string_view line)>& line, LoneLf lf) {
+    LineReader reader(lf, true);
+    if (reader.take(text, line)) reader.finish(line);
+}
+
+std::vector<std::string> splitLines(std::string_view text, LoneLf lf, std::size_t maxLines) {
+    std::vector<std::string> lines;
+    if (maxLines == 0) return lines;
+    forEachLine(
+        text,
+        [&](std::string_view l) {
+            lines.emplace_back(l);
+            return lines.size() < maxLines;
+        },
+        lf);
     return lines;
 }
 
-std::optional<std::vector<std::string>> readLines(std::string_view name, LoneLf lf) {
-    auto data = readAll(name);
-    if (!data) return std::nullopt;
-    return splitLines(*data, lf);
+std::size_t lineCount(std::string_view text) {
+    std::size_t count = 0;
+    forEachLine(text, [&](std::string_view) { return ++count, true; });
+    return count;
+}
+
+namespace {
+
+// Hands the lines of the file to `line` as forEachLine does, reading it in
+// pieces; the text of each line only when `keepText` is set.
+filegroup::Result eachLineOf(std::string_view name, LoneLf lf, bool keepText,
+                             const std::function<bool(std::string_view)>& line) {
+    LineReader reader(lf, keepText);
+    bool whole = true;
+    const auto take = [&](std::string_view piece) { return whole = reader.take(piece, line); };
+    filegroup::Result failure = filegroup::detail::readPieces(name, take, false);
+    if (!failure && whole) reader.finish(line);
+    return failure;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> readLines(std::string_view name, LoneLf lf, std::size_t maxLines) {
+    std::vector<std::string> lines;
+    bool tooMany = false;
+    const auto add = [&](std::string_view l) {
+        if (lines.size() == maxLines) return false;
+        tooMany = lines.size() == kMaxFileLines;
+        if (!tooMany) lines.emplace_back(l);
+        return !tooMany;
+    };
+    if (!worked("Cannot read", eachLineOf(name, lf, true, add))) return std::nullopt;
+    if (!tooMany) return lines;
+    fail("Cannot read", qpath(name),
+         QStringLiteral("It holds more than %1 lines, more than the program reads").arg(kMaxFileLines));
+    return std::nullopt;
 }
 
 std::int64_t countLines(std::string_view name, std::int64_t limit) {
-    QFile f(qpath(name));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
     std::int64_t count = 0;
-    bool pendingLine = false;  // characters seen since the last line end
-    bool afterCr = false;
-    char buf[65536];
-    while (count < limit) {
-        const qint64 got = f.read(buf, sizeof buf);
-        if (got <= 0) break;
-        for (qint64 i = 0; i < got && count < limit; ++i) {
-            const char c = buf[i];
-            if (c == '\n' && afterCr) {
-                afterCr = false;
-                continue;
-            }
-            afterCr = (c == '\r');
-            if (c == '\r' || c == '\n') {
-                ++count;
-                pendingLine = false;
-            } else {
-                pendingLine = true;
-            }
-        }
-    }
-    if (pendingLine && count < limit) ++count;
+    if (limit <= 0) return 0;
+    if (eachLineOf(name, LoneLf::EndsLine, false, [&](std::string_view) { return ++count < limit; })) return -1;
     return count;
 }
 

@@ -7,6 +7,7 @@
 // file, flushed to the disk, rename), so a crash, a full disk or a power loss
 // never leaves a file short or empty.
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -26,27 +27,43 @@ QString writtenPath(std::string_view name);
 
 bool exists(std::string_view name);
 
-// Creates the file empty when missing, as opening it for appending would; a
-// file that is there is not opened, so a read-only one is no failure.
+// Creates the file empty when missing; a file that is there is not opened, so
+// a read-only one is no failure (filegroup::EnsureExists).
 bool ensureExists(std::string_view name);
 
-// Byte length, or -1 when the file is missing or unreadable.
+// Byte length, or -1 when the file is missing, no regular file or not to be
+// read.
 std::int64_t length(std::string_view name);
 
+// Every read takes only a regular file no longer than filegroup::kMaxFileBytes.
 std::optional<std::string> readAll(std::string_view name);
 
 enum class LoneLf { EndsLine, StaysInLine };
 
-// Splits text into lines the way a line-by-line reader sees it: a last line
-// without a line end counts; an empty text has no lines.
-std::vector<std::string> splitLines(std::string_view text, LoneLf lf = LoneLf::EndsLine);
+// The most lines readLines gives: kept as strings they take no more memory
+// than the longest file besides their text.
+inline constexpr std::size_t kMaxFileLines = static_cast<std::size_t>(filegroup::kMaxFileBytes) / sizeof(std::string);
 
-// Reads the whole file as lines; nullopt when it cannot be read.
-std::optional<std::vector<std::string>> readLines(std::string_view name,
-                                                  LoneLf lf = LoneLf::EndsLine);
+// Hands the lines of the text, the way a line-by-line reader sees them, to
+// `line` in order until it returns false: a last line without a line end
+// counts; an empty text has no lines.
+void forEachLine(std::string_view text, const std::function<bool(std::string_view line)>& line,
+                 LoneLf lf = LoneLf::EndsLine);
 
-// Counts lines but stops at `limit`, so a huge file costs nothing; -1 when
-// the file cannot be read.
+// The lines of the text as forEachLine gives them, the first `maxLines` only.
+std::vector<std::string> splitLines(std::string_view text, LoneLf lf = LoneLf::EndsLine,
+                                    std::size_t maxLines = SIZE_MAX);
+
+// The number of lines forEachLine finds.
+std::size_t lineCount(std::string_view text);
+
+// Reads the file as lines (the first `maxLines` only); nullopt when it cannot
+// be read or holds more than kMaxFileLines lines.
+std::optional<std::vector<std::string>> readLines(std::string_view name, LoneLf lf = LoneLf::EndsLine,
+                                                  std::size_t maxLines = SIZE_MAX);
+
+// Counts lines but stops reading at `limit`, so a long file costs nothing; -1
+// when the file cannot be read.
 std::int64_t countLines(std::string_view name, std::int64_t limit);
 
 // Each line followed by CR LF.

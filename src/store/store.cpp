@@ -25,9 +25,10 @@ SettingsIo Io;
 
 namespace {
 
-// An assignment file that exists but cannot be read (its permissions, say)
-// still holds the user's table: it must not be replaced by what memory holds.
-bool g_assignmentUnreadable = false;
+// A settings file that is there but cannot be read (its permissions, its
+// length, a FIFO in its place) may still hold the user's settings: it must not
+// be replaced by what memory holds. Why it cannot be read; empty when it can.
+std::string g_assignmentUnreadable, g_optionsUnreadable;
 
 // Line k (1..192) of the assignment file belongs to code 63 + k.
 constexpr int kFirstCellLine = 1;
@@ -87,7 +88,8 @@ void ResetSharedState() {
     AbbRetrace = false;
     BedRetrace = false;
     Io = {};
-    g_assignmentUnreadable = false;
+    g_assignmentUnreadable.clear();
+    g_optionsUnreadable.clear();
 }
 
 std::string IntLine(int value) {
@@ -170,11 +172,18 @@ std::vector<std::string> OptionsLines() {
 }
 
 std::string WithTitleLine(std::string_view assignmentFile, int index, const std::string& title) {
-    std::vector<std::string> lines = textfile::splitLines(assignmentFile);
     const size_t line = static_cast<size_t>(kFirstTitleLine - 1 + index - 1);
-    if (lines.size() <= line) lines.resize(line + 1);
-    lines[line] = oneLine(title);
-    return textfile::joinLines(lines);
+    std::string text;
+    text.reserve(assignmentFile.size() + title.size() + 2 * line);
+    size_t k = 0;
+    const auto add = [&](std::string_view l) {
+        text += k++ == line ? oneLine(title) : std::string(l);
+        text += "\r\n";
+        return true;
+    };
+    textfile::forEachLine(assignmentFile, add);
+    while (k <= line) add({});
+    return text;
 }
 
 bool UsableFaceName(std::string_view face) { return face.find_first_of("{}\\;") == std::string_view::npos; }
@@ -214,18 +223,23 @@ void ApplyOptionsLines(const std::vector<std::string>& lines) {
 
 SettingsRead ReadSettingsFiles() {
     ++Io.reads;
-    textfile::ensureExists(kAssignmentFile);
-    auto assignment = textfile::readLines(kAssignmentFile);
-    g_assignmentUnreadable = !assignment && textfile::exists(kAssignmentFile);
+    // Only the lines that hold settings are read.
+    const auto readSettings = [](const char* name, size_t lines, std::string& unreadable) {
+        textfile::ensureExists(name);
+        auto read = textfile::readLines(name, textfile::LoneLf::EndsLine, lines);
+        unreadable = read || !textfile::exists(name) ? std::string() : ansi::fromQString(textfile::lastError());
+        return read;
+    };
+    const auto assignment = readSettings(kAssignmentFile, kAssignmentLines, g_assignmentUnreadable);
     SettingsRead read = ApplyAssignmentLines(assignment.value_or(std::vector<std::string>{}));
-    textfile::ensureExists(kOptionsFile);
-    if (auto lines = textfile::readLines(kOptionsFile)) ApplyOptionsLines(*lines);
+    if (const auto lines = readSettings(kOptionsFile, 4, g_optionsUnreadable)) ApplyOptionsLines(*lines);
     return read;
 }
 
 bool IsWholeAssignmentFile(std::string_view bytes) {
     return bytes.find('\0') == std::string_view::npos &&
-           textfile::splitLines(bytes).size() == static_cast<size_t>(kAssignmentLines);
+           textfile::splitLines(bytes, textfile::LoneLf::EndsLine, kAssignmentLines + 1).size() ==
+               static_cast<size_t>(kAssignmentLines);
 }
 
 bool HoldsNoText(std::string_view bytes) {
@@ -248,7 +262,7 @@ namespace {
 bool keepUnwholeAssignmentFile(std::string* notice, std::string& why) {
     const auto bytes = textfile::readAll(kAssignmentFile);
     if (!bytes || HoldsNoText(*bytes) || IsWholeAssignmentFile(*bytes)) return true;
-    const size_t lines = textfile::splitLines(*bytes).size();
+    const size_t lines = textfile::lineCount(*bytes);
     const std::string held = bytes->find('\0') != std::string::npos
                                  ? std::string("NUL bytes")
                                  : std::to_string(lines) + (lines == 1 ? " line" : " lines");
@@ -268,14 +282,28 @@ bool WriteSettingsFiles(std::string* error, std::string* notice) {
     ++Io.writes;
     bool ok = false;
     std::string why;
-    if (g_assignmentUnreadable) {
-        why = "\"" + std::string(kAssignmentFile) + "\" cannot be read, so it is not overwritten.";
+    const auto notOverwritten = [](const char* name, const std::string& unreadable) {
+        // Built up in place, as IntLine is, for GCC 12's -Wrestrict.
+        std::string text = "\"";
+        text += name;
+        text += "\" cannot be read, so it is not overwritten.\r\n\r\n";
+        text += unreadable;
+        return text;
+    };
+    if (!g_assignmentUnreadable.empty()) {
+        why = notOverwritten(kAssignmentFile, g_assignmentUnreadable);
     } else if (keepUnwholeAssignmentFile(notice, why)) {
         ok = textfile::writeLinesAtomic(kAssignmentFile, AssignmentLines());
         if (!ok) why = ansi::fromQString(textfile::lastError());
     }
-    if (!textfile::writeLinesAtomic(kOptionsFile, OptionsLines())) {
-        if (ok) why = ansi::fromQString(textfile::lastError());
+    const bool optionsWritten =
+        g_optionsUnreadable.empty() && textfile::writeLinesAtomic(kOptionsFile, OptionsLines());
+    if (!optionsWritten) {
+        // A file that cannot be read is named even after another failure.
+        const std::string optionsWhy = g_optionsUnreadable.empty() ? ansi::fromQString(textfile::lastError())
+                                                                   : notOverwritten(kOptionsFile, g_optionsUnreadable);
+        if (ok) why = optionsWhy;
+        else if (!g_optionsUnreadable.empty()) why += "\r\n\r\n" + optionsWhy;
         ok = false;
     }
     Io.lastWriteOk = ok;

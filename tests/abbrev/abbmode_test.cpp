@@ -418,7 +418,7 @@ TEST(Export, WritesAndOpensTheListOrReportsAndOpensNothing) {
     MsgBoxRecorder boxes;
     AbbMode().Export_Click();
     EXPECT_EQ(boxes.calls(), (Boxes{{"The list could not be exported to \"Abb List.RTF\".\r\n\r\n"
-                                     "Cannot write \"Abb List.RTF\": Is a directory",
+                                     "Cannot write \"Abb List.RTF\": It is a folder, not a regular file",
                                      dlg::OKOnly | dlg::Exclamation, "Runemill"}}));
     EXPECT_EQ(opened.size(), 1u);
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <random>
 #include <string>
 #include <vector>
@@ -179,6 +181,15 @@ TEST(SaveWrite, AFullDiskLeavesEveryFileWhole) {
     for (const char* f : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile})
         EXPECT_EQ(ReadFile(f), old) << f;
     EXPECT_FALSE(textfile::exists(store::kUndoListFile));
+}
+
+// A new undo copy of a private list is as private as the list.
+TEST(SaveWrite, NewUndoCopiesTakeThePermissionsOfTheFilesTheyCopy) {
+    WriteFile(store::kAbbTraceFile, "private");
+    ASSERT_EQ(::chmod(store::kAbbTraceFile, 0600), 0);
+    ASSERT_TRUE(abbrev::SaveList("new=entry"));
+    struct stat st {};
+    EXPECT_EQ(::stat(store::kUndoAbbTraceFile, &st) == 0 ? st.st_mode & 0777 : 0, 0600u);
 }
 
 // Ended at any instant and started again: the list, its trace copies and the

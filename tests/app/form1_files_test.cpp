@@ -2,6 +2,8 @@
 // and the windows it opens.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -17,6 +19,7 @@
 #include "abbrev/abbmode.h"
 #include "app/form1.h"
 #include "app/formhilfe.h"
+#include "assign/charass.h"
 #include "platform/dialogs.h"
 #include "platform/richtextbox.h"
 #include "platform/shell.h"
@@ -188,6 +191,29 @@ TEST(UndoRedo, NothingToRestoreLeavesBothWindowsAsTheyAre) {
     f.UnDo_Click();
     EXPECT_EQ(f.TEX()->Text(), "older\r\n");
     EXPECT_EQ(f.RTB()->Text(), "shown");
+}
+
+// A FIFO in place of the file a command reads ends, at once, in a message
+// that names it, and stays.
+TEST(FileCommands, AFifoInPlaceOfTheFileACommandReadsEndsInAMessage) {
+    const std::string dir = QDir::current().absolutePath().toStdString();
+    const std::pair<std::string, std::function<void()>> cases[] = {
+        {"UNDO9.TXT", [] { Form1().UnDo_Click(); }},
+        {"RTB.RTF", [] { WriteFile("UNDO9.TXT", "older\r\n"), Form1().UnDo_Click(); }},
+        {dir + "/textM.TXT", [&] { chooseFile(dir + "/textM.TXT"), Form1().OpenCode_Click(); }},
+        {"RUNEMILLINI3.TXT", [] { AbbMode().Show(); }},
+        {dir + "/GreekL.TXT", [&] { chooseFile(dir + "/GreekL.TXT"), AbbMode().Open_Click(); }},
+        {"Custom1.TXT", [] { CharAss().Custom_Click(1); }},
+    };
+    for (const auto& [file, command] : cases) {
+        loaded().UndoIndex = 0;
+        ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0);
+        MsgBoxRecorder boxes;
+        command();
+        ASSERT_EQ(boxes.count(), 1u) << file;
+        EXPECT_NE(boxes.calls()[0].prompt.find("\"" + file + "\": It is a FIFO"), std::string::npos) << file;
+        EXPECT_EQ(::unlink(file.c_str()), 0) << file;
+    }
 }
 
 TEST(Export, AnEmptyLowerWindowExportsNothing) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
+#include <QLabel>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QPushButton>
@@ -8,14 +10,17 @@
 #include <QThread>
 #include <unistd.h>
 
+#include "abbrev/listfiles.h"
 #include "app/form1.h"
 #include "app/startup.h"
 #include "assign/charass.h"
 #include "platform/lazyform.h"
 #include "platform/richtextbox.h"
+#include "platform/textbox.h"
 #include "platform/textfile.h"
 #include "store/filenames.h"
 #include "store/store.h"
+#include "support/file_faults.h"
 #include "support/testing.h"
 
 using testing_support::ReadFile;
@@ -340,4 +345,51 @@ TEST(StartupBackup, AWholeFileIsRewrittenWithoutABackup) {
         EXPECT_FALSE(textfile::exists(store::kAssignmentBackupFile));
         EXPECT_EQ(ReadFile(store::kAssignmentFile), tableFile("Arial"));
     }
+}
+
+// Whatever lies in place of a file the start reads ends in the window and a
+// message that names it and says what it is; it stays as it is.
+TEST(StartupSettings, NothingInPlaceOfAFileTheStartReadsHoldsTheStart) {
+    for (const char* file : {store::kAssignmentFile, store::kOptionsFile, ".runemill-group-1-1"}) {
+        for (const auto& [make, what] : testing_support::kNoFiles) {
+            freshStart();
+            testing_support::ClearFolder();
+            if (make(file) != 0) continue;
+            testing_support::MsgBoxRecorder boxes;
+            app::CheckAssignmentFile();
+            dlg::FinishInterruptedWrites();
+            Form1().Load();
+            ASSERT_EQ(boxes.count(), 1u) << file << what;
+            EXPECT_TRUE(mentions(boxes.calls()[0], std::string(file) + "\": It ") && mentions(boxes.calls()[0], what))
+                << boxes.calls()[0].prompt;
+            EXPECT_EQ(QFileInfo(file).isDir(), std::string(what) == "folder");
+        }
+    }
+}
+
+// The program's own files are found, not chosen: one that is a link leading
+// out of the working folder, or to another of them, is neither read nor
+// written through, and the failure says where it leads. Through a start,
+// typing, a list Save and the end, every file outside keeps its bytes.
+TEST(OwnFiles, ALinkLeadingAstrayIsNeitherReadNorWrittenThrough) {
+    QTemporaryDir outside;
+    const auto there = [&](const std::string& name) {
+        return outside.filePath(QString::fromStdString(name)).toStdString();
+    };
+    for (const std::string& name : store::FixedFileNames()) {
+        WriteFile(there(name), "outside");
+        const std::string to = name == store::kUndoListFile ? "UNDO9.TXT" : there(name);  // an own file, not there yet
+        ASSERT_EQ(::symlink(to.c_str(), name.c_str()), 0);
+        EXPECT_FALSE(textfile::readAll(name)) << name;
+        EXPECT_TRUE(textfile::lastError().contains(QString::fromStdString(to + "\""))) << name;
+    }
+    testing_support::MsgBoxRecorder boxes;
+    Form1().Load();
+    ASSERT_EQ(boxes.count(), 1u);
+    EXPECT_TRUE(mentions(boxes.calls()[0], "outside the working folder"));
+    Form1().TEX()->SetText("typed");
+    EXPECT_TRUE(Form1().Label1()->text().contains(QStringLiteral("UNDO1.TXT\": It is a symbolic link to")));
+    EXPECT_FALSE(abbrev::SaveList("a=b"));
+    Form1().Quit_Click();
+    for (const std::string& name : store::FixedFileNames()) EXPECT_EQ(ReadFile(there(name)), "outside") << name;
 }

@@ -74,15 +74,19 @@ TEST(FileGroup, AMoveOntoAnotherExistingFileIsRefused) {
     EXPECT_EQ(ReadFile("y.TXT"), "y");
 }
 
-TEST(FileGroup, ARealFailureNamesTheFileAndPutsTheEarlierWritesBack) {
+// What the system would refuse (here a folder where the second file should
+// go) refuses the group before its first rename.
+TEST(FileGroup, ARealFailureNamesTheFileAndRenamesNothing) {
     WriteFile("a.TXT", "old a");
-    QDir().mkdir(QStringLiteral("b.TXT"));  // a folder where the second file should go
+    QDir().mkdir(QStringLiteral("b.TXT"));
     const auto before = FolderContents();
+    testing_support::WriteLog log;
     const auto failure = filegroup::Apply({Change::Write("a.TXT", "new a"), Change::Write("b.TXT", "new b")});
     ASSERT_TRUE(failure);
     EXPECT_EQ(failure->file, "b.TXT");
     EXPECT_FALSE(failure->reason.empty());
     EXPECT_EQ(FolderContents(), before);
+    EXPECT_TRUE(log.steps().empty()) << log.steps().front();
 }
 
 TEST(FileGroup, AReadOnlyFileIsNotReplacedAndAReplacedFileKeepsItsPermissions) {
@@ -210,5 +214,53 @@ TEST(FileGroupRecovery, AGroupIsFinishedFromAnyOfItsFolders) {
         const std::map<std::string, std::string> whole = {{"a.TXT", "new a"}, {"b.TXT", "new b"}, {"sub", "<folder>"}};
         EXPECT_EQ(FolderContents(), whole) << start;
         EXPECT_EQ(QDir(QStringLiteral("sub")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.TXT"}) << start;
+    }
+}
+
+// The writer puts the pointers in place before the record: a run ended at any
+// step of a group with files in two folders is finished as a whole.
+TEST(FileGroupRecovery, AGroupInTwoFoldersEndedAtAnyStepIsWhole) {
+    const auto prepare = [] {
+        QDir().mkdir(QStringLiteral("sub"));
+        WriteFile("sub/a.TXT", "old a");
+        QFile::link(QStringLiteral("sub/a.TXT"), QStringLiteral("a.TXT"));
+    };
+    testing_support::ExpectEachCrashLeavesAllOldOrAllNew(
+        prepare, [] { filegroup::Apply({Change::Write("a.TXT", "new a"), Change::Write("b.TXT", "new b")}); });
+}
+
+// A record or pointer that asks what the program could not have put there is
+// carried out in no part, stays, and is refused by name: nothing outside the
+// program's own groups is renamed, replaced or deleted.
+TEST(FileGroupRecovery, ARecordTouchesOnlyWhatTheProgramCouldHavePutThere) {
+    const std::string here = testing_support::WorkDir().toStdString(), victim = here + "/victim/";
+    const std::string group = "runemill file group\n", record = ".runemill-group-7-1", end = "\nend\n";
+    const auto pointer = [](const std::string& to) { return "runemill file group elsewhere\n" + to + "\nend\n"; };
+    const auto elsewhere = [&](const std::string& name, const std::string& text) { WriteFile(victim + name, text); };
+    const std::pair<std::string, std::function<void()>> cases[] = {
+        {group + "delete " + victim + "secret\nrename payload " + victim + "keep" + end, {}},
+        {group + "rename " + victim + "id_rsa stolen" + end, {}},
+        {group + "delete " + here + "/sub/../victim/secret" + end, {}},
+        {group + "delete " + QByteArray::fromStdString(victim + "secret").toPercentEncoding().toStdString() + end, {}},
+        {group + "rename sub moved" + end, {}},
+        {pointer(victim + ".runemill-group-9"), [&] { elsewhere(".runemill-group-9", group + "delete secret" + end); }},
+        {group + "delete " + victim + "secret" + end, [&] { elsewhere(".runemill-group-8", pointer(here + "/x")); }},
+        {"", [&] { ::mkfifo(record.c_str(), 0644); }},
+        {"", [&] { elsewhere("r", group + "delete secret" + end), ::symlink((victim + "r").c_str(), record.c_str()); }},
+        {group + "delete payload" + end, [&] { ::chown(record.c_str(), 65534, 65534); }},
+        {"", [&] { WriteFile(record, ""), ::truncate(record.c_str(), 3 << 20); }},
+    };
+    for (const auto& [text, make] : cases) {
+        testing_support::ClearFolder();
+        QDir().mkpath(QStringLiteral("victim")), QDir().mkpath(QStringLiteral("sub"));
+        for (const char* name : {"victim/secret", "victim/keep", "victim/id_rsa", "payload"}) WriteFile(name, name);
+        if (!text.empty()) WriteFile(record, text);
+        if (make) make();
+        const auto before = FolderContents(), victimBefore = FolderContents(QString::fromStdString(victim));
+        const auto failures = filegroup::FinishInterruptedGroups();
+        ASSERT_EQ(failures.size(), 1u) << text;
+        EXPECT_TRUE(failures[0].refused) << failures[0].file << ": " << failures[0].reason;
+        EXPECT_EQ(FolderContents(), before) << text;
+        EXPECT_EQ(FolderContents(QString::fromStdString(victim)), victimBefore) << text;
     }
 }

@@ -3,7 +3,10 @@
 // before and after, for the tests of steps that must change all files or none.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,6 +32,14 @@ inline void ClearFolder() {
         else QFile::remove(entry.filePath());
     }
 }
+
+// What may lie in place of a file, with a word of its refusal; `make` gives 0
+// when it made it (a device needs root).
+inline const std::pair<int (*)(const char*), const char*> kNoFiles[] = {
+    {[](const char* f) { return ::mkfifo(f, 0644); }, "FIFO"},
+    {[](const char* f) { return ::mknod(f, S_IFCHR | 0644, makedev(1, 5)); }, "device"},
+    {[](const char* f) { return ::mkdir(f, 0755); }, "folder"},
+    {[](const char* f) { return ::close(::creat(f, 0644)) | ::truncate(f, filegroup::kMaxFileBytes + 1); }, " bytes"}};
 
 // While it lives, the file step number `failAt` (counting from 1) fails with
 // the reason "Injected fault"; 0 fails none. It counts the steps it saw; the

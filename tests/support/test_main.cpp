@@ -12,6 +12,7 @@
 #include "platform/dialogs.h"
 #include "platform/lazyform.h"
 #include "platform/textfile.h"
+#include "store/filenames.h"
 #include "store/store.h"
 #include "testing.h"
 
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     // As the program does at its start: a write past the file-size limit fails.
     textfile::FailWritesPastSizeLimit();
+    filegroup::SetOwnFiles(store::FixedFileNames());
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new FreshWorkDir);
     return RUN_ALL_TESTS();

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cstring>
 
 #include "platform/ansi.h"
@@ -119,14 +120,15 @@ bool WriteLog::Flushed(const std::string& name) const {
     return false;
 }
 
-std::map<std::string, std::string> FolderContents() {
+std::map<std::string, std::string> FolderContents(const QString& folder) {
     std::map<std::string, std::string> files;
-    const QDir dir(QDir::currentPath());
+    const QDir dir(folder.isEmpty() ? QDir::currentPath() : folder);
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::Dirs |
                                              QDir::NoDotAndDotDot)) {
-        QFile f(dir.filePath(name));
-        std::string content = "<folder>";
-        if (f.open(QIODevice::ReadOnly)) content = f.readAll().toStdString();
+        const QFileInfo info(dir.filePath(name));
+        QFile f(info.filePath());
+        std::string content = info.isFile() ? "<unreadable>" : info.isDir() ? "<folder>" : "<special>";
+        if (info.isFile() && f.open(QIODevice::ReadOnly)) content = f.readAll().toStdString();
         files[ansi::fromQString(name)] = content;
     }
     return files;

@@ -97,9 +97,9 @@ private:
     std::vector<std::string> steps_;
 };
 
-// Every entry of the working folder, hidden ones included, with its bytes (a
-// folder as "<folder>"), to compare a whole folder before and after.
-std::map<std::string, std::string> FolderContents();
+// Every entry of the working folder (or `folder`), hidden ones included, with its
+// bytes (a folder as "<folder>", a FIFO "<special>"), to compare before and after.
+std::map<std::string, std::string> FolderContents(const QString& folder = {});
 
 // The content of a file in the working directory, or nullopt when missing.
 std::optional<std::string> ReadFile(const std::string& name);
