@@ -1,4 +1,4 @@
-#include "platform/ansi.h"
+#include "files/ansi.h"
 
 #include <array>
 #include <cstdint>

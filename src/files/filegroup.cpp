@@ -1,4 +1,4 @@
-#include "platform/filegroup.h"
+#include "files/filegroup.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,9 +11,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/ansi.h"
-#include "platform/grouprecord.h"
-#include "platform/textfile.h"
+#include "files/ansi.h"
+#include "files/grouprecord.h"
+#include "files/textfile.h"
 
 namespace filegroup {
 namespace {

@@ -28,7 +28,7 @@
 #include <sys/types.h>
 #include <vector>
 
-#include "platform/filegroup.h"
+#include "files/filegroup.h"
 
 namespace filegroup::detail {
 

@@ -1,12 +1,12 @@
-#include "platform/textfile.h"
+#include "files/textfile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <cctype>
 #include <csignal>
 
-#include "platform/ansi.h"
-#include "platform/grouprecord.h"
+#include "files/ansi.h"
+#include "files/grouprecord.h"
 
 namespace textfile {
 namespace {

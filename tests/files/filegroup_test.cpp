@@ -1,4 +1,4 @@
-#include "platform/filegroup.h"
+#include "files/filegroup.h"
 
 #include <gtest/gtest.h>
 

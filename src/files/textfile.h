@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/filegroup.h"
+#include "files/filegroup.h"
 
 namespace textfile {
 
