@@ -1,8 +1,7 @@
 #pragma once
-// Inside the file group module: the system steps its two files share, and the
-// record of a group under way (grouprecord.cpp). Paths are native bytes and
-// absolute, so that a record still names its files when the current folder
-// has changed.
+// The record of a file group under way, and the recovery that finishes a
+// group a run left unfinished. Paths are native bytes and absolute, so that a
+// record still names its files when the current folder has changed.
 //
 // While the renames of a group are under way, a record beside its first file
 // lists the renames and deletions that make the group whole, in order. It is
@@ -21,61 +20,31 @@
 // a pointer to the record, so that the group is finished from wherever the
 // next start looks first; a pointer whose record is gone is stale.
 #include <QByteArray>
-#include <functional>
-#include <optional>
-#include <string>
 #include <string_view>
-#include <sys/types.h>
 #include <vector>
 
-#include "files/filegroup.h"
+#include "files/filesystem.h"
 
-namespace filegroup::detail {
+namespace filegroup {
 
-// Asks the test hook whether this step is to fail.
-Result injected(Op op, std::string_view name);
-Failure systemFailure(std::string_view name, int error);
+// Run before anything reads the files of a folder (at start, and when a
+// dialog makes another folder the current one): finishes every group whose
+// record in `folder`, or whose record a pointer in `folder` names, no running
+// process holds, as its record says, then
+// removes the temporary files of processes that no longer run from that
+// folder and the folders of those groups, and nothing else. A record whose
+// steps cannot all be carried out is kept, with the temporaries it names, for
+// the next try; the failures say which file and why.
+// A step is carried out only where the program itself could have put it: a
+// file of the record's own folder, or of a folder that holds a pointer to this
+// very record; a pointer leads only to a record that names files of the
+// pointer's folder. A record or pointer that asks anything else, is no regular
+// file or is another user's, is carried out in no part and stays; its failure
+// is `refused`.
+std::vector<Failure> FinishInterruptedGroups(std::string_view folder = ".");
 
-// The name a native path has in the program's spelling (Windows-1252).
-std::string spelled(const QByteArray& path);
-QByteArray nativePath(std::string_view name);
-QByteArray absolutePath(const QByteArray& path);
-QByteArray folderOf(const QByteArray& path);
-
-// Opens `path` for reading without ever waiting on it, as a FIFO or a device
-// would make a plain open wait: only a regular file, and (`ownOnly`) one of
-// this user's, no longer than `bound` bytes; `name` names it in a failure.
-// `flags` are added to the open's (O_NOFOLLOW: a link is refused).
-Result openForReading(const QByteArray& path, std::string_view name, int flags, std::int64_t bound, bool ownOnly,
-                      int& fd, std::int64_t& length);
-// Reads what the file held when it was opened (`length` bytes; fewer when it
-// has shrunk since, never more).
-Result readOpened(int fd, std::int64_t length, std::string& bytes, std::string_view name);
-
-// EnsureExists, Length and ReadAll, asking the test hook first only when
-// `ask` is set (the text file module's own steps are not asked); readPieces
-// reads as ReadAll does, handing the file over in pieces, in order, until
-// `take` returns false.
-Result ensureExists(std::string_view name, bool* created, bool ask);
-Result length(std::string_view name, std::int64_t& bytes, bool ask);
-Result readAll(std::string_view name, std::string& bytes, bool ask);
-Result readPieces(std::string_view name, const std::function<bool(std::string_view piece)>& take, bool ask);
-
-// The system calls, each returning the error (0 when it worked).
-int renameFile(const QByteArray& from, const QByteArray& to);
-int unlinkFile(const QByteArray& path);  // a missing file counts as removed
-int writeAll(int fd, std::string_view bytes);
-
-// Creates a temporary file beside `target` (".runemill-" with this process's
-// id and a count), open for writing; -errno when it cannot.
-int createTemporary(const QByteArray& target, QByteArray& temp);
-
-// The flushes of a file's content and of a folder's names to the disk. The
-// test hook is asked first when `ask` is set (Op::Flush with the file's name,
-// Op::SyncFolder with the folder's path). A folder that cannot be opened or
-// synced on its file system is no failure.
-Result flushFile(int fd, std::string_view name, bool ask);
-Result syncFolder(const QByteArray& folder, bool ask);
+// The record as the writer of a group (filegroup::Apply) keeps it.
+namespace detail {
 
 struct Step {
     enum class Kind { Rename, Delete };
@@ -116,4 +85,6 @@ private:
     std::vector<int> locks_;            // the open records, locked
 };
 
-}  // namespace filegroup::detail
+}  // namespace detail
+
+}  // namespace filegroup

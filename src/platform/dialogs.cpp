@@ -14,7 +14,7 @@
 #include <cmath>
 
 #include "files/ansi.h"
-#include "files/filegroup.h"
+#include "files/grouprecord.h"
 
 namespace dlg {
 namespace {

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 
+#include "files/grouprecord.h"
 #include "support/file_faults.h"
 #include "support/testing.h"
 

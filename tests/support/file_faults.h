@@ -18,6 +18,7 @@
 
 #include "files/ansi.h"
 #include "files/filegroup.h"
+#include "files/grouprecord.h"
 #include "files/textfile.h"
 #include "support/testing.h"
 
