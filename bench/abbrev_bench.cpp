@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "settle.h"
 #include "abbrev/abbmode.h"
 #include "abbrev/listfiles.h"
+#include "files/textfile.h"
 #include "platform/dialogs.h"
 #include "platform/lazyform.h"
 #include "platform/richtextbox.h"
-#include "platform/textfile.h"
+#include "settle.h"
 #include "store/filenames.h"
 #include "store/store.h"
 

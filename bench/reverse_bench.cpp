@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "settle.h"
 #include "app/form1.h"
 #include "convert/abbrev_pass.h"
 #include "convert/bed_list.h"
 #include "convert/reverse.h"
+#include "files/textfile.h"
 #include "platform/lazyform.h"
 #include "platform/richtext_format.h"
 #include "platform/richtextbox.h"
 #include "platform/textbox.h"
-#include "platform/textfile.h"
+#include "settle.h"
 #include "store/filenames.h"
 #include "store/store.h"
 

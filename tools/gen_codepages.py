@@ -4,7 +4,9 @@ the Windows single-byte code pages behind the RTF character sets.
 
 The code pages are those whose tables (kUpperNNN) the character set table
 of src/rtf/codepage.cpp names; the tables are written in the order of their
-names. Run: tools/gen_codepages.py > src/rtf/codepage_tables.inc
+names. Windows-1252 is not among them: its row takes the file layer's table
+(ansi::kUpperHalf in src/files/ansi.cpp), the one the whole program uses.
+Run: tools/gen_codepages.py > src/rtf/codepage_tables.inc
 
 A byte that a code page leaves undefined maps to the code point of the same
 value (U+0081 for 81), unless the table already uses that code point; then it

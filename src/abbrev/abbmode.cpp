@@ -12,15 +12,15 @@
 
 #include "abbrev/listfiles.h"
 #include "assign/charass.h"
-#include "platform/events.h"
-#include "platform/ansi.h"
+#include "files/ansi.h"
+#include "files/textfile.h"
 #include "platform/captions.h"
 #include "platform/controls.h"
 #include "platform/dialogs.h"
+#include "platform/events.h"
 #include "platform/richtext_format.h"
 #include "platform/richtextbox.h"
 #include "platform/shell.h"
-#include "platform/textfile.h"
 #include "store/filenames.h"
 #include "store/store.h"
 

@@ -4,8 +4,8 @@
 #include <array>
 
 #include "convert/replace.h"
-#include "platform/ansi.h"
-#include "platform/textfile.h"
+#include "files/ansi.h"
+#include "files/textfile.h"
 #include "rtf/shape.h"
 #include "store/filenames.h"
 

@@ -4,8 +4,8 @@
 
 #include "convert/abbrev_pass.h"
 #include "convert/bed_list.h"
-#include "platform/ansi.h"
-#include "platform/textfile.h"
+#include "files/ansi.h"
+#include "files/textfile.h"
 #include "store/filenames.h"
 
 namespace abbrev {

@@ -1,6 +1,6 @@
 #include "app/masterfiles.h"
 
-#include "platform/textfile.h"
+#include "files/textfile.h"
 #include "store/filenames.h"
 
 namespace app {

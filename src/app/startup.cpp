@@ -3,9 +3,9 @@
 #include <QApplication>
 
 #include "app/form1.h"
+#include "files/textfile.h"
 #include "platform/dialogs.h"
 #include "platform/single_instance.h"
-#include "platform/textfile.h"
 #include "platform/windowlist.h"
 #include "platform/x11windows.h"
 #include "store/filenames.h"

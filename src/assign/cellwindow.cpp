@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "platform/ansi.h"
+#include "files/ansi.h"
 #include "platform/captions.h"
 #include "platform/controls.h"
 #include "platform/richtextbox.h"

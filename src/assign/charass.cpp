@@ -7,10 +7,10 @@
 #include "assign/lockuni.h"
 #include "assign/settings.h"
 #include "assign/zoom.h"
-#include "platform/ansi.h"
+#include "files/ansi.h"
 #include "platform/controls.h"
-#include "platform/richtextbox.h"
 #include "platform/dialogs.h"
+#include "platform/richtextbox.h"
 #include "store/filenames.h"
 #include "store/store.h"
 

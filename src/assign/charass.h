@@ -9,8 +9,8 @@
 #include <string>
 
 #include "assign/cellwindow.h"
+#include "files/filegroup.h"
 #include "platform/fontdialog.h"
-#include "platform/filegroup.h"
 
 class QLabel;
 class QPushButton;

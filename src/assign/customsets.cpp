@@ -8,7 +8,7 @@
 #include "assign/pages.h"
 #include "assign/setfiles.h"
 #include "assign/settings.h"
-#include "platform/ansi.h"
+#include "files/ansi.h"
 #include "platform/dialogs.h"
 #include "store/store.h"
 

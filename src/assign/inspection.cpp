@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "assign/cellwindow.h"
-#include "platform/ansi.h"
+#include "files/ansi.h"
 #include "store/store.h"
 
 namespace assign {

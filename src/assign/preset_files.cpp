@@ -1,7 +1,7 @@
 #include "assign/preset_files.h"
 
 #include "assign/settings.h"
-#include "platform/textfile.h"
+#include "files/textfile.h"
 #include "store/store.h"
 
 namespace assign {

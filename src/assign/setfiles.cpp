@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "assign/settings.h"
-#include "platform/ansi.h"
-#include "platform/textfile.h"
+#include "files/ansi.h"
+#include "files/textfile.h"
 #include "store/filenames.h"
 #include "store/store.h"
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/filegroup.h"
+#include "files/filegroup.h"
 
 namespace assign {
 

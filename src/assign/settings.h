@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/filegroup.h"
+#include "files/filegroup.h"
 
 namespace assign {
 

@@ -13,8 +13,8 @@
 #include <cctype>
 #include <cmath>
 
-#include "platform/ansi.h"
-#include "platform/filegroup.h"
+#include "files/ansi.h"
+#include "files/grouprecord.h"
 
 namespace dlg {
 namespace {

@@ -17,7 +17,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/ansi.h"
+#include "files/ansi.h"
 #include "platform/dialogs.h"
 #include "rtf/codepage.h"
 

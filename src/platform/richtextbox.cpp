@@ -12,7 +12,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/ansi.h"
+#include "files/ansi.h"
+#include "files/textfile.h"
 #include "platform/controls.h"
 #include "platform/crlf_positions.h"
 #include "platform/dialogs.h"
@@ -20,7 +21,6 @@
 #include "platform/text_layout.h"
 #include "rtf/reader.h"
 #include "rtf/writer.h"
-#include "platform/textfile.h"
 
 namespace platform {
 namespace {

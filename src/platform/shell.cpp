@@ -7,8 +7,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-#include "platform/ansi.h"
-#include "platform/textfile.h"
+#include "files/ansi.h"
+#include "files/textfile.h"
 
 namespace platform {
 namespace {

@@ -7,7 +7,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "platform/ansi.h"
+#include "files/ansi.h"
 #include "platform/crlf_positions.h"
 #include "platform/text_layout.h"
 

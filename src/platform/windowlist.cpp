@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <cctype>
 
-#include "platform/ansi.h"
+#include "files/ansi.h"
 
 namespace platform {
 namespace {

@@ -16,7 +16,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 
-#include "platform/ansi.h"
+#include "files/ansi.h"
 #endif
 
 namespace platform {

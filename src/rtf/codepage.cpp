@@ -8,6 +8,8 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "files/ansi.h"
+
 namespace codepage {
 namespace {
 
@@ -17,7 +19,7 @@ using QFD = QFontDatabase;
 constexpr ByteRange kPairLeads{0x81, 0xFE};
 
 constexpr Charset kCharsets[] = {
-    {kWesternCharset, 1252, "Western", QFD::Latin, kUpper1252},
+    {kWesternCharset, 1252, "Western", QFD::Latin, ansi::kUpperHalf},
     {2, kSymbol, "Symbol", QFD::Symbol},
     {128, 932, "Japanese", QFD::Japanese, nullptr, "CP932", {{0x81, 0x9F}, {0xE0, 0xFC}}},
     {129, 949, "Hangul", QFD::Korean, nullptr, "CP949", {kPairLeads}},
@@ -134,7 +136,7 @@ bool isLeadByte(int cp, unsigned char b) {
 }
 
 char16_t byteToUnicode(int cp, unsigned char b) {
-    if (cp == 1252) return b >= 0x80 ? kUpper1252[b - 0x80] : b;
+    if (cp == 1252) return ansi::toUnicode(b);
     return maps(cp).toUni[b];
 }
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/ansi.h"
-#include "platform/textfile.h"
+#include "files/ansi.h"
+#include "files/textfile.h"
 #include "store/filenames.h"
 
 namespace store {

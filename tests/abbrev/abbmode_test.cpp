@@ -11,11 +11,11 @@
 
 #include "abbrev/abbmode.h"
 #include "abbrev/listfiles.h"
+#include "files/textfile.h"
 #include "platform/dialogs.h"
 #include "platform/fontdialog.h"
 #include "platform/richtextbox.h"
 #include "platform/shell.h"
-#include "platform/textfile.h"
 #include "store/filenames.h"
 #include "store/store.h"
 #include "support/testing.h"

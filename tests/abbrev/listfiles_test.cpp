@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "abbrev/listfiles.h"
-#include "platform/ansi.h"
-#include "platform/textfile.h"
+#include "files/ansi.h"
+#include "files/textfile.h"
 #include "store/filenames.h"
 #include "support/file_faults.h"
 #include "support/testing.h"

@@ -8,7 +8,7 @@
 
 #include "convert/abbrev_pass.h"
 #include "convert/bed_list.h"
-#include "platform/textfile.h"
+#include "files/textfile.h"
 #include "store/filenames.h"
 #include "support/testing.h"
 

@@ -6,7 +6,7 @@
 
 #include "assign/charass.h"
 #include "assign/charass2.h"
-#include "platform/ansi.h"
+#include "files/ansi.h"
 #include "platform/richtextbox.h"
 #include "rtf/codepage.h"
 #include "store/filenames.h"

@@ -11,7 +11,7 @@
 #include "assign/cells.h"
 #include "assign/preset_symbol.h"
 #include "assign/preset_tables.h"
-#include "platform/ansi.h"
+#include "files/ansi.h"
 #include "platform/richtextbox.h"
 
 using namespace assign;

@@ -13,16 +13,16 @@
 #include "app/form1.h"
 #include "assign/charass.h"
 #include "assign/charass2.h"
+#include "assign/preset_symbol.h"
 #include "assign/preset_tables.h"
-#include "platform/ansi.h"
+#include "assign/settings_io.h"
+#include "files/ansi.h"
 #include "platform/richtextbox.h"
 #include "platform/textbox.h"
 #include "store/filenames.h"
 #include "store/store.h"
 #include "support/controls.h"
 #include "support/testing.h"
-#include "assign/preset_symbol.h"
-#include "assign/settings_io.h"
 
 using assign::Preset;
 using assign::PresetId;

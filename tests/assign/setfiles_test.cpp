@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "platform/textfile.h"
+#include "files/textfile.h"
 #include "store/filenames.h"
 #include "store/store.h"
 #include "support/file_faults.h"

@@ -9,15 +9,15 @@
 #include "assign/cells.h"
 #include "assign/charass.h"
 #include "assign/charass2.h"
-#include "assign/zoom.h"
 #include "assign/pages.h"
-#include "platform/ansi.h"
+#include "assign/settings_io.h"
+#include "assign/zoom.h"
+#include "files/ansi.h"
 #include "platform/dialogs.h"
 #include "platform/richtextbox.h"
 #include "store/filenames.h"
 #include "store/store.h"
 #include "support/testing.h"
-#include "assign/settings_io.h"
 
 using testing_support::ReadFile;
 using testing_support::ReadLines;

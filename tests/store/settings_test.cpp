@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/textfile.h"
+#include "files/textfile.h"
 #include "store/filenames.h"
 #include "store/store.h"
 #include "support/testing.h"

@@ -16,9 +16,10 @@
 #include <functional>
 #include <string>
 
-#include "platform/ansi.h"
-#include "platform/filegroup.h"
-#include "platform/textfile.h"
+#include "files/ansi.h"
+#include "files/filegroup.h"
+#include "files/grouprecord.h"
+#include "files/textfile.h"
 #include "support/testing.h"
 
 namespace testing_support {

@@ -9,9 +9,9 @@
 #include <memory>
 
 #include "assign/zoom.h"
+#include "files/textfile.h"
 #include "platform/dialogs.h"
 #include "platform/lazyform.h"
-#include "platform/textfile.h"
 #include "store/filenames.h"
 #include "store/store.h"
 #include "testing.h"

@@ -9,10 +9,10 @@
 #include <QFileInfo>
 #include <cstring>
 
-#include "platform/ansi.h"
+#include "files/ansi.h"
+#include "files/textfile.h"
 #include "platform/fontdialog.h"
 #include "platform/shell.h"
-#include "platform/textfile.h"
 
 namespace testing_support {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "files/textfile.h"
 #include "platform/dialogs.h"
-#include "platform/textfile.h"
 
 namespace dlg {
 inline void PrintTo(const MsgBoxCall& call, std::ostream* os) {

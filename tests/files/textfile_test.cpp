@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <csignal>
 
-#include "platform/textfile.h"
+#include "files/textfile.h"
 #include "support/testing.h"
 
 using testing_support::ReadFile;

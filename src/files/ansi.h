@@ -10,6 +10,10 @@
 
 namespace ansi {
 
+// The characters of the bytes 80..FF (each byte below is its own character):
+// the program's one table of Windows-1252, the RTF engine's too.
+extern const char16_t kUpperHalf[128];
+
 // The Unicode character of one Windows-1252 byte.
 char16_t toUnicode(unsigned char byte);
 

@@ -1,18 +1,17 @@
-#include "platform/textfile.h"
+#include "files/textfile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <cctype>
 #include <csignal>
 
-#include "platform/ansi.h"
-#include "platform/grouprecord.h"
+#include "files/ansi.h"
+#include "files/filesystem.h"
 
 namespace textfile {
 namespace {
 
 QString g_lastError;
-std::function<std::string(const std::string&)> g_nameHook;
 
 bool fail(const QString& what, const QString& name, const QString& reason) {
     g_lastError = QStringLiteral("%1 \"%2\": %3").arg(what, name, reason);
@@ -26,18 +25,6 @@ bool worked(const char* what, const filegroup::Result& failure) {
 }
 
 }  // namespace
-
-QString qpath(std::string_view name) { return ansi::toQString(g_nameHook ? g_nameHook(std::string(name)) : name); }
-
-QString writtenPath(std::string_view name) {
-    QString path = qpath(name);
-    for (int hops = 0; hops < 32; ++hops) {
-        const QFileInfo info(path);
-        if (!info.isSymLink()) break;
-        path = info.symLinkTarget();
-    }
-    return path;
-}
 
 bool exists(std::string_view name) { return QFileInfo::exists(qpath(name)); }
 
@@ -245,7 +232,5 @@ std::string withLastError(const std::string& message) {
 }
 
 void FailWritesPastSizeLimit() { std::signal(SIGXFSZ, SIG_IGN); }
-
-void SetNameHook(std::function<std::string(const std::string&)> hook) { g_nameHook = std::move(hook); }
 
 }  // namespace textfile

@@ -1,4 +1,4 @@
-#include "platform/grouprecord.h"
+#include "files/grouprecord.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/ansi.h"
+#include "files/ansi.h"
 
 TEST(Ansi, EveryByteSurvivesTheTripThroughUnicode) {
     std::string all;

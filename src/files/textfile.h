@@ -15,15 +15,12 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/filegroup.h"
+#include "files/filegroup.h"
+#include "files/filesystem.h"
 
 namespace textfile {
 
-// The path a name has on disk.
-QString qpath(std::string_view name);
-// The path of the file a write of `name` replaces: a symbolic link stays and
-// the file it leads to, through every further link, gets the content.
-QString writtenPath(std::string_view name);
+// qpath, writtenPath and SetNameHook: filesystem.h.
 
 bool exists(std::string_view name);
 
@@ -100,9 +97,5 @@ std::string withLastError(const std::string& message);
 // A write past the user's file-size limit fails with an error the program
 // reports, instead of the signal ending the process with the data unsaved.
 void FailWritesPastSizeLimit();
-
-// For tests: gives the spelling a name has on disk (a test uses it to act as
-// a file system that ignores letter case).
-void SetNameHook(std::function<std::string(const std::string& name)> hook);
 
 }  // namespace textfile

@@ -1,4 +1,4 @@
-#include "platform/filegroup.h"
+#include "files/filegroup.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 
+#include "files/grouprecord.h"
 #include "support/file_faults.h"
 #include "support/testing.h"
 

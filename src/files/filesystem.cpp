@@ -1,0 +1,321 @@
+#include "files/filesystem.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "files/ansi.h"
+
+namespace textfile {
+namespace {
+
+std::function<std::string(const std::string&)> g_nameHook;
+
+}  // namespace
+
+QString qpath(std::string_view name) { return ansi::toQString(g_nameHook ? g_nameHook(std::string(name)) : name); }
+
+QString writtenPath(std::string_view name) {
+    QString path = qpath(name);
+    for (int hops = 0; hops < 32; ++hops) {
+        const QFileInfo info(path);
+        if (!info.isSymLink()) break;
+        path = info.symLinkTarget();
+    }
+    return path;
+}
+
+void SetNameHook(std::function<std::string(const std::string&)> hook) { g_nameHook = std::move(hook); }
+
+}  // namespace textfile
+
+namespace filegroup {
+namespace {
+
+FaultHook g_faultHook;
+
+Failure failure(std::string_view name, const QString& reason) {
+    return Failure{std::string(name), ansi::fromQString(reason)};
+}
+
+}  // namespace
+
+namespace detail {
+
+Failure systemFailure(std::string_view name, int error) {
+    return failure(name, QString::fromLocal8Bit(std::strerror(error)));
+}
+
+Result injected(Op op, std::string_view name) {
+    if (!g_faultHook) return std::nullopt;
+    if (auto reason = g_faultHook(op, std::string(name))) return Failure{std::string(name), *reason};
+    return std::nullopt;
+}
+
+std::string spelled(const QByteArray& path) { return ansi::fromQString(QFile::decodeName(path)); }
+
+QByteArray nativePath(std::string_view name) { return QFile::encodeName(textfile::qpath(name)); }
+
+QByteArray absolutePath(const QByteArray& path) {
+    return path.startsWith('/') ? path : QFile::encodeName(QDir::currentPath()) + '/' + path;
+}
+
+QByteArray folderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+// The system calls, with errno taken at once (a path's buffer is freed after).
+int renameFile(const QByteArray& from, const QByteArray& to) {
+    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
+}
+
+int unlinkFile(const QByteArray& path) { return ::unlink(path.constData()) == 0 || errno == ENOENT ? 0 : errno; }
+
+int writeAll(int fd, std::string_view bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+// Its name is short and fixed in form, so that it fits wherever the target's
+// own name fits.
+int createTemporary(const QByteArray& target, QByteArray& temp) {
+    static unsigned counter = 0;
+    for (int attempt = 0;; ++attempt) {
+        temp = folderOf(target) + "/.runemill-" + QByteArray::number(::getpid()) + '-' + QByteArray::number(++counter);
+        const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) return fd;
+        if (errno != EEXIST || attempt > 100) {
+            const int error = errno;
+            temp.clear();
+            return -error;
+        }
+    }
+}
+
+Result flushFile(int fd, std::string_view name, bool ask) {
+    if (ask)
+        if (auto f = injected(Op::Flush, name)) return f;
+    if (::fsync(fd) != 0) return systemFailure(name, errno);
+    return std::nullopt;
+}
+
+Result syncFolder(const QByteArray& folder, bool ask) {
+    const std::string name = spelled(folder);
+    if (ask)
+        if (auto f = injected(Op::SyncFolder, name)) return f;
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    const int error = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    // A file system that cannot sync a folder still has the files themselves
+    // on the disk.
+    if (error != 0 && error != EINVAL && error != EROFS) return systemFailure(name, error);
+    return std::nullopt;
+}
+
+namespace {
+
+std::string mebibytes(std::int64_t bytes) { return std::to_string(bytes >> 20) + " MB"; }
+
+}  // namespace
+
+// What a file that is not regular is, for the user.
+std::string notRegular(mode_t mode) {
+    const char* kind = S_ISDIR(mode)                    ? "a folder"
+                       : S_ISFIFO(mode)                 ? "a FIFO (named pipe)"
+                       : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
+                       : S_ISSOCK(mode)                 ? "a socket"
+                       : S_ISLNK(mode)                  ? "a symbolic link"
+                                                        : "of an unknown kind";
+    return std::string("It is ") + kind + ", not a regular file";
+}
+
+Result openForReading(const QByteArray& path, std::string_view name, int flags, std::int64_t bound, bool ownOnly,
+                      int& fd, std::int64_t& length) {
+    fd = -1;
+    // Looked at before it is opened, so that no device (nor another user's
+    // record) is opened at all; the open cannot wait even so, and what it
+    // opened is looked at again.
+    struct stat st {};
+    const bool follow = (flags & O_NOFOLLOW) == 0;
+    if ((follow ? ::stat(path.constData(), &st) : ::lstat(path.constData(), &st)) != 0)
+        return systemFailure(name, errno);
+    if (S_ISREG(st.st_mode) && !(ownOnly && st.st_uid != ::geteuid())) {
+        fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | flags);
+        if (fd < 0) return systemFailure(name, errno);
+        if (::fstat(fd, &st) != 0) st.st_mode = 0;
+    }
+    std::string why;
+    if (!S_ISREG(st.st_mode)) why = notRegular(st.st_mode);
+    else if (ownOnly && st.st_uid != ::geteuid()) why = "It belongs to another user";
+    else if (st.st_size > bound)
+        why = "It holds " + std::to_string(st.st_size) + " bytes (" + mebibytes(st.st_size) +
+              "), more than the program reads (" + mebibytes(bound) + ")";
+    if (why.empty()) {
+        length = static_cast<std::int64_t>(st.st_size);
+        return std::nullopt;
+    }
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+    return Failure{std::string(name), why};
+}
+
+Result readOpened(int fd, std::int64_t length, std::string& bytes, std::string_view name) {
+    bytes.resize(static_cast<size_t>(length));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return systemFailure(name, errno);
+        if (n == 0) break;
+        done += static_cast<size_t>(n);
+    }
+    bytes.resize(done);
+    return std::nullopt;
+}
+
+}  // namespace detail
+
+using namespace detail;
+
+namespace {
+
+std::vector<std::string>& ownFiles() {
+    static std::vector<std::string> names;
+    return names;
+}
+
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+    return ansi::toUpper(std::string(a)) == ansi::toUpper(std::string(b));
+}
+
+}  // namespace
+
+bool SameFile(std::string_view a, std::string_view b) {
+    struct stat sa {}, sb {};
+    if (::stat(nativePath(a).constData(), &sa) != 0 || ::stat(nativePath(b).constData(), &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+void SetOwnFiles(std::vector<std::string> names) { ownFiles() = std::move(names); }
+
+std::optional<Astray> LeadsAstray(std::string_view name) {
+    const QFileInfo written(textfile::writtenPath(name));
+    const std::string target = ansi::fromQString(written.absoluteFilePath());
+    if (QDir(written.absolutePath()).canonicalPath() != QDir::current().canonicalPath()) return Astray{target, {}};
+    const std::string nameThere = ansi::fromQString(written.fileName());
+    for (const std::string& own : ownFiles()) {
+        if (sameIgnoringCase(own, name)) continue;
+        if (sameIgnoringCase(nameThere, own) || SameFile(name, own)) return Astray{target, own};
+    }
+    return std::nullopt;
+}
+
+void SetFaultHook(FaultHook hook) { g_faultHook = std::move(hook); }
+
+namespace detail {
+
+Result ownLinkRefusal(std::string_view name) {
+    const auto& own = ownFiles();
+    if (std::find(own.begin(), own.end(), name) == own.end()) return std::nullopt;
+    struct stat st {};
+    if (::lstat(nativePath(name).constData(), &st) != 0 || !S_ISLNK(st.st_mode)) return std::nullopt;
+    const auto astray = LeadsAstray(name);
+    if (!astray) return std::nullopt;
+    const std::string where = astray->ownFile.empty()
+                                  ? "\"" + astray->target + "\", outside the working folder"
+                                  : "the program's own file \"" + astray->ownFile + "\"";
+    return Failure{std::string(name), "It is a symbolic link to " + where +
+                                          "; the program neither reads nor writes a file through it"};
+}
+
+// Neither looks at a file more than its directory entry, so neither can wait.
+Result ensureExists(std::string_view name, bool* created, bool ask) {
+    if (created) *created = false;
+    if (ask)
+        if (auto f = injected(Op::Create, name)) return f;
+    if (auto f = ownLinkRefusal(name)) return f;
+    const QByteArray path = nativePath(name);
+    struct stat st {};
+    if (::stat(path.constData(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) return Failure{std::string(name), notRegular(st.st_mode)};
+        return std::nullopt;
+    }
+    if (errno != ENOENT) return systemFailure(name, errno);
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) return systemFailure(name, errno);
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    if (!regular) return Failure{std::string(name), notRegular(st.st_mode)};
+    if (created) *created = true;
+    return std::nullopt;
+}
+
+Result length(std::string_view name, std::int64_t& bytes, bool ask) {
+    if (ask)
+        if (auto f = injected(Op::Length, name)) return f;
+    if (auto f = ownLinkRefusal(name)) return f;
+    struct stat st {};
+    if (::stat(nativePath(name).constData(), &st) != 0) return systemFailure(name, errno);
+    if (!S_ISREG(st.st_mode)) return Failure{std::string(name), notRegular(st.st_mode)};
+    bytes = static_cast<std::int64_t>(st.st_size);
+    return std::nullopt;
+}
+
+namespace {
+
+// The open of every read: a regular file no longer than the bound.
+Result openToRead(std::string_view name, bool ask, int& fd, std::int64_t& length) {
+    if (ask)
+        if (auto f = injected(Op::Read, name)) return f;
+    if (auto f = ownLinkRefusal(name)) return f;
+    return openForReading(nativePath(name), name, 0, kMaxFileBytes, false, fd, length);
+}
+
+}  // namespace
+
+Result readAll(std::string_view name, std::string& bytes, bool ask) {
+    int fd = -1;
+    std::int64_t length = 0;
+    if (auto f = openToRead(name, ask, fd, length)) return f;
+    Result f = readOpened(fd, length, bytes, name);
+    ::close(fd);
+    return f;
+}
+
+Result readPieces(std::string_view name, const std::function<bool(std::string_view piece)>& take, bool ask) {
+    int fd = -1;
+    std::int64_t left = 0;
+    if (auto f = openToRead(name, ask, fd, left)) return f;
+    Result f;
+    char buffer[65536];
+    while (left > 0) {
+        const ssize_t n = ::read(fd, buffer, static_cast<size_t>(std::min<std::int64_t>(left, sizeof buffer)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) f = systemFailure(name, errno);
+        if (n <= 0 || !take(std::string_view(buffer, static_cast<size_t>(n)))) break;
+        left -= n;
+    }
+    ::close(fd);
+    return f;
+}
+
+}  // namespace detail
+
+}  // namespace filegroup
