@@ -89,6 +89,7 @@ TEST(SetTitles, TitlesThatCouldDamageAFileAreRefusedWithTheReason) {
         {"Chain", "own file \"RUNEMILLINI2.TXT\"", "Chain.TXT", "C5.TXT"},
         {"Dangling", "own file \"UNDO7.TXT\"", "Dangling.TXT", "undo7.txt"},
         {"Out", "\"OutII.TXT\" leads outside the working folder", "OutII.TXT", "../runemill-nowhere/OutII.TXT"},
+        {"Far", "\"FarII.TXT\" leads outside the working folder", "FarII.TXT", "OutII.TXT"},  // to "Out"'s link
         {"Fresh", nullptr, "Fresh.TXT", "Fresher.TXT"},
         {"RUNEMILLINI", "RUNEMILLINI.TXT"},
         {"runemillini2", "RUNEMILLINI2.TXT"},

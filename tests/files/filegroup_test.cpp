@@ -33,6 +33,23 @@ void mixedFolder() {
     WriteFile("other.TXT", "untouched");
 }
 
+// Runs `step` in a child process that is killed right before it renames `name`.
+void killedBeforeRenaming(const std::string& name, const std::function<void()>& step) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        filegroup::SetFaultHook([&name](filegroup::Op op, const std::string& file) -> std::optional<std::string> {
+            if (op == filegroup::Op::Rename && file == name) ::kill(::getpid(), SIGKILL);
+            return std::nullopt;
+        });
+        step();
+        ::_exit(0);
+    }
+    ::waitpid(child, nullptr, 0);
+}
+
+// The name of a temporary file of a process that runs: this one.
+std::string runningTemporary() { return ".runemill-" + std::to_string(::getpid()) + "-999"; }
+
 }  // namespace
 
 TEST(FileGroup, AGroupReplacesCreatesAndDeletesAndLeavesNoTemporaryFile) {
@@ -169,10 +186,10 @@ TEST(FileGroup, NamesAreMeasuredAsStoredOnDisk) {
     EXPECT_EQ(filegroup::NameBytesOnDisk("\xe9\x80.TXT"), 2u + 3u + 4u);  // é and € in UTF-8
 }
 
-// The next start removes what ended runs left, and only that: a temporary of
-// a process that runs, other names, a record its writer holds, and records
-// that cannot be finished (not whole, a folder missing) with the temporary
-// they need stay.
+// The next start removes what ended runs left (a temporary, a pointer whose
+// record is gone), and only that: a temporary of a process that runs, other
+// names, a record its writer holds, and records that cannot be finished (not
+// whole, a folder missing) with the temporary they need stay.
 TEST(FileGroupRecovery, OnlyTheTemporariesOfEndedRunsGo) {
     const std::string left = ".runemill-2147483647-";  // no process has this id
     const std::string here = testing_support::WorkDir().toStdString();
@@ -187,6 +204,7 @@ TEST(FileGroupRecovery, OnlyTheTemporariesOfEndedRunsGo) {
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
     const auto expected = FolderContents();
     WriteFile(left + "1", "left by a crash");
+    WriteFile(".runemill-group-1-5", "runemill file group elsewhere\n" + here + "/.runemill-group-1-9\nend\n");
     EXPECT_EQ(filegroup::FinishInterruptedGroups().size(), 3u);
     EXPECT_EQ(FolderContents(), expected);
     ::close(held);
@@ -201,21 +219,43 @@ TEST(FileGroupRecovery, AGroupIsFinishedFromAnyOfItsFolders) {
         QDir().mkdir(QStringLiteral("sub"));
         WriteFile("sub/a.TXT", "old a");
         ASSERT_TRUE(QFile::link(QStringLiteral("sub/a.TXT"), QStringLiteral("a.TXT")));
-        const pid_t child = ::fork();
-        if (child == 0) {
-            filegroup::SetFaultHook([](filegroup::Op op, const std::string& name) -> std::optional<std::string> {
-                if (op == filegroup::Op::Rename && name == "b.TXT") ::kill(::getpid(), SIGKILL);
-                return std::nullopt;
-            });
+        killedBeforeRenaming("b.TXT", [] {
             filegroup::Apply({Change::Write("a.TXT", "new a"), Change::Write("b.TXT", "new b")});
-            ::_exit(0);
-        }
-        ::waitpid(child, nullptr, 0);
+        });
         EXPECT_TRUE(filegroup::FinishInterruptedGroups(start).empty());
         const std::map<std::string, std::string> whole = {{"a.TXT", "new a"}, {"b.TXT", "new b"}, {"sub", "<folder>"}};
         EXPECT_EQ(FolderContents(), whole) << start;
         EXPECT_EQ(QDir(QStringLiteral("sub")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.TXT"}) << start;
     }
+}
+
+// A record names the files of its own folder by their names alone: the
+// folder moved between the run and the next start, the group is finished.
+TEST(FileGroupRecovery, AGroupIsFinishedAfterItsFolderMoved) {
+    QDir().mkdir(QStringLiteral("box"));
+    WriteFile("box/a.TXT", "old a");
+    killedBeforeRenaming("box/b.TXT", [] {
+        filegroup::Apply({Change::Write("box/a.TXT", "new a"), Change::Write("box/b.TXT", "new b")});
+    });
+    ASSERT_TRUE(QDir().rename(QStringLiteral("box"), QStringLiteral("moved")));
+    EXPECT_TRUE(filegroup::FinishInterruptedGroups("moved").empty());
+    const std::map<std::string, std::string> whole = {{"a.TXT", "new a"}, {"b.TXT", "new b"}};
+    EXPECT_EQ(FolderContents(QStringLiteral("moved")), whole);
+}
+
+// A record replaced after the next start opened it (its writer began to undo)
+// is not the one read: nothing of it is done, and the new record stays.
+TEST(FileGroupRecovery, ARecordReplacedSinceItWasOpenedIsNotCarriedOut) {
+    const std::string temp = runningTemporary(), record = ".runemill-group-7-1";
+    WriteFile("a.TXT", "old a");
+    WriteFile(temp, "new a");
+    WriteFile(record, "runemill file group\nrename " + temp + " a.TXT\nend\n");
+    WriteFile("undo", "runemill file group\ndelete " + temp + "\nend\n");
+    testing_support::BeforeNextLock replace([&] { ::rename("undo", record.c_str()); });
+    EXPECT_TRUE(filegroup::FinishInterruptedGroups().empty());
+    const std::map<std::string, std::string> untouched = {
+        {"a.TXT", "old a"}, {temp, "new a"}, {record, "runemill file group\ndelete " + temp + "\nend\n"}};
+    EXPECT_EQ(FolderContents(), untouched);
 }
 
 // The writer puts the pointers in place before the record: a run ended at any
@@ -244,6 +284,8 @@ TEST(FileGroupRecovery, ARecordTouchesOnlyWhatTheProgramCouldHavePutThere) {
         {group + "delete " + here + "/sub/../victim/secret" + end, {}},
         {group + "delete " + QByteArray::fromStdString(victim + "secret").toPercentEncoding().toStdString() + end, {}},
         {group + "rename sub moved" + end, {}},
+        {group + "rename " + runningTemporary() + " payload\ndelete payload\n",  // no end line
+         [] { WriteFile(runningTemporary(), "temporary"); }},
         {pointer(victim + ".runemill-group-9"), [&] { elsewhere(".runemill-group-9", group + "delete secret" + end); }},
         {group + "delete " + victim + "secret" + end, [&] { elsewhere(".runemill-group-8", pointer(here + "/x")); }},
         {"", [&] { ::mkfifo(record.c_str(), 0644); }},

@@ -132,6 +132,11 @@ TEST(TextFileGroup, AllAreFlushedBeforeTheFirstRename) {
                                                       "write b.txt", "flush b.txt", "sync .", "write record",
                                                       "flush record", "rename record", "sync .", "rename l.txt",
                                                       "rename a.txt", "rename b.txt", "sync ."}));
+    // The system's own flushes, not only the steps asked first; the record
+    // is removed, and the folder synced, at the end.
+    EXPECT_EQ(log.calls(), (std::vector<std::string>{"flush l.txt", "flush a.txt", "flush b.txt", "sync .",
+                                                      "flush record", "rename record", "sync .", "rename l.txt",
+                                                      "rename a.txt", "rename b.txt", "sync .", "sync ."}));
     EXPECT_EQ(ReadFile("l.txt"), "L");
     EXPECT_EQ(ReadFile("b.txt"), "B");
 }
@@ -175,6 +180,9 @@ TEST(TextFileWrite, WholeFileWritesFlushUnlessToldOtherwise) {
     EXPECT_TRUE(log.Flushed("user.txt"));
     EXPECT_TRUE(log.Flushed("copy.txt"));
     EXPECT_FALSE(log.Flushed("scratch.txt"));
+    EXPECT_EQ(log.calls(), (std::vector<std::string>{"flush user.txt", "sync .", "rename user.txt", "sync .",
+                                                      "rename scratch.txt", "flush copy.txt", "sync .",
+                                                      "rename copy.txt", "sync ."}));
     EXPECT_EQ(ReadFile("scratch.txt"), "y");
 }
 
@@ -183,10 +191,14 @@ TEST(TextFileWrite, AReplacedFileKeepsItsPermissionsAndALinkItsTarget) {
     ASSERT_TRUE(QFile::setPermissions(QStringLiteral("target.txt"), QFile::ReadOwner | QFile::WriteOwner));
     const auto permissions = QFile::permissions(QStringLiteral("target.txt"));
     ASSERT_TRUE(QFile::link(QStringLiteral("target.txt"), QStringLiteral("link.txt")));
-    ASSERT_TRUE(textfile::writeAtomic("link.txt", "new"));
-    EXPECT_TRUE(QFileInfo(QStringLiteral("link.txt")).isSymLink());
-    EXPECT_EQ(ReadFile("target.txt"), "new");
-    EXPECT_EQ(QFile::permissions(QStringLiteral("target.txt")), permissions);
+    ASSERT_TRUE(QFile::link(QStringLiteral("link.txt"), QStringLiteral("chain.txt")));  // a link to the link
+    for (const char* name : {"link.txt", "chain.txt"}) {
+        ASSERT_TRUE(textfile::writeAtomic(name, name));
+        EXPECT_TRUE(QFileInfo(QStringLiteral("link.txt")).isSymLink());
+        EXPECT_TRUE(QFileInfo(QStringLiteral("chain.txt")).isSymLink());
+        EXPECT_EQ(ReadFile("target.txt"), name);
+        EXPECT_EQ(QFile::permissions(QStringLiteral("target.txt")), permissions);
+    }
 }
 
 // A write past the user's file-size limit ends a process by default. The

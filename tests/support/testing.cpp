@@ -99,6 +99,7 @@ std::string shortName(const std::string& file) {
 }  // namespace
 
 WriteLog::WriteLog() {
+    RecordSystemCalls(&calls_);
     filegroup::SetFaultHook([this](filegroup::Op step, const std::string& name) -> std::optional<std::string> {
         const std::string file = shortName(name);
         if (step == filegroup::Op::Write) steps_.push_back("write " + file);
@@ -109,15 +110,39 @@ WriteLog::WriteLog() {
     });
 }
 
-WriteLog::~WriteLog() { filegroup::SetFaultHook(nullptr); }
+WriteLog::~WriteLog() {
+    filegroup::SetFaultHook(nullptr);
+    RecordSystemCalls(nullptr);
+}
+
+std::vector<std::string> WriteLog::calls() const {
+    std::vector<std::string> named;
+    for (auto call = calls_.begin(); call != calls_.end(); ++call) {
+        std::string path = call->path;
+        if (call->kind == SystemCall::Kind::FlushFile)
+            for (auto later = call; later != calls_.end(); ++later)
+                if (later->kind == SystemCall::Kind::Rename && later->dev == call->dev && later->ino == call->ino) {
+                    path = later->path;
+                    break;
+                }
+        const char* word = call->kind == SystemCall::Kind::FlushFile     ? "flush "
+                           : call->kind == SystemCall::Kind::FlushFolder ? "sync "
+                                                                         : "rename ";
+        named.push_back(word + shortName(path));
+    }
+    return named;
+}
 
 bool WriteLog::Flushed(const std::string& name) const {
-    bool flushed = false;
-    for (const std::string& step : steps_) {
-        if (step == "flush " + name) flushed = true;
-        if (step == "rename " + name) return flushed;
-    }
-    return false;
+    const auto flushedBeforeRename = [&name](const std::vector<std::string>& steps) {
+        bool flushed = false;
+        for (const std::string& step : steps) {
+            if (step == "flush " + name) flushed = true;
+            if (step == "rename " + name) return flushed;
+        }
+        return false;
+    };
+    return flushedBeforeRename(steps_) && flushedBeforeRename(calls());
 }
 
 std::map<std::string, std::string> FolderContents(const QString& folder) {

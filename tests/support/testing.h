@@ -12,6 +12,7 @@
 
 #include "files/textfile.h"
 #include "platform/dialogs.h"
+#include "support/system_calls.h"
 
 namespace dlg {
 inline void PrintTo(const MsgBoxCall& call, std::ostream* os) {
@@ -89,12 +90,18 @@ public:
     ~WriteLog();
     WriteLog(const WriteLog&) = delete;
     WriteLog& operator=(const WriteLog&) = delete;
+    // As the fault hook is asked, before each step.
     const std::vector<std::string>& steps() const { return steps_; }
-    // Whether the file was flushed to the disk before its rename.
+    // As the system carried them out: "flush NAME" (a temporary file by the
+    // name it was renamed to), "sync FOLDER", "rename NAME".
+    std::vector<std::string> calls() const;
+    // Whether the file was flushed to the disk before its rename, asked and
+    // done (a link's target by its own name).
     bool Flushed(const std::string& name) const;
 
 private:
     std::vector<std::string> steps_;
+    std::vector<SystemCall> calls_;
 };
 
 // Every entry of the working folder (or `folder`), hidden ones included, with its
