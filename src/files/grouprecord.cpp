@@ -356,6 +356,17 @@ void keepSources(const std::vector<Step>& steps, Recovery& r) {
             r.needed.emplace_back(st.st_dev, st.st_ino);
 }
 
+// A record that is not whole may still be the program's, cut short: every
+// file it names in its folder, as far as it can be read, is kept for it.
+void keepNamedIn(const QByteArray& text, const QByteArray& folder, Recovery& r) {
+    for (const QByteArray& line : text.split('\n'))
+        for (const QByteArray& word : line.split(' ')) {
+            const QByteArray name = QByteArray::fromPercentEncoding(word);
+            if (name.isEmpty() || name.contains('/') || name.contains('\0')) continue;
+            if (const std::optional<FileId> id = idOf(folder + '/' + name, false)) r.needed.push_back(*id);
+        }
+}
+
 // Finishes the record (or the record a pointer names) at `path` unless a
 // running process holds it, and removes it; false when it stays. A record
 // reached through a pointer in `pointerFolder` leads no further.
@@ -380,6 +391,7 @@ bool finishRecord(const QByteArray& path, Recovery& r, const QByteArray* pointer
         else done = (::lstat(record->constData(), &st) != 0 && errno == ENOENT) || finishRecord(*record, r, &folder);
     } else if (!steps) {
         r.failures.push_back(refusal(path, "It is no whole record of files changed together"));
+        keepNamedIn(text, folder, r);
     } else if (const auto why = stepsRefusal(*steps, folder, id, pointerFolder)) {
         r.failures.push_back(refusal(path, *why));
         keepSources(*steps, r);
