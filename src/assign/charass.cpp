@@ -124,12 +124,8 @@ void CharAssForm::ControlsDiscarded() {
     custom_.fill(nullptr);
 }
 
-QLabel* CharAssForm::Label1() { return Touch(label1_); }
-QLabel* CharAssForm::Label2() { return Touch(label2_); }
-QLabel* CharAssForm::Label3() { return Touch(label3_); }
 QLabel* CharAssForm::Label4() { return Touch(label4_); }
 QLabel* CharAssForm::Label5() { return Touch(label5_); }
-QLabel* CharAssForm::Label7() { return Touch(label7_); }
 QPushButton* CharAssForm::Command1() { return Touch(command1_); }
 QPushButton* CharAssForm::Save() { return Touch(save_); }
 QPushButton* CharAssForm::LockUniCB() { return Touch(lockUniCB_); }

@@ -63,12 +63,8 @@ public:
     // custom set files, in customsets.cpp.
     void Custom_Click(int i);
 
-    QLabel* Label1();
-    QLabel* Label2();
-    QLabel* Label3();
     QLabel* Label4();  // the symbol font
     QLabel* Label5() override;  // hint; the cell inspection writes here
-    QLabel* Label7();
     QPushButton* Command1();
     QPushButton* Save();
     QPushButton* LockUniCB();
