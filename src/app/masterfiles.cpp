@@ -4,12 +4,11 @@
 #include "store/filenames.h"
 
 namespace app {
-namespace {
 
-// A text file's content with every line ended by CR LF, line by line as
-// joinLines(readLines(...)) gives it, without the file's lines kept apart.
-std::optional<std::string> readText(const std::string& name) {
-    const auto bytes = textfile::readAll(name);
+// Every line ended by CR LF, as joinLines(readLines(...)) gives it, without
+// the file's lines kept apart.
+std::optional<std::string> ReadMasterText(const std::string& path) {
+    const auto bytes = textfile::readAll(path);
     if (!bytes) return std::nullopt;
     std::string text;
     text.reserve(bytes->size() + 2);
@@ -20,10 +19,6 @@ std::optional<std::string> readText(const std::string& name) {
     });
     return text;
 }
-
-}  // namespace
-
-std::optional<std::string> ReadMasterText(const std::string& path) { return readText(path); }
 
 MasterSave PlanMasterSave(const std::string& chosen) {
     // The dialog may hand back a name without its extension; without this the
@@ -83,7 +78,7 @@ UndoStep StepUndoRing(int index, int direction, const std::string& current,
 std::optional<std::string> ReadUndoSlot(int slot) {
     const std::string name = store::UndoSlotFile(slot);
     if (!textfile::exists(name)) return std::nullopt;
-    auto text = readText(name);
+    auto text = ReadMasterText(name);
     if (!text || text->empty()) return std::nullopt;
     return text;
 }

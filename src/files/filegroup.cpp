@@ -46,8 +46,9 @@ struct Planned {
     QByteArray from;             // the old name of a move
     std::optional<mode_t> mode;  // its permissions when it exists
     // Open on the file as it was, which stays readable after a rename
-    // replaces or a delete removes its name, to put it back.
+    // replaces or a delete removes its name, to put it back; its length then.
     int old = -1;
+    std::int64_t oldLength = 0;
     QByteArray temp;
 
     Planned() = default;
@@ -61,15 +62,7 @@ struct Planned {
 // Writes the file's former content to a flushed temporary beside it.
 Result keepOldContent(const Planned& p, std::string_view name, QByteArray& copy) {
     std::string bytes;
-    char buffer[65536];
-    for (off_t at = 0; at <= kMaxFileBytes;) {
-        const ssize_t n = ::pread(p.old, buffer, sizeof buffer, at);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return systemFailure(name, errno);
-        if (n == 0) break;
-        bytes.append(buffer, static_cast<size_t>(n));
-        at += n;
-    }
+    if (auto f = readOpened(p.old, p.oldLength, bytes, name)) return f;
     return writeTemporary(p.path, bytes, p.mode, Flush::ToDisk, copy, name, false);
 }
 
@@ -146,8 +139,7 @@ Result Apply(const std::vector<Change>& changes, Flush flush) {
         if (c.kind == Kind::Write && ::access(p.path.constData(), W_OK) != 0) return systemFailure(c.name, errno);
         if (!group) continue;
         if (auto f = injected(Op::Read, c.name)) return f;
-        std::int64_t length = 0;
-        if (auto f = openForReading(p.path, c.name, 0, kMaxFileBytes, false, p.old, length)) return f;
+        if (auto f = openForReading(p.path, c.name, 0, kMaxFileBytes, false, p.old, p.oldLength)) return f;
     }
 
     const auto dropTemporaries = [&] {

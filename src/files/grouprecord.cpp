@@ -119,16 +119,29 @@ std::optional<FileId> idOf(const QByteArray& path, bool follow = true) {
 }
 
 // Opens the record or pointer at `path` and reads it, when it is a regular
-// file of this user's (a link is not followed) and no running process holds
-// it: its writer holds its lock, and a record replaced or removed since it was
-// opened is no longer the one named. `fd` stays -1 when it is held or gone;
-// the failure says why it was refused.
+// file of this user's (a link is not followed) no longer than a record gets;
+// `fd` stays open on it, or -1 with the failure that says why it was refused.
+Result openRecordFile(const QByteArray& path, int& fd, QByteArray& text) {
+    std::int64_t length = 0;
+    if (auto f = openForReading(path, spelled(path), O_NOFOLLOW, kMaxRecordBytes, true, fd, length)) return f;
+    std::string bytes;
+    if (auto f = readOpened(fd, length, bytes, spelled(path))) {
+        ::close(fd);
+        fd = -1;
+        return f;
+    }
+    text = QByteArray::fromStdString(bytes);
+    return std::nullopt;
+}
+
+// openRecordFile, when no running process holds the record: its writer holds
+// its lock, and a record replaced or removed since it was opened is no longer
+// the one named. `fd` stays -1 when it is held or gone.
 Result takeUnheld(const QByteArray& path, int& fd, QByteArray& text, FileId& id) {
     fd = -1;
     struct stat named {};
     if (::lstat(path.constData(), &named) != 0) return std::nullopt;
-    std::int64_t length = 0;
-    if (auto f = openForReading(path, spelled(path), O_NOFOLLOW, kMaxRecordBytes, true, fd, length)) return f;
+    if (auto f = openRecordFile(path, fd, text)) return f;
     struct stat opened {};
     if ((::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) || ::fstat(fd, &opened) != 0 ||
         ::lstat(path.constData(), &named) != 0 || opened.st_ino != named.st_ino || opened.st_dev != named.st_dev) {
@@ -137,13 +150,6 @@ Result takeUnheld(const QByteArray& path, int& fd, QByteArray& text, FileId& id)
         return std::nullopt;
     }
     id = FileId(opened.st_dev, opened.st_ino);
-    std::string bytes;
-    if (auto f = readOpened(fd, length, bytes, spelled(path))) {
-        ::close(fd);
-        fd = -1;
-        return f;
-    }
-    text = QByteArray::fromStdString(bytes);
     return std::nullopt;
 }
 
@@ -289,13 +295,10 @@ std::optional<QByteArray> pointerTarget(const QByteArray& text) {
 // The record the pointer at `path` names, when it is a pointer of this user's.
 std::optional<QByteArray> pointerAt(const QByteArray& path) {
     int fd = -1;
-    std::int64_t length = 0;
-    if (openForReading(path, spelled(path), O_NOFOLLOW, kMaxRecordBytes, true, fd, length)) return std::nullopt;
-    std::string text;
-    const Result f = readOpened(fd, length, text, spelled(path));
+    QByteArray text;
+    if (openRecordFile(path, fd, text)) return std::nullopt;
     ::close(fd);
-    if (f) return std::nullopt;
-    return pointerTarget(QByteArray::fromStdString(text));
+    return pointerTarget(text);
 }
 
 // The pointers in `folder` to the record `record`.
