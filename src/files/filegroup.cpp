@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <optional>
 #include <cerrno>
 
 #include "files/ansi.h"
@@ -112,18 +113,29 @@ Result Apply(const std::vector<Change>& changes, Flush flush) {
     for (size_t i = 0; i < changes.size(); ++i) {
         const Change& c = changes[i];
         Planned& p = plan[i];
-        if (c.kind == Kind::Write)
-            if (auto f = ownLinkRefusal(c.name)) return f;
-        p.path = absolutePath(c.kind == Kind::Write ? QFile::encodeName(textfile::writtenPath(c.name)) : nativePath(c.name));
+        // A write goes to the file its name leads to now: checked here, and
+        // replaced by a rename onto that very path, so that a link put in its
+        // place afterwards is replaced, never followed.
+        if (c.kind == Kind::Write) {
+            if (auto f = resolve(c.name, p.path)) return f;
+        } else {
+            p.path = absolutePath(nativePath(c.name));
+        }
         if (c.kind == Kind::Move) p.from = absolutePath(nativePath(c.from));
         struct stat st {};
-        const bool there = ::stat(p.path.constData(), &st) == 0;
+        const bool there =
+            (c.kind == Kind::Write ? ::lstat(p.path.constData(), &st) : ::stat(p.path.constData(), &st)) == 0;
         // The folder takes the new name, or loses the old one.
         if ((there || c.kind != Kind::Delete) && ::access(folderOf(p.path).constData(), W_OK | X_OK) != 0)
             return systemFailure(c.name, errno);
+        // A copy is no more open to others than the file it copies, also where
+        // its name was made empty beforehand.
+        std::optional<mode_t> copied;
+        struct stat source {};
+        if (c.kind == Kind::Write && !c.copyOf.empty() && ::stat(nativePath(c.copyOf).constData(), &source) == 0)
+            copied = source.st_mode & 0777;
         if (!there) {
-            if (c.kind == Kind::Write && !c.copyOf.empty() && ::stat(nativePath(c.copyOf).constData(), &st) == 0)
-                p.mode = st.st_mode & 0777;
+            p.mode = copied;
             continue;
         }
         if (c.kind == Kind::Move) {
@@ -131,7 +143,7 @@ Result Apply(const std::vector<Change>& changes, Flush flush) {
             continue;
         }
         if (!S_ISREG(st.st_mode)) return Failure{c.name, notRegular(st.st_mode)};
-        p.mode = st.st_mode & 07777;
+        p.mode = st.st_mode & (copied ? *copied | 07000 : 07777);
         // A file the user made read-only (or may not write) is not replaced,
         // though renaming over it would work.
         if (c.kind == Kind::Write && (st.st_mode & 0222) == 0)
@@ -139,7 +151,9 @@ Result Apply(const std::vector<Change>& changes, Flush flush) {
         if (c.kind == Kind::Write && ::access(p.path.constData(), W_OK) != 0) return systemFailure(c.name, errno);
         if (!group) continue;
         if (auto f = injected(Op::Read, c.name)) return f;
-        if (auto f = openForReading(p.path, c.name, 0, kMaxFileBytes, false, p.old, p.oldLength)) return f;
+        if (auto f = openForReading(p.path, c.name, c.kind == Kind::Write ? O_NOFOLLOW : 0, kMaxFileBytes, false, p.old,
+                                    p.oldLength))
+            return f;
     }
 
     const auto dropTemporaries = [&] {

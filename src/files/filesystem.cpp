@@ -6,9 +6,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 #include "files/ansi.h"
@@ -21,16 +21,6 @@ std::function<std::string(const std::string&)> g_nameHook;
 }  // namespace
 
 QString qpath(std::string_view name) { return ansi::toQString(g_nameHook ? g_nameHook(std::string(name)) : name); }
-
-QString writtenPath(std::string_view name) {
-    QString path = qpath(name);
-    for (int hops = 0; hops < 32; ++hops) {
-        const QFileInfo info(path);
-        if (!info.isSymLink()) break;
-        path = info.symLinkTarget();
-    }
-    return path;
-}
 
 void SetNameHook(std::function<std::string(const std::string&)> hook) { g_nameHook = std::move(hook); }
 
@@ -147,17 +137,18 @@ std::string notRegular(mode_t mode) {
 }
 
 Result openForReading(const QByteArray& path, std::string_view name, int flags, std::int64_t bound, bool ownOnly,
-                      int& fd, std::int64_t& length) {
+                      int& fd, std::int64_t& length, int at) {
     fd = -1;
     // Looked at before it is opened, so that no device (nor another user's
     // record) is opened at all; the open cannot wait even so, and what it
     // opened is looked at again.
     struct stat st {};
     const bool follow = (flags & O_NOFOLLOW) == 0;
-    if ((follow ? ::stat(path.constData(), &st) : ::lstat(path.constData(), &st)) != 0)
-        return systemFailure(name, errno);
+    if (::fstatat(at, path.constData(), &st, follow ? 0 : AT_SYMLINK_NOFOLLOW) != 0) return systemFailure(name, errno);
     if (S_ISREG(st.st_mode) && !(ownOnly && st.st_uid != ::geteuid())) {
-        fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | flags);
+        fd = ::openat(at, path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | flags);
+        // A link put in its place since it was looked at is not followed.
+        if (fd < 0 && errno == ELOOP && !follow) return Failure{std::string(name), notRegular(S_IFLNK)};
         if (fd < 0) return systemFailure(name, errno);
         if (::fstat(fd, &st) != 0) st.st_mode = 0;
     }
@@ -215,28 +206,67 @@ bool SameFile(std::string_view a, std::string_view b) {
 
 void SetOwnFiles(std::vector<std::string> names) { ownFiles() = std::move(names); }
 
-std::optional<Astray> LeadsAstray(std::string_view name) {
-    const QFileInfo written(textfile::writtenPath(name));
-    const std::string target = ansi::fromQString(written.absoluteFilePath());
-    if (QDir(written.absolutePath()).canonicalPath() != QDir::current().canonicalPath()) return Astray{target, {}};
-    const std::string nameThere = ansi::fromQString(written.fileName());
+namespace {
+
+// The name's path with every symbolic link followed, as far as 32 links go
+// (a loop ends there, still a link, which no step takes for a file);
+// `throughLink` tells whether it followed any.
+QByteArray followed(std::string_view name, bool& throughLink) {
+    QByteArray path = absolutePath(nativePath(name));
+    throughLink = false;
+    char target[PATH_MAX];
+    for (int hops = 0; hops < 32; ++hops) {
+        struct stat st {};
+        if (::lstat(path.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+        const ssize_t n = ::readlink(path.constData(), target, sizeof target);
+        if (n <= 0 || static_cast<size_t>(n) >= sizeof target) break;
+        const QByteArray to(target, n);
+        path = to.startsWith('/') ? to : folderOf(path) + '/' + to;
+        throughLink = true;
+    }
+    return path;
+}
+
+std::optional<Astray> astrayAt(std::string_view name, const QByteArray& path) {
+    const std::string target = spelled(path);
+    char folder[PATH_MAX], current[PATH_MAX];
+    if (!::realpath(folderOf(path).constData(), folder) || !::getcwd(current, sizeof current) ||
+        std::strcmp(folder, current) != 0)
+        return Astray{target, {}};
+    const std::string nameThere = spelled(path.mid(path.lastIndexOf('/') + 1));
+    struct stat there {};
+    const bool exists = ::stat(path.constData(), &there) == 0;
     for (const std::string& own : ownFiles()) {
         if (sameIgnoringCase(own, name)) continue;
-        if (sameIgnoringCase(nameThere, own) || SameFile(name, own)) return Astray{target, own};
+        struct stat st {};
+        const bool same = exists && ::stat(nativePath(own).constData(), &st) == 0 && st.st_dev == there.st_dev &&
+                          st.st_ino == there.st_ino;
+        if (sameIgnoringCase(nameThere, own) || same) return Astray{target, own};
     }
     return std::nullopt;
+}
+
+bool ownFile(std::string_view name) {
+    const auto& own = ownFiles();
+    return std::find(own.begin(), own.end(), name) != own.end();
+}
+
+}  // namespace
+
+std::optional<Astray> LeadsAstray(std::string_view name) {
+    bool throughLink = false;
+    return astrayAt(name, followed(name, throughLink));
 }
 
 void SetFaultHook(FaultHook hook) { g_faultHook = std::move(hook); }
 
 namespace detail {
 
-Result ownLinkRefusal(std::string_view name) {
-    const auto& own = ownFiles();
-    if (std::find(own.begin(), own.end(), name) == own.end()) return std::nullopt;
-    struct stat st {};
-    if (::lstat(nativePath(name).constData(), &st) != 0 || !S_ISLNK(st.st_mode)) return std::nullopt;
-    const auto astray = LeadsAstray(name);
+Result resolve(std::string_view name, QByteArray& path) {
+    bool throughLink = false;
+    path = followed(name, throughLink);
+    if (!throughLink || !ownFile(name)) return std::nullopt;
+    const auto astray = astrayAt(name, path);
     if (!astray) return std::nullopt;
     const std::string where = astray->ownFile.empty()
                                   ? "\"" + astray->target + "\", outside the working folder"
@@ -245,34 +275,37 @@ Result ownLinkRefusal(std::string_view name) {
                                           "; the program neither reads nor writes a file through it"};
 }
 
-// Neither looks at a file more than its directory entry, so neither can wait.
+// Neither looks at a file more than its directory entry, so neither can wait;
+// a file is created only where nothing is, never through a link.
 Result ensureExists(std::string_view name, bool* created, bool ask) {
     if (created) *created = false;
     if (ask)
         if (auto f = injected(Op::Create, name)) return f;
-    if (auto f = ownLinkRefusal(name)) return f;
-    const QByteArray path = nativePath(name);
+    QByteArray path;
+    if (auto f = resolve(name, path)) return f;
     struct stat st {};
-    if (::stat(path.constData(), &st) == 0) {
-        if (!S_ISREG(st.st_mode)) return Failure{std::string(name), notRegular(st.st_mode)};
-        return std::nullopt;
+    if (::lstat(path.constData(), &st) != 0) {
+        if (errno != ENOENT) return systemFailure(name, errno);
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            if (created) *created = true;
+            return std::nullopt;
+        }
+        // Made by someone else meanwhile: taken as found.
+        if (errno != EEXIST || ::lstat(path.constData(), &st) != 0) return systemFailure(name, errno);
     }
-    if (errno != ENOENT) return systemFailure(name, errno);
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
-    if (fd < 0) return systemFailure(name, errno);
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    ::close(fd);
-    if (!regular) return Failure{std::string(name), notRegular(st.st_mode)};
-    if (created) *created = true;
+    if (!S_ISREG(st.st_mode)) return Failure{std::string(name), notRegular(st.st_mode)};
     return std::nullopt;
 }
 
 Result length(std::string_view name, std::int64_t& bytes, bool ask) {
     if (ask)
         if (auto f = injected(Op::Length, name)) return f;
-    if (auto f = ownLinkRefusal(name)) return f;
+    QByteArray path;
+    if (auto f = resolve(name, path)) return f;
     struct stat st {};
-    if (::stat(nativePath(name).constData(), &st) != 0) return systemFailure(name, errno);
+    if (::lstat(path.constData(), &st) != 0) return systemFailure(name, errno);
     if (!S_ISREG(st.st_mode)) return Failure{std::string(name), notRegular(st.st_mode)};
     bytes = static_cast<std::int64_t>(st.st_size);
     return std::nullopt;
@@ -284,8 +317,9 @@ namespace {
 Result openToRead(std::string_view name, bool ask, int& fd, std::int64_t& length) {
     if (ask)
         if (auto f = injected(Op::Read, name)) return f;
-    if (auto f = ownLinkRefusal(name)) return f;
-    return openForReading(nativePath(name), name, 0, kMaxFileBytes, false, fd, length);
+    QByteArray path;
+    if (auto f = resolve(name, path)) return f;
+    return openForReading(path, name, O_NOFOLLOW, kMaxFileBytes, false, fd, length);
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 // program wait) no longer than kMaxFileBytes, and one of the program's own
 // files (SetOwnFiles) that is a symbolic link leading out of the working
 // folder, or to another of them, is neither read nor written through.
+#include <fcntl.h>
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
@@ -24,9 +26,6 @@ namespace textfile {
 
 // The path a name has on disk.
 QString qpath(std::string_view name);
-// The path of the file a write of `name` replaces: a symbolic link stays and
-// the file it leads to, through every further link, gets the content.
-QString writtenPath(std::string_view name);
 
 // For tests: gives the spelling a name has on disk (a test uses it to act as
 // a file system that ignores letter case).
@@ -101,16 +100,21 @@ QByteArray folderOf(const QByteArray& path);
 // Opens `path` for reading without ever waiting on it, as a FIFO or a device
 // would make a plain open wait: only a regular file, and (`ownOnly`) one of
 // this user's, no longer than `bound` bytes; `name` names it in a failure.
-// `flags` are added to the open's (O_NOFOLLOW: a link is refused).
+// `flags` are added to the open's (O_NOFOLLOW: a link is refused); a
+// relative path is taken in the folder open at `at`.
 Result openForReading(const QByteArray& path, std::string_view name, int flags, std::int64_t bound, bool ownOnly,
-                      int& fd, std::int64_t& length);
+                      int& fd, std::int64_t& length, int at = AT_FDCWD);
 // Reads what the file held when it was opened (`length` bytes; fewer when it
 // has shrunk since, never more).
 Result readOpened(int fd, std::int64_t length, std::string& bytes, std::string_view name);
 
-// The refusal of one of the program's own files that is a symbolic link
-// leading where no file of the program belongs; nothing for any other name.
-Result ownLinkRefusal(std::string_view name);
+// The file a read or write of `name` acts on: the name's path with every
+// symbolic link followed once, here (a write keeps the link and gives its
+// last target the content). Every later step acts on that path without
+// following a link again, so a name swapped for a link meanwhile is refused
+// or replaced, never followed. One of the program's own files that leads
+// where no file of the program belongs is refused.
+Result resolve(std::string_view name, QByteArray& path);
 
 // filegroup's EnsureExists, Length and ReadAll, asking the test hook first
 // only when `ask` is set (the text file module's own steps are not asked);

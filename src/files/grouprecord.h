@@ -18,7 +18,10 @@
 // holds a lock on the record while it lives; a record nobody holds belongs to
 // a run that ended before its group did. Each other folder of the group holds
 // a pointer to the record, so that the group is finished from wherever the
-// next start looks first; a pointer whose record is gone is stale.
+// next start looks first; a pointer whose record is gone is stale. Records and
+// pointers are the user's alone to read (0600), name their group by a random
+// id and end in the check of recordkey.h, which proves this user's program
+// wrote them.
 #include <QByteArray>
 #include <string_view>
 #include <vector>
@@ -35,12 +38,15 @@ namespace filegroup {
 // folder and the folders of those groups, and nothing else. A record whose
 // steps cannot all be carried out is kept, with the temporaries it names, for
 // the next try; the failures say which file and why.
-// A step is carried out only where the program itself could have put it: a
-// file of the record's own folder, or of a folder that holds a pointer to this
-// very record; a pointer leads only to a record that names files of the
-// pointer's folder. A record or pointer that asks anything else, is no regular
-// file or is another user's, is carried out in no part and stays; its failure
-// is `refused`.
+// Only a record or pointer whose check proves this user's program wrote it
+// is acted on. Its steps are judged before the first and again as each runs:
+// a file of the record's own folder, or of a folder that holds a pointer to
+// this very group; no folder moved, nothing reached through a link an earlier
+// step moved; a pointer leads only to a record of its group that names files
+// of the pointer's folder. A record or pointer without the check, or that asks
+// anything else, is no regular file or is another user's, is carried out in
+// no part and stays; its failure is `refused`. A record that names a folder
+// that is not there is carried out in no part until it is.
 std::vector<Failure> FinishInterruptedGroups(std::string_view folder = ".");
 
 // The record as the writer of a group (filegroup::Apply) keeps it.
@@ -56,8 +62,8 @@ struct Step {
     static Step Delete(QByteArray path) { return {Kind::Delete, {}, std::move(path)}; }
 };
 
-// Carries out the steps not done yet, as finishing a record does; one failure
-// for each step that could not be carried out. With `ask`, the hook is asked
+// Carries out the steps not done yet, as the writer undoes its own group; one
+// failure for each step that could not be carried out. With `ask`, the hook is asked
 // before each rename and deletion, with the destination's path.
 std::vector<Failure> perform(const std::vector<Step>& steps, bool ask);
 
@@ -81,6 +87,7 @@ private:
     Result place(const std::vector<Step>& steps, bool ask);
 
     QByteArray folder_, path_;
+    QByteArray id_;                     // of the group, repeated by its pointers
     std::vector<QByteArray> pointers_;  // to the record, in the group's other folders
     std::vector<int> locks_;            // the open records, locked
 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "files/textfile.h"
@@ -168,6 +170,26 @@ TEST(SetFiles, RenamingMovesBothFilesAndRemovesTheOldOnes) {
     WriteFile("OldII.TXT", "options");
     EXPECT_FALSE(RenameSetFiles("Old", "My set", 1));
     EXPECT_EQ(FolderContents(), renamedFolder("My set", {{"My set.TXT", "assignment"}, {"My setII.TXT", "options"}}));
+}
+
+// A set holds the settings: its files are no more open to others than the
+// settings files they copy, also where they were made empty beforehand.
+TEST(SetFiles, SetFilesKeepTheSettingsPrivate) {
+    const mode_t oldMask = ::umask(022);
+    settingsFiles();
+    ASSERT_EQ(::chmod(store::kAssignmentFile, 0600) | ::chmod(store::kOptionsFile, 0600), 0);
+    const auto modeOf = [](const std::string& name) {
+        struct stat st {};
+        return ::stat(name.c_str(), &st) == 0 ? st.st_mode & 0777 : 0777u;
+    };
+    EXPECT_FALSE(CreateSetFiles("Custom1"));
+    EXPECT_FALSE(SaveSettingsAsSet("Custom1"));
+    EXPECT_EQ(modeOf("Custom1.TXT"), 0600u);
+    EXPECT_EQ(modeOf("Custom1II.TXT"), 0600u);
+    EXPECT_FALSE(RenameSetFiles("Custom1", "Kset", 1));
+    EXPECT_EQ(modeOf("Kset.TXT"), 0600u);
+    EXPECT_EQ(modeOf("KsetII.TXT"), 0600u);
+    ::umask(oldMask);
 }
 
 TEST(SetFiles, RenamingOntoAnotherSetsTitleOverwritesItsFiles) {

@@ -8,6 +8,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <functional>
+
+#include "files/recordkey.h"
 
 #include "files/grouprecord.h"
 #include "support/file_faults.h"
@@ -49,6 +53,30 @@ void killedBeforeRenaming(const std::string& name, const std::function<void()>& 
 
 // The name of a temporary file of a process that runs: this one.
 std::string runningTemporary() { return ".runemill-" + std::to_string(::getpid()) + "-999"; }
+
+// Records and pointers as the program writes them, with this user's check.
+const std::string kGroup = "0123456789abcdef0123456789abcdef", kOtherGroup = "fedcba9876543210fedcba9876543210";
+std::string sealed(const std::string& text) {
+    QByteArray out;
+    EXPECT_FALSE(filegroup::detail::Seal(QByteArray::fromStdString(text), out));
+    return out.toStdString();
+}
+std::string record(const std::string& steps, const std::string& group = kGroup) {
+    return sealed("runemill file group\nid " + group + "\n" + steps + "end\n");
+}
+std::string pointer(const std::string& to, const std::string& group = kGroup) {
+    return sealed("runemill file group elsewhere\n" + to + "\nid " + group + "\nend\n");
+}
+
+// Runs `step` in a child process under another user's id; false when it
+// failed there. Only root may take another id: elsewhere the case is skipped.
+bool asAnotherUser(const std::function<bool()>& step) {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(::setgid(65534) == 0 && ::setuid(65534) == 0 && step() ? 0 : 1);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 }  // namespace
 
@@ -92,19 +120,33 @@ TEST(FileGroup, AMoveOntoAnotherExistingFileIsRefused) {
     EXPECT_EQ(ReadFile("y.TXT"), "y");
 }
 
-// What the system would refuse (here a folder where the second file should
-// go) refuses the group before its first rename.
+// What the system would refuse refuses the group before its first step: a
+// folder, or a file longer than the program reads, where the second file
+// should go, or a folder its user may not write.
 TEST(FileGroup, ARealFailureNamesTheFileAndRenamesNothing) {
-    WriteFile("a.TXT", "old a");
+    // The second file's folder is compared by its names: a file longer than
+    // the program reads is not read here either.
+    const auto refusedBeforeAnyStep = [](const std::string& second, const std::string& why) {
+        const QString folder = QFileInfo(QString::fromStdString(second)).path();
+        const auto names = [&] { return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System); };
+        const auto subBefore = FolderContents(QStringLiteral("sub"));
+        const QStringList namesBefore = names();
+        testing_support::WriteLog log;
+        const auto failure = filegroup::Apply({Change::Write("sub/a.TXT", "new a"), Change::Write(second, "new b")});
+        return failure && failure->file == second && failure->reason.find(why) != std::string::npos &&
+               FolderContents(QStringLiteral("sub")) == subBefore && names() == namesBefore && log.steps().empty();
+    };
+    QDir().mkdir(QStringLiteral("sub"));
+    WriteFile("sub/a.TXT", "old a");
     QDir().mkdir(QStringLiteral("b.TXT"));
-    const auto before = FolderContents();
-    testing_support::WriteLog log;
-    const auto failure = filegroup::Apply({Change::Write("a.TXT", "new a"), Change::Write("b.TXT", "new b")});
-    ASSERT_TRUE(failure);
-    EXPECT_EQ(failure->file, "b.TXT");
-    EXPECT_FALSE(failure->reason.empty());
-    EXPECT_EQ(FolderContents(), before);
-    EXPECT_TRUE(log.steps().empty()) << log.steps().front();
+    EXPECT_TRUE(refusedBeforeAnyStep("b.TXT", "a folder"));
+    QDir().mkdir(QStringLiteral("big"));
+    ASSERT_EQ(::truncate(::close(::creat("big/b.TXT", 0644)) == 0 ? "big/b.TXT" : "", filegroup::kMaxFileBytes + 1), 0);
+    EXPECT_TRUE(refusedBeforeAnyStep("big/b.TXT", "more than the program reads"));
+    if (::geteuid() != 0) GTEST_SKIP() << "a folder its user may not write needs another user";
+    QDir().mkdir(QStringLiteral("ro"));
+    ASSERT_EQ(::chmod(".", 0755) | ::chmod("sub", 0777) | ::chmod("sub/a.TXT", 0666), 0);
+    EXPECT_TRUE(asAnotherUser([&] { return refusedBeforeAnyStep("ro/b.TXT", "Permission denied"); }));
 }
 
 TEST(FileGroup, AReadOnlyFileIsNotReplacedAndAReplacedFileKeepsItsPermissions) {
@@ -187,24 +229,28 @@ TEST(FileGroup, NamesAreMeasuredAsStoredOnDisk) {
 }
 
 // The next start removes what ended runs left (a temporary, a pointer whose
-// record is gone), and only that: a temporary of a process that runs, other
-// names, a record its writer holds, and records that cannot be finished (not
-// whole, a folder missing) with the temporary they need stay.
+// record is gone), and only that: a temporary of a process that runs or of
+// another user, other names, a record its writer holds, and records that
+// cannot be finished (not whole, a folder missing) with the temporary they
+// need stay.
 TEST(FileGroupRecovery, OnlyTheTemporariesOfEndedRunsGo) {
+    if (::geteuid() != 0) GTEST_SKIP() << "another user's temporary needs root";
     const std::string left = ".runemill-2147483647-";  // no process has this id
     const std::string here = testing_support::WorkDir().toStdString();
     for (const std::string& name : {left + "2", ".runemill-" + std::to_string(::getpid()) + "-1", left + "3.TXT",
                                     "a" + left + "4", std::string(".runemill-notes"), std::string("kept.TXT")})
         WriteFile(name, "kept");
-    WriteFile(".runemill-group-1-1", "runemill file group\nrename " + here + "/" + left + "2 " + here + "/no/x\nend\n");
+    ASSERT_EQ(::chmod(".", 0777), 0);
+    ASSERT_TRUE(asAnotherUser([&] { return ::close(::creat((left + "5").c_str(), 0644)) == 0; }));
+    WriteFile(".runemill-group-1-1", record("rename " + here + "/" + left + "2 " + here + "/no/x\n"));
     WriteFile(".runemill-group-1-2", "runemill file group\nrename");
-    WriteFile(".runemill-group-1-4", "runemill file group\ndelete /not/mounted/x\nend\n");
-    WriteFile(".runemill-group-1-3", "runemill file group\ndelete " + here + "/kept.TXT\nend\n");
+    WriteFile(".runemill-group-1-4", record("delete /not/mounted/x\n"));
+    WriteFile(".runemill-group-1-3", record("delete " + here + "/kept.TXT\n"));
     const int held = ::open(".runemill-group-1-3", O_RDONLY);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
     const auto expected = FolderContents();
     WriteFile(left + "1", "left by a crash");
-    WriteFile(".runemill-group-1-5", "runemill file group elsewhere\n" + here + "/.runemill-group-1-9\nend\n");
+    WriteFile(".runemill-group-1-5", pointer(here + "/.runemill-group-1-9"));
     EXPECT_EQ(filegroup::FinishInterruptedGroups().size(), 3u);
     EXPECT_EQ(FolderContents(), expected);
     ::close(held);
@@ -212,17 +258,21 @@ TEST(FileGroupRecovery, OnlyTheTemporariesOfEndedRunsGo) {
 
 // A group with files in two folders (here through a link) is finished from
 // either: ended between its renames, the next start in either folder
-// completes it and leaves nothing behind in both.
+// completes it and leaves nothing behind in both. Run to its end, it leaves
+// nothing behind either.
 TEST(FileGroupRecovery, AGroupIsFinishedFromAnyOfItsFolders) {
-    for (const char* start : {"sub", "."}) {
+    for (const char* start : {"", "sub", "."}) {
         testing_support::ClearFolder();
         QDir().mkdir(QStringLiteral("sub"));
         WriteFile("sub/a.TXT", "old a");
         ASSERT_TRUE(QFile::link(QStringLiteral("sub/a.TXT"), QStringLiteral("a.TXT")));
-        killedBeforeRenaming("b.TXT", [] {
-            filegroup::Apply({Change::Write("a.TXT", "new a"), Change::Write("b.TXT", "new b")});
-        });
-        EXPECT_TRUE(filegroup::FinishInterruptedGroups(start).empty());
+        const auto apply = [] { filegroup::Apply({Change::Write("a.TXT", "new a"), Change::Write("b.TXT", "new b")}); };
+        if (*start) {
+            killedBeforeRenaming("b.TXT", apply);
+            EXPECT_TRUE(filegroup::FinishInterruptedGroups(start).empty());
+        } else {
+            apply();
+        }
         const std::map<std::string, std::string> whole = {{"a.TXT", "new a"}, {"b.TXT", "new b"}, {"sub", "<folder>"}};
         EXPECT_EQ(FolderContents(), whole) << start;
         EXPECT_EQ(QDir(QStringLiteral("sub")).entryList(QDir::Files | QDir::Hidden), QStringList{"a.TXT"}) << start;
@@ -244,18 +294,35 @@ TEST(FileGroupRecovery, AGroupIsFinishedAfterItsFolderMoved) {
 }
 
 // A record replaced after the next start opened it (its writer began to undo)
-// is not the one read: nothing of it is done, and the new record stays.
-TEST(FileGroupRecovery, ARecordReplacedSinceItWasOpenedIsNotCarriedOut) {
-    const std::string temp = runningTemporary(), record = ".runemill-group-7-1";
+// is not the one read: nothing of it is done, and the new record stays. One
+// its writer holds locked is not touched while the group is under way.
+TEST(FileGroupRecovery, ARecordInUseIsNotCarriedOut) {
+    const std::string temp = runningTemporary(), name = ".runemill-group-7-1";
     WriteFile("a.TXT", "old a");
     WriteFile(temp, "new a");
-    WriteFile(record, "runemill file group\nrename " + temp + " a.TXT\nend\n");
-    WriteFile("undo", "runemill file group\ndelete " + temp + "\nend\n");
-    testing_support::BeforeNextLock replace([&] { ::rename("undo", record.c_str()); });
+    WriteFile(name, record("rename " + temp + " a.TXT\n"));
+    WriteFile("undo", record("delete " + temp + "\n"));
+    const std::string undo = *ReadFile("undo");
+    testing_support::BeforeNextLock replace([&] { ::rename("undo", name.c_str()); });
     EXPECT_TRUE(filegroup::FinishInterruptedGroups().empty());
-    const std::map<std::string, std::string> untouched = {
-        {"a.TXT", "old a"}, {temp, "new a"}, {record, "runemill file group\ndelete " + temp + "\nend\n"}};
+    const std::map<std::string, std::string> untouched = {{"a.TXT", "old a"}, {temp, "new a"}, {name, undo}};
     EXPECT_EQ(FolderContents(), untouched);
+
+    testing_support::ClearFolder();
+    WriteFile("a.TXT", "old a");
+    std::map<std::string, std::string> underWay;
+    filegroup::SetFaultHook([&](filegroup::Op op, const std::string& file) -> std::optional<std::string> {
+        if (op != filegroup::Op::Rename || file != "a.TXT" || !underWay.empty()) return std::nullopt;
+        underWay = FolderContents();
+        EXPECT_TRUE(filegroup::FinishInterruptedGroups().empty());
+        EXPECT_EQ(FolderContents(), underWay);
+        return std::nullopt;
+    });
+    EXPECT_FALSE(filegroup::Apply({Change::Write("a.TXT", "new a"), Change::Write("b.TXT", "new b")}));
+    filegroup::SetFaultHook(nullptr);
+    EXPECT_EQ(underWay.size(), 4u);  // a.TXT, two temporaries, the record
+    const std::map<std::string, std::string> whole = {{"a.TXT", "new a"}, {"b.TXT", "new b"}};
+    EXPECT_EQ(FolderContents(), whole);
 }
 
 // The writer puts the pointers in place before the record: a run ended at any
@@ -270,40 +337,103 @@ TEST(FileGroupRecovery, AGroupInTwoFoldersEndedAtAnyStepIsWhole) {
         prepare, [] { filegroup::Apply({Change::Write("a.TXT", "new a"), Change::Write("b.TXT", "new b")}); });
 }
 
-// A record or pointer that asks what the program could not have put there is
-// carried out in no part, stays, and is refused by name: nothing outside the
-// program's own groups is renamed, replaced or deleted.
+// Only a record this user's program wrote is carried out: one without its
+// check (a stranger's, or one written before records had it) or with a wrong
+// one is carried out in no part, stays, and is refused by name and why. Even
+// a checked one acts only on files of its own folder or of one that holds a
+// pointer to this very group, moves no folder and reaches nothing through a
+// link that one of its steps moved; one that names a folder that is not
+// there is not carried out until it is. Nothing outside the program's own groups
+// is renamed, replaced or deleted.
 TEST(FileGroupRecovery, ARecordTouchesOnlyWhatTheProgramCouldHavePutThere) {
     const std::string here = testing_support::WorkDir().toStdString(), victim = here + "/victim/";
-    const std::string group = "runemill file group\n", record = ".runemill-group-7-1", end = "\nend\n";
-    const auto pointer = [](const std::string& to) { return "runemill file group elsewhere\n" + to + "\nend\n"; };
-    const auto elsewhere = [&](const std::string& name, const std::string& text) { WriteFile(victim + name, text); };
-    const std::pair<std::string, std::function<void()>> cases[] = {
-        {group + "delete " + victim + "secret\nrename payload " + victim + "keep" + end, {}},
-        {group + "rename " + victim + "id_rsa stolen" + end, {}},
-        {group + "delete " + here + "/sub/../victim/secret" + end, {}},
-        {group + "delete " + QByteArray::fromStdString(victim + "secret").toPercentEncoding().toStdString() + end, {}},
-        {group + "rename sub moved" + end, {}},
-        {group + "rename .runemill-2147483647-1 payload\ndelete payload\n",  // no end line, of an ended run
-         [] { WriteFile(".runemill-2147483647-1", "temporary"); }},
-        {pointer(victim + ".runemill-group-9"), [&] { elsewhere(".runemill-group-9", group + "delete secret" + end); }},
-        {group + "delete " + victim + "secret" + end, [&] { elsewhere(".runemill-group-8", pointer(here + "/x")); }},
-        {"", [&] { ::mkfifo(record.c_str(), 0644); }},
-        {"", [&] { elsewhere("r", group + "delete secret" + end), ::symlink((victim + "r").c_str(), record.c_str()); }},
-        {group + "delete payload" + end, [&] { ::chown(record.c_str(), 65534, 65534); }},
-        {"", [&] { WriteFile(record, ""), ::truncate(record.c_str(), 3 << 20); }},
+    const std::string name = ".runemill-group-7-1", ended = ".runemill-2147483647-1";
+    const std::string unchecked = "does not carry the check", noPointer = "holds no pointer to it",
+                      throughLink = "which an earlier step of it renames";
+    const auto elsewhere = [&](const std::string& file, const std::string& text) { WriteFile(victim + file, text); };
+    const auto dirLink = [&] { ::symlink((here + "/victim").c_str(), "dirlink"); };
+    const auto temporary = [&] { WriteFile(ended, "temporary"); };
+    const std::string linkSteps = "rename dirlink nowhere\ndelete " + here + "/nowhere/secret\nrename " + here +
+                                  "/payload " + here + "/nowhere/keep\nrename " + here + "/nowhere/id_rsa " + here +
+                                  "/stolen\n";
+    struct Case {
+        std::string text;
+        std::function<void()> make;
+        std::string why;
+        bool refused = true;  // else it fails for now, to be tried again
     };
-    for (const auto& [text, make] : cases) {
+    const Case cases[] = {
+        {"runemill file group\n" + linkSteps + "end\n", dirLink, unchecked},
+        {"runemill file group\ndelete thesis.txt\nend\n", {}, unchecked},  // as versions before the check wrote them
+        {"runemill file group\nid " + kGroup + "\ndelete thesis.txt\nend\ncheck " + std::string(64, 'a') + "\n", {},
+         "Its check is not the one"},
+        {record("delete payload\n") + "delete thesis.txt\n", {}, unchecked},
+        {record(linkSteps), dirLink, throughLink},
+        {record("rename dirlink a\nrename a b\ndelete " + here + "/./b/secret\n"), dirLink, throughLink},
+        {record("rename dirlink nowhere\ndelete " + here + "/alias/secret\n"),
+         [&] { dirLink(), ::symlink("nowhere", "alias"); }, "No such file or directory", false},
+        {record("delete " + victim + "secret\nrename payload " + victim + "keep\n"), {}, noPointer},
+        {record("rename " + ended + " " + victim + "keep\n"), temporary, noPointer},
+        {record("rename " + victim + "id_rsa stolen\n"), {}, noPointer},
+        {record("delete " + here + "/sub/../victim/secret\n"), {}, noPointer},
+        {record("delete " + QByteArray::fromStdString(victim + "secret").toPercentEncoding().toStdString() + "\n"), {},
+         noPointer},
+        {record("delete " + victim + "secret\n"),
+         [&] { elsewhere(".runemill-group-8", pointer(here + "/" + name, kOtherGroup)); }, noPointer},
+        {record("rename sub moved\n"), {}, "would move the folder"},
+        {sealed("runemill file group\nid " + kGroup + "\nrename " + ended + " payload\ndelete payload\n"), temporary,
+         "no whole record"},
+        {pointer(victim + ".runemill-group-9"), [&] { elsewhere(".runemill-group-9", record("delete secret\n")); },
+         "names no file there"},
+        {pointer(victim + ".runemill-group-9"),
+         [&] {
+             elsewhere(".runemill-group-9", record("rename " + here + "/dirlink " + here + "/nowhere\ndelete " + here +
+                                                   "/nowhere/secret\n"));
+             dirLink();
+         },
+         throughLink},
+        {pointer(victim + ".runemill-group-9", kOtherGroup),
+         [&] { elsewhere(".runemill-group-9", record("delete " + here + "/payload\n")); }, "written for another group"},
+        {"", [&] { ::mkfifo(name.c_str(), 0644); }, "FIFO"},
+        {"", [&] { elsewhere("r", record("delete secret\n")), ::symlink((victim + "r").c_str(), name.c_str()); },
+         "symbolic link"},
+        {record("delete payload\n"), [&] { ::chown(name.c_str(), 65534, 65534); }, "another user"},
+        {"", [&] { WriteFile(name, record("delete payload\n")), ::truncate(name.c_str(), (1 << 20) + 1); },
+         "more than the program reads"},
+    };
+    for (const auto& [text, make, why, refused] : cases) {
         testing_support::ClearFolder();
         QDir().mkpath(QStringLiteral("victim")), QDir().mkpath(QStringLiteral("sub"));
-        for (const char* name : {"victim/secret", "victim/keep", "victim/id_rsa", "payload"}) WriteFile(name, name);
-        if (!text.empty()) WriteFile(record, text);
+        for (const char* file : {"victim/secret", "victim/keep", "victim/id_rsa", "payload", "thesis.txt"})
+            WriteFile(file, file);
+        if (!text.empty()) WriteFile(name, text);
         if (make) make();
         const auto before = FolderContents(), victimBefore = FolderContents(QString::fromStdString(victim));
         const auto failures = filegroup::FinishInterruptedGroups();
         ASSERT_EQ(failures.size(), 1u) << text;
-        EXPECT_TRUE(failures[0].refused) << failures[0].file << ": " << failures[0].reason;
+        EXPECT_EQ(failures[0].refused, refused) << failures[0].file << ": " << failures[0].reason;
+        EXPECT_NE(failures[0].reason.find(why), std::string::npos) << why << " / " << failures[0].reason;
         EXPECT_EQ(FolderContents(), before) << text;
         EXPECT_EQ(FolderContents(QString::fromStdString(victim)), victimBefore) << text;
     }
+}
+
+// The key that checks the records is the user's alone: one that others may
+// read, or a link in its place, checks nothing and keeps nothing.
+TEST(FileGroupRecovery, AKeyOthersCouldKnowChecksNothing) {
+    const QByteArray key = filegroup::detail::RecordKeyPath();
+    WriteFile("a.TXT", "old a");
+    const std::string checked = record("delete a.TXT\n");
+    ASSERT_EQ(::chmod(key.constData(), 0644), 0);
+    WriteFile(".runemill-group-7-1", checked);
+    auto failures = filegroup::FinishInterruptedGroups();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_NE(failures[0].reason.find("Other users may read it"), std::string::npos) << failures[0].reason;
+    const auto refused = filegroup::Apply({Change::Write("a.TXT", "new a"), Change::Write("b.TXT", "new b")});
+    ASSERT_TRUE(refused);
+    EXPECT_NE(refused->reason.find("Other users may read it"), std::string::npos) << refused->reason;
+    EXPECT_EQ(ReadFile("a.TXT"), "old a");
+    ASSERT_EQ(::chmod(key.constData(), 0600), 0);
+    EXPECT_TRUE(filegroup::FinishInterruptedGroups().empty());
+    EXPECT_FALSE(ReadFile("a.TXT"));
 }

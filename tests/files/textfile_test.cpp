@@ -8,10 +8,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <thread>
 
 #include "files/textfile.h"
+#include "store/filenames.h"
 #include "support/testing.h"
 
 using testing_support::ReadFile;
@@ -199,6 +203,36 @@ TEST(TextFileWrite, AReplacedFileKeepsItsPermissionsAndALinkItsTarget) {
         EXPECT_EQ(ReadFile("target.txt"), name);
         EXPECT_EQ(QFile::permissions(QStringLiteral("target.txt")), permissions);
     }
+}
+
+// One of the program's own files swapped, from another thread, between a
+// file and a link to a file outside the folder while the program creates,
+// writes and reads it: nothing is written out there, and nothing of it read.
+TEST(TextFileWrite, ANameSwappedForALinkNeverLeadsOutOfTheFolder) {
+    const QTemporaryDir outsideFolder;
+    const std::string outside = outsideFolder.filePath(QStringLiteral("private")).toStdString();
+    WriteFile(outside, "private");
+    const std::string name = store::kOptionsFile;
+    std::atomic<bool> stop = false;
+    std::thread swapper([&] {
+        while (!stop) {
+            ::symlink(outside.c_str(), "swap.lnk");
+            ::rename("swap.lnk", name.c_str());
+            ::close(::creat("swap.txt", 0644));
+            ::rename("swap.txt", name.c_str());
+        }
+    });
+    for (int i = 0; i < 3000; ++i) {
+        textfile::writeAtomic(name, "mine");
+        textfile::ensureExists(name);
+        const auto read = textfile::readAll(name);
+        const auto lines = textfile::readLines(name);
+        EXPECT_TRUE(!read || read->find("private") == std::string::npos);
+        EXPECT_TRUE(!lines || lines->empty() || lines->front() == "mine");
+    }
+    stop = true;
+    swapper.join();
+    EXPECT_EQ(ReadFile(outside), "private");
 }
 
 // A write past the user's file-size limit ends a process by default. The

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -42,6 +43,10 @@ private:
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The user's configuration folder, where the key of the group records
+    // lives: one of the test program's own, outside every working folder.
+    const QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     QApplication application(argc, argv);
     // As the program does at its start: a write past the file-size limit fails.
     textfile::FailWritesPastSizeLimit();
