@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <QFile>
 #include <filesystem>
 
 #include "files/textfile.h"
@@ -178,17 +179,15 @@ TEST(SetFiles, SetFilesKeepTheSettingsPrivate) {
     const mode_t oldMask = ::umask(022);
     settingsFiles();
     ASSERT_EQ(::chmod(store::kAssignmentFile, 0600) | ::chmod(store::kOptionsFile, 0600), 0);
-    const auto modeOf = [](const std::string& name) {
-        struct stat st {};
-        return ::stat(name.c_str(), &st) == 0 ? st.st_mode & 0777 : 0777u;
+    const auto private_ = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+    const auto modes = [](const std::string& title) {
+        return QFile::permissions(QString::fromStdString(title + ".TXT")) |
+               QFile::permissions(QString::fromStdString(title + "II.TXT"));
     };
-    EXPECT_FALSE(CreateSetFiles("Custom1"));
-    EXPECT_FALSE(SaveSettingsAsSet("Custom1"));
-    EXPECT_EQ(modeOf("Custom1.TXT"), 0600u);
-    EXPECT_EQ(modeOf("Custom1II.TXT"), 0600u);
+    EXPECT_FALSE(CreateSetFiles("Custom1") || SaveSettingsAsSet("Custom1"));
+    EXPECT_EQ(modes("Custom1"), private_);
     EXPECT_FALSE(RenameSetFiles("Custom1", "Kset", 1));
-    EXPECT_EQ(modeOf("Kset.TXT"), 0600u);
-    EXPECT_EQ(modeOf("KsetII.TXT"), 0600u);
+    EXPECT_EQ(modes("Kset"), private_);
     ::umask(oldMask);
 }
 
