@@ -21,9 +21,10 @@ constexpr char kKeyName[] = "group-record.key";
 constexpr qsizetype kKeyBytes = 32;
 constexpr char kCheckPrefix[] = "check ";
 
+// Empty when the user has no configuration folder (no home).
 QByteArray keyFolder() {
-    return QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) + '/' +
-           kKeyFolder;
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return config.isEmpty() ? QByteArray() : QFile::encodeName(config) + '/' + kKeyFolder;
 }
 
 // Closes a descriptor when it goes out of scope.
@@ -39,6 +40,7 @@ struct Fd {
 Result openKeyFolder(bool create, Fd& folder, bool& missing) {
     const QByteArray path = keyFolder();
     missing = false;
+    if (path.isEmpty()) return Failure{kKeyFolder, "The user has no configuration folder to keep it in"};
     if (create) {
         QDir().mkpath(QFile::decodeName(folderOf(path)));
         if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) return systemFailure(spelled(path), errno);
