@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <sys/resource.h>
 #include <cstdio>
 #include <memory>
 #include <random>
@@ -17,6 +16,7 @@
 #include "files/textfile.h"
 #include "platform/dialogs.h"
 #include "platform/lazyform.h"
+#include "peak.h"
 #include "platform/richtextbox.h"
 #include "settle.h"
 #include "store/filenames.h"
@@ -91,9 +91,7 @@ void runFromListFile(benchmark::State& state, const std::string& list, Steps&& s
     platform::DestroyAllForms();
     dlg::SetMsgBoxHook(nullptr);
     QDir::setCurrent(previous);
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    state.counters["peak_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    ReportPeak(state);
 }
 
 void runEditorCycle(benchmark::State& state, const std::string& list, long long entries) {

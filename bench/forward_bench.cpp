@@ -8,9 +8,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -21,6 +23,7 @@
 #include "convert/document.h"
 #include "convert/symbol_pass.h"
 #include "files/textfile.h"
+#include "peak.h"
 #include "platform/dialogs.h"
 #include "platform/lazyform.h"
 #include "platform/richtextbox.h"
@@ -158,18 +161,20 @@ void BM_TraceAbbListLiteralLoop(benchmark::State& state) {
 }
 BENCHMARK(BM_TraceAbbListLiteralLoop)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
-// A main window in a folder of its own, with a code text and the
-// 1,000-entry list; shown (offscreen) as the user sees it, or hidden.
+// A main window in a folder of its own, with a code text and a list (the
+// 1,000-entry one unless told); shown (offscreen) as the user sees it, or
+// hidden.
 class KeystrokeWindow {
 public:
-    explicit KeystrokeWindow(const std::string& code, bool shown = false, size_t entries = 1000) {
+    explicit KeystrokeWindow(const std::string& code, bool shown = false,
+                             const std::vector<std::string>& list = abbList(1000)) {
         QDir::setCurrent(dir_.path());
         store::ResetSharedState();
         dlg::SetMsgBoxHook([](const dlg::MsgBoxCall&) { return static_cast<int>(dlg::OK); });
         if (shown) Form1().Show();
         Form1().Load();
         store::CellCode = allCells();
-        textfile::writeLinesAtomic(store::kAbbTraceFile, abbList(entries));
+        textfile::writeLinesAtomic(store::kAbbTraceFile, list);
         Form1().TEX()->SetText(code);
         Settle();
     }
@@ -229,8 +234,9 @@ BENCHMARK(BM_Keystroke)->Unit(benchmark::kMillisecond)->UseRealTime();
 // A key typed in the middle of the shown upper window and taken back with
 // Backspace, each followed by what the user waits for: the events it causes
 // and the lower window laid out.
-void typeAndTakeBack(benchmark::State& state, const std::string& code, size_t entries = 1000) {
-    KeystrokeWindow window(code, true, entries);
+void typeAndTakeBack(benchmark::State& state, const std::string& code,
+                     const std::vector<std::string>& list = abbList(1000)) {
+    KeystrokeWindow window(code, true, list);
     platform::TextBox* tex = Form1().TEX();
     tex->SetFocus();
     tex->SetSelStart(tex->TextLength() / 2);
@@ -298,7 +304,7 @@ BENCHMARK(BM_AbbreviationPassLongGroup)
     ->Unit(benchmark::kMillisecond);
 
 void BM_KeystrokeShownLongGroup(benchmark::State& state) {
-    typeAndTakeBack(state, groupOrOrdinary(state), 100000);
+    typeAndTakeBack(state, groupOrOrdinary(state), abbList(100000));
 }
 BENCHMARK(BM_KeystrokeShownLongGroup)
     ->ArgsProduct({{16, 64}, {0, 1, 2}})
@@ -369,5 +375,136 @@ void BM_LongCellShown(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_LongCellShown)->ArgName("KB")->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// Cells that chain through the capitals: "@" holds `width` times "A", "A" as
+// many "B", and so on to "Y", and "Z" holds "z"; the other cells as allCells.
+// One "@" quoted would become width^26 symbols. Width 0: allCells.
+convert::CellTable chainedCells(int width) {
+    convert::CellTable cells = allCells();
+    if (width == 0) return cells;
+    for (int code = '@'; code < 'Z'; ++code)
+        cells[static_cast<size_t>(code)].assign(static_cast<size_t>(width), static_cast<char>(code + 1));
+    cells['Z'] = "z";
+    return cells;
+}
+
+// Runaway tables: cells of nine characters, a blank and eight of the next
+// code, from "@" (" AAAAAAAA") to "F" (" 00000000"), so that one "@" becomes
+// 2,396,745 characters (cells:9); "@" a thousand "A" and "A" a thousand "0"
+// (cells:1000); otherwise chainedCells.
+convert::CellTable runawayCells(int kind) {
+    convert::CellTable cells = allCells();
+    if (kind == 9) {
+        for (int code = '@'; code <= 'F'; ++code)
+            cells[static_cast<size_t>(code)] = " " + std::string(8, code == 'F' ? '0' : static_cast<char>(code + 1));
+    } else if (kind == 1000) {
+        cells['@'].assign(1000, 'A');
+        cells['A'].assign(1000, '0');
+    } else {
+        cells = chainedCells(kind);
+    }
+    return cells;
+}
+
+// The first plain key after start, in the hidden main window: the converter
+// is built at the first key with a table it was not built from, so every key
+// here gets a table that differs from the last in one cell. The upper window
+// holds nothing (KB:0) or 10 KB of code text without "#" (KB:10) before it.
+void BM_FirstPlainKey(benchmark::State& state) {
+    std::string code;
+    if (state.range(1)) {
+        code = codeText(static_cast<size_t>(state.range(1)) * 1024, 1000);
+        std::replace(code.begin(), code.end(), '#', ' ');
+    }
+    KeystrokeWindow window(code);
+    convert::CellTable tables[2] = {chainedCells(static_cast<int>(state.range(0))), {}};
+    tables[1] = tables[0];
+    tables[1][255] = "\\u1?";
+    platform::TextBox* tex = Form1().TEX();
+    const int end = tex->TextLength();
+    for (auto _ : state) {
+        store::CellCode = tables[0];
+        tex->SetSelStart(end);
+        tex->SetSelText("q");
+        store::CellCode = tables[1];
+        tex->SetSelStart(end);
+        tex->SetSelLength(1);
+        tex->SetSelText("");
+    }
+    if (tex->Text() != code) state.SkipWithError("the keys did not reach the upper window");
+    perKeystroke(state);
+    ReportPeak(state);
+}
+BENCHMARK(BM_FirstPlainKey)
+    ->ArgNames({"cells", "KB"})
+    ->ArgsProduct({{0, 2, 3, 8}, {0, 10}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// A "#" group of "@" typed into the hidden main window whose cells expand
+// past the bound: the time until the hint line says so.
+void BM_RunawayCells(benchmark::State& state) {
+    KeystrokeWindow window("");
+    store::CellCode = runawayCells(static_cast<int>(state.range(0)));
+    const std::string code = "#" + std::string(static_cast<size_t>(state.range(1)), '@') + "#";
+    for (auto _ : state) {
+        Form1().TEX()->SetText(code);
+        state.PauseTiming();
+        const bool told = Form1().Label1()->text().contains(QStringLiteral("expand into each other"));
+        Form1().TEX()->SetText("");
+        state.ResumeTiming();
+        if (!told) {
+            state.SkipWithError("no runaway in the hint line");
+            break;
+        }
+    }
+    ReportPeak(state);
+}
+BENCHMARK(BM_RunawayCells)
+    ->ArgNames({"cells", "at_signs"})
+    ->Args({2, 1})
+    ->Args({3, 1})
+    ->Args({8, 1})
+    ->Args({9, 300})
+    ->Args({9, 1400})
+    ->Args({1000, 1000})
+    ->Iterations(200)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// A key as long as its group: one "*" group of `chars` times "x", and the
+// list's one entry has that group as its abbreviation.
+std::vector<std::string> longKeyList(size_t chars) { return {std::string(chars, 'x') + "=the meaning", ""}; }
+
+void BM_AbbreviationPassLongKey(benchmark::State& state) {
+    const size_t chars = static_cast<size_t>(state.range(0));
+    const std::string text = "*" + std::string(chars, 'x') + "*";
+    const convert::AbbTable table(longKeyList(chars));
+    for (auto _ : state) {
+        std::string work = text;
+        benchmark::DoNotOptimize(convert::AbbreviationPass(work, table, [] { return true; }));
+    }
+    perKb(state, text.size());
+}
+BENCHMARK(BM_AbbreviationPassLongKey)
+    ->ArgName("chars")
+    ->Arg(10000)
+    ->Arg(30000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
+
+// The same in the shown window: a key typed in the middle and taken back.
+void BM_KeystrokeShownLongKey(benchmark::State& state) {
+    const size_t chars = static_cast<size_t>(state.range(0));
+    typeAndTakeBack(state, "*" + std::string(chars, 'x') + "*", longKeyList(chars));
+    perKb(state, chars + 2);
+}
+BENCHMARK(BM_KeystrokeShownLongKey)
+    ->ArgName("chars")
+    ->Arg(10000)
+    ->Arg(30000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "convert/exchange_sort.h"
+#include "convert/replace.h"
 
 namespace convert {
 
@@ -105,6 +106,7 @@ AbbTable::AbbTable(std::vector<std::string> lines) : lines_(std::move(lines)) {
             for (const auto& [c, to] : trie[n].children) denseChildren_.back()[c] = to;
         }
     }
+    link();
     std::vector<size_t> border;
     for (size_t i = 0; i < entry_.size(); ++i) {
         if (entry_[i].equals == std::string::npos) continue;
@@ -141,16 +143,50 @@ inline int AbbTable::child(int node, unsigned char c) const {
     return -1;
 }
 
+// The links, breadth first: a node's suffixes are shallower than it.
+void AbbTable::link() {
+    std::vector<int> queue = {0};
+    for (size_t q = 0; q < queue.size(); ++q) {
+        const int parent = queue[q];
+        const Node& p = nodes_[static_cast<size_t>(parent)];
+        for (int k = p.firstChild, end = p.firstChild + p.childCount; k < end; ++k) {
+            const auto [c, node] = children_[static_cast<size_t>(k)];
+            Node& n = nodes_[static_cast<size_t>(node)];
+            n.depth = p.depth + 1;
+            if (parent != 0) {
+                int f = p.fail;
+                while (f != 0 && child(f, c) < 0) f = nodes_[static_cast<size_t>(f)].fail;
+                n.fail = std::max(child(f, c), 0);
+            }
+            const Node& suffix = nodes_[static_cast<size_t>(n.fail)];
+            n.output = suffix.entryCount > 0 ? n.fail : suffix.output;
+            queue.push_back(node);
+        }
+    }
+}
+
 template <class Push>
 void AbbTable::findAt(std::string_view text, size_t from, size_t to, size_t after, int current,
                       Push&& push) const {
-    for (size_t start = from; start < to; ++start) {
-        int node = 0;
-        for (size_t at = start; at < text.size(); ++at) {
-            node = child(node, static_cast<unsigned char>(text[at]));
-            if (node < 0) break;
-            const Node& n = nodes_[static_cast<size_t>(node)];
-            if (n.entryCount == 0 || at + 1 <= after) continue;
+    // An abbreviation that starts before `to` ends before this.
+    const size_t end = std::min(text.size(), to + longest_ - 1);
+    int node = 0;
+    for (size_t at = from; at < end; ++at) {
+        const unsigned char c = static_cast<unsigned char>(text[at]);
+        int on = child(node, c);
+        while (on < 0 && node != 0) {
+            node = nodes_[static_cast<size_t>(node)].fail;
+            on = child(node, c);
+        }
+        node = std::max(on, 0);
+        if (at + 1 <= after) continue;
+        // The abbreviations ending here, longest first.
+        const Node& here = nodes_[static_cast<size_t>(node)];
+        for (int found = here.entryCount > 0 ? node : here.output; found != 0;
+             found = nodes_[static_cast<size_t>(found)].output) {
+            const Node& n = nodes_[static_cast<size_t>(found)];
+            const size_t start = at + 1 - static_cast<size_t>(n.depth);
+            if (start >= to) break;
             if (n.entry > current) {
                 push(n.entry, start);
                 continue;
@@ -394,9 +430,12 @@ bool AbbTable::expandInPieces(std::string& text, size_t limit) const {
         const Entry& e = entry_[static_cast<size_t>(entry)];
         const std::string_view find = abb(entry);
         const std::string_view with = meaning(entry);
+        // Places found that many are taken to be there before each is
+        // looked at: a long abbreviation found at every other place would
+        // cost its length at each.
+        if (replacesAllOver(s.found.size(), pieces.Size())) return handOver();
         std::erase_if(s.found, [&](Place at) { return !pieces.StartsWith(at, find); });
         if (s.found.empty()) continue;
-        if (replacesAllOver(s.found.size(), pieces.Size())) return handOver();
         std::sort(s.found.begin(), s.found.end());
         s.found.erase(std::unique(s.found.begin(), s.found.end()), s.found.end());
         if (e.overlaps) takeFromLeft(pieces, s.found, find.size(), s.chosen);
@@ -444,7 +483,7 @@ bool AbbTable::expandWhole(std::string& text, size_t limit, int& current) const 
         current = entry;
         const std::string_view find = abb(entry);
         const std::string_view with = meaning(entry);
-        size_t at = text.find(find);
+        size_t at = FindText(text, find);
         if (at == std::string::npos) {
             wasted += text.size();
             continue;
@@ -454,7 +493,7 @@ bool AbbTable::expandWhole(std::string& text, size_t limit, int& current) const 
         out.clear();
         s.stretches.clear();
         size_t from = 0, count = 0;
-        for (; at != std::string::npos; at = text.find(find, from), ++count) {
+        for (; at != std::string::npos; at = FindText(text, find, from), ++count) {
             out.append(text, from, at - from);
             if (joins) {
                 // Abbreviations that overlap the meaning, or span the join when it is empty.

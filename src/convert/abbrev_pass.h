@@ -59,12 +59,16 @@ public:
 
 private:
     // The trie of the abbreviations, flat: a node's children and entries are
-    // runs of the two arrays below.
+    // runs of the two arrays below. With its links it finds every
+    // abbreviation in one pass over a text (Aho-Corasick).
     struct Node {
         int firstChild = 0, childCount = 0;
         int dense = -1;  // a node with many children looks them up in a table
         int firstEntry = 0, entryCount = 0;  // the entries with this abbreviation
         int entry = -1;  // the first of them
+        int depth = 0;
+        int fail = 0;    // the longest proper suffix that is a node
+        int output = 0;  // the longest proper suffix that is an abbreviation; 0: none
     };
     struct Entry {
         size_t start = 0, equals = 0, end = 0;  // in pool_; equals is npos when unusable
@@ -72,6 +76,7 @@ private:
         bool overlaps = false;  // two occurrences of the abbreviation can overlap
     };
     int child(int node, unsigned char c) const;
+    void link();
     // Pushes, for every abbreviation occurring in `text` at a start in
     // [from, to) and ending after `after`, its first entry after `current`
     // and the start.

@@ -32,51 +32,128 @@ std::string replacementOf(const CellTable& cells, int code) {
     return cells[static_cast<size_t>(code)];
 }
 
-// Each step replaces one code in the whole text, so a step sequence acts on a
-// text character by character. Walking the steps backwards, the expansion of a
-// code at step k is its replacement taken through the steps after k.
-std::array<std::string, 256> expansionThrough(const std::vector<int>& steps, const CellTable& cells) {
-    std::array<std::string, 256> table;
-    for (int c = 0; c < 256; ++c) table[static_cast<size_t>(c)] = std::string(1, static_cast<char>(c));
-    for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
-        std::string expanded;
-        for (unsigned char r : replacementOf(cells, *it)) expanded += table[r];
-        table[static_cast<size_t>(*it)] = std::move(expanded);
-    }
-    return table;
-}
-
-void mapThrough(std::string_view text, const std::array<std::string, 256>& table, std::string& out) {
-    size_t size = 0;
-    for (unsigned char c : text) size += table[c].size();
-    out.resize(size);
-    char* at = out.data();
-    for (unsigned char c : text) {
-        const std::string& t = table[c];
-        if (t.size() == 1) {
-            *at++ = t[0];
-        } else {
-            at = std::copy(t.begin(), t.end(), at);
-        }
-    }
-}
+size_t saturatingSum(size_t a, size_t b) { return a > SIZE_MAX - b ? SIZE_MAX : a + b; }
 
 bool escapeBefore(std::string_view text, size_t at, size_t distance) {
     return at >= distance && text[at - distance] == '\\' && text[at - distance + 1] == '\'';
 }
 
+[[noreturn]] void runaway() { throw RunawayExpansion(Runaway::Cells); }
+
 }  // namespace
 
-std::string HexLetterStep(std::string_view text, char letter, std::string_view cell) {
+// Walking the steps backwards, the expansion of a code at step k is its cell
+// with each character's expansion after step k.
+StepChain::StepChain(const std::vector<int>& codes, const CellTable& cells, size_t spelt) {
+    pool_.resize(256);
+    for (size_t c = 0; c < 256; ++c) {
+        pool_[c] = static_cast<char>(c);
+        code_[c] = Part{-1, static_cast<std::uint32_t>(c), 1};
+        length_[c] = 1;
+    }
+    steps_.resize(codes.size());
+    for (size_t k = codes.size(); k-- > 0;) {
+        const std::string cell = replacementOf(cells, codes[k]);
+        size_t length = 0;
+        for (unsigned char x : cell) length = saturatingSum(length, length_[x]);
+        Part becomes;
+        if (length <= spelt) {
+            // Every expansion in the cell is spelt out too: none is longer.
+            becomes.at = static_cast<std::uint32_t>(pool_.size());
+            becomes.length = static_cast<std::uint32_t>(length);
+            pool_.reserve(pool_.size() + length);
+            for (unsigned char x : cell) pool_.append(pool_, code_[x].at, code_[x].length);
+        } else {
+            becomes.step = static_cast<int>(k);
+            Step& step = steps_[k];
+            step.length = length;
+            step.firstPart = static_cast<std::uint32_t>(parts_.size());
+            for (unsigned char x : cell) appendPart(step.firstPart, code_[x]);
+            step.partCount = static_cast<std::uint32_t>(parts_.size()) - step.firstPart;
+        }
+        code_[static_cast<unsigned char>(codes[k])] = becomes;
+        length_[static_cast<unsigned char>(codes[k])] = length;
+    }
+}
+
+// Appends a part to the step whose parts begin at `first`. Single bytes (the
+// characters of a cell that no later step replaces) are copied next to each
+// other into one part, which costs at most what the cell costs.
+void StepChain::appendPart(std::uint32_t first, const Part& part) {
+    if (part.step >= 0 || part.length > 1) {
+        parts_.push_back(part);
+        return;
+    }
+    if (part.length == 0) return;
+    const auto end = static_cast<std::uint32_t>(pool_.size());
+    pool_.push_back(pool_[part.at]);
+    if (parts_.size() > first && parts_.back().step < 0 && parts_.back().at + parts_.back().length == end) {
+        ++parts_.back().length;
+    } else {
+        parts_.push_back(Part{-1, end, 1});
+    }
+}
+
+size_t StepChain::LengthOf(std::string_view text) const {
+    size_t length = 0;
+    for (unsigned char c : text) length = saturatingSum(length, length_[c]);
+    return length;
+}
+
+void StepChain::MapInto(std::string_view text, size_t length, std::string& out) const {
+    out.resize(length);
+    char* at = out.data();
+    for (unsigned char c : text) {
+        const Part& part = code_[c];
+        if (part.step >= 0) {
+            at = expand(part.step, at);
+        } else if (part.length == 1) {
+            *at++ = pool_[part.at];
+        } else {
+            at = std::copy_n(pool_.data() + part.at, part.length, at);
+        }
+    }
+}
+
+// A step's parts name later steps only, so the stack is no deeper than the
+// steps are many; every part gives at least one byte.
+char* StepChain::expand(int step, char* at) const {
+    struct Open {
+        std::uint32_t next, end;
+    };
+    std::vector<Open> open;
+    auto push = [&](int k) {
+        const Step& s = steps_[static_cast<size_t>(k)];
+        open.push_back({s.firstPart, s.firstPart + s.partCount});
+    };
+    push(step);
+    while (!open.empty()) {
+        if (open.back().next == open.back().end) {
+            open.pop_back();
+            continue;
+        }
+        const Part& part = parts_[open.back().next++];
+        if (part.step >= 0) {
+            push(part.step);
+        } else {
+            at = std::copy_n(pool_.data() + part.at, part.length, at);
+        }
+    }
+    return at;
+}
+
+std::string HexLetterStep(std::string_view text, char letter, std::string_view cell, size_t limit) {
     std::string out;
-    out.reserve(text.size());
+    out.reserve(std::min(text.size(), limit));
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] != letter || escapeBefore(text, i, 2) || escapeBefore(text, i, 3)) {
             out.push_back(text[i]);
         } else {
+            if (out.size() + cell.size() > limit) runaway();
             out.append(cell);
         }
     }
+    if (out.size() > limit) runaway();
     return out;
 }
 
@@ -99,14 +176,20 @@ bool hexStepsAreIndependent(const CellTable& cells) {
 
 }  // namespace
 
-SegmentConverter::SegmentConverter(const CellTable& cells)
+SegmentConverter::SegmentConverter(const CellTable& cells, size_t spelt)
     : cells_(cells),
-      before_(expansionThrough(stepsBeforeHexLetters(), cells)),
-      after_(expansionThrough(stepsAfterHexLetters(), cells)),
+      before_(stepsBeforeHexLetters(), cells, spelt),
+      after_(stepsAfterHexLetters(), cells, spelt),
       hexStepsAtOnce_(hexStepsAreIndependent(cells)) {}
 
-void SegmentConverter::ConvertInto(std::string_view segment, std::string& out, std::string& scratch) const {
-    mapThrough(segment, before_, scratch);
+// The lengths through the steps around the hex letters are known before the
+// text is built; the hex letters' steps are checked as they go.
+void SegmentConverter::ConvertInto(std::string_view segment, std::string& out, std::string& scratch, size_t limit,
+                                   size_t stepLimit) const {
+    // A length of SIZE_MAX stands for any larger one.
+    const size_t first = before_.LengthOf(segment);
+    if (first > stepLimit || first == SIZE_MAX) runaway();
+    before_.MapInto(segment, first, scratch);
     if (hexStepsAtOnce_) {
         out.clear();
         for (size_t i = 0; i < scratch.size(); ++i) {
@@ -114,15 +197,19 @@ void SegmentConverter::ConvertInto(std::string_view segment, std::string& out, s
             if (c < 'a' || c > 'f' || escapeBefore(scratch, i, 2) || escapeBefore(scratch, i, 3)) {
                 out.push_back(scratch[i]);
             } else {
+                if (out.size() + cells_[c].size() > stepLimit) runaway();
                 out.append(cells_[c]);
             }
         }
+        if (out.size() > stepLimit) runaway();
         std::swap(out, scratch);
     } else {
         for (char letter = 'a'; letter <= 'f'; ++letter)
-            scratch = HexLetterStep(scratch, letter, cells_[static_cast<unsigned char>(letter)]);
+            scratch = HexLetterStep(scratch, letter, cells_[static_cast<unsigned char>(letter)], stepLimit);
     }
-    mapThrough(scratch, after_, out);
+    const size_t last = after_.LengthOf(scratch);
+    if (last > limit || last == SIZE_MAX) runaway();
+    after_.MapInto(scratch, last, out);
 }
 
 namespace {
@@ -166,7 +253,14 @@ public:
 
     // The hash of pair k's segment.
     const TextHash& SegmentKey(size_t pair) const { return segmentKeys_[pair]; }
-    void ReplaceAllQuoted(const TextHash& key, std::string_view segment, std::string_view converted);
+    // The gaps a replacement of every "#" & segment & "#" takes, into `matched`.
+    void FindQuoted(const TextHash& key, std::string_view segment, std::vector<int>& matched);
+    // How long a converted segment may be for those gaps, and a text the
+    // conversion builds on the way, before the text passes its bound.
+    size_t RoomFor(const std::vector<int>& matched, std::string_view segment) const;
+    size_t RoomBeside() const { return bound_.Left(size_ + (listBytes() - startListBytes_)); }
+    void ReplaceQuoted(const std::vector<int>& matched, const TextHash& key, std::string_view segment,
+                       std::string_view converted);
     std::string Text() const;
 
 private:
@@ -363,7 +457,8 @@ void GapList::replace(int g, std::string_view conv) {
     changed(right);
 }
 
-void GapList::ReplaceAllQuoted(const TextHash& key, std::string_view segment, std::string_view converted) {
+void GapList::FindQuoted(const TextHash& key, std::string_view segment, std::vector<int>& matched) {
+    matched.clear();
     ++stamp_;
     candidateStamp_.resize(gaps_.size(), 0);
     std::vector<int> candidates;
@@ -373,10 +468,7 @@ void GapList::ReplaceAllQuoted(const TextHash& key, std::string_view segment, st
             candidateStamp_[entries_[e].gap] = stamp_;
         }
     }
-    if (candidates.empty()) return;
     auto isCandidate = [&](int g) { return g >= 0 && candidateStamp_[g] == stamp_; };
-
-    std::vector<int> matched;
     for (int start : candidates) {
         if (isCandidate(gaps_[start].prev)) continue;  // not the first of its run
         bool take = true;
@@ -385,11 +477,24 @@ void GapList::ReplaceAllQuoted(const TextHash& key, std::string_view segment, st
             take = !take;
         }
     }
-    // Each replaced gap held the segment between its two marks. What the lists
-    // that describe the text have grown by counts too: a replacement adds a gap
-    // for each mark it puts in, and a chunk and an entry for each gap it
-    // changes. The lists of the code text itself are no growth: a long text
-    // dense in marks takes many times its size in them from the start.
+}
+
+// The text without the gaps, and what the lists grow by with a converted
+// text without a mark: its share of the bound.
+size_t GapList::RoomFor(const std::vector<int>& matched, std::string_view segment) const {
+    const size_t count = matched.size();
+    const size_t rest = size_ - count * (segment.size() + 2) + (listBytes() - startListBytes_) +
+                        count * 2 * (sizeof(Chunk) + sizeof(Entry));
+    return bound_.Left(rest) / count;
+}
+
+// Each replaced gap held the segment between its two marks. What the lists
+// that describe the text have grown by counts too: a replacement adds a gap
+// for each mark it puts in, and a chunk and an entry for each gap it changes.
+// The lists of the code text itself are no growth: a long text dense in marks
+// takes many times its size in them from the start.
+void GapList::ReplaceQuoted(const std::vector<int>& matched, const TextHash& key, std::string_view segment,
+                            std::string_view converted) {
     const size_t grown = size_ - matched.size() * (segment.size() + 2) + matched.size() * converted.size();
     const size_t marks = static_cast<size_t>(std::count(converted.begin(), converted.end(), '#'));
     const size_t grownLists = matched.size() * (marks * sizeof(Gap) + (marks + 2) * (sizeof(Chunk) + sizeof(Entry)));
@@ -432,14 +537,20 @@ std::string SymbolPass(std::string_view text, const SegmentConverter& converter,
     TextArena arena;
     std::unordered_map<std::string_view, std::string_view> converted;
     std::string out, scratch;
+    std::vector<int> matched;
     for (size_t k = 0; k + 1 < marks.size(); k += 2) {
         const std::string_view segment = text.substr(marks[k] + 1, marks[k + 1] - marks[k] - 1);
+        const TextHash& key = work.SegmentKey(k / 2);
+        work.FindQuoted(key, segment, matched);
+        if (matched.empty()) continue;
         auto it = converted.find(segment);
         if (it == converted.end()) {
-            converter.ConvertInto(segment, out, scratch);
+            // A segment is converted once for all its groups, so it may take
+            // only its share of what the text may grow by.
+            converter.ConvertInto(segment, out, scratch, work.RoomFor(matched, segment), work.RoomBeside());
             it = converted.emplace(segment, arena.Add(out)).first;
         }
-        work.ReplaceAllQuoted(work.SegmentKey(k / 2), segment, it->second);
+        work.ReplaceQuoted(matched, key, segment, it->second);
     }
     return work.Text();
 }

@@ -232,6 +232,32 @@ TEST(AbbreviationPass, AgreesWithTheStepByStepPassOnLongListsAndGroups) {
     convert::AbbreviationPass(actual, AbbTable(list), [] { return true; });
     EXPECT_EQ(actual, literal::abbreviationPass(text, list).work);
 }
+// Keys as long as their groups, keys that overlap themselves or lie inside
+// each other, in groups long enough that a search from every place of a
+// group would cost its square; some replace all over the group first.
+TEST(AbbreviationPass, LongKeysAgreeWithTheStepByStepPass) {
+    const std::string x(3000, 'x'), half(1500, 'x');
+    std::string abab;
+    while (abab.size() < 3000) abab += "ab";
+    struct Row {
+        std::vector<std::string> list;
+        std::string group;
+    };
+    for (const Row& row : {Row{{x + "=m", ""}, x},
+                           Row{{half + "=m", ""}, x + "x"},
+                           Row{{half + "=x", "y=x", ""}, x + "yyy"},
+                           Row{{"xxxx=1", "xx=x", "x=2", "xy=3", ""}, x + "y"},
+                           Row{{abab.substr(0, 1001) + "=b", "ba=a", ""}, abab},
+                           Row{{"c=d", half + "y=m", ""}, std::string(3000, 'c') + x + "y"}}) {
+        const std::string text = " *" + row.group + "* *" + row.group + "*";
+        const literal::AbbResult expected = literal::abbreviationPass(text, row.list);
+        std::string actual = text;
+        const ExpansionTable places = convert::AbbreviationPass(actual, AbbTable(row.list), [] { return true; });
+        EXPECT_EQ(actual, expected.work) << row.list[0].substr(0, 8);
+        EXPECT_EQ(places.ExpPos, expected.expPos) << row.list[0].substr(0, 8);
+    }
+}
+
 TEST(WorkBound, SixtyFourMegabytesOrSixtyFourTimesTheStartWhicheverIsMore) {
     EXPECT_EQ(convert::WorkBound::For(0).bytes, size_t{64} << 20);
     EXPECT_EQ(convert::WorkBound::For(size_t{1} << 20).bytes, size_t{64} << 20);

@@ -112,6 +112,34 @@ CellTable randomCells(std::mt19937& rng) {
     return t;
 }
 
+// Cells that chain: a few codes hold up to three characters, mostly codes
+// with steps of their own, so that characters expand through many steps (the
+// hex letters, both "_" steps, "u", the braces and "#" among them).
+CellTable chainedCells(std::mt19937& rng) {
+    static const std::string codes = "@AMZ_`aefgu|{}\xE4\xFF";
+    static const std::vector<std::string> others = {"#", "\\", "'", "\\'", "x"};
+    CellTable cells = namedCells();
+    for (int k = 0; k < 6; ++k) {
+        const auto code = static_cast<unsigned char>(codes[rng() % codes.size()]);
+        if (code == '{' || code == '}') continue;
+        std::string cell;
+        for (size_t n = rng() % 4; n > 0; --n)
+            cell += rng() % 4 ? std::string(1, codes[rng() % codes.size()]) : others[rng() % others.size()];
+        cells[code] = cell;
+    }
+    return cells;
+}
+
+// "@" holds a blank and eight "A", "A" a blank and eight "B", and so on to
+// `last`, which holds a blank and eight "0": one "@" becomes 1 + 8 (1 + 8 (...)).
+CellTable nineCharacterCells(char last) {
+    CellTable cells = namedCells();
+    for (char code = '@'; code <= last; ++code)
+        cells[static_cast<unsigned char>(code)] =
+            " " + std::string(8, code == last ? '0' : static_cast<char>(code + 1));
+    return cells;
+}
+
 }  // namespace
 
 TEST(SymbolPass, AgreesWithTheStepByStepPassOnRandomTexts) {
@@ -123,6 +151,66 @@ TEST(SymbolPass, AgreesWithTheStepByStepPassOnRandomTexts) {
             const std::string text = randomText(rng, round % 10 == 0 ? 300 : 40);
             ASSERT_EQ(SymbolPass(text, converter), literal::symbolPass(text, cells))
                 << "round " << round << " text " << text;
+        }
+    }
+}
+
+// Expansions kept spelt out or built part by part as a text needs them.
+TEST(SymbolPass, AgreesWithTheStepByStepPassOnRandomChainedTables) {
+    std::mt19937 rng(2024);
+    for (int round = 0; round < 1000; ++round) {
+        const CellTable cells = chainedCells(rng);
+        const convert::SegmentConverter converter(cells, round % 2 ? 1024 : rng() % 8);
+        for (int t = 0; t < 5; ++t) {
+            const std::string text = randomText(rng, round % 10 == 0 ? 300 : 40) + "#@M`\xFF#";
+            const convert::WorkBound bound = convert::WorkBound::For(text.size());
+            ASSERT_EQ(SymbolPass(text, converter, bound), literal::symbolPass(text, cells))
+                << "round " << round << " text " << text;
+        }
+    }
+}
+
+// What the lengths say stops the pass before any text is built (3^26 bytes
+// would end the program), and the hex letters' step stops as it grows; the
+// bound is shared by all the groups one conversion replaces.
+TEST(SymbolPass, CodingsThatChainStopAtTheBoundBeforeTheTextIsBuilt) {
+    CellTable tripled = namedCells();
+    for (char code = '@'; code < 'Z'; ++code)
+        tripled[static_cast<unsigned char>(code)].assign(3, static_cast<char>(code + 1));
+    tripled['Z'] = "z";
+    CellTable letters = namedCells();  // "@" becomes a thousand "a", each a thousand "x"
+    letters['@'].assign(1000, 'a');
+    letters['a'].assign(1000, 'x');
+    CellTable lettersOneByOne = letters;  // the six letter steps taken one by one
+    lettersOneByOne['b'].clear();
+    CellTable late = namedCells();  // "@" a thousand "g", each a thousand "h", after the hex letters
+    late['@'].assign(1000, 'g');
+    late['g'].assign(1000, 'h');
+    struct Row {
+        const CellTable& cells;
+        std::string text;
+        size_t bound;
+        bool stops;
+    };
+    const CellTable nine = nineCharacterCells('D');  // one "@": 37,449 characters
+    for (const Row& row : {Row{tripled, "#@#", convert::kWorkFloorBytes, true},
+                           Row{tripled, "#Y#", 100, false},
+                           Row{nine, "#@@#", 70000, true},
+                           Row{nine, "#@@#", 80000, false},
+                           Row{nine, "#@# #@#", 70000, true},
+                           Row{nine, "#@# #@#", 80000, false},
+                           Row{letters, "#@#", 100000, true},
+                           Row{lettersOneByOne, "#@#", 100000, true},
+                           Row{late, "#@#", 100000, true},
+                           Row{letters, "#a#", 100000, false}}) {
+        const convert::SegmentConverter converter(row.cells, 64);
+        if (row.stops) {
+            EXPECT_THROW(SymbolPass(row.text, converter, convert::WorkBound{row.bound}), convert::RunawayExpansion)
+                << row.text << " " << row.bound;
+        } else {
+            EXPECT_EQ(SymbolPass(row.text, converter, convert::WorkBound{row.bound}),
+                      literal::symbolPass(row.text, row.cells))
+                << row.text << " " << row.bound;
         }
     }
 }
