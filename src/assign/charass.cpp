@@ -137,7 +137,8 @@ QPushButton* CharAssForm::Custom(int i) {
 
 void CharAssForm::ShowCustomTitles() {
     for (int i = 1; i <= 16; ++i)
-        custom_[static_cast<size_t>(i)]->setText(ansi::toQString(store::CustomTitle[static_cast<size_t>(i)]));
+        custom_[static_cast<size_t>(i)]->setText(
+            ansi::toQString(filegroup::ShortQuote(store::CustomTitle[static_cast<size_t>(i)])));
 }
 
 void CharAssForm::ReadINI() {
@@ -145,7 +146,7 @@ void CharAssForm::ReadINI() {
     // Every fill reads the file again: one message for one face name.
     if (read.refusedFaceName && *read.refusedFaceName != lastRefusedFace_) {
         dlg::MsgBox(std::string("Line 193 of \"") + store::kAssignmentFile + "\" names the symbol font \"" +
-                        *read.refusedFaceName + "\". A font name with \"{\", \"}\", \"\\\" or \";\" cannot stand in "
+                        filegroup::ShortQuote(*read.refusedFaceName) + "\". A font name with \"{\", \"}\", \"\\\" or \";\" cannot stand in "
                         "rich text, so the font \"" + store::CellFontName + "\" stays in use.",
                     dlg::OKOnly | dlg::Exclamation);
     }
