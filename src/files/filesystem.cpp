@@ -53,7 +53,7 @@ std::string SizeInWords(std::int64_t bytes) {
                                                                   {std::int64_t{1} << 10, "KB"}};
     for (const auto& [unit, word] : units) {
         if (bytes < unit) continue;
-        const std::int64_t tenths = bytes * 10 / unit;  // cut, not rounded
+        const std::int64_t tenths = (bytes * 10 + unit - 1) / unit;  // rounded up
         // Built up in place: the one-expression form trips GCC 12's -Wrestrict.
         std::string text = std::to_string(tenths / 10);
         if (tenths % 10 != 0) {

@@ -72,8 +72,8 @@ struct ReadBound {
     const char* reads = "the program reads";
 };
 
-// A number of bytes in words for the user: "4 KB", "511.9 MB"; cut, never
-// rounded up, so that a file past a bound never reads as the bound.
+// A number of bytes in words for the user: "4 KB", "4.1 MB"; rounded up, so
+// that a file past a bound (a round number) never reads as the bound.
 std::string SizeInWords(std::int64_t bytes);
 // Why a file is refused: "It holds 5000 bytes (4.8 KB), more than the program
 // reads of an options file (4 KB)", or with `written`, "It would hold ...".

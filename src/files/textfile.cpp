@@ -169,7 +169,8 @@ std::optional<std::vector<std::string>> readLines(std::string_view name, LoneLf 
 std::int64_t countLines(std::string_view name, std::int64_t limit, const ReadBound& bound) {
     std::int64_t count = 0;
     if (limit <= 0) return 0;
-    if (eachLineOf(name, LoneLf::EndsLine, false, bound, [&](std::string_view) { return ++count < limit; }))
+    if (!worked("Cannot read",
+                eachLineOf(name, LoneLf::EndsLine, false, bound, [&](std::string_view) { return ++count < limit; })))
         return -1;
     return count;
 }

@@ -64,7 +64,7 @@ std::optional<std::vector<std::string>> readLines(std::string_view name, LoneLf 
                                                   std::size_t maxLines = SIZE_MAX, const ReadBound& bound = {});
 
 // Counts lines but stops reading at `limit`, so a long file costs nothing; -1
-// when the file cannot be read.
+// when the file cannot be read (lastError says why).
 std::int64_t countLines(std::string_view name, std::int64_t limit, const ReadBound& bound = {});
 
 // True when the step worked; otherwise its failure is kept as the last error,

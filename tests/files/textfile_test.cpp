@@ -75,10 +75,10 @@ TEST(TextFileBounds, ReadsAndWritesStayWithinTheBoundAndSaySo) {
     EXPECT_EQ(ReadFile("f.txt"), "a\nb");
 }
 
-TEST(TextFileBounds, SizesAreCutNeverRoundedUp) {
+TEST(TextFileBounds, SizesAreRoundedUpSoThatNoneReadsAsTheBoundPastIt) {
     const std::pair<std::int64_t, const char*> sizes[] = {
-        {1, "1 byte"},        {1023, "1023 bytes"},      {4096, "4 KB"},  {5000, "4.8 KB"},
-        {(1 << 20) - 1, "1023.9 KB"}, {std::int64_t{512} << 20, "512 MB"}, {(std::int64_t{512} << 20) - 1, "511.9 MB"},
+        {1, "1 byte"},        {1023, "1023 bytes"},      {4096, "4 KB"},  {5000, "4.9 KB"},
+        {(4 << 20) + 1, "4.1 MB"}, {std::int64_t{512} << 20, "512 MB"}, {(std::int64_t{512} << 20) - 1, "512 MB"},
         {std::int64_t{3} << 29, "1.5 GB"}};
     for (const auto& [bytes, words] : sizes) EXPECT_EQ(filegroup::SizeInWords(bytes), words) << bytes;
 }
