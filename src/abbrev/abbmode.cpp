@@ -160,7 +160,7 @@ bool AbbModeForm::loadFailed() {
 }
 
 bool AbbModeForm::LoadList() {
-    if (!abbrev::SeedListFiles()) return loadFailed();
+    if (!abbrev::ListFitsEditor() || !abbrev::SeedListFiles()) return loadFailed();
     auto lines = abbrev::ReadListLines();
     if (!lines) return loadFailed();
     ListLines_ = std::move(*lines);

@@ -142,6 +142,17 @@ bool SeedListFiles() {
            seedFile(store::kBedTraceFile, kSeedTy, kSeedMu);
 }
 
+bool ListFitsEditor() {
+    const filegroup::ReadBound& bound = store::kListFileBound;
+    if (!textfile::exists(store::kListFile)) return true;
+    const auto limit = static_cast<std::int64_t>(bound.lines) + 1;
+    const std::int64_t lines = textfile::countLines(store::kListFile, limit, bound);
+    if (lines < 0) return false;
+    if (lines < limit) return true;
+    const std::int64_t all = textfile::countLines(store::kListFile, INT64_MAX, bound);
+    return textfile::worked("Cannot read", filegroup::WithinLines(store::kListFile, static_cast<size_t>(all), bound));
+}
+
 std::optional<std::vector<std::string>> ReadListLines() {
     auto lines = textfile::readLines(store::kListFile, textfile::LoneLf::EndsLine, SIZE_MAX, store::kListFileBound);
     if (!lines) return std::nullopt;

@@ -23,7 +23,12 @@ std::string refusal(const std::string& title, const std::string& why) {
 }
 
 // A set's file as a message names it: its title may be a line of any length.
-std::string quoted(const std::string& file) { return "\"" + filegroup::ShortQuote(file) + "\""; }
+std::string quoted(const std::string& file) {
+    std::string text = "\"";  // built up in place, for GCC 12's -Wrestrict
+    text += filegroup::ShortQuote(file);
+    text += '"';
+    return text;
+}
 
 }  // namespace
 
