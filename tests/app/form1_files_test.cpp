@@ -2,7 +2,9 @@
 // and the windows it opens.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -26,6 +28,7 @@
 #include "platform/textbox.h"
 #include "store/store.h"
 #include "form1_testing.h"
+#include "support/file_faults.h"
 #include "support/testing.h"
 
 using testing_support::MsgBoxRecorder;
@@ -212,6 +215,66 @@ TEST(FileCommands, AFifoInPlaceOfTheFileACommandReadsEndsInAMessage) {
         command();
         ASSERT_EQ(boxes.count(), 1u) << file;
         EXPECT_NE(boxes.calls()[0].prompt.find("\"" + file + "\": It is a FIFO"), std::string::npos) << file;
+        EXPECT_EQ(::unlink(file.c_str()), 0) << file;
+    }
+}
+
+// A file longer than its kind is read at all, in bytes or in lines, ends in
+// a message that names it, its size and the bound, before it is taken in.
+TEST(FileCommands, AFilePastItsBoundEndsInAMessageWithItsSizeAndTheBound) {
+    const std::string dir = QDir::current().absolutePath().toStdString();
+    const auto sparse = [](std::int64_t bytes) {
+        return [bytes](const char* f) { ::close(::creat(f, 0644)), ::truncate(f, bytes); };
+    };
+    // An undo slot unlike the text shown, so that undo loads its snapshot.
+    const auto withSlot = [](std::function<void(const char*)> make) {
+        return [make](const char* f) { make(f), WriteFile("UNDO9.TXT", std::to_string(::rand()) + "\r\n"); };
+    };
+    const auto undo = [] { Form1().UnDo_Click(); };
+    const auto repeated = [](const std::string& head, const char* line, size_t count) {
+        return [=](const char* f) {
+            std::string text = head;
+            for (size_t i = 0; i < count; ++i) text += line;
+            WriteFile(f, text);
+        };
+    };
+    const auto openMaster = [&] { chooseFile(dir + "/textM.TXT"), Form1().OpenCode_Click(); };
+    // Both files of a set are there before its load reads them.
+    const auto withSet = [](std::function<void(const char*)> make, const char* other, std::string bytes) {
+        return [=](const char* f) { make(f), WriteFile(other, bytes); };
+    };
+    const auto loadSet = [] { CharAss().Custom_Click(1); };
+    struct Case {
+        std::string file;
+        std::function<void(const char*)> make;
+        std::function<void()> command;
+        std::string size, bound;
+    };
+    const Case cases[] = {
+        {"UNDO9.TXT", sparse((4 << 20) + 1), undo, "4194305 bytes", "a code text (4 MB)"},
+        {"RTB.RTF", withSlot(sparse((8 << 20) + 1)), undo, "8388609 bytes", "the lower window takes (8 MB)"},
+        {"RTB.RTF", withSlot(repeated("{\\rtf1 ", "\\par", 200000)), undo, "200001 paragraphs",
+         "the lower window takes (200000 paragraphs)"},
+        {dir + "/textM.TXT", sparse((4 << 20) + 1), openMaster, "4194305 bytes", "a code text (4 MB)"},
+        {dir + "/textM.TXT", repeated("", "\n", 100001), openMaster, "100001 lines", "a code text (100000 lines)"},
+        {dir + "/GreekL.TXT", repeated("", "\n", 100001), [&] { chooseFile(dir + "/GreekL.TXT"), AbbMode().Open_Click(); },
+         "100001 lines", "the list editor holds (100000 lines)"},
+        {"Custom1.TXT", withSet(sparse((1 << 20) + 1), "Custom1II.TXT", ""), loadSet, "1048577 bytes",
+         "an assignment file (1 MB)"},
+        {"Custom1II.TXT", withSet(sparse(4097), "Custom1.TXT", std::string(2000, '\n')), loadSet, "4097 bytes",
+         "an options file (4 KB)"},
+    };
+    for (const auto& [file, make, command, size, bound] : cases) {
+        loaded().UndoIndex = 0;
+        make(file.c_str());
+        const auto before = testing_support::FolderContents();
+        MsgBoxRecorder boxes;
+        command();
+        ASSERT_GE(boxes.count(), 1u) << file;
+        const std::string& prompt = boxes.calls().back().prompt;
+        EXPECT_NE(prompt.find("\"" + file + "\": It holds " + size), std::string::npos) << file << ": " << prompt;
+        EXPECT_NE(prompt.find(bound), std::string::npos) << file << ": " << prompt;
+        EXPECT_TRUE(testing_support::FolderContents() == before) << file;
         EXPECT_EQ(::unlink(file.c_str()), 0) << file;
     }
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "files/textfile.h"
 #include "store/filenames.h"
 #include "store/store.h"
@@ -210,4 +212,41 @@ TEST(SettingsFiles, BothFilesReachTheDiskBeforeTheyReplaceTheOldOnes) {
     ASSERT_TRUE(store::WriteSettingsFiles());
     EXPECT_TRUE(log.Flushed(store::kAssignmentFile));
     EXPECT_TRUE(log.Flushed(store::kOptionsFile));
+}
+
+// Past its bound a settings file is neither read nor overwritten, however
+// long: a sparse options file of 512 MB costs nothing, and the write names
+// the file, its size and the bound. Cells that would make the assignment file
+// too long for the next start leave it as it was.
+TEST(SettingsFiles, AFilePastItsBoundIsNeitherReadNorOverwritten) {
+    const std::pair<const char*, std::int64_t> files[] = {
+        {store::kOptionsFile, (std::int64_t{512} << 20) - 1},
+        {store::kAssignmentFile, store::kAssignmentFileBound.bytes + 1}};
+    for (const auto& [name, size] : files) {
+        store::ResetSharedState();
+        WriteFile(store::kAssignmentFile, lines(assignmentFile(210)));
+        WriteFile(store::kOptionsFile, " 14 \r\n1\r\n0\r\n0\r\n");
+        ASSERT_EQ(::truncate(name, size), 0);
+        store::ReadSettingsFiles();
+        EXPECT_EQ(store::CellFontSize, std::string(name) == store::kOptionsFile ? 12 : 14);
+        EXPECT_EQ(store::CellCode[64], std::string(name) == store::kOptionsFile ? "c64" : "");
+        std::string error;
+        EXPECT_FALSE(store::WriteSettingsFiles(&error));
+        const std::string bound = std::string(name) == store::kOptionsFile ? "an options file (4 KB)"
+                                                                          : "an assignment file (1 MB)";
+        EXPECT_NE(error.find("\"" + std::string(name) + "\" cannot be read, so it is not overwritten"),
+                  std::string::npos) << error;
+        EXPECT_NE(error.find("It holds " + std::to_string(size) + " bytes"), std::string::npos) << error;
+        EXPECT_NE(error.find(bound), std::string::npos) << error;
+        EXPECT_EQ(textfile::length(name), size);
+    }
+
+    store::ResetSharedState();
+    WriteFile(store::kAssignmentFile, lines(assignmentFile(210)));
+    store::ReadSettingsFiles();
+    store::CellCode[64] = std::string(store::kAssignmentFileBound.bytes, 'x');
+    std::string error;
+    EXPECT_FALSE(store::WriteSettingsFiles(&error));
+    EXPECT_NE(error.find("Cannot write \"RUNEMILLINI.TXT\": It would hold"), std::string::npos) << error;
+    EXPECT_EQ(ReadFile(store::kAssignmentFile), lines(assignmentFile(210)));
 }
