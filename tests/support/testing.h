@@ -1,6 +1,7 @@
 #pragma once
 // Shared helpers of the tests. Every test runs in a fresh temporary working
 // directory with the shared store at its start values and no window loaded.
+#include <QRect>
 #include <QString>
 #include <deque>
 #include <map>
@@ -115,5 +116,16 @@ std::vector<std::string> ReadLines(const std::string& name);
 
 // The path of the running test's working directory.
 QString WorkDir();
+
+// A prompt shown in a message box of the platform (no hook), answered with OK
+// once open: the text its label shows, whether the label takes it as plain
+// text and has room for it, and whether the box stands within the screen.
+struct ShownBox {
+    int answer = 0;
+    QString shown;
+    bool plain = false, textHasRoom = false, onScreen = false;
+    QRect frame;
+};
+ShownBox ShowInMessageBox(const std::string& prompt);
 
 }  // namespace testing_support
