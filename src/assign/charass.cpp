@@ -145,9 +145,14 @@ void CharAssForm::ReadINI() {
     const store::SettingsRead read = store::ReadSettingsFiles();
     // Every fill reads the file again: one message for one face name.
     if (read.refusedFaceName && *read.refusedFaceName != lastRefusedFace_) {
+        const std::string& face = *read.refusedFaceName;
+        const std::string why = face.find_first_of("{}\\;") != std::string::npos
+                                    ? "A font name with \"{\", \"}\", \"\\\" or \";\" cannot stand in rich text"
+                                    : "No font has a name of more than " + std::to_string(store::kMaxFaceNameBytes) +
+                                          " characters";
         dlg::MsgBox(std::string("Line 193 of \"") + store::kAssignmentFile + "\" names the symbol font \"" +
-                        filegroup::ShortQuote(*read.refusedFaceName) + "\". A font name with \"{\", \"}\", \"\\\" or \";\" cannot stand in "
-                        "rich text, so the font \"" + store::CellFontName + "\" stays in use.",
+                        filegroup::ShortQuote(face) + "\". " + why + ", so the font \"" + store::CellFontName +
+                        "\" stays in use.",
                     dlg::OKOnly | dlg::Exclamation);
     }
     lastRefusedFace_ = read.refusedFaceName.value_or(std::string());

@@ -186,7 +186,9 @@ std::string WithTitleLine(std::string_view assignmentFile, int index, const std:
     return text;
 }
 
-bool UsableFaceName(std::string_view face) { return face.find_first_of("{}\\;") == std::string_view::npos; }
+bool UsableFaceName(std::string_view face) {
+    return face.size() <= kMaxFaceNameBytes && face.find_first_of("{}\\;") == std::string_view::npos;
+}
 
 SettingsRead ApplyAssignmentLines(const std::vector<std::string>& lines) {
     SettingsRead read;

@@ -187,7 +187,9 @@ TEST(SettingsFiles, AWriteThatFailsKeepsTheOldFiles) {
 }
 
 TEST(SettingsFiles, AFaceNameThatCannotStandInRtfIsRefusedAndTheFaceInUseKept) {
-    for (const char* face : {"Ari}al", "Ar{ial", "Arial;}}{\\info", "Ari\\al", "Arial;"}) {
+    const std::string longest(store::kMaxFaceNameBytes, 'a');
+    for (const std::string& face : {std::string("Ari}al"), std::string("Ar{ial"), std::string("Arial;}}{\\info"),
+                                    std::string("Ari\\al"), std::string("Arial;"), longest + "a"}) {
         auto file = assignmentFile(210);
         file[192] = face;
         WriteFile(store::kAssignmentFile, lines(file));
@@ -198,7 +200,8 @@ TEST(SettingsFiles, AFaceNameThatCannotStandInRtfIsRefusedAndTheFaceInUseKept) {
         EXPECT_EQ(store::CellCode[64], "c64");
         EXPECT_EQ(store::CellCharSet, 177);
     }
-    for (const char* face : {"Times New Roman", "", "MS Mincho", "Arial (Hebrew)"}) {
+    for (const std::string& face : {std::string("Times New Roman"), std::string(), std::string("MS Mincho"),
+                                    std::string("Arial (Hebrew)"), longest}) {
         auto file = assignmentFile(210);
         file[192] = face;
         WriteFile(store::kAssignmentFile, lines(file));
