@@ -63,12 +63,13 @@ inline constexpr filegroup::ReadBound kListFileBound{std::int64_t{4} << 20, 1000
 inline constexpr filegroup::ReadBound kTraceFileBound{std::int64_t{8} << 20, 200000,
                                                       "the program reads of a trace copy of the list"};
 // Master files and the undo ring's slots: code text for the upper window,
-// converted at once into the lower one.
-inline constexpr filegroup::ReadBound kCodeTextBound{std::int64_t{4} << 20, 100000,
+// converted at once into the lower one, each of its lines a paragraph of
+// both windows.
+inline constexpr filegroup::ReadBound kCodeTextBound{std::int64_t{2} << 20, 50000,
                                                      "the program reads of a code text"};
 // "RTB.RTF" and "EXPORT.RTF": a document for the lower window (its lines are
-// paragraphs).
-inline constexpr filegroup::ReadBound kLowerWindowBound{std::int64_t{8} << 20, 200000, "the lower window takes"};
+// paragraphs), as the largest code text of ordinary text gives it.
+inline constexpr filegroup::ReadBound kLowerWindowBound{std::int64_t{4} << 20, 100000, "the lower window takes"};
 
 // Every name above, so that no file the user names (a custom set's) can be
 // one of them.

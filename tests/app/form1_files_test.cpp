@@ -251,12 +251,12 @@ TEST(FileCommands, AFilePastItsBoundEndsInAMessageWithItsSizeAndTheBound) {
         std::string size, bound;
     };
     const Case cases[] = {
-        {"UNDO9.TXT", sparse((4 << 20) + 1), undo, "4194305 bytes", "a code text (4 MB)"},
-        {"RTB.RTF", withSlot(sparse((8 << 20) + 1)), undo, "8388609 bytes", "the lower window takes (8 MB)"},
-        {"RTB.RTF", withSlot(repeated("{\\rtf1 ", "\\par", 200000)), undo, "200001 paragraphs",
-         "the lower window takes (200000 paragraphs)"},
-        {dir + "/textM.TXT", sparse((4 << 20) + 1), openMaster, "4194305 bytes", "a code text (4 MB)"},
-        {dir + "/textM.TXT", repeated("", "\n", 100001), openMaster, "100001 lines", "a code text (100000 lines)"},
+        {"UNDO9.TXT", sparse((2 << 20) + 1), undo, "2097153 bytes", "a code text (2 MB)"},
+        {"RTB.RTF", withSlot(sparse((4 << 20) + 1)), undo, "4194305 bytes", "the lower window takes (4 MB)"},
+        {"RTB.RTF", withSlot(repeated("{\\rtf1 ", "\\par", 100000)), undo, "100001 paragraphs",
+         "the lower window takes (100000 paragraphs)"},
+        {dir + "/textM.TXT", sparse((2 << 20) + 1), openMaster, "2097153 bytes", "a code text (2 MB)"},
+        {dir + "/textM.TXT", repeated("", "\n", 50001), openMaster, "50001 lines", "a code text (50000 lines)"},
         {dir + "/GreekL.TXT", repeated("", "\n", 100001), [&] { chooseFile(dir + "/GreekL.TXT"), AbbMode().Open_Click(); },
          "100001 lines", "the list editor holds (100000 lines)"},
         {"Custom1.TXT", withSet(sparse((1 << 20) + 1), "Custom1II.TXT", ""), loadSet, "1048577 bytes",
