@@ -71,10 +71,11 @@ public:
         platform::DestroyAllForms();
         store::ResetSharedState();
         dlg::SetMsgBoxHook([this](const dlg::MsgBoxCall& call) {
-            if (boxes_++ == 0) std::fprintf(stderr, "  message: %.600s\n", QByteArray::fromStdString(call.prompt).replace("\r\n", " | ").constData());
-            return static_cast<int>((call.style & 0x7) == dlg::YesNo || (call.style & 0x7) == dlg::YesNoCancel
-                                        ? dlg::Yes
-                                        : dlg::OK);
+            if (boxes_++ == 0)
+                std::fprintf(stderr, "  message: %.600s\n",
+                             QByteArray::fromStdString(call.prompt).replace("\r\n", " | ").constData());
+            return static_cast<int>(
+                (call.style & 0x7) == dlg::YesNo || (call.style & 0x7) == dlg::YesNoCancel ? dlg::Yes : dlg::OK);
         });
         dlg::SetFileDialogHook([this](const dlg::FileDialogCall&) { return std::optional<std::string>(chosen_); });
     }
@@ -84,7 +85,9 @@ public:
         dlg::SetFileDialogHook(nullptr);
         QDir::setCurrent(QDir::tempPath());
     }
-    void choose(const std::string& name) { chosen_ = QDir(dir_.path()).absoluteFilePath(QString::fromStdString(name)).toStdString(); }
+    void choose(const std::string& name) {
+        chosen_ = QDir(dir_.path()).absoluteFilePath(QString::fromStdString(name)).toStdString();
+    }
     int boxes() const { return boxes_; }
 
 private:
@@ -165,7 +168,8 @@ std::string codeTextAtBound() {
 // Every cell a Greek letter, as the presets give them.
 void greekCells() {
     int n = 0;
-    for (int code : store::CellCodes()) store::CellCode[static_cast<size_t>(code)] = "\\u" + std::to_string(913 + n++ % 57) + "?";
+    for (int code : store::CellCodes())
+        store::CellCode[static_cast<size_t>(code)] = "\\u" + std::to_string(913 + n++ % 57) + "?";
 }
 
 // An assignment file of `bytes` bytes at most: the cells (as `cell` gives
@@ -211,7 +215,13 @@ void BM_LargestOptionsFile(benchmark::State& state) {
         },
         startAndShowPages);
 }
-BENCHMARK(BM_LargestOptionsFile)->ArgName("past")->Arg(0)->Arg(1)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LargestOptionsFile)
+    ->ArgName("past")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The assignment file at its bound: 0 every cell a string of Unicode
 // escapes, 1 a cell of page 1 and 2 one of page 2 of paragraph marks, 3 a
@@ -230,20 +240,20 @@ void BM_LargestAssignmentFile(benchmark::State& state) {
             };
             std::string text;
             switch (shape) {
-            case 0:
-                text = assignmentFile([most](int code) {
-                    std::string cell;
-                    for (int n = code; cell.size() + 8 <= most / store::kCellCount; ++n)
-                        cell += "\\u" + std::to_string(913 + n % 57) + "?";
-                    return cell;
-                });
-                break;
-            case 1: text = assignmentFile(marksIn(65)); break;
-            case 2: text = assignmentFile(marksIn(200)); break;
-            case 3: text = assignmentFile(letter, std::string(most, 'a')); break;
-            case 4: text = assignmentFile(letter, std::string(most, '{')); break;
-            case 5: text = assignmentFile(letter, "Arial", std::string(most, 'T')); break;
-            default: text = assignmentFile(letter) + std::string(static_cast<size_t>(kAssignmentBytes), ' '); break;
+                case 0:
+                    text = assignmentFile([most](int code) {
+                        std::string cell;
+                        for (int n = code; cell.size() + 8 <= most / store::kCellCount; ++n)
+                            cell += "\\u" + std::to_string(913 + n % 57) + "?";
+                        return cell;
+                    });
+                    break;
+                case 1: text = assignmentFile(marksIn(65)); break;
+                case 2: text = assignmentFile(marksIn(200)); break;
+                case 3: text = assignmentFile(letter, std::string(most, 'a')); break;
+                case 4: text = assignmentFile(letter, std::string(most, '{')); break;
+                case 5: text = assignmentFile(letter, "Arial", std::string(most, 'T')); break;
+                default: text = assignmentFile(letter) + std::string(static_cast<size_t>(kAssignmentBytes), ' '); break;
             }
             if (shape != 6 && static_cast<std::int64_t>(text.size()) > kAssignmentBytes) std::abort();
             if (shape == 6) text.resize(static_cast<size_t>(kAssignmentBytes) + 1);
@@ -251,7 +261,12 @@ void BM_LargestAssignmentFile(benchmark::State& state) {
         },
         startAndShowPages);
 }
-BENCHMARK(BM_LargestAssignmentFile)->ArgName("shape")->DenseRange(0, 6)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LargestAssignmentFile)
+    ->ArgName("shape")
+    ->DenseRange(0, 6)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The list editor opened (shown, laid out) on the largest list it holds: 0
 // its most lines (100,000) filling its bytes (4 MB), 1 its most lines empty,
@@ -269,20 +284,20 @@ void BM_LargestList(benchmark::State& state) {
             const std::string atBound = listLines(lines, bytes / lines - 2);
             const std::string traces = traceAtBound();
             switch (shape) {
-            case 0: textfile::writeAtomic(store::kListFile, atBound); break;
-            case 1: textfile::writeAtomic(store::kListFile, repeat("\r\n", lines)); break;
-            case 2: textfile::writeAtomic(store::kListFile, std::string(bytes - 2, 'x') + "\r\n"); break;
-            case 3: textfile::writeAtomic(store::kListFile, std::string(bytes + 1, 'x')); break;
-            case 4: textfile::writeAtomic(store::kListFile, repeat("\r\n", lines + 1)); break;
-            case 5:
-                for (const char* name : {"BigL.TXT", "BigA.TXT", "BigB.TXT"})
-                    textfile::writeAtomic(name, name[3] == 'L' ? atBound : traces);
-                scratch.choose("BigL.TXT");
-                break;
-            default:
-                for (const char* name : {store::kUndoListFile, store::kUndoAbbTraceFile, store::kUndoBedTraceFile})
-                    textfile::writeAtomic(name, name == std::string(store::kUndoListFile) ? atBound : traces);
-                break;
+                case 0: textfile::writeAtomic(store::kListFile, atBound); break;
+                case 1: textfile::writeAtomic(store::kListFile, repeat("\r\n", lines)); break;
+                case 2: textfile::writeAtomic(store::kListFile, std::string(bytes - 2, 'x') + "\r\n"); break;
+                case 3: textfile::writeAtomic(store::kListFile, std::string(bytes + 1, 'x')); break;
+                case 4: textfile::writeAtomic(store::kListFile, repeat("\r\n", lines + 1)); break;
+                case 5:
+                    for (const char* name : {"BigL.TXT", "BigA.TXT", "BigB.TXT"})
+                        textfile::writeAtomic(name, name[3] == 'L' ? atBound : traces);
+                    scratch.choose("BigL.TXT");
+                    break;
+                default:
+                    for (const char* name : {store::kUndoListFile, store::kUndoAbbTraceFile, store::kUndoBedTraceFile})
+                        textfile::writeAtomic(name, name == std::string(store::kUndoListFile) ? atBound : traces);
+                    break;
             }
             if (shape >= 5) {
                 AbbMode().Show();
@@ -290,12 +305,20 @@ void BM_LargestList(benchmark::State& state) {
             }
         },
         [shape] {
-            if (shape == 5) AbbMode().Open_Click();
-            else if (shape == 6) AbbMode().UnDo_Click();
-            else AbbMode().Show();
+            if (shape == 5)
+                AbbMode().Open_Click();
+            else if (shape == 6)
+                AbbMode().UnDo_Click();
+            else
+                AbbMode().Show();
         });
 }
-BENCHMARK(BM_LargestList)->ArgName("shape")->DenseRange(0, 6)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LargestList)
+    ->ArgName("shape")
+    ->DenseRange(0, 6)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // Save in the editor holding the largest list (shapes 0 and 2 above): the
 // normalisation, the files, the reload sorted after the question.
@@ -307,14 +330,20 @@ void BM_LargestListSaved(benchmark::State& state) {
         state,
         [=](Scratch&) {
             store::AbbListVersion = 1;
-            textfile::writeAtomic(store::kListFile,
-                                  shape == 0 ? listLines(lines, bytes / lines - 2) : std::string(bytes - 2, 'x') + "\r\n");
+            textfile::writeAtomic(store::kListFile, shape == 0 ? listLines(lines, bytes / lines - 2)
+                                                               : std::string(bytes - 2, 'x') + "\r\n");
             AbbMode().Show();
             settle();
         },
         [] { AbbMode().Speichern_Click(); });
 }
-BENCHMARK(BM_LargestListSaved)->ArgName("shape")->Arg(0)->Arg(2)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LargestListSaved)
+    ->ArgName("shape")
+    ->Arg(0)
+    ->Arg(2)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // A trace copy at its bounds (200,000 lines in 8 MB) as a conversion
 // first loads and sorts it: 0 the first "*" key in the shown main window
@@ -325,8 +354,8 @@ void BM_LargestTraceFile(benchmark::State& state) {
     measure(
         state,
         [=](Scratch&) {
-            const std::string trace = shape < 2 ? traceAtBound()
-                                                : std::string(static_cast<size_t>(store::kTraceFileBound.bytes) + 1, 'x');
+            const std::string trace =
+                shape < 2 ? traceAtBound() : std::string(static_cast<size_t>(store::kTraceFileBound.bytes) + 1, 'x');
             textfile::writeAtomic(shape % 2 == 0 ? store::kAbbTraceFile : store::kBedTraceFile, trace);
             Form1().Show();
             greekCells();
@@ -336,11 +365,18 @@ void BM_LargestTraceFile(benchmark::State& state) {
             store::AbbRetrace = store::BedRetrace = true;
         },
         [shape] {
-            if (shape % 2 == 0) Form1().TEX()->SetText("#abc# *a1 a2 a3*");
-            else Form1().Reconvert_Click();
+            if (shape % 2 == 0)
+                Form1().TEX()->SetText("#abc# *a1 a2 a3*");
+            else
+                Form1().Reconvert_Click();
         });
 }
-BENCHMARK(BM_LargestTraceFile)->ArgName("shape")->DenseRange(0, 3)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LargestTraceFile)
+    ->ArgName("shape")
+    ->DenseRange(0, 3)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // A master file opened in the shown main window, converted and laid out in
 // both windows: 0 its most lines (50,000) of ordinary code text filling its
@@ -356,12 +392,12 @@ void BM_LargestCodeText(benchmark::State& state) {
         [=](Scratch& scratch) {
             std::string text;
             switch (shape) {
-            case 0: text = codeTextAtBound(); break;
-            case 1: text = repeat("\r\n", lines); break;
-            case 2: text = std::string(bytes, 'w'); break;
-            case 3: text = repeat("#abcdefghijklmnopqrstuvwxyzabcdefghijk#\r\n", lines); break;
-            case 4: text = std::string(bytes + 1, 'w'); break;
-            default: text = repeat("\r\n", lines + 1); break;
+                case 0: text = codeTextAtBound(); break;
+                case 1: text = repeat("\r\n", lines); break;
+                case 2: text = std::string(bytes, 'w'); break;
+                case 3: text = repeat("#abcdefghijklmnopqrstuvwxyzabcdefghijk#\r\n", lines); break;
+                case 4: text = std::string(bytes + 1, 'w'); break;
+                default: text = repeat("\r\n", lines + 1); break;
             }
             textfile::writeAtomic("textM.TXT", text);
             scratch.choose("textM.TXT");
@@ -371,7 +407,12 @@ void BM_LargestCodeText(benchmark::State& state) {
         },
         [] { Form1().OpenCode_Click(); });
 }
-BENCHMARK(BM_LargestCodeText)->ArgName("shape")->DenseRange(0, 5)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LargestCodeText)
+    ->ArgName("shape")
+    ->DenseRange(0, 5)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // Undo in the shown main window from the largest undo slot (as shape 0 of the
 // code text) to the largest snapshot of the lower window: 0 its most
@@ -390,11 +431,13 @@ void BM_LargestUndo(benchmark::State& state) {
             const std::string head = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}\\fs24 ";
             std::string rtf;
             switch (shape) {
-            case 0: rtf = head + repeat(std::string(bytes / paragraphs - 6, 'w') + "\\par\r\n", paragraphs - 1) + "}"; break;
-            case 1: rtf = head + repeat("\\par\r\n", paragraphs - 1) + "}"; break;
-            case 2: rtf = head + std::string(bytes - head.size() - 1, 'w') + "}"; break;
-            case 3: rtf = head + std::string(bytes - head.size(), 'w') + "}"; break;
-            default: rtf = head + repeat("\\par\r\n", paragraphs) + "}"; break;
+                case 0:
+                    rtf = head + repeat(std::string(bytes / paragraphs - 6, 'w') + "\\par\r\n", paragraphs - 1) + "}";
+                    break;
+                case 1: rtf = head + repeat("\\par\r\n", paragraphs - 1) + "}"; break;
+                case 2: rtf = head + std::string(bytes - head.size() - 1, 'w') + "}"; break;
+                case 3: rtf = head + std::string(bytes - head.size(), 'w') + "}"; break;
+                default: rtf = head + repeat("\\par\r\n", paragraphs) + "}"; break;
             }
             textfile::writeAtomic(store::kRtbSnapshotFile, rtf);
             textfile::writeAtomic("UNDO9.TXT", codeTextAtBound());
@@ -402,7 +445,12 @@ void BM_LargestUndo(benchmark::State& state) {
         },
         [] { Form1().UnDo_Click(); });
 }
-BENCHMARK(BM_LargestUndo)->ArgName("shape")->DenseRange(0, 4)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LargestUndo)
+    ->ArgName("shape")
+    ->DenseRange(0, 4)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // A custom set loaded whose files are at their bounds (the assignment copy
 // as shape 0 of the assignment file, the options copy 4 KB): both pages
@@ -422,12 +470,20 @@ void BM_LargestSetFiles(benchmark::State& state) {
             if (past) set.append(static_cast<size_t>(kAssignmentBytes) + 1 - set.size(), ' ');
             textfile::writeAtomic("Custom1.TXT", set);
             std::string options = " 14 \r\n1\r\n";
-            textfile::writeAtomic("Custom1II.TXT", options.append(static_cast<size_t>(store::kOptionsFileBound.bytes) - options.size(), ' '));
+            textfile::writeAtomic(
+                "Custom1II.TXT",
+                options.append(static_cast<size_t>(store::kOptionsFileBound.bytes) - options.size(), ' '));
             startAndShowPages();
             settle();
         },
         [] { CharAss().Custom_Click(1); });
 }
-BENCHMARK(BM_LargestSetFiles)->ArgName("past")->Arg(0)->Arg(1)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LargestSetFiles)
+    ->ArgName("past")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

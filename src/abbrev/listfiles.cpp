@@ -316,22 +316,20 @@ bool SaveList(const std::optional<std::string>& text) {
         if (!held) return false;
         files.push_back(Change::Copy(to, std::move(*held), from));
     }
-    // A list the editor could not open again is not saved.
-    if (text) {
-        const size_t bytes = text->size() + kCrLf.size();
-        if (!textfile::worked("Cannot write", filegroup::WithinBound(store::kListFile, static_cast<std::int64_t>(bytes),
-                                                                      store::kListFileBound)) ||
-            !textfile::worked("Cannot write", filegroup::WithinLines(store::kListFile, textfile::lineCount(*text),
-                                                                      store::kListFileBound, "lines", true)))
-            return false;
-    }
     if (!text) {
         files.push_back(Change::Write(store::kListFile, std::string()));
-    } else {
-        const std::string bytes = *text + std::string(kCrLf);
-        for (const char* name : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile})
-            files.push_back(Change::Write(name, bytes));
+        return textfile::writeAtomicGroup(files);
     }
+    const std::string bytes = *text + std::string(kCrLf);
+    // A list the editor could not open again is not saved.
+    const filegroup::ReadBound& bound = store::kListFileBound;
+    if (!textfile::worked("Cannot write", filegroup::WithinBound(store::kListFile,
+                                                                  static_cast<std::int64_t>(bytes.size()), bound)) ||
+        !textfile::worked("Cannot write", filegroup::WithinLines(store::kListFile, textfile::lineCount(bytes), bound,
+                                                                  "lines", true)))
+        return false;
+    for (const char* name : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile})
+        files.push_back(Change::Write(name, bytes));
     return textfile::writeAtomicGroup(files);
 }
 

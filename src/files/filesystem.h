@@ -75,7 +75,7 @@ struct ReadBound {
 // A number of bytes in words for the user: "4 KB", "4.1 MB"; rounded up, so
 // that a file past a bound (a round number) never reads as the bound.
 std::string SizeInWords(std::int64_t bytes);
-// Why a file is refused: "It holds 5000 bytes (4.8 KB), more than the program
+// Why a file is refused: "It holds 5000 bytes (4.9 KB), more than the program
 // reads of an options file (4 KB)", or with `written`, "It would hold ...".
 std::string PastBytes(std::int64_t bytes, const ReadBound& bound, bool written = false);
 // "It holds 150000 lines, more than the list editor holds (100000 lines)".

@@ -45,7 +45,6 @@ std::optional<std::string> readAll(std::string_view name, const ReadBound& bound
     return bytes;
 }
 
-
 namespace {
 
 // Finds the lines of a text handed over in pieces, as a line-by-line reader
@@ -229,7 +228,8 @@ bool moveOver(std::string_view from, std::string_view to) {
     const filegroup::Result failure = filegroup::MoveOver(from, to);
     if (!failure) return true;
     const std::string names = filegroup::ShortQuote(failure->file) + "\" to \"" + filegroup::ShortQuote(to);
-    g_lastError = QStringLiteral("Cannot move \"%1\": %2").arg(ansi::toQString(names), ansi::toQString(failure->reason));
+    g_lastError =
+        QStringLiteral("Cannot move \"%1\": %2").arg(ansi::toQString(names), ansi::toQString(failure->reason));
     return false;
 }
 

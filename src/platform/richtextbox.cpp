@@ -361,8 +361,8 @@ void RichTextBox::SetSelAlignment(int alignment) {
 
 bool RichTextBox::LoadFile(const std::string& name, const filegroup::ReadBound& bound) {
     const auto bytes = textfile::readAll(name, bound);
-    if (!bytes ||
-        !textfile::worked("Cannot read", filegroup::WithinLines(name, rtf::ParagraphCount(*bytes), bound, "paragraphs")))
+    if (!bytes || !textfile::worked("Cannot read",
+                                    filegroup::WithinLines(name, rtf::ParagraphCount(*bytes), bound, "paragraphs")))
         return false;
     SetTextRTF(*bytes);
     return true;

@@ -489,8 +489,8 @@ TEST(LoadFailure, AListPastWhatTheEditorHoldsIsRefusedByEveryWayIn) {
         EXPECT_TRUE(testing_support::FolderContents() == before);
         const std::string dir = QDir::currentPath().toStdString();
         EXPECT_EQ(boxes.calls(),
-                  (Boxes{{"Please, retry.\r\n\r\nCannot read \"RUNEMILLINI3.TXT\": " + why, dlg::OKOnly | dlg::Information,
-                          "Load failed"},
+                  (Boxes{{"Please, retry.\r\n\r\nCannot read \"RUNEMILLINI3.TXT\": " + why,
+                          dlg::OKOnly | dlg::Information, "Load failed"},
                          {"Cancelled or load failed, check data.\r\n\r\nCannot read \"" + dir + "/BigL.TXT\": " + why,
                           dlg::OKOnly | dlg::Information, "Damned! :-)"},
                          {"The list saved before could not be restored.\r\n\r\nCannot read \"UNDOINI3.TXT\": " + why,

@@ -253,7 +253,8 @@ TEST(StartupSettings, AMegabyteNameOrLineIsQuotedCutAndEveryBoxFits) {
     std::vector<dlg::MsgBoxCall> shown;
     const std::string letters = tableFile(std::string(1000000, 'a'));
     for (const auto& [file, command] : {std::pair<std::string, std::function<void()>>{tableFile(megabyte), [] {}},
-                                       {letters, [] {}}, {title, [] { CharAss().Custom_Click(1); }}}) {
+                                        {letters, [] {}},
+                                        {title, [] { CharAss().Custom_Click(1); }}}) {
         freshStart();
         WriteFile(store::kAssignmentFile, file);
         testing_support::MsgBoxRecorder boxes;
@@ -262,7 +263,10 @@ TEST(StartupSettings, AMegabyteNameOrLineIsQuotedCutAndEveryBoxFits) {
         ASSERT_EQ(boxes.count(), 1u);
         shown.push_back(boxes.calls()[0]);
         EXPECT_LT(boxes.calls()[0].prompt.size(), 500u) << boxes.calls()[0].prompt.substr(0, 500);
-        EXPECT_TRUE(mentions(boxes.calls()[0], std::string(40, file == title ? 'T' : file == letters ? 'a' : '{') + "..."));
+        EXPECT_TRUE(mentions(boxes.calls()[0], std::string(40, file == title     ? 'T'
+                                                               : file == letters ? 'a'
+                                                                                 : '{') +
+                                                   "..."));
         EXPECT_EQ(mentions(boxes.calls()[0], "No font has a name of more than 255 characters"), file == letters);
     }
     for (const dlg::MsgBoxCall& call : shown) {

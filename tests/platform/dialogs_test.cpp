@@ -44,7 +44,8 @@ TEST(MessageBoxes, ShowTheirTextAsWrittenWithinTheScreen) {
 // reached: what would not fit is cut, and "..." says so.
 TEST(MessageBoxes, AMegabyteOfTextIsCutWhereTheScreenEnds) {
     std::string lines;
-    while (lines.size() < 1000000) lines.append("\"").append(std::to_string(lines.size())).append(".TXT\": It is a FIFO.\r\n");
+    while (lines.size() < 1000000)
+        lines.append("\"").append(std::to_string(lines.size())).append(".TXT\": It is a FIFO.\r\n");
     for (const std::string& prompt : {std::string(1000000, '{'), lines}) {
         const testing_support::ShownBox open = testing_support::ShowInMessageBox(prompt);
         EXPECT_EQ(open.answer, dlg::OK);

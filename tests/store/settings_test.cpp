@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <tuple>
+
 #include "files/textfile.h"
 #include "store/filenames.h"
 #include "store/store.h"
@@ -217,39 +219,31 @@ TEST(SettingsFiles, BothFilesReachTheDiskBeforeTheyReplaceTheOldOnes) {
     EXPECT_TRUE(log.Flushed(store::kOptionsFile));
 }
 
-// Past its bound a settings file is neither read nor overwritten, however
-// long: a sparse options file of 512 MB costs nothing, and the write names
-// the file, its size and the bound. Cells that would make the assignment file
-// too long for the next start leave it as it was.
+// Past its bound a settings file is neither read nor overwritten: a sparse
+// options file of 512 MB costs nothing, and the write names the file, its
+// size and the bound. Cells that would make the assignment file too long for
+// the next start leave it as it was.
 TEST(SettingsFiles, AFilePastItsBoundIsNeitherReadNorOverwritten) {
-    const std::pair<const char*, std::int64_t> files[] = {
-        {store::kOptionsFile, (std::int64_t{512} << 20) - 1},
-        {store::kAssignmentFile, store::kAssignmentFileBound.bytes + 1}};
-    for (const auto& [name, size] : files) {
+    const std::string whole = lines(assignmentFile(210));
+    for (const auto& [name, size, bound] : {std::tuple{store::kOptionsFile, (std::int64_t{512} << 20) - 1, "(4 KB)"},
+                                           std::tuple{store::kAssignmentFile, std::int64_t{1 << 20} + 1, "(1 MB)"}}) {
         store::ResetSharedState();
-        WriteFile(store::kAssignmentFile, lines(assignmentFile(210)));
-        WriteFile(store::kOptionsFile, " 14 \r\n1\r\n0\r\n0\r\n");
+        WriteFile(store::kAssignmentFile, whole);
         ASSERT_EQ(::truncate(name, size), 0);
         store::ReadSettingsFiles();
-        EXPECT_EQ(store::CellFontSize, std::string(name) == store::kOptionsFile ? 12 : 14);
-        EXPECT_EQ(store::CellCode[64], std::string(name) == store::kOptionsFile ? "c64" : "");
         std::string error;
         EXPECT_FALSE(store::WriteSettingsFiles(&error));
-        const std::string bound = std::string(name) == store::kOptionsFile ? "an options file (4 KB)"
-                                                                          : "an assignment file (1 MB)";
-        EXPECT_NE(error.find("\"" + std::string(name) + "\" cannot be read, so it is not overwritten"),
+        EXPECT_NE(error.find("cannot be read, so it is not overwritten.\r\n\r\nCannot read \"" + std::string(name) +
+                             "\": It holds " + std::to_string(size) + " bytes"),
                   std::string::npos) << error;
-        EXPECT_NE(error.find("It holds " + std::to_string(size) + " bytes"), std::string::npos) << error;
-        EXPECT_NE(error.find(bound), std::string::npos) << error;
+        EXPECT_TRUE(error.ends_with(bound)) << error;
         EXPECT_EQ(textfile::length(name), size);
     }
-
-    store::ResetSharedState();
-    WriteFile(store::kAssignmentFile, lines(assignmentFile(210)));
+    WriteFile(store::kAssignmentFile, whole);
     store::ReadSettingsFiles();
-    store::CellCode[64] = std::string(store::kAssignmentFileBound.bytes, 'x');
+    store::CellCode[64] = std::string(1 << 20, 'x');
     std::string error;
     EXPECT_FALSE(store::WriteSettingsFiles(&error));
-    EXPECT_NE(error.find("Cannot write \"RUNEMILLINI.TXT\": It would hold"), std::string::npos) << error;
-    EXPECT_EQ(ReadFile(store::kAssignmentFile), lines(assignmentFile(210)));
+    EXPECT_TRUE(error.starts_with("Cannot write \"RUNEMILLINI.TXT\": It would hold")) << error;
+    EXPECT_EQ(ReadFile(store::kAssignmentFile), whole);
 }

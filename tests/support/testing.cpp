@@ -182,6 +182,13 @@ std::vector<std::string> ReadLines(const std::string& name) {
 
 QString WorkDir() { return QDir::currentPath(); }
 
+std::string Repeated(const std::string& piece, std::size_t times) {
+    std::string text;
+    text.reserve(piece.size() * times);
+    while (times-- > 0) text += piece;
+    return text;
+}
+
 namespace {
 
 void answerWhenOpen(ShownBox& box, int tries) {

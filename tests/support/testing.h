@@ -113,6 +113,8 @@ std::map<std::string, std::string> FolderContents(const QString& folder = {});
 std::optional<std::string> ReadFile(const std::string& name);
 void WriteFile(const std::string& name, const std::string& bytes);
 std::vector<std::string> ReadLines(const std::string& name);
+// `piece` `times` over.
+std::string Repeated(const std::string& piece, std::size_t times);
 
 // The path of the running test's working directory.
 QString WorkDir();
