@@ -191,6 +191,9 @@ std::string traceAtBound() {
     return listLines(lines, static_cast<size_t>(store::kTraceFileBound.bytes) / lines - 2);
 }
 
+// Each runs once (its peak is its own only then), timed by hand.
+void once(benchmark::internal::Benchmark* b) { b->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond); }
+
 // Start-up and both assignment pages shown.
 void startAndShowPages() {
     std::string notice;
@@ -215,13 +218,7 @@ void BM_LargestOptionsFile(benchmark::State& state) {
         },
         startAndShowPages);
 }
-BENCHMARK(BM_LargestOptionsFile)
-    ->ArgName("past")
-    ->Arg(0)
-    ->Arg(1)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LargestOptionsFile)->ArgName("past")->Arg(0)->Arg(1)->Apply(once);
 
 // The assignment file at its bound: 0 every cell a string of Unicode
 // escapes, 1 a cell of page 1 and 2 one of page 2 of paragraph marks, 3 a
@@ -261,12 +258,7 @@ void BM_LargestAssignmentFile(benchmark::State& state) {
         },
         startAndShowPages);
 }
-BENCHMARK(BM_LargestAssignmentFile)
-    ->ArgName("shape")
-    ->DenseRange(0, 6)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LargestAssignmentFile)->ArgName("shape")->DenseRange(0, 6)->Apply(once);
 
 // The list editor opened (shown, laid out) on the largest list it holds: 0
 // its most lines (100,000) filling its bytes (4 MB), 1 its most lines empty,
@@ -313,12 +305,7 @@ void BM_LargestList(benchmark::State& state) {
                 AbbMode().Show();
         });
 }
-BENCHMARK(BM_LargestList)
-    ->ArgName("shape")
-    ->DenseRange(0, 6)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LargestList)->ArgName("shape")->DenseRange(0, 6)->Apply(once);
 
 // Save in the editor holding the largest list (shapes 0 and 2 above): the
 // normalisation, the files, the reload sorted after the question.
@@ -337,13 +324,7 @@ void BM_LargestListSaved(benchmark::State& state) {
         },
         [] { AbbMode().Speichern_Click(); });
 }
-BENCHMARK(BM_LargestListSaved)
-    ->ArgName("shape")
-    ->Arg(0)
-    ->Arg(2)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LargestListSaved)->ArgName("shape")->Arg(0)->Arg(2)->Apply(once);
 
 // A trace copy at its bounds (200,000 lines in 8 MB) as a conversion
 // first loads and sorts it: 0 the first "*" key in the shown main window
@@ -371,12 +352,7 @@ void BM_LargestTraceFile(benchmark::State& state) {
                 Form1().Reconvert_Click();
         });
 }
-BENCHMARK(BM_LargestTraceFile)
-    ->ArgName("shape")
-    ->DenseRange(0, 3)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LargestTraceFile)->ArgName("shape")->DenseRange(0, 3)->Apply(once);
 
 // A master file opened in the shown main window, converted and laid out in
 // both windows: 0 its most lines (50,000) of ordinary code text filling its
@@ -407,12 +383,7 @@ void BM_LargestCodeText(benchmark::State& state) {
         },
         [] { Form1().OpenCode_Click(); });
 }
-BENCHMARK(BM_LargestCodeText)
-    ->ArgName("shape")
-    ->DenseRange(0, 5)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LargestCodeText)->ArgName("shape")->DenseRange(0, 5)->Apply(once);
 
 // Undo in the shown main window from the largest undo slot (as shape 0 of the
 // code text) to the largest snapshot of the lower window: 0 its most
@@ -445,12 +416,7 @@ void BM_LargestUndo(benchmark::State& state) {
         },
         [] { Form1().UnDo_Click(); });
 }
-BENCHMARK(BM_LargestUndo)
-    ->ArgName("shape")
-    ->DenseRange(0, 4)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LargestUndo)->ArgName("shape")->DenseRange(0, 4)->Apply(once);
 
 // A custom set loaded whose files are at their bounds (the assignment copy
 // as shape 0 of the assignment file, the options copy 4 KB): both pages
@@ -478,12 +444,6 @@ void BM_LargestSetFiles(benchmark::State& state) {
         },
         [] { CharAss().Custom_Click(1); });
 }
-BENCHMARK(BM_LargestSetFiles)
-    ->ArgName("past")
-    ->Arg(0)
-    ->Arg(1)
-    ->Iterations(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LargestSetFiles)->ArgName("past")->Arg(0)->Arg(1)->Apply(once);
 
 }  // namespace
