@@ -229,6 +229,7 @@ TEST(SettingsFiles, AFilePastItsBoundIsNeitherReadNorOverwritten) {
                                            std::tuple{store::kAssignmentFile, std::int64_t{1 << 20} + 1, "(1 MB)"}}) {
         store::ResetSharedState();
         WriteFile(store::kAssignmentFile, whole);
+        WriteFile(store::kOptionsFile, " 14 \r\n");
         ASSERT_EQ(::truncate(name, size), 0);
         store::ReadSettingsFiles();
         std::string error;
