@@ -160,7 +160,7 @@ bool AbbModeForm::loadFailed() {
 }
 
 bool AbbModeForm::LoadList() {
-    if (!abbrev::SeedListFiles()) return loadFailed();
+    if (!abbrev::ListFitsEditor() || !abbrev::SeedListFiles()) return loadFailed();
     auto lines = abbrev::ReadListLines();
     if (!lines) return loadFailed();
     ListLines_ = std::move(*lines);
@@ -183,12 +183,15 @@ bool AbbModeForm::LoadList() {
 
     // The document goes before the editor reads it back: a long list's takes megabytes.
     bool written = false;
+    // What the editor reads back is what it has just written, of a list within its bound.
+    filegroup::ReadBound display{0, ListLines_.size(), store::kListFileBound.reads};
     {
         const std::string rtf = abbrev::ListDisplayRtf(ListLines_, store::CellCharSet, store::CellFontName,
                                                        store::CellFontSize);
+        display.bytes = static_cast<std::int64_t>(rtf.size());
         written = textfile::writeAtomic(store::kListDisplayFile, rtf, textfile::Flush::Later);
     }
-    if (!written || !RTB()->LoadFile(store::kListDisplayFile)) return loadFailed();
+    if (!written || !RTB()->LoadFile(store::kListDisplayFile, display)) return loadFailed();
     textfile::remove(store::kListDisplayFile);
     Label1()->setText(QString());
     shownList_ = QString();  // the text before it goes first: a long list takes megabytes
@@ -281,8 +284,8 @@ void AbbModeForm::SaveListAs_Click() {
         return;
     }
     if (textfile::length(store::kListFile) >= abbrev::kUntracedNoteBytes) {
-        dlg::MsgBox("List database is saved as " + *base +
-                    "L.TXT without retracing. You can retrace it later when you use it in the main window.");
+        dlg::MsgBox("List database is saved as " + filegroup::ShortQuote(*base + "L.TXT") +
+                    " without retracing. You can retrace it later when you use it in the main window.");
     }
 }
 

@@ -23,6 +23,11 @@ inline constexpr long long kUntracedNoteBytes = 1000;
 // other order.
 bool SeedListFiles();
 
+// Whether the edited list is one the editor can hold (or missing): found
+// before anything of it is read or seeded; false (lastError says why) when it
+// is longer or cannot be read.
+bool ListFitsEditor();
+
 // The edited list as `ListLines`: the file's lines (at least one) followed by
 // one spare empty slot. nullopt when the file cannot be read.
 std::optional<std::vector<std::string>> ReadListLines();

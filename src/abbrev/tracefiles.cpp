@@ -15,6 +15,10 @@ using Status = ListLoadResult::Status;
 
 ListLoadResult FileFailure(Status status) { return {status, ansi::fromQString(textfile::lastError())}; }
 
+std::optional<std::vector<std::string>> readBedTrace() {
+    return textfile::readLines(store::kBedTraceFile, textfile::LoneLf::EndsLine, SIZE_MAX, store::kTraceFileBound);
+}
+
 }  // namespace
 
 const char* const kRetracePrompt =
@@ -35,7 +39,7 @@ ListLoadResult LoadAbbTraceFile(convert::AbbTable& table, bool retrace, const Li
     if (length < 3) return {};
     // A lone LF ends a line too, as in every list file: a list saved by a Linux
     // editor and loaded as a database must not run together into one entry.
-    auto read = textfile::readLines(store::kAbbTraceFile);
+    auto read = textfile::readLines(store::kAbbTraceFile, textfile::LoneLf::EndsLine, SIZE_MAX, store::kTraceFileBound);
     if (!read) return FileFailure(Status::Unreadable);
     ListLoadResult result{Status::Loaded, {}};
     std::vector<std::string> lines = std::move(*read);
@@ -62,7 +66,7 @@ ListLoadResult LoadBedList(std::vector<std::string>& BedList, std::int32_t& BedL
         return FileFailure(Status::Unreadable);
     const std::int64_t length = textfile::length(store::kBedTraceFile);
     if (length >= 0 && length < 3) return {};
-    auto lines = length < 0 ? std::nullopt : textfile::readLines(store::kBedTraceFile);
+    auto lines = length < 0 ? std::nullopt : readBedTrace();
     if (!lines) return FileFailure(Status::Unreadable);
     ListLoadResult result{Status::Loaded, {}};
     BedLineCount = static_cast<std::int32_t>(lines->size());
@@ -101,7 +105,7 @@ std::string WriteAbbTraceFile(const convert::AbbTable& table) { return writeTrac
 std::string WriteBedTraceFile(const std::vector<std::string>& BedList) { return writeTrace(store::kBedTraceFile, BedList); }
 
 ListLoadResult ReloadBedList(std::vector<std::string>& BedList, std::int32_t BedLineCount) {
-    auto lines = textfile::readLines(store::kBedTraceFile);
+    auto lines = readBedTrace();
     if (!lines) return FileFailure(Status::Unreadable);
     BedList.assign(static_cast<size_t>(std::max(BedLineCount, std::int32_t{0})) + 1, std::string());
     const size_t n = std::min(lines->size(), BedList.size() - 1);

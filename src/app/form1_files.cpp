@@ -66,7 +66,8 @@ void Form1Form::stepUndoRing(int direction) {
         SuppressConvert = false;
         // Undo shows the lower window as it stood before the latest conversion;
         // without that snapshot the lower window stays as it is.
-        if (direction < 0 && !RTB()->LoadFile(store::kRtbSnapshotFile) && textfile::exists(store::kRtbSnapshotFile))
+        if (direction < 0 && !RTB()->LoadFile(store::kRtbSnapshotFile, store::kLowerWindowBound) &&
+            textfile::exists(store::kRtbSnapshotFile))
             dlg::MsgBox(textfile::withLastError("The lower window stays as it is."), dlg::OKOnly | dlg::Exclamation);
     } else if (!textfile::lastError().isEmpty()) {
         dlg::MsgBox(textfile::withLastError("The text kept for undo and redo could not be read."),
@@ -110,7 +111,7 @@ void Form1Form::Export_Click() {
     }
 
     platform::PumpEvents();
-    if (!rtb->LoadFile(store::kExportFile)) {
+    if (!rtb->LoadFile(store::kExportFile, store::kLowerWindowBound)) {
         reportExportFailure();
         return;
     }

@@ -161,7 +161,7 @@ void Form1Form::RetraceAfterFailure() {
     platform::PumpEvents();
     convert::TraceBedList(BedList);
     // What the window showed comes back even when the file could not be used.
-    if (!saved || !rtb->LoadFile(store::kRtbSnapshotFile)) rtb->SetTextRTF(shown);
+    if (!saved || !rtb->LoadFile(store::kRtbSnapshotFile, store::kLowerWindowBound)) rtb->SetTextRTF(shown);
     const abbrev::ListLoadResult reload = abbrev::ReloadBedList(BedList, BedLineCount);
     if (!reload.usable()) {
         app::ReportFileFailure("The abbreviation list could not be read again; the list of this session stays in use.",

@@ -8,8 +8,10 @@ namespace app {
 // Every line ended by CR LF, as joinLines(readLines(...)) gives it, without
 // the file's lines kept apart.
 std::optional<std::string> ReadMasterText(const std::string& path) {
-    const auto bytes = textfile::readAll(path);
-    if (!bytes) return std::nullopt;
+    const auto bytes = textfile::readAll(path, store::kCodeTextBound);
+    if (!bytes || !textfile::worked("Cannot read", filegroup::WithinLines(path, textfile::lineCount(*bytes),
+                                                                           store::kCodeTextBound)))
+        return std::nullopt;
     std::string text;
     text.reserve(bytes->size() + 2);
     textfile::forEachLine(*bytes, [&](std::string_view line) {
@@ -41,19 +43,23 @@ MasterSave PlanMasterSave(const std::string& chosen) {
 
 bool WriteMaster(const MasterSave& plan, const std::string& text) {
     const std::string content = text + "\r\n";
-    return plan.overwrite ? textfile::writeAtomic(plan.file, content) : textfile::append(plan.file, content);
+    // A master file the program could not open again is not written.
+    return plan.overwrite ? textfile::writeAtomic(plan.file, content, textfile::Flush::ToDisk, store::kCodeTextBound)
+                          : textfile::append(plan.file, content, store::kCodeTextBound);
 }
 
 std::string MasterSaveTitle(const MasterSave& plan) { return plan.overwrite ? "Saved" : "Text appended or saved new"; }
 
 std::string MasterSaveText(const MasterSave& plan) {
     if (plan.overwrite) {
-        return "The contents of the upper window is saved as " + plan.shownName + ".TXT" + "\r\n\r\n" +
+        return "The contents of the upper window is saved as " + filegroup::ShortQuote(plan.shownName + ".TXT") +
+               "\r\n\r\n" +
                "If you want to add the contents of the upper window to an existing file, click on its name, "
                "then remove the capital letter M from the end of the file name, or enter its name without M "
                "at the end. Avoid double Ms";
     }
-    return "The contents of the upper window is added to the file " + plan.shownName + ".TXT" + "\r\n\r\n" +
+    return "The contents of the upper window is added to the file " + filegroup::ShortQuote(plan.shownName + ".TXT") +
+           "\r\n\r\n" +
            "If you don't want to append the text but to overwrite the file, let the capital letter M stay at "
            "the end of the file name. If you want to continue appending, remove the letter M from the end of "
            "the file name while saving. Avoid double Ms";

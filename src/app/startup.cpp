@@ -16,9 +16,10 @@ namespace app {
 bool CheckAssignmentFile(std::string* notice) {
     textfile::ensureExists(store::kAssignmentFile);
     // A file that cannot be read is no short file: it stays for the user.
-    const std::int64_t lines = textfile::countLines(store::kAssignmentFile, store::kUsableAssignmentLines);
+    const std::int64_t lines =
+        textfile::countLines(store::kAssignmentFile, store::kUsableAssignmentLines, store::kAssignmentFileBound);
     if (lines < 0 || lines >= store::kUsableAssignmentLines) return false;
-    const auto bytes = textfile::readAll(store::kAssignmentFile);
+    const auto bytes = textfile::readAll(store::kAssignmentFile, store::kAssignmentFileBound);
     if (!bytes) return false;
     if (store::HoldsNoText(*bytes)) {
         textfile::remove(store::kAssignmentFile);

@@ -137,16 +137,22 @@ QPushButton* CharAssForm::Custom(int i) {
 
 void CharAssForm::ShowCustomTitles() {
     for (int i = 1; i <= 16; ++i)
-        custom_[static_cast<size_t>(i)]->setText(ansi::toQString(store::CustomTitle[static_cast<size_t>(i)]));
+        custom_[static_cast<size_t>(i)]->setText(
+            ansi::toQString(filegroup::ShortQuote(store::CustomTitle[static_cast<size_t>(i)])));
 }
 
 void CharAssForm::ReadINI() {
     const store::SettingsRead read = store::ReadSettingsFiles();
     // Every fill reads the file again: one message for one face name.
     if (read.refusedFaceName && *read.refusedFaceName != lastRefusedFace_) {
+        const std::string& face = *read.refusedFaceName;
+        const std::string why = face.find_first_of("{}\\;") != std::string::npos
+                                    ? "A font name with \"{\", \"}\", \"\\\" or \";\" cannot stand in rich text"
+                                    : "No font has a name of more than " + std::to_string(store::kMaxFaceNameBytes) +
+                                          " characters";
         dlg::MsgBox(std::string("Line 193 of \"") + store::kAssignmentFile + "\" names the symbol font \"" +
-                        *read.refusedFaceName + "\". A font name with \"{\", \"}\", \"\\\" or \";\" cannot stand in "
-                        "rich text, so the font \"" + store::CellFontName + "\" stays in use.",
+                        filegroup::ShortQuote(face) + "\". " + why + ", so the font \"" + store::CellFontName +
+                        "\" stays in use.",
                     dlg::OKOnly | dlg::Exclamation);
     }
     lastRefusedFace_ = read.refusedFaceName.value_or(std::string());

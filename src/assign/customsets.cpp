@@ -9,6 +9,7 @@
 #include "assign/setfiles.h"
 #include "assign/settings.h"
 #include "files/ansi.h"
+#include "files/filesystem.h"
 #include "platform/dialogs.h"
 #include "store/store.h"
 
@@ -17,7 +18,7 @@ namespace {
 using filegroup::Result;
 
 void tellFailure(const filegroup::Failure& failure) {
-    dlg::MsgBox("The custom set could not be saved or loaded.\r\n\r\n\"" + failure.file + "\": " + failure.reason +
+    dlg::MsgBox("The custom set could not be saved or loaded.\r\n\r\n" + failure.Message() +
                     (failure.filesKept ? "\r\n\r\nNo file was changed by the step that failed."
                                        : "\r\n\r\nA file that could not be put back keeps its new content."),
                 dlg::OKOnly | dlg::Exclamation);
@@ -53,6 +54,8 @@ void CharAssForm::connectCustomButtons() {
 void CharAssForm::Custom_Click(int i) {
     std::string& title = store::CustomTitle[static_cast<size_t>(i)];
     const std::string T = title;
+    // A title comes from a line of the assignment file: the questions quote it cut.
+    const std::string shownT = filegroup::ShortQuote(T);
     // The questions name the button by its fixed name, the set by its title.
     const std::string button = "Custom" + std::to_string(i);
 
@@ -67,13 +70,14 @@ void CharAssForm::Custom_Click(int i) {
     if (length < 10) {
         if (!saveCurrentAs(T)) return;
     } else if (length > 10) {
-        const int answer = dlg::MsgBox("Reset current settings with " + T + "? Choose NO to save current settings as " + T,
-                                       dlg::YesNoCancel, T + " <--> Current");
+        const int answer =
+            dlg::MsgBox("Reset current settings with " + shownT + "? Choose NO to save current settings as " + shownT,
+                        dlg::YesNoCancel, shownT + " <--> Current");
         if (answer == dlg::Yes) {
             Result failure;
             if (LoadCustomSet(T, failure)) return;
             if (failure) return tellFailure(*failure);
-            dlg::MsgBox("No data or data corrupt in " + T + " file. You should overwrite it with a new set.");
+            dlg::MsgBox("No data or data corrupt in " + shownT + " file. You should overwrite it with a new set.");
             return;
         }
         if (answer != dlg::No) return;
@@ -89,7 +93,7 @@ void CharAssForm::Custom_Click(int i) {
         if (auto why = refusalOf(N, i)) return tellRefusal(*why);
         if (auto failure = assign::RenameSetFiles(title, N, i)) return tellFailure(*failure);
         title = N;
-        Custom(i)->setText(ansi::toQString(N));
+        Custom(i)->setText(ansi::toQString(filegroup::ShortQuote(N)));
     }
     if (!assign::SettingsWrittenBy([this] { WriteINI(); })) return;
     if (auto failure = assign::SaveSettingsAsSet(title)) tellFailure(*failure);

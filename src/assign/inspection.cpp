@@ -6,6 +6,7 @@
 
 #include "assign/cellwindow.h"
 #include "files/ansi.h"
+#include "files/filesystem.h"
 #include "store/store.h"
 
 namespace assign {
@@ -63,20 +64,22 @@ std::string InspectionCaption(int code, std::string_view cellString) {
     caption += " is saved as ";
     caption += cellString;
 
-    if (caption[caption.size() - 3] == '\'') {
-        caption += " (ANSI)";
-        return caption;
-    }
-    if (caption.back() != '?') return caption;
+    // The marks read the whole coding; the caption shows it cut, as a line
+    // of the assignment file can be of any length.
+    const auto shown = [&](const std::string& mark) {
+        return caption.substr(0, caption.size() - cellString.size()) + filegroup::ShortQuote(cellString) + mark;
+    };
+    if (caption[caption.size() - 3] == '\'') return shown(" (ANSI)");
+    if (caption.back() != '?') return shown("");
 
     const size_t backslash = caption.rfind('\\');
-    if (backslash == std::string::npos) return caption;
+    if (backslash == std::string::npos) return shown("");
     // The characters after the backslash less the first of them, the "u" of
     // a Unicode escape; nothing when the backslash stands just before "?".
     const size_t from = backslash + 2;
     const std::string_view number = std::string_view(caption).substr(std::min(from, caption.size()));
-    if (const auto value = EscapeValue(number)) caption += " (Unicode) Hex.= " + hexDigits(*value);
-    return caption;
+    if (const auto value = EscapeValue(number)) return shown(" (Unicode) Hex.= " + hexDigits(*value));
+    return shown("");
 }
 
 void ShowSavedCoding(int code, QLabel* label) {

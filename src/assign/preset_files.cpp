@@ -21,7 +21,7 @@ std::vector<std::string> PresetOptionsLines(const PresetRecord& preset) {
 bool WritePresetFiles(const PresetRecord& preset, std::string* error) {
     const auto failure = WriteSettingsTexts(textfile::joinLines(PresetAssignmentLines(preset)),
                                             textfile::joinLines(PresetOptionsLines(preset)));
-    if (failure && error) *error = "\"" + failure->file + "\": " + failure->reason;
+    if (failure && error) *error = failure->Message();
     return !failure;
 }
 

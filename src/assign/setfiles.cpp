@@ -19,7 +19,15 @@ constexpr std::size_t kMaxNameBytes = 255;
 bool sameNameIgnoringCase(const std::string& a, const std::string& b) { return ansi::toUpper(a) == ansi::toUpper(b); }
 
 std::string refusal(const std::string& title, const std::string& why) {
-    return "The title \"" + title + "\" cannot name a custom set: " + why;
+    return "The title \"" + filegroup::ShortQuote(title) + "\" cannot name a custom set: " + why;
+}
+
+// A set's file as a message names it: its title may be a line of any length.
+std::string quoted(const std::string& file) {
+    std::string text = "\"";  // built up in place, for GCC 12's -Wrestrict
+    text += filegroup::ShortQuote(file);
+    text += '"';
+    return text;
 }
 
 }  // namespace
@@ -42,9 +50,9 @@ std::optional<std::string> TitleRefusal(const std::string& title) {
     for (const std::string& file : {SetFileName(title), SetOptionsFileName(title)}) {
         for (const std::string& own : store::FixedFileNames())
             if (sameNameIgnoringCase(file, own))
-                return refusal(title, "its file \"" + file + "\" would be the program's own file \"" + own + "\".");
+                return refusal(title, "its file " + quoted(file) + " would be the program's own file \"" + own + "\".");
         if (filegroup::NameBytesOnDisk(file) > kMaxNameBytes)
-            return refusal(title, "the file name \"" + file + "\" is longer than " + std::to_string(kMaxNameBytes) +
+            return refusal(title, "the file name " + quoted(file) + " is longer than " + std::to_string(kMaxNameBytes) +
                                       " bytes.");
     }
     return std::nullopt;
@@ -62,7 +70,7 @@ std::optional<std::string> NewTitleRefusal(const std::string& title, const std::
         };
         for (const auto& [mine, theirs] : crossings)
             if (sameNameIgnoringCase(mine, theirs))
-                return refusal(title, "its file \"" + mine + "\" is also a file of the set \"" + other + "\".");
+                return refusal(title, "its file " + quoted(mine) + " is also a file of the set " + quoted(other) + ".");
     }
     return std::nullopt;
 }
@@ -73,7 +81,7 @@ std::optional<std::string> SetFilesRefusal(const std::string& title) {
         if (!astray) continue;
         const std::string where = astray->ownFile.empty() ? std::string("outside the working folder")
                                                           : "to the program's own file \"" + astray->ownFile + "\"";
-        return refusal(title, "its file \"" + file + "\" leads " + where + ".");
+        return refusal(title, "its file " + quoted(file) + " leads " + where + ".");
     }
     return std::nullopt;
 }
@@ -91,18 +99,18 @@ Result CreateSetFiles(const std::string& title) {
 Result SetLength(const std::string& title, std::int64_t& bytes) { return filegroup::Length(SetFileName(title), bytes); }
 
 Result SaveSettingsAsSet(const std::string& title) {
-    return filegroup::CopyFiles({{store::kAssignmentFile, SetFileName(title)},
-                                 {store::kOptionsFile, SetOptionsFileName(title)}});
+    return filegroup::CopyFiles({{store::kAssignmentFile, SetFileName(title), store::kAssignmentFileBound},
+                                 {store::kOptionsFile, SetOptionsFileName(title), store::kOptionsFileBound}});
 }
 
 Result RenameSetFiles(const std::string& oldTitle, const std::string& newTitle, int index) {
-    const std::pair<std::string, std::string> moves[] = {
-        {SetFileName(oldTitle), SetFileName(newTitle)},
-        {SetOptionsFileName(oldTitle), SetOptionsFileName(newTitle)},
+    const filegroup::CopyStep moves[] = {
+        {SetFileName(oldTitle), SetFileName(newTitle), store::kAssignmentFileBound},
+        {SetOptionsFileName(oldTitle), SetOptionsFileName(newTitle), store::kOptionsFileBound},
     };
     std::vector<Change> changes;
     std::vector<std::string> oldNames;
-    for (const auto& [from, to] : moves) {
+    for (const auto& [from, to, bound] : moves) {
         // One file under two spellings: copying it onto itself and deleting
         // the old name would delete the set.
         if (filegroup::SameFile(from, to)) {
@@ -110,19 +118,23 @@ Result RenameSetFiles(const std::string& oldTitle, const std::string& newTitle, 
             continue;
         }
         std::string bytes;
-        if (auto f = filegroup::ReadAll(from, bytes)) return f;
+        if (auto f = filegroup::ReadAll(from, bytes, bound)) return f;
         changes.push_back(Change::Copy(to, std::move(bytes), from));
         oldNames.push_back(from);
     }
     // The title names the set's files: a run ended between the two must not
     // leave a title whose files are gone.
     std::string settings;
-    if (auto f = filegroup::ReadAll(store::kAssignmentFile, settings)) return f;
-    changes.push_back(Change::Write(store::kAssignmentFile, store::WithTitleLine(settings, index, newTitle)));
+    if (auto f = filegroup::ReadAll(store::kAssignmentFile, settings, store::kAssignmentFileBound)) return f;
+    std::string renamed = store::WithTitleLine(settings, index, newTitle);
+    if (auto f = filegroup::WithinBound(store::kAssignmentFile, static_cast<std::int64_t>(renamed.size()),
+                                        store::kAssignmentFileBound))
+        return f;
+    changes.push_back(Change::Write(store::kAssignmentFile, std::move(renamed)));
     // An old file that is also one of the new ones stays: it will hold data.
     for (const std::string& from : oldNames) {
         bool kept = false;
-        for (const auto& move : moves) kept = kept || filegroup::SameFile(from, move.second);
+        for (const auto& move : moves) kept = kept || filegroup::SameFile(from, move.to);
         if (!kept) changes.push_back(Change::Delete(from));
     }
     return filegroup::Apply(changes);
@@ -131,7 +143,7 @@ Result RenameSetFiles(const std::string& oldTitle, const std::string& newTitle, 
 Result ReadSetLines(const std::string& title, SetLines& lines) {
     constexpr size_t kSetLines = store::kUsableAssignmentLines;
     std::string bytes;
-    if (auto f = filegroup::ReadAll(SetFileName(title), bytes)) return f;
+    if (auto f = filegroup::ReadAll(SetFileName(title), bytes, store::kAssignmentFileBound)) return f;
     const std::vector<std::string> all = textfile::splitLines(bytes, textfile::LoneLf::EndsLine, kSetLines);
     lines = SetLines{};
     if (all.empty()) {
@@ -149,7 +161,7 @@ Result ReadSetLines(const std::string& title, SetLines& lines) {
 
 Result ReadOptionsCopy(const std::string& title, OptionsCopy& copy) {
     std::string bytes;
-    if (auto f = filegroup::ReadAll(SetOptionsFileName(title), bytes)) return f;
+    if (auto f = filegroup::ReadAll(SetOptionsFileName(title), bytes, store::kOptionsFileBound)) return f;
     const std::vector<std::string> lines = textfile::splitLines(bytes, textfile::LoneLf::EndsLine, 2);
     copy = OptionsCopy{};
     if (lines.size() >= 1) copy.size = lines[0];

@@ -38,6 +38,9 @@ bool WriteSettings() {
 
 filegroup::Result WriteSettingsTexts(std::string assignment, std::string options) {
     ++store::Io.writes;
+    if (auto f = filegroup::WithinBound(store::kAssignmentFile, static_cast<std::int64_t>(assignment.size()),
+                                        store::kAssignmentFileBound))
+        return f;
     return filegroup::Apply({filegroup::Change::Write(store::kAssignmentFile, std::move(assignment)),
                              filegroup::Change::Write(store::kOptionsFile, std::move(options))});
 }

@@ -82,7 +82,9 @@ Change Change::Delete(std::string name) { return Change{Kind::Delete, std::move(
 
 Result EnsureExists(std::string_view name, bool* created) { return ensureExists(name, created, true); }
 Result Length(std::string_view name, std::int64_t& bytes) { return length(name, bytes, true); }
-Result ReadAll(std::string_view name, std::string& bytes) { return readAll(name, bytes, true); }
+Result ReadAll(std::string_view name, std::string& bytes, const ReadBound& bound) {
+    return readAll(name, bytes, true, bound);
+}
 
 Result Remove(std::string_view name) {
     if (auto f = injected(Op::Delete, name)) return f;
@@ -258,12 +260,12 @@ Result Apply(const std::vector<Change>& changes, Flush flush) {
     return std::nullopt;
 }
 
-Result CopyFiles(const std::vector<std::pair<std::string, std::string>>& fromTo) {
+Result CopyFiles(const std::vector<CopyStep>& steps) {
     std::vector<Change> writes;
-    for (const auto& [from, to] : fromTo) {
+    for (const CopyStep& step : steps) {
         std::string bytes;
-        if (auto f = ReadAll(from, bytes)) return f;
-        writes.push_back(Change::Copy(to, std::move(bytes), from));
+        if (auto f = ReadAll(step.from, bytes, step.bound)) return f;
+        writes.push_back(Change::Copy(step.to, std::move(bytes), step.from));
     }
     return Apply(writes);
 }

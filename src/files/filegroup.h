@@ -32,8 +32,8 @@ Result EnsureExists(std::string_view name, bool* created = nullptr);
 // The length in bytes of a regular file.
 Result Length(std::string_view name, std::int64_t& bytes);
 
-// The whole of a regular file no longer than kMaxFileBytes.
-Result ReadAll(std::string_view name, std::string& bytes);
+// The whole of a regular file within the bound's bytes.
+Result ReadAll(std::string_view name, std::string& bytes, const ReadBound& bound = {});
 
 // Removes the file; a missing file is no failure.
 Result Remove(std::string_view name);
@@ -74,7 +74,12 @@ enum class Flush { ToDisk, Later };
 // fails too, the reason says so.
 Result Apply(const std::vector<Change>& changes, Flush flush = Flush::ToDisk);
 
-// Copies each source over its destination as one group.
-Result CopyFiles(const std::vector<std::pair<std::string, std::string>>& fromTo);
+// Copies each source over its destination as one group; a source is read
+// within its bound.
+struct CopyStep {
+    std::string from, to;
+    ReadBound bound = {};
+};
+Result CopyFiles(const std::vector<CopyStep>& steps);
 
 }  // namespace filegroup

@@ -37,6 +37,61 @@ Failure failure(std::string_view name, const QString& reason) {
 
 }  // namespace
 
+std::string SizeInWords(std::int64_t bytes) {
+    static const std::pair<std::int64_t, const char*> units[] = {{std::int64_t{1} << 30, "GB"},
+                                                                  {std::int64_t{1} << 20, "MB"},
+                                                                  {std::int64_t{1} << 10, "KB"}};
+    for (const auto& [unit, word] : units) {
+        if (bytes < unit) continue;
+        const std::int64_t tenths = (bytes * 10 + unit - 1) / unit;  // rounded up
+        // Built up in place: the one-expression form trips GCC 12's -Wrestrict.
+        std::string text = std::to_string(tenths / 10);
+        if (tenths % 10 != 0) {
+            text += '.';
+            text += std::to_string(tenths % 10);
+        }
+        text += ' ';
+        text += word;
+        return text;
+    }
+    return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+}
+
+std::string PastBytes(std::int64_t bytes, const ReadBound& bound, bool written) {
+    return std::string(written ? "It would hold " : "It holds ") + std::to_string(bytes) + " bytes (" +
+           SizeInWords(bytes) + "), more than " + bound.reads + " (" + SizeInWords(bound.bytes) + ")";
+}
+
+std::string PastLines(std::size_t count, const ReadBound& bound, const char* unit, bool written) {
+    return std::string(written ? "It would hold " : "It holds ") + std::to_string(count) + " " + unit +
+           ", more than " + bound.reads + " (" + std::to_string(bound.lines) + " " + unit + ")";
+}
+
+Result WithinBound(std::string_view name, std::int64_t bytes, const ReadBound& bound) {
+    if (bytes <= bound.bytes) return std::nullopt;
+    return Failure{std::string(name), PastBytes(bytes, bound, true)};
+}
+
+Result WithinLines(std::string_view name, std::size_t count, const ReadBound& bound, const char* unit, bool written) {
+    if (count <= bound.lines) return std::nullopt;
+    return Failure{std::string(name), PastLines(count, bound, unit, written)};
+}
+
+std::string Failure::Message() const {
+    // Built up in place, as SizeInWords is, for GCC 12's -Wrestrict.
+    std::string text = "\"";
+    text += ShortQuote(file);
+    text += "\": ";
+    text += reason;
+    return text;
+}
+
+std::string ShortQuote(std::string_view text) {
+    if (text.size() <= kQuotedChars) return std::string(text);
+    constexpr std::size_t kEach = kQuotedChars / 2;
+    return std::string(text.substr(0, kEach)) + "..." + std::string(text.substr(text.size() - kEach));
+}
+
 namespace detail {
 
 Failure systemFailure(std::string_view name, int error) {
@@ -119,12 +174,6 @@ Result syncFolder(const QByteArray& folder, bool ask) {
     return std::nullopt;
 }
 
-namespace {
-
-std::string mebibytes(std::int64_t bytes) { return std::to_string(bytes >> 20) + " MB"; }
-
-}  // namespace
-
 // What a file that is not regular is, for the user.
 std::string notRegular(mode_t mode) {
     const char* kind = S_ISDIR(mode)                    ? "a folder"
@@ -137,6 +186,11 @@ std::string notRegular(mode_t mode) {
 }
 
 Result openForReading(const QByteArray& path, std::string_view name, int flags, std::int64_t bound, bool ownOnly,
+                      int& fd, std::int64_t& length, int at) {
+    return openForReading(path, name, flags, ReadBound{bound}, ownOnly, fd, length, at);
+}
+
+Result openForReading(const QByteArray& path, std::string_view name, int flags, const ReadBound& bound, bool ownOnly,
                       int& fd, std::int64_t& length, int at) {
     fd = -1;
     // Looked at before it is opened, so that no device (nor another user's
@@ -155,9 +209,7 @@ Result openForReading(const QByteArray& path, std::string_view name, int flags, 
     std::string why;
     if (!S_ISREG(st.st_mode)) why = notRegular(st.st_mode);
     else if (ownOnly && st.st_uid != ::geteuid()) why = "It belongs to another user";
-    else if (st.st_size > bound)
-        why = "It holds " + std::to_string(st.st_size) + " bytes (" + mebibytes(st.st_size) +
-              "), more than the program reads (" + mebibytes(bound) + ")";
+    else if (st.st_size > bound.bytes) why = PastBytes(st.st_size, bound);
     if (why.empty()) {
         length = static_cast<std::int64_t>(st.st_size);
         return std::nullopt;
@@ -268,9 +320,11 @@ Result resolve(std::string_view name, QByteArray& path) {
     if (!throughLink || !ownFile(name)) return std::nullopt;
     const auto astray = astrayAt(name, path);
     if (!astray) return std::nullopt;
-    const std::string where = astray->ownFile.empty()
-                                  ? "\"" + astray->target + "\", outside the working folder"
-                                  : "the program's own file \"" + astray->ownFile + "\"";
+    // Built up in place, as SizeInWords is, for GCC 12's -Wrestrict.
+    std::string where = "\"";
+    where += astray->ownFile.empty() ? ShortQuote(astray->target) : astray->ownFile;
+    where += astray->ownFile.empty() ? "\", outside the working folder" : "\"";
+    if (!astray->ownFile.empty()) where.insert(0, "the program's own file ");
     return Failure{std::string(name), "It is a symbolic link to " + where +
                                           "; the program neither reads nor writes a file through it"};
 }
@@ -314,29 +368,30 @@ Result length(std::string_view name, std::int64_t& bytes, bool ask) {
 namespace {
 
 // The open of every read: a regular file no longer than the bound.
-Result openToRead(std::string_view name, bool ask, int& fd, std::int64_t& length) {
+Result openToRead(std::string_view name, bool ask, const ReadBound& bound, int& fd, std::int64_t& length) {
     if (ask)
         if (auto f = injected(Op::Read, name)) return f;
     QByteArray path;
     if (auto f = resolve(name, path)) return f;
-    return openForReading(path, name, O_NOFOLLOW, kMaxFileBytes, false, fd, length);
+    return openForReading(path, name, O_NOFOLLOW, bound, false, fd, length);
 }
 
 }  // namespace
 
-Result readAll(std::string_view name, std::string& bytes, bool ask) {
+Result readAll(std::string_view name, std::string& bytes, bool ask, const ReadBound& bound) {
     int fd = -1;
     std::int64_t length = 0;
-    if (auto f = openToRead(name, ask, fd, length)) return f;
+    if (auto f = openToRead(name, ask, bound, fd, length)) return f;
     Result f = readOpened(fd, length, bytes, name);
     ::close(fd);
     return f;
 }
 
-Result readPieces(std::string_view name, const std::function<bool(std::string_view piece)>& take, bool ask) {
+Result readPieces(std::string_view name, const std::function<bool(std::string_view piece)>& take, bool ask,
+                  const ReadBound& bound) {
     int fd = -1;
     std::int64_t left = 0;
-    if (auto f = openToRead(name, ask, fd, left)) return f;
+    if (auto f = openToRead(name, ask, bound, fd, left)) return f;
     Result f;
     char buffer[65536];
     while (left > 0) {

@@ -14,6 +14,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -50,10 +51,48 @@ struct Failure {
     // A record of a group that the program could not have written as it
     // stands: nothing of it was carried out.
     bool refused = false;
+
+    // The file in quotes (its name cut as ShortQuote cuts it), then why:
+    // "\"RUNEMILLINI.TXT\": The file is read-only."
+    std::string Message() const;
 };
 
 // Empty when the step worked.
 using Result = std::optional<Failure>;
+
+// What the program reads of one kind of file, fitted to what it does with it,
+// so that no file costs more memory or time than its use: one longer than
+// `bytes` is refused before a byte of it is read, one of more than `lines`
+// lines (paragraphs of a rich text document) before what it holds is taken
+// in. `reads` completes the refusal: "more than the list editor holds".
+struct ReadBound {
+    std::int64_t bytes = kMaxFileBytes;
+    std::size_t lines = SIZE_MAX;
+    const char* reads = "the program reads";
+};
+
+// A number of bytes in words for the user: "4 KB", "4.1 MB"; rounded up, so
+// that a file past a bound (a round number) never reads as the bound.
+std::string SizeInWords(std::int64_t bytes);
+// Why a file is refused: "It holds 5000 bytes (4.9 KB), more than the program
+// reads of an options file (4 KB)", or with `written`, "It would hold ...".
+std::string PastBytes(std::int64_t bytes, const ReadBound& bound, bool written = false);
+// "It holds 150000 lines, more than the list editor holds (100000 lines)".
+std::string PastLines(std::size_t count, const ReadBound& bound, const char* unit = "lines", bool written = false);
+// A write that would leave `name` longer than the program reads of it fails
+// instead, so that the program never writes a file it then refuses.
+Result WithinBound(std::string_view name, std::int64_t bytes, const ReadBound& bound);
+// The refusal of a file of `count` lines (or another unit) past the bound's,
+// as read or, with `written`, as it would be written.
+Result WithinLines(std::string_view name, std::size_t count, const ReadBound& bound, const char* unit = "lines",
+                   bool written = false);
+
+// What a message quotes of a name, path or line that comes from a file or the
+// disk: the text when it has at most kQuotedChars characters; else its first
+// and last characters with "..." between, kQuotedChars in all, so that no
+// message grows with what a file holds.
+inline constexpr std::size_t kQuotedChars = 80;
+std::string ShortQuote(std::string_view text);
 
 // True when both names lead to one existing file (same device and inode), as
 // two spellings of a name do on a file system that ignores letter case.
@@ -99,9 +138,12 @@ QByteArray folderOf(const QByteArray& path);
 
 // Opens `path` for reading without ever waiting on it, as a FIFO or a device
 // would make a plain open wait: only a regular file, and (`ownOnly`) one of
-// this user's, no longer than `bound` bytes; `name` names it in a failure.
+// this user's, no longer than the bound's bytes; `name` names it in a failure.
 // `flags` are added to the open's (O_NOFOLLOW: a link is refused); a
 // relative path is taken in the folder open at `at`.
+Result openForReading(const QByteArray& path, std::string_view name, int flags, const ReadBound& bound, bool ownOnly,
+                      int& fd, std::int64_t& length, int at = AT_FDCWD);
+// The same with only a number of bytes as the bound.
 Result openForReading(const QByteArray& path, std::string_view name, int flags, std::int64_t bound, bool ownOnly,
                       int& fd, std::int64_t& length, int at = AT_FDCWD);
 // Reads what the file held when it was opened (`length` bytes; fewer when it
@@ -119,11 +161,12 @@ Result resolve(std::string_view name, QByteArray& path);
 // filegroup's EnsureExists, Length and ReadAll, asking the test hook first
 // only when `ask` is set (the text file module's own steps are not asked);
 // readPieces reads as ReadAll does, handing the file over in pieces, in order,
-// until `take` returns false.
+// until `take` returns false. Both read only a file within the bound's bytes.
 Result ensureExists(std::string_view name, bool* created, bool ask);
 Result length(std::string_view name, std::int64_t& bytes, bool ask);
-Result readAll(std::string_view name, std::string& bytes, bool ask);
-Result readPieces(std::string_view name, const std::function<bool(std::string_view piece)>& take, bool ask);
+Result readAll(std::string_view name, std::string& bytes, bool ask, const ReadBound& bound);
+Result readPieces(std::string_view name, const std::function<bool(std::string_view piece)>& take, bool ask,
+                  const ReadBound& bound);
 
 // The system calls, each returning the error (0 when it worked).
 int renameFile(const QByteArray& from, const QByteArray& to);

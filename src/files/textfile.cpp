@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cctype>
 #include <csignal>
 
@@ -13,18 +14,19 @@ namespace {
 
 QString g_lastError;
 
-bool fail(const QString& what, const QString& name, const QString& reason) {
-    g_lastError = QStringLiteral("%1 \"%2\": %3").arg(what, name, reason);
+// The name as a message quotes it: a name the disk gave can be as long as a
+// file's line.
+bool fail(const QString& what, std::string_view name, const QString& reason) {
+    g_lastError = QStringLiteral("%1 \"%2\": %3").arg(what, ansi::toQString(filegroup::ShortQuote(name)), reason);
     return false;
 }
 
-// True when the step worked; otherwise keeps its failure as the last error.
+}  // namespace
+
 bool worked(const char* what, const filegroup::Result& failure) {
     if (!failure) return true;
-    return fail(what, ansi::toQString(failure->file), ansi::toQString(failure->reason));
+    return fail(what, failure->file, ansi::toQString(failure->reason));
 }
-
-}  // namespace
 
 bool exists(std::string_view name) { return QFileInfo::exists(qpath(name)); }
 
@@ -37,9 +39,9 @@ std::int64_t length(std::string_view name) {
     return worked("Cannot read", filegroup::detail::length(name, bytes, false)) ? bytes : -1;
 }
 
-std::optional<std::string> readAll(std::string_view name) {
+std::optional<std::string> readAll(std::string_view name, const ReadBound& bound) {
     std::string bytes;
-    if (!worked("Cannot read", filegroup::detail::readAll(name, bytes, false))) return std::nullopt;
+    if (!worked("Cannot read", filegroup::detail::readAll(name, bytes, false, bound))) return std::nullopt;
     return bytes;
 }
 
@@ -128,38 +130,47 @@ namespace {
 
 // Hands the lines of the file to `line` as forEachLine does, reading it in
 // pieces; the text of each line only when `keepText` is set.
-filegroup::Result eachLineOf(std::string_view name, LoneLf lf, bool keepText,
+filegroup::Result eachLineOf(std::string_view name, LoneLf lf, bool keepText, const ReadBound& bound,
                              const std::function<bool(std::string_view)>& line) {
     LineReader reader(lf, keepText);
     bool whole = true;
     const auto take = [&](std::string_view piece) { return whole = reader.take(piece, line); };
-    filegroup::Result failure = filegroup::detail::readPieces(name, take, false);
+    filegroup::Result failure = filegroup::detail::readPieces(name, take, false, bound);
     if (!failure && whole) reader.finish(line);
     return failure;
 }
 
 }  // namespace
 
-std::optional<std::vector<std::string>> readLines(std::string_view name, LoneLf lf, std::size_t maxLines) {
+std::optional<std::vector<std::string>> readLines(std::string_view name, LoneLf lf, std::size_t maxLines,
+                                                  const ReadBound& bound) {
+    ReadBound held = bound;
+    held.lines = std::min(bound.lines, kMaxFileLines);
     std::vector<std::string> lines;
     bool tooMany = false;
     const auto add = [&](std::string_view l) {
         if (lines.size() == maxLines) return false;
-        tooMany = lines.size() == kMaxFileLines;
+        tooMany = lines.size() == held.lines;
         if (!tooMany) lines.emplace_back(l);
         return !tooMany;
     };
-    if (!worked("Cannot read", eachLineOf(name, lf, true, add))) return std::nullopt;
+    if (!worked("Cannot read", eachLineOf(name, lf, true, held, add))) return std::nullopt;
     if (!tooMany) return lines;
-    fail("Cannot read", qpath(name),
-         QStringLiteral("It holds more than %1 lines, more than the program reads").arg(kMaxFileLines));
+    // The lines past the bound are only counted, for the message.
+    lines = {};
+    std::size_t count = 0;
+    if (!worked("Cannot read", eachLineOf(name, lf, false, held, [&](std::string_view) { return ++count, true; })))
+        return std::nullopt;
+    worked("Cannot read", filegroup::WithinLines(name, std::max(count, held.lines + 1), held));
     return std::nullopt;
 }
 
-std::int64_t countLines(std::string_view name, std::int64_t limit) {
+std::int64_t countLines(std::string_view name, std::int64_t limit, const ReadBound& bound) {
     std::int64_t count = 0;
     if (limit <= 0) return 0;
-    if (eachLineOf(name, LoneLf::EndsLine, false, [&](std::string_view) { return ++count < limit; })) return -1;
+    if (!worked("Cannot read",
+                eachLineOf(name, LoneLf::EndsLine, false, bound, [&](std::string_view) { return ++count < limit; })))
+        return -1;
     return count;
 }
 
@@ -175,7 +186,11 @@ std::string joinLines(const std::vector<std::string>& lines) {
     return out;
 }
 
-bool writeAtomic(std::string_view name, std::string bytes, Flush flush) {
+bool writeAtomic(std::string_view name, std::string bytes, Flush flush, const ReadBound& bound) {
+    if (!worked("Cannot write", filegroup::WithinBound(name, static_cast<std::int64_t>(bytes.size()), bound)) ||
+        (bound.lines != SIZE_MAX &&
+         !worked("Cannot write", filegroup::WithinLines(name, lineCount(bytes), bound, "lines", true))))
+        return false;
     // Moved in, not listed in braces: a braced list would copy the content
     // once more, and three files are written at every keystroke.
     std::vector<filegroup::Change> one;
@@ -191,29 +206,31 @@ bool writeAtomicGroup(const std::vector<filegroup::Change>& files) {
     return worked("Cannot write", filegroup::Apply(files));
 }
 
-bool append(std::string_view name, std::string_view bytes) {
+bool append(std::string_view name, std::string_view bytes, const ReadBound& bound) {
     std::string whole;
     if (exists(name)) {
-        auto held = readAll(name);
+        auto held = readAll(name, bound);
         if (!held) return false;
         whole = std::move(*held);
     }
     whole.append(bytes);
-    return writeAtomic(name, std::move(whole));
+    return writeAtomic(name, std::move(whole), Flush::ToDisk, bound);
 }
 
 bool remove(std::string_view name) {
     QFile f(qpath(name));
     if (!f.exists()) return true;
-    if (!f.remove()) return fail("Cannot delete", f.fileName(), f.errorString());
+    if (!f.remove()) return fail("Cannot delete", ansi::fromQString(f.fileName()), f.errorString());
     return true;
 }
 
 bool moveOver(std::string_view from, std::string_view to) {
     const filegroup::Result failure = filegroup::MoveOver(from, to);
     if (!failure) return true;
-    return fail("Cannot move", QStringLiteral("%1\" to \"%2").arg(ansi::toQString(failure->file), ansi::toQString(to)),
-                ansi::toQString(failure->reason));
+    const std::string names = filegroup::ShortQuote(failure->file) + "\" to \"" + filegroup::ShortQuote(to);
+    g_lastError =
+        QStringLiteral("Cannot move \"%1\": %2").arg(ansi::toQString(names), ansi::toQString(failure->reason));
+    return false;
 }
 
 bool endsWithTxt(std::string_view name) {

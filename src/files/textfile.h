@@ -20,7 +20,7 @@
 
 namespace textfile {
 
-// qpath, writtenPath and SetNameHook: filesystem.h.
+// qpath and SetNameHook: filesystem.h.
 
 bool exists(std::string_view name);
 
@@ -32,8 +32,11 @@ bool ensureExists(std::string_view name);
 // read.
 std::int64_t length(std::string_view name);
 
-// Every read takes only a regular file no longer than filegroup::kMaxFileBytes.
-std::optional<std::string> readAll(std::string_view name);
+using filegroup::ReadBound;
+
+// Every read takes only a regular file within the bytes of its bound (by
+// default filegroup::kMaxFileBytes); readAll leaves its lines to the caller.
+std::optional<std::string> readAll(std::string_view name, const ReadBound& bound = {});
 
 enum class LoneLf { EndsLine, StaysInLine };
 
@@ -55,20 +58,27 @@ std::vector<std::string> splitLines(std::string_view text, LoneLf lf = LoneLf::E
 std::size_t lineCount(std::string_view text);
 
 // Reads the file as lines (the first `maxLines` only); nullopt when it cannot
-// be read or holds more than kMaxFileLines lines.
+// be read or holds more lines than its bound or kMaxFileLines (the lines are
+// counted then, none of them kept).
 std::optional<std::vector<std::string>> readLines(std::string_view name, LoneLf lf = LoneLf::EndsLine,
-                                                  std::size_t maxLines = SIZE_MAX);
+                                                  std::size_t maxLines = SIZE_MAX, const ReadBound& bound = {});
 
 // Counts lines but stops reading at `limit`, so a long file costs nothing; -1
-// when the file cannot be read.
-std::int64_t countLines(std::string_view name, std::int64_t limit);
+// when the file cannot be read (lastError says why).
+std::int64_t countLines(std::string_view name, std::int64_t limit, const ReadBound& bound = {});
+
+// True when the step worked; otherwise its failure is kept as the last error,
+// `what` ("Cannot read") followed by the file and why.
+bool worked(const char* what, const filegroup::Result& failure);
 
 // Each line followed by CR LF.
 std::string joinLines(const std::vector<std::string>& lines);
 
 using filegroup::Flush;
 
-bool writeAtomic(std::string_view name, std::string bytes, Flush flush = Flush::ToDisk);
+// A file that would be longer than the bound's bytes or lines is not
+// written: the program never writes a file it would refuse to read.
+bool writeAtomic(std::string_view name, std::string bytes, Flush flush = Flush::ToDisk, const ReadBound& bound = {});
 bool writeLinesAtomic(std::string_view name, const std::vector<std::string>& lines, Flush flush = Flush::ToDisk);
 
 // Files that belong together (the list and its two trace copies): all are
@@ -76,8 +86,9 @@ bool writeLinesAtomic(std::string_view name, const std::vector<std::string>& lin
 bool writeAtomicGroup(const std::vector<filegroup::Change>& files);
 
 // Adds the bytes at the end of the file (created when missing), written whole
-// like the other writes: a write cut short leaves the file as it was.
-bool append(std::string_view name, std::string_view bytes);
+// like the other writes: a write cut short leaves the file as it was, and so
+// does one that would leave the file past its bound.
+bool append(std::string_view name, std::string_view bytes, const ReadBound& bound = {});
 bool remove(std::string_view name);
 
 // Renames `from` to `to`, replacing a file of that name.

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cmath>
 
 #include "files/ansi.h"
@@ -56,6 +57,45 @@ QString breakLongWords(const QString& text, const QFontMetrics& metrics, int wid
     return out;
 }
 
+// Room a message box needs besides its text: title bar, margins, buttons.
+constexpr int kBoxFrameHeight = 160;
+
+// The text of a message box no taller than `height` pixels when wrapped at
+// `width`: where it would be taller, what fits and then "...". Only a text
+// far beyond any message the program words (a list of many files) is cut.
+// No word is wider than `width` (breakLongWords).
+class BoxText {
+public:
+    BoxText(const QFontMetrics& metrics, int width, int height) : metrics_(metrics), width_(width), height_(height) {}
+
+    // The most characters the box could show, were each as narrow as "i":
+    // what lies beyond is never looked at.
+    qsizetype most() const {
+        return qsizetype{height_ / std::max(metrics_.lineSpacing(), 1) + 1} *
+               (width_ / std::max(metrics_.horizontalAdvance(u'i'), 1) + 1);
+    }
+
+    // `cut`: the text has lost its end already.
+    QString fit(const QString& text, bool cut) const {
+        const QString more = QStringLiteral("...");
+        if (!tall(cut ? text + more : text)) return cut ? text + more : text;
+        qsizetype fits = 0, over = text.size();
+        while (over - fits > 1) {
+            const qsizetype mid = (fits + over) / 2;
+            (tall(text.left(mid) + more) ? over : fits) = mid;
+        }
+        return text.left(fits) + more;
+    }
+
+private:
+    bool tall(const QString& text) const {
+        return metrics_.boundingRect(QRect(0, 0, width_, INT_MAX), Qt::TextWordWrap, text).height() > height_;
+    }
+
+    const QFontMetrics& metrics_;
+    int width_, height_;
+};
+
 }  // namespace
 
 int MsgBox(const std::string& prompt, int style, const std::string& title) {
@@ -68,7 +108,14 @@ int MsgBox(const std::string& prompt, int style, const std::string& title) {
     box.setTextFormat(Qt::PlainText);
     const QScreen* screen = box.screen();
     const int widest = std::min(400, screen ? screen->availableGeometry().width() / 2 : 400);
-    box.setText(breakLongWords(ansi::toQString(prompt), box.fontMetrics(), widest));
+    // Never taller than the screen, so that its buttons can be reached.
+    const int highest = std::max((screen ? screen->availableGeometry().height() : 600) - kBoxFrameHeight, 100);
+    const QFontMetrics metrics = box.fontMetrics();
+    const BoxText boxText(metrics, widest, highest);
+    QString text = ansi::toQString(prompt);
+    const bool cut = text.size() > boxText.most();
+    if (cut) text.truncate(boxText.most());
+    box.setText(boxText.fit(breakLongWords(text, metrics, widest), cut));
     switch (style & 0x70) {
     case Critical: box.setIcon(QMessageBox::Critical); break;
     case Question: box.setIcon(QMessageBox::Question); break;
@@ -170,7 +217,7 @@ void FinishInterruptedWrites() {
     if (failures.empty()) return;
     std::string unfinished, refused;
     for (const filegroup::Failure& f : failures)
-        (f.refused ? refused : unfinished) += "\r\n\r\n\"" + f.file + "\": " + f.reason;
+        (f.refused ? refused : unfinished) += "\r\n\r\n" + f.Message();
     std::string text;
     if (!unfinished.empty())
         text = "A run of the program ended while it changed files that belong together, and not all of them could "

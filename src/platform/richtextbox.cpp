@@ -359,9 +359,11 @@ void RichTextBox::SetSelAlignment(int alignment) {
         shown_.paragraphs[static_cast<size_t>(i)].align = a;
 }
 
-bool RichTextBox::LoadFile(const std::string& name) {
-    const auto bytes = textfile::readAll(name);
-    if (!bytes) return false;
+bool RichTextBox::LoadFile(const std::string& name, const filegroup::ReadBound& bound) {
+    const auto bytes = textfile::readAll(name, bound);
+    if (!bytes || !textfile::worked("Cannot read",
+                                    filegroup::WithinLines(name, rtf::ParagraphCount(*bytes), bound, "paragraphs")))
+        return false;
     SetTextRTF(*bytes);
     return true;
 }

@@ -25,6 +25,7 @@
 #include <optional>
 #include <string>
 
+#include "files/filesystem.h"
 #include "rtf/reader.h"
 
 class QMimeData;
@@ -98,8 +99,9 @@ public:
     void SetSelAlignment(int alignment);
 
     // RTF files; false when the file cannot be read or written (a file is
-    // never left half-written).
-    bool LoadFile(const std::string& name);
+    // never left half-written). A file past the bound's bytes or paragraphs
+    // is refused before anything of it is taken in.
+    bool LoadFile(const std::string& name, const filegroup::ReadBound& bound);
     bool SaveFile(const std::string& name) const;
 
     // The control's own font: the face of text whose RTF names no font.

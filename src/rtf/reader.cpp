@@ -563,6 +563,39 @@ bool looksLikeRtf(std::string_view text) {
     return start != std::string_view::npos && text.substr(start, 5) == "{\\rtf";
 }
 
+namespace {
+
+class ParagraphMarks : public TokenListener {
+public:
+    std::size_t count = 0;
+    void controlWord(std::string_view name, bool, std::int32_t) override {
+        if (lookup(name).word == Word::Par) ++count;
+    }
+    void groupOpen() override {}
+    void groupClose() override {}
+    void controlSymbol(char) override {}
+    void hexByte(unsigned char) override {}
+    void text(std::string_view) override {}
+    void binary(std::string_view) override {}
+    void error(TokenError, std::size_t) override {}
+};
+
+}  // namespace
+
+std::size_t ParagraphCount(std::string_view text) {
+    if (looksLikeRtf(text)) {
+        ParagraphMarks marks;
+        tokenize(text, marks);
+        return marks.count + 1;
+    }
+    std::size_t count = 1;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        if (text[i] == '\r' || text[i] == '\n') ++count;
+    }
+    return count;
+}
+
 Document plainTextModel(const QString& text, const CharFormat& format) {
     Document d;
     QString line;

@@ -43,6 +43,11 @@ Document read(std::string_view rtf, const CharFormat& defaults, std::vector<Toke
 // does not is no RTF and is taken as plain text by the control.
 bool looksLikeRtf(std::string_view text);
 
+// How many paragraphs the control makes of a text at most, found without
+// building them: one more than the paragraph marks ("\par", "\line") of RTF,
+// wherever they stand, or than the line ends of plain text.
+std::size_t ParagraphCount(std::string_view text);
+
 // A model of plain text: CR LF, a lone CR, a lone LF and the Unicode line and
 // paragraph separators each end a paragraph; all of it in `format`.
 Document plainTextModel(const QString& text, const CharFormat& format);

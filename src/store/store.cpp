@@ -186,7 +186,9 @@ std::string WithTitleLine(std::string_view assignmentFile, int index, const std:
     return text;
 }
 
-bool UsableFaceName(std::string_view face) { return face.find_first_of("{}\\;") == std::string_view::npos; }
+bool UsableFaceName(std::string_view face) {
+    return face.size() <= kMaxFaceNameBytes && face.find_first_of("{}\\;") == std::string_view::npos;
+}
 
 SettingsRead ApplyAssignmentLines(const std::vector<std::string>& lines) {
     SettingsRead read;
@@ -224,15 +226,18 @@ void ApplyOptionsLines(const std::vector<std::string>& lines) {
 SettingsRead ReadSettingsFiles() {
     ++Io.reads;
     // Only the lines that hold settings are read.
-    const auto readSettings = [](const char* name, size_t lines, std::string& unreadable) {
+    const auto readSettings = [](const char* name, size_t lines, const filegroup::ReadBound& bound,
+                                 std::string& unreadable) {
         textfile::ensureExists(name);
-        auto read = textfile::readLines(name, textfile::LoneLf::EndsLine, lines);
+        auto read = textfile::readLines(name, textfile::LoneLf::EndsLine, lines, bound);
         unreadable = read || !textfile::exists(name) ? std::string() : ansi::fromQString(textfile::lastError());
         return read;
     };
-    const auto assignment = readSettings(kAssignmentFile, kAssignmentLines, g_assignmentUnreadable);
+    const auto assignment =
+        readSettings(kAssignmentFile, kAssignmentLines, kAssignmentFileBound, g_assignmentUnreadable);
     SettingsRead read = ApplyAssignmentLines(assignment.value_or(std::vector<std::string>{}));
-    if (const auto lines = readSettings(kOptionsFile, 4, g_optionsUnreadable)) ApplyOptionsLines(*lines);
+    if (const auto lines = readSettings(kOptionsFile, 4, kOptionsFileBound, g_optionsUnreadable))
+        ApplyOptionsLines(*lines);
     return read;
 }
 
@@ -260,7 +265,7 @@ namespace {
 // written (a hand-edited file, one whose line ends were converted twice), the
 // user's file is kept aside: the rewrite would drop or shift what it holds.
 bool keepUnwholeAssignmentFile(std::string* notice, std::string& why) {
-    const auto bytes = textfile::readAll(kAssignmentFile);
+    const auto bytes = textfile::readAll(kAssignmentFile, kAssignmentFileBound);
     if (!bytes || HoldsNoText(*bytes) || IsWholeAssignmentFile(*bytes)) return true;
     const size_t lines = textfile::lineCount(*bytes);
     const std::string held = bytes->find('\0') != std::string::npos
@@ -292,8 +297,14 @@ bool WriteSettingsFiles(std::string* error, std::string* notice) {
     };
     if (!g_assignmentUnreadable.empty()) {
         why = notOverwritten(kAssignmentFile, g_assignmentUnreadable);
+    } else if (std::string text = textfile::joinLines(AssignmentLines());
+               const auto past = filegroup::WithinBound(kAssignmentFile, static_cast<std::int64_t>(text.size()),
+                                                        kAssignmentFileBound)) {
+        // The cells would make a file the next start refuses: the file keeps
+        // what the last start read.
+        why = "Cannot write \"" + std::string(kAssignmentFile) + "\": " + past->reason;
     } else if (keepUnwholeAssignmentFile(notice, why)) {
-        ok = textfile::writeLinesAtomic(kAssignmentFile, AssignmentLines());
+        ok = textfile::writeAtomic(kAssignmentFile, std::move(text));
         if (!ok) why = ansi::fromQString(textfile::lastError());
     }
     const bool optionsWritten =

@@ -66,7 +66,9 @@ std::string WithTitleLine(std::string_view assignmentFile, int index, const std:
 
 // A face name can name the font of an RTF font table only without "{", "}",
 // "\" and ";": these would end the entry or the table, and every cell would
-// read back empty.
+// read back empty. Nor can one longer than any font's name: every document of
+// the program (each cell's, the lower window's at every key) carries it.
+inline constexpr std::size_t kMaxFaceNameBytes = 255;
 bool UsableFaceName(std::string_view face);
 
 // What a read of the settings found that the user should know.

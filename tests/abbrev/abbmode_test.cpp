@@ -18,6 +18,7 @@
 #include "platform/shell.h"
 #include "store/filenames.h"
 #include "store/store.h"
+#include "support/file_faults.h"
 #include "support/testing.h"
 
 using testing_support::Boxes;
@@ -457,6 +458,44 @@ TEST(LoadFailure, TheEditorStaysClosedAndNoListFileChanges) {
     // Once there is room again the list shows as it was.
     openEditor();
     EXPECT_TRUE(editorText().starts_with("a5=x\r\na4=x"));
+}
+
+// A list longer than the editor can hold reaches it by no way, and nothing
+// changes: it is refused before it is read, at the editor's start, by "Load
+// database" and by the list's undo, with its size and the bound.
+TEST(LoadFailure, AListPastWhatTheEditorHoldsIsRefusedByEveryWayIn) {
+    const std::string bytesPast(store::kListFileBound.bytes + 1, 'x');
+    const std::string linesPast = numberedList(static_cast<int>(store::kListFileBound.lines) + 1);
+    const std::string tooLong = "It holds 4194305 bytes (4.1 MB), more than the list editor holds (4 MB)";
+    const std::string tooMany = "It holds 100001 lines, more than the list editor holds (100000 lines)";
+    for (const auto& [list, why] : {std::pair{bytesPast, tooLong}, std::pair{linesPast, tooMany}}) {
+        testing_support::ClearFolder();
+        platform::DestroyAllForms();
+        WriteFile(store::kListFile, list);
+        auto before = testing_support::FolderContents();
+        MsgBoxRecorder boxes;
+        openEditor();
+        EXPECT_FALSE(AbbMode().IsLoaded());
+        EXPECT_TRUE(testing_support::FolderContents() == before);
+
+        WriteFile(store::kListFile, numberedList(3));
+        saveAnEntry();
+        WriteFile("BigL.TXT", list);
+        WriteFile(store::kUndoListFile, list);
+        before = testing_support::FolderContents();
+        dlg::SetFileDialogHook([](const dlg::FileDialogCall&) { return std::string("BigL.TXT"); });
+        AbbMode().Open_Click();
+        AbbMode().UnDo_Click();
+        EXPECT_TRUE(testing_support::FolderContents() == before);
+        const std::string dir = QDir::currentPath().toStdString();
+        EXPECT_EQ(boxes.calls(),
+                  (Boxes{{"Please, retry.\r\n\r\nCannot read \"RUNEMILLINI3.TXT\": " + why,
+                          dlg::OKOnly | dlg::Information, "Load failed"},
+                         {"Cancelled or load failed, check data.\r\n\r\nCannot read \"" + dir + "/BigL.TXT\": " + why,
+                          dlg::OKOnly | dlg::Information, "Damned! :-)"},
+                         {"The list saved before could not be restored.\r\n\r\nCannot read \"UNDOINI3.TXT\": " + why,
+                          dlg::OKOnly | dlg::Exclamation, "Runemill"}}));
+    }
 }
 
 TEST(LoadFailure, AfterAFailedReloadSaveIsRefusedUntilALoadSucceeds) {

@@ -183,6 +183,23 @@ TEST(SaveWrite, AFullDiskLeavesEveryFileWhole) {
     EXPECT_FALSE(textfile::exists(store::kUndoListFile));
 }
 
+// What Save would write must open in the editor again: a text past its
+// bound, in bytes or lines, changes no file.
+TEST(SaveWrite, AListTheEditorCouldNotOpenAgainIsNotSaved) {
+    const auto before = testing_support::FolderContents();
+    const std::pair<std::string, std::string> cases[] = {
+        {std::string(store::kListFileBound.bytes - 1, 'x'),
+         "4194305 bytes (4.1 MB), more than the list editor holds (4 MB)"},
+        {std::string(store::kListFileBound.lines, '\n'),
+         "100001 lines, more than the list editor holds (100000 lines)"}};
+    for (const auto& [text, why] : cases) {
+        EXPECT_FALSE(abbrev::SaveList(text));
+        EXPECT_EQ(textfile::lastError().toStdString(), "Cannot write \"RUNEMILLINI3.TXT\": It would hold " + why);
+        EXPECT_TRUE(testing_support::FolderContents() == before);
+    }
+    EXPECT_TRUE(abbrev::SaveList(std::string(store::kListFileBound.bytes - 2, 'x')));
+}
+
 // A new undo copy of a private list is as private as the list.
 TEST(SaveWrite, NewUndoCopiesTakeThePermissionsOfTheFilesTheyCopy) {
     WriteFile(store::kAbbTraceFile, "private");

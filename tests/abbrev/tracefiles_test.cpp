@@ -158,6 +158,19 @@ TEST(LoadAbbTraceFile, ATraceThatCannotBeWrittenIsReportedAndStillUsed) {
     EXPECT_EQ(table.Lines().front().substr(0, 3), "abc");
 }
 
+// A trace copy past its bound is no list for either conversion: the failure
+// names its size and the bound, and the list of the session stays.
+TEST_F(BedListLoad, ATraceCopyPastItsBoundGivesNoListAndSaysWhy) {
+    const std::string why = "\": It holds 200001 lines, more than the program reads of a trace copy of the list "
+                            "(200000 lines)";
+    for (const char* name : {store::kAbbTraceFile, store::kBedTraceFile})
+        WriteFile(name, std::string(store::kTraceFileBound.lines + 1, '\n'));
+    AbbTable table;
+    EXPECT_EQ(abbrev::LoadAbbTraceFile(table, true, window.ui()).failure, "Cannot read \"RunemillIni3LAbb.TXT" + why);
+    EXPECT_EQ(Load(true).failure, "Cannot read \"RunemillIni3LBed.TXT" + why);
+    EXPECT_EQ(list, (std::vector<std::string>{"old=x", ""}));
+}
+
 TEST_F(BedListLoad, AMissingOrShortFileIsCreatedAndGivesNoList) {
     EXPECT_EQ(Load(false).status, Status::TooShort);
     EXPECT_EQ(ReadFile(store::kBedTraceFile), "");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -212,6 +213,46 @@ TEST(FileCommands, AFifoInPlaceOfTheFileACommandReadsEndsInAMessage) {
         command();
         ASSERT_EQ(boxes.count(), 1u) << file;
         EXPECT_NE(boxes.calls()[0].prompt.find("\"" + file + "\": It is a FIFO"), std::string::npos) << file;
+        EXPECT_EQ(::unlink(file.c_str()), 0) << file;
+    }
+}
+
+// A file longer than its kind is read at all, in bytes or in lines, ends in
+// a message that names it, its size and the bound, before it is taken in.
+TEST(FileCommands, AFilePastItsBoundEndsInAMessageWithItsSizeAndTheBound) {
+    const std::string dir = QDir::current().absolutePath().toStdString();
+    const auto sparse = [](std::int64_t bytes) {
+        return [=](const char* f) { WriteFile(f, ""), ::truncate(f, bytes); };
+    };
+    const auto lines = [](const char* head, const char* line, size_t count) {
+        return [=](const char* f) { WriteFile(f, std::string(head) + testing_support::Repeated(line, count)); };
+    };
+    // Undo reads a slot unlike the text shown, then its snapshot; a set's load
+    // reads both of its files.
+    const auto undo = [] { WriteFile("UNDO9.TXT", std::to_string(::rand())), Form1().UnDo_Click(); };
+    const auto openMaster = [&] { chooseFile(dir + "/textM.TXT"), Form1().OpenCode_Click(); };
+    const auto loadSet = [] { WriteFile("Custom1.TXT", std::string(2000, '\n')), CharAss().Custom_Click(1); };
+    const std::tuple<std::string, std::function<void(const char*)>, std::function<void()>, std::string> cases[] = {
+        {"UNDO9.TXT", sparse((2 << 20) + 1), [] { Form1().UnDo_Click(); },
+         "2097153 bytes (2.1 MB), more than the program reads of a code text (2 MB)"},
+        {"RTB.RTF", sparse((4 << 20) + 1), undo, "4194305 bytes (4.1 MB), more than the lower window takes (4 MB)"},
+        {"RTB.RTF", lines("{\\rtf1 ", "\\par", 100000), undo,
+         "100001 paragraphs, more than the lower window takes (100000 paragraphs)"},
+        {dir + "/textM.TXT", sparse((2 << 20) + 1), openMaster,
+         "2097153 bytes (2.1 MB), more than the program reads of a code text (2 MB)"},
+        {dir + "/textM.TXT", lines("", "\n", 50001), openMaster,
+         "50001 lines, more than the program reads of a code text (50000 lines)"},
+        {"Custom1II.TXT", sparse(4097), loadSet,
+         "4097 bytes (4.1 KB), more than the program reads of an options file (4 KB)"},
+    };
+    for (const auto& [file, make, command, why] : cases) {
+        make(file.c_str());
+        loaded().UndoIndex = 0;
+        MsgBoxRecorder boxes;
+        command();
+        ASSERT_GE(boxes.count(), 1u) << file;
+        EXPECT_NE(boxes.calls().back().prompt.find("\"" + file + "\": It holds " + why), std::string::npos)
+            << boxes.calls().back().prompt;
         EXPECT_EQ(::unlink(file.c_str()), 0) << file;
     }
 }

@@ -110,7 +110,7 @@ TEST(Form1Window, TypingShowsTheConversionAndWritesTheThreeFiles) {
     EXPECT_EQ(ReadFile("SUBTEXT.TXT"), kHead + "x\\u945?\\u946?}\r\n");
     // The snapshot holds the lower window as it was before the last change.
     platform::RichTextBox before;
-    ASSERT_TRUE(before.LoadFile("RTB.RTF"));
+    ASSERT_TRUE(before.LoadFile("RTB.RTF", store::kLowerWindowBound));
     EXPECT_EQ(before.TextW(), QStringLiteral("x#ab"));
 }
 

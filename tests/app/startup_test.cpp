@@ -243,6 +243,38 @@ TEST(StartupSettings, AFaceNameThatCannotStandInRtfKeepsTheTableAndTheFont) {
     }
 }
 
+// A line or a name of a megabyte quoted from a file makes no message larger:
+// the face name that cannot stand in RTF or is longer than a font's at start,
+// a title that cannot name a set at its button. Each box fits the screen.
+TEST(StartupSettings, AMegabyteNameOrLineIsQuotedCutAndEveryBoxFits) {
+    const std::string megabyte(1000000, '{');
+    std::string title = tableFile("Arial");
+    title.replace(title.find("Custom1\r\n"), 7, std::string(1000000, 'T'));
+    std::vector<dlg::MsgBoxCall> shown;
+    const std::string letters = tableFile(std::string(1000000, 'a'));
+    for (const auto& [file, command] : {std::pair<std::string, std::function<void()>>{tableFile(megabyte), [] {}},
+                                        {letters, [] {}},
+                                        {title, [] { CharAss().Custom_Click(1); }}}) {
+        freshStart();
+        WriteFile(store::kAssignmentFile, file);
+        testing_support::MsgBoxRecorder boxes;
+        Form1().Load();
+        command();
+        ASSERT_EQ(boxes.count(), 1u);
+        shown.push_back(boxes.calls()[0]);
+        EXPECT_LT(boxes.calls()[0].prompt.size(), 500u) << boxes.calls()[0].prompt.substr(0, 500);
+        EXPECT_TRUE(mentions(boxes.calls()[0], std::string(40, file == title     ? 'T'
+                                                               : file == letters ? 'a'
+                                                                                 : '{') +
+                                                   "..."));
+        EXPECT_EQ(mentions(boxes.calls()[0], "No font has a name of more than 255 characters"), file == letters);
+    }
+    for (const dlg::MsgBoxCall& call : shown) {
+        const testing_support::ShownBox box = testing_support::ShowInMessageBox(call.prompt);
+        EXPECT_TRUE(box.onScreen) << box.frame.width() << "x" << box.frame.height();
+    }
+}
+
 TEST(StartupBackup, AShortFileIsKeptAsideInsteadOfDeleted) {
     WriteFile(store::kAssignmentBackupFile, "an older backup");
     const std::string file = fileOfLines(193);

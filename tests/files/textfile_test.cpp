@@ -46,6 +46,59 @@ TEST(TextFileLines, CountingStopsAtTheLimitAndCountsAnUnendedLastLine) {
     EXPECT_EQ(textfile::countLines("missing.txt", 100), -1);
 }
 
+// A file of a kind the program reads within a bound: every read refuses a
+// longer one, naming the file, its size and the bound, and every write that
+// would make one leaves the file as it was.
+TEST(TextFileBounds, ReadsAndWritesStayWithinTheBoundAndSaySo) {
+    const filegroup::ReadBound bound{10, 2, "the program reads of a test file"};
+    const std::string refusal = "Cannot read \"f.txt\": It holds 11 bytes (11 bytes), more than the program reads "
+                                "of a test file (10 bytes)";
+    WriteFile("f.txt", "a\r\nbb\r\ncccc");
+    textfile::clearLastError();
+    EXPECT_FALSE(textfile::readAll("f.txt", bound));
+    EXPECT_EQ(textfile::lastError().toStdString(), refusal);
+    EXPECT_FALSE(textfile::readLines("f.txt", textfile::LoneLf::EndsLine, SIZE_MAX, bound));
+    EXPECT_EQ(textfile::lastError().toStdString(), refusal);
+    EXPECT_EQ(textfile::countLines("f.txt", 100, bound), -1);
+
+    // Lines past the bound are counted for the message, none of them kept.
+    WriteFile("f.txt", "a\nb\nc\nd");
+    EXPECT_FALSE(textfile::readLines("f.txt", textfile::LoneLf::EndsLine, SIZE_MAX, bound));
+    EXPECT_EQ(textfile::lastError().toStdString(),
+              "Cannot read \"f.txt\": It holds 4 lines, more than the program reads of a test file (2 lines)");
+    EXPECT_EQ(textfile::readLines("f.txt", textfile::LoneLf::EndsLine, 2, bound), (V{"a", "b"}));
+    WriteFile("f.txt", "a\nb");
+    EXPECT_EQ(textfile::readLines("f.txt", textfile::LoneLf::EndsLine, SIZE_MAX, bound), (V{"a", "b"}));
+
+    EXPECT_FALSE(textfile::append("f.txt", "\nc", bound));
+    EXPECT_EQ(textfile::lastError().toStdString(),
+              "Cannot write \"f.txt\": It would hold 3 lines, more than the program reads of a test file (2 lines)");
+    EXPECT_FALSE(textfile::writeAtomic("f.txt", std::string(11, 'x'), textfile::Flush::ToDisk, bound));
+    EXPECT_EQ(textfile::lastError().toStdString(), "Cannot write \"f.txt\": It would hold 11 bytes (11 bytes), more "
+                                                   "than the program reads of a test file (10 bytes)");
+    EXPECT_EQ(ReadFile("f.txt"), "a\nb");
+}
+
+TEST(TextFileBounds, SizesAreRoundedUpSoThatNoneReadsAsTheBoundPastIt) {
+    const std::pair<std::int64_t, const char*> sizes[] = {
+        {1, "1 byte"},        {1023, "1023 bytes"},      {4096, "4 KB"},  {5000, "4.9 KB"},
+        {(4 << 20) + 1, "4.1 MB"}, {std::int64_t{512} << 20, "512 MB"}, {(std::int64_t{512} << 20) - 1, "512 MB"},
+        {std::int64_t{3} << 29, "1.5 GB"}};
+    for (const auto& [bytes, words] : sizes) EXPECT_EQ(filegroup::SizeInWords(bytes), words) << bytes;
+}
+
+TEST(TextFileBounds, AQuotedNameKeepsItsEndsAndNeverGrowsWithTheFile) {
+    EXPECT_EQ(filegroup::ShortQuote(std::string(80, 'a')), std::string(80, 'a'));
+    const std::string path = std::string(1 << 20, 'd').insert(0, "/").append("/RUNEMILLINI.TXT");
+    const std::string quoted = filegroup::ShortQuote(path);
+    EXPECT_EQ(quoted, std::string(39, 'd').insert(0, "/").append("...").append(24, 'd').append("/RUNEMILLINI.TXT"));
+    // A name the disk gives is quoted so in the last error too.
+    textfile::clearLastError();
+    EXPECT_FALSE(textfile::readAll(path));
+    EXPECT_LT(textfile::lastError().size(), 200);
+    EXPECT_NE(textfile::lastError().indexOf(QString::fromStdString(quoted)), -1);
+}
+
 TEST(TextFileWrite, LinesAreWrittenWithCrLfThenAppendedAndRemoved) {
     ASSERT_TRUE(textfile::writeLinesAtomic("a.txt", {"x", "", "\xb5"}));
     EXPECT_EQ(ReadFile("a.txt"), "x\r\n\r\n\xb5\r\n");

@@ -21,42 +21,6 @@ QString shownFileType(QFileDialog& dialog) {
     return types ? types->currentText() : QString();
 }
 
-// Answers the message box that is open with OK, after noting the text its
-// label shows, whether that label takes it as plain text, whether the text
-// has room in it and whether the box stands within the screen.
-struct OpenBox {
-    QString shown;
-    bool plain = false, textHasRoom = false, onScreen = false;
-    // Shows `prompt` in a message box of the platform; the answer.
-    int show(const std::string& prompt) {
-        dlg::SetMsgBoxHook(nullptr);
-        answerSoon();
-        const int answer = dlg::MsgBox(prompt, dlg::OKOnly | dlg::Exclamation, "Font");
-        testing_support::InstallUnexpectedDialogHooks();
-        return answer;
-    }
-    void answerSoon(int tries = 50) {
-        QTimer::singleShot(0, [this, tries] {
-            QMessageBox* box = nullptr;
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) box = b;
-            if (!box) {
-                if (tries > 0) answerSoon(tries - 1);
-                else ADD_FAILURE() << "no message box opened";
-                return;
-            }
-            if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
-                shown = label->text();
-                plain = label->textFormat() == Qt::PlainText;
-                const QRect needed = label->fontMetrics().boundingRect(label->contentsRect(), Qt::TextWordWrap, shown);
-                textHasRoom = needed.width() <= label->contentsRect().width();
-                onScreen = box->screen()->availableGeometry().contains(box->frameGeometry());
-            }
-            box->button(QMessageBox::Ok)->click();
-        });
-    }
-};
-
 }  // namespace
 
 TEST(MessageBoxes, ShowTheirTextAsWrittenWithinTheScreen) {
@@ -68,11 +32,28 @@ TEST(MessageBoxes, ShowTheirTextAsWrittenWithinTheScreen) {
         {"There is no font named \"<b>Arial</b> <img src=x>\".", false},
         {"The title \"" + title + "\" cannot name a custom set: its file \"" + title + ".TXT\" is too long.", true}};
     for (const auto& [prompt, broken] : cases) {
-        OpenBox open;
-        EXPECT_EQ(open.show(prompt), dlg::OK);
+        const testing_support::ShownBox open = testing_support::ShowInMessageBox(prompt);
+        EXPECT_EQ(open.answer, dlg::OK);
         EXPECT_EQ(open.shown == QString::fromStdString(prompt), !broken);
         EXPECT_EQ(open.shown.split('\n').join(QString()), QString::fromStdString(prompt));
         EXPECT_TRUE(open.plain && open.textHasRoom && open.onScreen) << open.shown.toStdString();
+    }
+}
+
+// However long the text, the box fits the screen and its button can be
+// reached: what would not fit is cut, and "..." says so.
+TEST(MessageBoxes, AMegabyteOfTextIsCutWhereTheScreenEnds) {
+    std::string lines;
+    while (lines.size() < 1000000)
+        lines.append("\"").append(std::to_string(lines.size())).append(".TXT\": It is a FIFO.\r\n");
+    for (const std::string& prompt : {std::string(1000000, '{'), lines}) {
+        const testing_support::ShownBox open = testing_support::ShowInMessageBox(prompt);
+        EXPECT_EQ(open.answer, dlg::OK);
+        EXPECT_TRUE(open.onScreen && open.textHasRoom) << open.frame.height();
+        EXPECT_LE(open.frame.height(), 1200);
+        EXPECT_TRUE(open.shown.endsWith("...")) << open.shown.right(20).toStdString();
+        const auto unbroken = [](const QString& text) { return text.split('\n').join(QString()); };
+        EXPECT_TRUE(unbroken(QString::fromStdString(prompt)).startsWith(unbroken(open.shown.chopped(3))));
     }
 }
 

@@ -172,9 +172,9 @@ TEST(RichTextBoxRtf, SaveFileWritesWithoutTheNulAndLoadFileReadsIt) {
     EXPECT_EQ(saved + std::string(1, '\0'), box.TextRTF());
 
     RichTextBox other;
-    ASSERT_TRUE(other.LoadFile("RTB.RTF"));
+    ASSERT_TRUE(other.LoadFile("RTB.RTF", {}));
     EXPECT_EQ(other.TextRTF(), box.TextRTF());
-    EXPECT_FALSE(other.LoadFile("MISSING.RTF"));
+    EXPECT_FALSE(other.LoadFile("MISSING.RTF", {}));
     EXPECT_EQ(other.TextRTF(), box.TextRTF());
 }
 

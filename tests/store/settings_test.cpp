@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <tuple>
+
 #include "files/textfile.h"
 #include "store/filenames.h"
 #include "store/store.h"
@@ -185,7 +189,9 @@ TEST(SettingsFiles, AWriteThatFailsKeepsTheOldFiles) {
 }
 
 TEST(SettingsFiles, AFaceNameThatCannotStandInRtfIsRefusedAndTheFaceInUseKept) {
-    for (const char* face : {"Ari}al", "Ar{ial", "Arial;}}{\\info", "Ari\\al", "Arial;"}) {
+    const std::string longest(store::kMaxFaceNameBytes, 'a');
+    for (const std::string& face : {std::string("Ari}al"), std::string("Ar{ial"), std::string("Arial;}}{\\info"),
+                                    std::string("Ari\\al"), std::string("Arial;"), longest + "a"}) {
         auto file = assignmentFile(210);
         file[192] = face;
         WriteFile(store::kAssignmentFile, lines(file));
@@ -196,7 +202,8 @@ TEST(SettingsFiles, AFaceNameThatCannotStandInRtfIsRefusedAndTheFaceInUseKept) {
         EXPECT_EQ(store::CellCode[64], "c64");
         EXPECT_EQ(store::CellCharSet, 177);
     }
-    for (const char* face : {"Times New Roman", "", "MS Mincho", "Arial (Hebrew)"}) {
+    for (const std::string& face : {std::string("Times New Roman"), std::string(), std::string("MS Mincho"),
+                                    std::string("Arial (Hebrew)"), longest}) {
         auto file = assignmentFile(210);
         file[192] = face;
         WriteFile(store::kAssignmentFile, lines(file));
@@ -210,4 +217,34 @@ TEST(SettingsFiles, BothFilesReachTheDiskBeforeTheyReplaceTheOldOnes) {
     ASSERT_TRUE(store::WriteSettingsFiles());
     EXPECT_TRUE(log.Flushed(store::kAssignmentFile));
     EXPECT_TRUE(log.Flushed(store::kOptionsFile));
+}
+
+// Past its bound a settings file is neither read nor overwritten: a sparse
+// options file of 512 MB costs nothing, and the write names the file, its
+// size and the bound. Cells that would make the assignment file too long for
+// the next start leave it as it was.
+TEST(SettingsFiles, AFilePastItsBoundIsNeitherReadNorOverwritten) {
+    const std::string whole = lines(assignmentFile(210));
+    for (const auto& [name, size, bound] : {std::tuple{store::kOptionsFile, (std::int64_t{512} << 20) - 1, "(4 KB)"},
+                                           std::tuple{store::kAssignmentFile, std::int64_t{1 << 20} + 1, "(1 MB)"}}) {
+        store::ResetSharedState();
+        WriteFile(store::kAssignmentFile, whole);
+        WriteFile(store::kOptionsFile, " 14 \r\n");
+        ASSERT_EQ(::truncate(name, size), 0);
+        store::ReadSettingsFiles();
+        std::string error;
+        EXPECT_FALSE(store::WriteSettingsFiles(&error));
+        EXPECT_NE(error.find("cannot be read, so it is not overwritten.\r\n\r\nCannot read \"" + std::string(name) +
+                             "\": It holds " + std::to_string(size) + " bytes"),
+                  std::string::npos) << error;
+        EXPECT_TRUE(error.ends_with(bound)) << error;
+        EXPECT_EQ(textfile::length(name), size);
+    }
+    WriteFile(store::kAssignmentFile, whole);
+    store::ReadSettingsFiles();
+    store::CellCode[64] = std::string(1 << 20, 'x');
+    std::string error;
+    EXPECT_FALSE(store::WriteSettingsFiles(&error));
+    EXPECT_TRUE(error.starts_with("Cannot write \"RUNEMILLINI.TXT\": It would hold")) << error;
+    EXPECT_EQ(ReadFile(store::kAssignmentFile), whole);
 }

@@ -4,9 +4,15 @@
 
 #include <sys/resource.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
 #include <cstring>
 
 #include "files/ansi.h"
@@ -175,5 +181,47 @@ std::vector<std::string> ReadLines(const std::string& name) {
 }
 
 QString WorkDir() { return QDir::currentPath(); }
+
+std::string Repeated(const std::string& piece, std::size_t times) {
+    std::string text;
+    text.reserve(piece.size() * times);
+    while (times-- > 0) text += piece;
+    return text;
+}
+
+namespace {
+
+void answerWhenOpen(ShownBox& box, int tries) {
+    QTimer::singleShot(0, [&box, tries] {
+        QMessageBox* open = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) open = b;
+        if (!open) {
+            if (tries > 0) answerWhenOpen(box, tries - 1);
+            else ADD_FAILURE() << "no message box opened";
+            return;
+        }
+        if (auto* label = open->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+            box.shown = label->text();
+            box.plain = label->textFormat() == Qt::PlainText;
+            const QRect needed = label->fontMetrics().boundingRect(label->contentsRect(), Qt::TextWordWrap, box.shown);
+            box.textHasRoom = needed.width() <= label->contentsRect().width();
+            box.frame = open->frameGeometry();
+            box.onScreen = open->screen()->availableGeometry().contains(box.frame);
+        }
+        open->button(QMessageBox::Ok)->click();
+    });
+}
+
+}  // namespace
+
+ShownBox ShowInMessageBox(const std::string& prompt) {
+    ShownBox box;
+    dlg::SetMsgBoxHook(nullptr);
+    answerWhenOpen(box, 50);
+    box.answer = dlg::MsgBox(prompt, dlg::OKOnly | dlg::Exclamation, "Font");
+    InstallUnexpectedDialogHooks();
+    return box;
+}
 
 }  // namespace testing_support

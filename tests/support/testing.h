@@ -1,6 +1,7 @@
 #pragma once
 // Shared helpers of the tests. Every test runs in a fresh temporary working
 // directory with the shared store at its start values and no window loaded.
+#include <QRect>
 #include <QString>
 #include <deque>
 #include <map>
@@ -112,8 +113,21 @@ std::map<std::string, std::string> FolderContents(const QString& folder = {});
 std::optional<std::string> ReadFile(const std::string& name);
 void WriteFile(const std::string& name, const std::string& bytes);
 std::vector<std::string> ReadLines(const std::string& name);
+// `piece` `times` over.
+std::string Repeated(const std::string& piece, std::size_t times);
 
 // The path of the running test's working directory.
 QString WorkDir();
+
+// A prompt shown in a message box of the platform (no hook), answered with OK
+// once open: the text its label shows, whether the label takes it as plain
+// text and has room for it, and whether the box stands within the screen.
+struct ShownBox {
+    int answer = 0;
+    QString shown;
+    bool plain = false, textHasRoom = false, onScreen = false;
+    QRect frame;
+};
+ShownBox ShowInMessageBox(const std::string& prompt);
 
 }  // namespace testing_support
