@@ -132,6 +132,9 @@ std::vector<QByteArray> namesAt(int folder) {
     return names;
 }
 
+// A path as a reason quotes it: cut, since a stranger chose it.
+std::string quoted(const QByteArray& path) { return ShortQuote(spelled(path)); }
+
 int openFolder(const QByteArray& path) { return ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }
 
 bool digitsOnly(const QByteArray& text) {
@@ -406,14 +409,14 @@ public:
     std::optional<std::string> enter(const QByteArray& path, Fd& folder) {
         const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
         if (name.isEmpty() || name == "." || name == "..")
-            return "It names \"" + spelled(path) + "\", which is no file's name";
+            return "It names \"" + quoted(path) + "\", which is no file's name";
         if (const auto why = behindMoved(folderOf(path))) return why;
         folder.fd = openFolder(folderOf(path));
         if (folder.fd < 0) return std::nullopt;
         const auto id = idAt(folder.fd);
         if (id && std::find(allowed_.begin(), allowed_.end(), *id) != allowed_.end()) return std::nullopt;
         if (!id || pointersTo(folder.fd, id_).empty())
-            return "It names \"" + spelled(path) + "\", in a folder that holds no pointer to it";
+            return "It names \"" + quoted(path) + "\", in a folder that holds no pointer to it";
         allowed_.push_back(*id);
         return std::nullopt;
     }
@@ -424,7 +427,7 @@ public:
         struct stat st {};
         const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
         if (::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
-        if (S_ISDIR(st.st_mode)) return "It would move the folder \"" + spelled(path) + "\"";
+        if (S_ISDIR(st.st_mode)) return "It would move the folder \"" + quoted(path) + "\"";
         if (S_ISLNK(st.st_mode)) links_.emplace_back(st.st_dev, st.st_ino);
         return std::nullopt;
     }
@@ -440,7 +443,7 @@ private:
         const QByteArray words = plain(folder);
         for (const QByteArray& m : moved_)
             if (words == m || words.startsWith(m + '/'))
-                return "It reaches \"" + spelled(folder) + "\" through \"" + spelled(m) +
+                return "It reaches \"" + quoted(folder) + "\" through \"" + quoted(m) +
                        "\", which an earlier step of it renames";
         // Each folder on the way, as the system finds it.
         for (qsizetype at = 1; at <= folder.size(); ++at) {
@@ -449,7 +452,7 @@ private:
             struct stat st {};
             if (::lstat(prefix.constData(), &st) == 0 && S_ISLNK(st.st_mode) &&
                 std::find(links_.begin(), links_.end(), FileId(st.st_dev, st.st_ino)) != links_.end())
-                return "It reaches \"" + spelled(folder) + "\" through the link \"" + spelled(prefix) +
+                return "It reaches \"" + quoted(folder) + "\" through the link \"" + quoted(prefix) +
                        "\", which an earlier step of it moved";
         }
         return std::nullopt;
@@ -486,7 +489,7 @@ std::optional<std::string> stepsRefusal(const std::vector<Step>& steps, Wall wal
         if (renames) wall.moved(s);
     }
     if (!namesPointerFolder)
-        return "A pointer to it in \"" + spelled(*pointerFolder) + "\" leads here, but it names no file there";
+        return "A pointer to it in \"" + quoted(*pointerFolder) + "\" leads here, but it names no file there";
     return std::nullopt;
 }
 
@@ -592,7 +595,7 @@ bool finishRecord(const QByteArray& path, Recovery& r, const Via* via = nullptr)
         const QByteArray& record = *parsed->record;
         struct stat st {};
         if (!record.startsWith('/') || !record.mid(record.lastIndexOf('/') + 1).startsWith(kRecordPrefix))
-            r.failures.push_back(refusal(path, "It points to \"" + spelled(record) + "\", which is no record's name"));
+            r.failures.push_back(refusal(path, "It points to \"" + quoted(record) + "\", which is no record's name"));
         else if (::lstat(record.constData(), &st) != 0 && errno == ENOENT)
             done = true;
         else {
@@ -603,7 +606,7 @@ bool finishRecord(const QByteArray& path, Recovery& r, const Via* via = nullptr)
         r.failures.push_back(refusal(path, "It is a pointer, reached through another pointer"));
     } else if (via && parsed->id != via->id) {
         r.failures.push_back(
-            refusal(path, "A pointer in \"" + spelled(via->folder) + "\" leads here, but it was written for another group"));
+            refusal(path, "A pointer in \"" + quoted(via->folder) + "\" leads here, but it was written for another group"));
         keepSources(parsed->steps, r);
     } else if (const auto refused = stepsRefusal(parsed->steps, Wall(folder, parsed->id), via ? &via->folder : nullptr)) {
         r.failures.push_back(refusal(path, *refused));
