@@ -111,21 +111,13 @@ bool writeWorkingFiles(const DatabaseFiles& files) {
     return writeTriple(store::kListFile, store::kAbbTraceFile, store::kBedTraceFile, files);
 }
 
-// A list file read whole within its bound, its lines too.
-std::optional<std::string> readList(const std::string& name, const filegroup::ReadBound& bound) {
-    auto bytes = textfile::readAll(name, bound);
-    if (!bytes || !textfile::worked("Cannot read", filegroup::WithinLines(name, textfile::lineCount(*bytes), bound)))
-        return std::nullopt;
-    return bytes;
-}
-
 // The list within what the editor holds, its trace copies within theirs.
 std::optional<DatabaseFiles> readFiles(const std::string& list, const std::string& abb, const std::string& bed) {
-    auto l = readList(list, store::kListFileBound);
+    auto l = textfile::readAll(list, store::kListFileBound);
     if (!l) return std::nullopt;
-    auto a = readList(abb, store::kTraceFileBound);
+    auto a = textfile::readAll(abb, store::kTraceFileBound);
     if (!a) return std::nullopt;
-    auto b = readList(bed, store::kTraceFileBound);
+    auto b = textfile::readAll(bed, store::kTraceFileBound);
     if (!b) return std::nullopt;
     return DatabaseFiles{std::move(*l), std::move(*a), std::move(*b), list, abb, bed};
 }
@@ -145,12 +137,9 @@ bool SeedListFiles() {
 bool ListFitsEditor() {
     const filegroup::ReadBound& bound = store::kListFileBound;
     if (!textfile::exists(store::kListFile)) return true;
-    const auto limit = static_cast<std::int64_t>(bound.lines) + 1;
-    const std::int64_t lines = textfile::countLines(store::kListFile, limit, bound);
-    if (lines < 0) return false;
-    if (lines < limit) return true;
-    const std::int64_t all = textfile::countLines(store::kListFile, INT64_MAX, bound);
-    return textfile::worked("Cannot read", filegroup::WithinLines(store::kListFile, static_cast<size_t>(all), bound));
+    const std::int64_t lines = textfile::countLines(store::kListFile, INT64_MAX, bound);
+    return lines >= 0 &&
+           textfile::worked("Cannot read", filegroup::WithinLines(store::kListFile, static_cast<size_t>(lines), bound));
 }
 
 std::optional<std::vector<std::string>> ReadListLines() {
@@ -312,7 +301,7 @@ bool SaveList(const std::optional<std::string>& text) {
         {store::kListFile, store::kUndoListFile}, {store::kAbbTraceFile, store::kUndoAbbTraceFile}, {store::kBedTraceFile, store::kUndoBedTraceFile}};
     for (const auto& [from, to] : copies) {
         const auto& bound = from == store::kListFile ? store::kListFileBound : store::kTraceFileBound;
-        auto held = textfile::exists(from) ? readList(from, bound) : std::string();
+        auto held = textfile::exists(from) ? textfile::readAll(from, bound) : std::string();
         if (!held) return false;
         files.push_back(Change::Copy(to, std::move(*held), from));
     }
@@ -322,12 +311,7 @@ bool SaveList(const std::optional<std::string>& text) {
     }
     const std::string bytes = *text + std::string(kCrLf);
     // A list the editor could not open again is not saved.
-    const filegroup::ReadBound& bound = store::kListFileBound;
-    if (!textfile::worked("Cannot write", filegroup::WithinBound(store::kListFile,
-                                                                  static_cast<std::int64_t>(bytes.size()), bound)) ||
-        !textfile::worked("Cannot write", filegroup::WithinLines(store::kListFile, textfile::lineCount(bytes), bound,
-                                                                  "lines", true)))
-        return false;
+    if (!textfile::fitsBound(store::kListFile, bytes, store::kListFileBound)) return false;
     for (const char* name : {store::kListFile, store::kAbbTraceFile, store::kBedTraceFile})
         files.push_back(Change::Write(name, bytes));
     return textfile::writeAtomicGroup(files);
@@ -356,7 +340,7 @@ bool LoadDatabase(const std::string& chosen) {
     const auto base = DatabaseBaseForLoad(chosen);
     if (!base) return false;
     // Refused before any file changes when the editor could not hold it.
-    auto list = readList(chosen, store::kListFileBound);
+    auto list = textfile::readAll(chosen, store::kListFileBound);
     if (!list) return false;
     const std::string abb = *base + "A.TXT";
     const std::string bed = *base + "B.TXT";

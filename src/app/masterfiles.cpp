@@ -9,9 +9,7 @@ namespace app {
 // the file's lines kept apart.
 std::optional<std::string> ReadMasterText(const std::string& path) {
     const auto bytes = textfile::readAll(path, store::kCodeTextBound);
-    if (!bytes || !textfile::worked("Cannot read", filegroup::WithinLines(path, textfile::lineCount(*bytes),
-                                                                           store::kCodeTextBound)))
-        return std::nullopt;
+    if (!bytes) return std::nullopt;
     std::string text;
     text.reserve(bytes->size() + 2);
     textfile::forEachLine(*bytes, [&](std::string_view line) {

@@ -19,15 +19,7 @@ constexpr std::size_t kMaxNameBytes = 255;
 bool sameNameIgnoringCase(const std::string& a, const std::string& b) { return ansi::toUpper(a) == ansi::toUpper(b); }
 
 std::string refusal(const std::string& title, const std::string& why) {
-    return "The title \"" + filegroup::ShortQuote(title) + "\" cannot name a custom set: " + why;
-}
-
-// A set's file as a message names it: its title may be a line of any length.
-std::string quoted(const std::string& file) {
-    std::string text = "\"";  // built up in place, for GCC 12's -Wrestrict
-    text += filegroup::ShortQuote(file);
-    text += '"';
-    return text;
+    return "The title " + filegroup::Quoted(title) + " cannot name a custom set: " + why;
 }
 
 }  // namespace
@@ -50,10 +42,11 @@ std::optional<std::string> TitleRefusal(const std::string& title) {
     for (const std::string& file : {SetFileName(title), SetOptionsFileName(title)}) {
         for (const std::string& own : store::FixedFileNames())
             if (sameNameIgnoringCase(file, own))
-                return refusal(title, "its file " + quoted(file) + " would be the program's own file \"" + own + "\".");
+                return refusal(title, "its file " + filegroup::Quoted(file) + " would be the program's own file \"" +
+                                          own + "\".");
         if (filegroup::NameBytesOnDisk(file) > kMaxNameBytes)
-            return refusal(title, "the file name " + quoted(file) + " is longer than " + std::to_string(kMaxNameBytes) +
-                                      " bytes.");
+            return refusal(title, "the file name " + filegroup::Quoted(file) + " is longer than " +
+                                      std::to_string(kMaxNameBytes) + " bytes.");
     }
     return std::nullopt;
 }
@@ -70,7 +63,8 @@ std::optional<std::string> NewTitleRefusal(const std::string& title, const std::
         };
         for (const auto& [mine, theirs] : crossings)
             if (sameNameIgnoringCase(mine, theirs))
-                return refusal(title, "its file " + quoted(mine) + " is also a file of the set " + quoted(other) + ".");
+                return refusal(title, "its file " + filegroup::Quoted(mine) + " is also a file of the set " +
+                                          filegroup::Quoted(other) + ".");
     }
     return std::nullopt;
 }
@@ -81,7 +75,7 @@ std::optional<std::string> SetFilesRefusal(const std::string& title) {
         if (!astray) continue;
         const std::string where = astray->ownFile.empty() ? std::string("outside the working folder")
                                                           : "to the program's own file \"" + astray->ownFile + "\"";
-        return refusal(title, "its file " + quoted(file) + " leads " + where + ".");
+        return refusal(title, "its file " + filegroup::Quoted(file) + " leads " + where + ".");
     }
     return std::nullopt;
 }

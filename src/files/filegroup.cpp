@@ -6,8 +6,8 @@
 
 #include <QFile>
 #include <algorithm>
-#include <optional>
 #include <cerrno>
+#include <optional>
 
 #include "files/ansi.h"
 #include "files/grouprecord.h"
@@ -153,7 +153,7 @@ Result Apply(const std::vector<Change>& changes, Flush flush) {
         if (c.kind == Kind::Write && ::access(p.path.constData(), W_OK) != 0) return systemFailure(c.name, errno);
         if (!group) continue;
         if (auto f = injected(Op::Read, c.name)) return f;
-        if (auto f = openForReading(p.path, c.name, c.kind == Kind::Write ? O_NOFOLLOW : 0, kMaxFileBytes, false, p.old,
+        if (auto f = openForReading(p.path, c.name, c.kind == Kind::Write ? O_NOFOLLOW : 0, ReadBound{}, false, p.old,
                                     p.oldLength))
             return f;
     }

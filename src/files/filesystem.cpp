@@ -77,19 +77,20 @@ Result WithinLines(std::string_view name, std::size_t count, const ReadBound& bo
     return Failure{std::string(name), PastLines(count, bound, unit, written)};
 }
 
-std::string Failure::Message() const {
-    // Built up in place, as SizeInWords is, for GCC 12's -Wrestrict.
-    std::string text = "\"";
-    text += ShortQuote(file);
-    text += "\": ";
-    text += reason;
-    return text;
-}
+std::string Failure::Message() const { return Quoted(file) + ": " + reason; }
 
 std::string ShortQuote(std::string_view text) {
     if (text.size() <= kQuotedChars) return std::string(text);
     constexpr std::size_t kEach = kQuotedChars / 2;
     return std::string(text.substr(0, kEach)) + "..." + std::string(text.substr(text.size() - kEach));
+}
+
+std::string Quoted(std::string_view text) {
+    // Built up in place: the one-expression form trips GCC 12's -Wrestrict.
+    std::string quoted = "\"";
+    quoted += ShortQuote(text);
+    quoted += '"';
+    return quoted;
 }
 
 namespace detail {
@@ -183,11 +184,6 @@ std::string notRegular(mode_t mode) {
                        : S_ISLNK(mode)                  ? "a symbolic link"
                                                         : "of an unknown kind";
     return std::string("It is ") + kind + ", not a regular file";
-}
-
-Result openForReading(const QByteArray& path, std::string_view name, int flags, std::int64_t bound, bool ownOnly,
-                      int& fd, std::int64_t& length, int at) {
-    return openForReading(path, name, flags, ReadBound{bound}, ownOnly, fd, length, at);
 }
 
 Result openForReading(const QByteArray& path, std::string_view name, int flags, const ReadBound& bound, bool ownOnly,
@@ -320,11 +316,8 @@ Result resolve(std::string_view name, QByteArray& path) {
     if (!throughLink || !ownFile(name)) return std::nullopt;
     const auto astray = astrayAt(name, path);
     if (!astray) return std::nullopt;
-    // Built up in place, as SizeInWords is, for GCC 12's -Wrestrict.
-    std::string where = "\"";
-    where += astray->ownFile.empty() ? ShortQuote(astray->target) : astray->ownFile;
-    where += astray->ownFile.empty() ? "\", outside the working folder" : "\"";
-    if (!astray->ownFile.empty()) where.insert(0, "the program's own file ");
+    const std::string where = astray->ownFile.empty() ? Quoted(astray->target) + ", outside the working folder"
+                                                      : "the program's own file " + Quoted(astray->ownFile);
     return Failure{std::string(name), "It is a symbolic link to " + where +
                                           "; the program neither reads nor writes a file through it"};
 }

@@ -93,6 +93,8 @@ Result WithinLines(std::string_view name, std::size_t count, const ReadBound& bo
 // message grows with what a file holds.
 inline constexpr std::size_t kQuotedChars = 80;
 std::string ShortQuote(std::string_view text);
+// The same in double quotes.
+std::string Quoted(std::string_view text);
 
 // True when both names lead to one existing file (same device and inode), as
 // two spellings of a name do on a file system that ignores letter case.
@@ -142,9 +144,6 @@ QByteArray folderOf(const QByteArray& path);
 // `flags` are added to the open's (O_NOFOLLOW: a link is refused); a
 // relative path is taken in the folder open at `at`.
 Result openForReading(const QByteArray& path, std::string_view name, int flags, const ReadBound& bound, bool ownOnly,
-                      int& fd, std::int64_t& length, int at = AT_FDCWD);
-// The same with only a number of bytes as the bound.
-Result openForReading(const QByteArray& path, std::string_view name, int flags, std::int64_t bound, bool ownOnly,
                       int& fd, std::int64_t& length, int at = AT_FDCWD);
 // Reads what the file held when it was opened (`length` bytes; fewer when it
 // has shrunk since, never more).

@@ -133,7 +133,7 @@ std::vector<QByteArray> namesAt(int folder) {
 }
 
 // A path as a reason quotes it: cut, since a stranger chose it.
-std::string quoted(const QByteArray& path) { return ShortQuote(spelled(path)); }
+std::string quoted(const QByteArray& path) { return Quoted(spelled(path)); }
 
 int openFolder(const QByteArray& path) { return ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }
 
@@ -188,7 +188,8 @@ void addOnce(std::vector<QByteArray>& list, const QByteArray& item) {
 // the failure that says why it was refused.
 Result openRecordFile(const QByteArray& name, int& fd, QByteArray& text, int at = AT_FDCWD) {
     std::int64_t length = 0;
-    if (auto f = openForReading(name, spelled(name), O_NOFOLLOW, kMaxRecordBytes, true, fd, length, at)) return f;
+    if (auto f = openForReading(name, spelled(name), O_NOFOLLOW, ReadBound{kMaxRecordBytes}, true, fd, length, at))
+        return f;
     std::string bytes;
     if (auto f = readOpened(fd, length, bytes, spelled(name))) {
         ::close(fd);
@@ -409,14 +410,14 @@ public:
     std::optional<std::string> enter(const QByteArray& path, Fd& folder) {
         const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
         if (name.isEmpty() || name == "." || name == "..")
-            return "It names \"" + quoted(path) + "\", which is no file's name";
+            return "It names " + quoted(path) + ", which is no file's name";
         if (const auto why = behindMoved(folderOf(path))) return why;
         folder.fd = openFolder(folderOf(path));
         if (folder.fd < 0) return std::nullopt;
         const auto id = idAt(folder.fd);
         if (id && std::find(allowed_.begin(), allowed_.end(), *id) != allowed_.end()) return std::nullopt;
         if (!id || pointersTo(folder.fd, id_).empty())
-            return "It names \"" + quoted(path) + "\", in a folder that holds no pointer to it";
+            return "It names " + quoted(path) + ", in a folder that holds no pointer to it";
         allowed_.push_back(*id);
         return std::nullopt;
     }
@@ -427,7 +428,7 @@ public:
         struct stat st {};
         const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
         if (::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
-        if (S_ISDIR(st.st_mode)) return "It would move the folder \"" + quoted(path) + "\"";
+        if (S_ISDIR(st.st_mode)) return "It would move the folder " + quoted(path);
         if (S_ISLNK(st.st_mode)) links_.emplace_back(st.st_dev, st.st_ino);
         return std::nullopt;
     }
@@ -443,8 +444,8 @@ private:
         const QByteArray words = plain(folder);
         for (const QByteArray& m : moved_)
             if (words == m || words.startsWith(m + '/'))
-                return "It reaches \"" + quoted(folder) + "\" through \"" + quoted(m) +
-                       "\", which an earlier step of it renames";
+                return "It reaches " + quoted(folder) + " through " + quoted(m) +
+                       ", which an earlier step of it renames";
         // Each folder on the way, as the system finds it.
         for (qsizetype at = 1; at <= folder.size(); ++at) {
             if (at < folder.size() && folder[at] != '/') continue;
@@ -452,8 +453,8 @@ private:
             struct stat st {};
             if (::lstat(prefix.constData(), &st) == 0 && S_ISLNK(st.st_mode) &&
                 std::find(links_.begin(), links_.end(), FileId(st.st_dev, st.st_ino)) != links_.end())
-                return "It reaches \"" + quoted(folder) + "\" through the link \"" + quoted(prefix) +
-                       "\", which an earlier step of it moved";
+                return "It reaches " + quoted(folder) + " through the link " + quoted(prefix) +
+                       ", which an earlier step of it moved";
         }
         return std::nullopt;
     }
@@ -489,7 +490,7 @@ std::optional<std::string> stepsRefusal(const std::vector<Step>& steps, Wall wal
         if (renames) wall.moved(s);
     }
     if (!namesPointerFolder)
-        return "A pointer to it in \"" + quoted(*pointerFolder) + "\" leads here, but it names no file there";
+        return "A pointer to it in " + quoted(*pointerFolder) + " leads here, but it names no file there";
     return std::nullopt;
 }
 
@@ -595,7 +596,7 @@ bool finishRecord(const QByteArray& path, Recovery& r, const Via* via = nullptr)
         const QByteArray& record = *parsed->record;
         struct stat st {};
         if (!record.startsWith('/') || !record.mid(record.lastIndexOf('/') + 1).startsWith(kRecordPrefix))
-            r.failures.push_back(refusal(path, "It points to \"" + quoted(record) + "\", which is no record's name"));
+            r.failures.push_back(refusal(path, "It points to " + quoted(record) + ", which is no record's name"));
         else if (::lstat(record.constData(), &st) != 0 && errno == ENOENT)
             done = true;
         else {
@@ -606,7 +607,7 @@ bool finishRecord(const QByteArray& path, Recovery& r, const Via* via = nullptr)
         r.failures.push_back(refusal(path, "It is a pointer, reached through another pointer"));
     } else if (via && parsed->id != via->id) {
         r.failures.push_back(
-            refusal(path, "A pointer in \"" + quoted(via->folder) + "\" leads here, but it was written for another group"));
+            refusal(path, "A pointer in " + quoted(via->folder) + " leads here, but it was written for another group"));
         keepSources(parsed->steps, r);
     } else if (const auto refused = stepsRefusal(parsed->steps, Wall(folder, parsed->id), via ? &via->folder : nullptr)) {
         r.failures.push_back(refusal(path, *refused));

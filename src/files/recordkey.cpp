@@ -142,7 +142,7 @@ std::optional<QByteArray> Unsealed(const QByteArray& sealed, std::string& why) {
     bool missing = false;
     if (auto f = recordKey(false, key, missing)) {
         why = missing ? "This user's program has no key to check it with yet, so it did not write it"
-                      : "The key that checks it, \"" + ShortQuote(f->file) + "\", cannot be read: " + f->reason;
+                      : "The key that checks it, " + Quoted(f->file) + ", cannot be read: " + f->reason;
         return std::nullopt;
     }
     const QByteArray text = sealed.left(lineStart);

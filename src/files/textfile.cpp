@@ -42,6 +42,8 @@ std::int64_t length(std::string_view name) {
 std::optional<std::string> readAll(std::string_view name, const ReadBound& bound) {
     std::string bytes;
     if (!worked("Cannot read", filegroup::detail::readAll(name, bytes, false, bound))) return std::nullopt;
+    if (bound.lines != SIZE_MAX && !worked("Cannot read", filegroup::WithinLines(name, lineCount(bytes), bound)))
+        return std::nullopt;
     return bytes;
 }
 
@@ -147,21 +149,17 @@ std::optional<std::vector<std::string>> readLines(std::string_view name, LoneLf 
     ReadBound held = bound;
     held.lines = std::min(bound.lines, kMaxFileLines);
     std::vector<std::string> lines;
-    bool tooMany = false;
+    std::size_t count = 0;
+    // The lines past the bound are only counted, for the message.
     const auto add = [&](std::string_view l) {
-        if (lines.size() == maxLines) return false;
-        tooMany = lines.size() == held.lines;
-        if (!tooMany) lines.emplace_back(l);
-        return !tooMany;
+        if (count == maxLines) return false;
+        if (++count <= held.lines) lines.emplace_back(l);
+        return true;
     };
     if (!worked("Cannot read", eachLineOf(name, lf, true, held, add))) return std::nullopt;
-    if (!tooMany) return lines;
-    // The lines past the bound are only counted, for the message.
+    if (count <= held.lines) return lines;
     lines = {};
-    std::size_t count = 0;
-    if (!worked("Cannot read", eachLineOf(name, lf, false, held, [&](std::string_view) { return ++count, true; })))
-        return std::nullopt;
-    worked("Cannot read", filegroup::WithinLines(name, std::max(count, held.lines + 1), held));
+    worked("Cannot read", filegroup::WithinLines(name, count, held));
     return std::nullopt;
 }
 
@@ -186,11 +184,14 @@ std::string joinLines(const std::vector<std::string>& lines) {
     return out;
 }
 
+bool fitsBound(std::string_view name, std::string_view bytes, const ReadBound& bound) {
+    return worked("Cannot write", filegroup::WithinBound(name, static_cast<std::int64_t>(bytes.size()), bound)) &&
+           (bound.lines == SIZE_MAX ||
+            worked("Cannot write", filegroup::WithinLines(name, lineCount(bytes), bound, "lines", true)));
+}
+
 bool writeAtomic(std::string_view name, std::string bytes, Flush flush, const ReadBound& bound) {
-    if (!worked("Cannot write", filegroup::WithinBound(name, static_cast<std::int64_t>(bytes.size()), bound)) ||
-        (bound.lines != SIZE_MAX &&
-         !worked("Cannot write", filegroup::WithinLines(name, lineCount(bytes), bound, "lines", true))))
-        return false;
+    if (!fitsBound(name, bytes, bound)) return false;
     // Moved in, not listed in braces: a braced list would copy the content
     // once more, and three files are written at every keystroke.
     std::vector<filegroup::Change> one;

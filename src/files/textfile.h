@@ -35,7 +35,7 @@ std::int64_t length(std::string_view name);
 using filegroup::ReadBound;
 
 // Every read takes only a regular file within the bytes of its bound (by
-// default filegroup::kMaxFileBytes); readAll leaves its lines to the caller.
+// default filegroup::kMaxFileBytes), and readAll one within its lines too.
 std::optional<std::string> readAll(std::string_view name, const ReadBound& bound = {});
 
 enum class LoneLf { EndsLine, StaysInLine };
@@ -75,6 +75,10 @@ bool worked(const char* what, const filegroup::Result& failure);
 std::string joinLines(const std::vector<std::string>& lines);
 
 using filegroup::Flush;
+
+// Whether a file of `bytes` is within the bound's bytes and lines; otherwise
+// the last error says why it is not written.
+bool fitsBound(std::string_view name, std::string_view bytes, const ReadBound& bound);
 
 // A file that would be longer than the bound's bytes or lines is not
 // written: the program never writes a file it would refuse to read.

@@ -360,7 +360,8 @@ void RichTextBox::SetSelAlignment(int alignment) {
 }
 
 bool RichTextBox::LoadFile(const std::string& name, const filegroup::ReadBound& bound) {
-    const auto bytes = textfile::readAll(name, bound);
+    // Its lines are no measure: paragraphs are.
+    const auto bytes = textfile::readAll(name, {bound.bytes, SIZE_MAX, bound.reads});
     if (!bytes || !textfile::worked("Cannot read",
                                     filegroup::WithinLines(name, rtf::ParagraphCount(*bytes), bound, "paragraphs")))
         return false;
